@@ -1,0 +1,56 @@
+#include "cli/Commands.h"
+#include "cli/RecordJson.h"
+#include "inventory/InventorySequence.h"
+
+namespace tsu {
+
+namespace {
+struct ListOptions {
+    bool json = false;
+};
+
+bool ParseListOptions(const CommandArgs& args, ListOptions& options, ConsoleOutput& out) {
+    for (const std::wstring& arg : args) {
+        if (arg == L"--json") {
+            options.json = true;
+        } else {
+            out.Error(L"tsu list: unknown option '" + arg + L"'\n");
+            return false;
+        }
+    }
+    return true;
+}
+
+void PrintLines(const SoftwareMap& software, ConsoleOutput& out) {
+    std::wstring text;
+    for (const auto& [name, record] : software) {
+        text += record.displayName;
+        text += L'\t';
+        text += record.displayVersion;
+        text += L'\t';
+        text += record.sizeText;
+        text += L'\n';
+    }
+    out.Out(text);
+}
+} // namespace
+
+int RunListCommand(const CommandArgs& args, ConsoleOutput& out) {
+    ListOptions options;
+    if (!ParseListOptions(args, options, out))
+        return 1;
+
+    ProductIconMap productIcons;
+    SoftwareMap software;
+    if (RunInventorySequence(productIcons, software) != InventoryResult::Loaded) {
+        out.Error(L"tsu list: cannot open the Windows Installer product list (SOFTWARE\\Classes\\Installer\\Products)\n");
+        return 1;
+    }
+    if (options.json)
+        out.OutUtf8(DumpJson(SoftwareMapToJson(software)) + "\n");
+    else
+        PrintLines(software, out);
+    return 0;
+}
+
+} // namespace tsu

@@ -1,0 +1,172 @@
+#include "inventory/RegistryScanner.h"
+
+#include "framework/ScopedHandles.h"
+#include "inventory/RegistryValue.h"
+#include "inventory/core/InventoryRules.h"
+
+#include <array>
+
+namespace tsu {
+
+namespace {
+
+struct ViewBuffers {
+    DWORD subkeyNameChars;
+    size_t valueBytes;
+};
+
+constexpr ViewBuffers kDefaultViewBuffers{512, 512};
+constexpr ViewBuffers kWow64ViewBuffers{1024, 1024};
+// The products scan and the presence check use the small buffers in both views.
+constexpr DWORD kProductNameChars = 512;
+constexpr size_t kProductValueBytes = 512;
+constexpr size_t kPresenceValueBytes = 512;
+constexpr DWORD kLargestNameChars = 1024;
+
+// Entry key's last-write time as a local calendar date; empty when a conversion fails.
+std::wstring LastWriteDate(const FILETIME& lastWrite) {
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (!::FileTimeToSystemTime(&lastWrite, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return std::wstring();
+    return FormatInstallDate(local.wYear, local.wMonth, local.wDay);
+}
+
+// Reads the subkey name at index; false when the read fails (the index is then skipped).
+bool EnumSubkey(HKEY key, DWORD index, DWORD nameChars, std::wstring& name, FILETIME& lastWrite) {
+    std::array<wchar_t, kLargestNameChars + 1> buffer{};
+    DWORD chars = std::min(nameChars, kLargestNameChars);
+    if (::RegEnumKeyExW(key, index, buffer.data(), &chars, nullptr, nullptr, nullptr, &lastWrite) != ERROR_SUCCESS)
+        return false;
+    name.assign(buffer.data(), chars);
+    return true;
+}
+
+bool QuerySubkeyCount(HKEY key, DWORD& count) {
+    return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+RegistryScanner::RegistryScanner(RegistryView view, EntryHook entryHook)
+    : m_view(view), m_entryHook(std::move(entryHook)) {}
+
+REGSAM RegistryScanner::ScannedKeyAccess() const {
+    return m_view == RegistryView::Wow64Key64 ? KEY_READ | KEY_WOW64_64KEY : KEY_READ;
+}
+
+bool RegistryScanner::ScanUninstallKey(uint32_t root, const std::wstring& path, const ProductIconMap& productIcons,
+                                       SoftwareMap& softwareMap, bool filter) const {
+    UniqueHkey key;
+    if (::RegOpenKeyExW(RootToHkey(root), path.c_str(), 0, ScannedKeyAccess(), key.Put()) != ERROR_SUCCESS)
+        return false;
+    DWORD count = 0;
+    if (!QuerySubkeyCount(key.Get(), count))
+        return true;
+
+    const ViewBuffers& buffers = m_view == RegistryView::Wow64Key64 ? kWow64ViewBuffers : kDefaultViewBuffers;
+    std::wstring subkeyName;
+    for (DWORD index = 0; index < count; ++index) {
+        FILETIME lastWrite{};
+        if (!EnumSubkey(key.Get(), index, buffers.subkeyNameChars, subkeyName, lastWrite))
+            continue;
+        if (m_entryHook)
+            m_entryHook(subkeyName);
+        UniqueHkey entry;
+        if (::RegOpenKeyExW(key.Get(), subkeyName.c_str(), 0, KEY_READ, entry.Put()) != ERROR_SUCCESS)
+            continue;
+        SoftwareRecord record;
+        if (ReadEntry(entry.Get(), subkeyName, lastWrite, root, path, productIcons, filter, record))
+            InsertFirstWins(softwareMap, record.displayName, std::move(record));
+    }
+    return true;
+}
+
+bool RegistryScanner::ReadEntry(HKEY entry, const std::wstring& subkeyName, const FILETIME& lastWrite, uint32_t root,
+                                const std::wstring& path, const ProductIconMap& productIcons, bool filter,
+                                SoftwareRecord& record) const {
+    const size_t valueBytes =
+        m_view == RegistryView::Wow64Key64 ? kWow64ViewBuffers.valueBytes : kDefaultViewBuffers.valueBytes;
+    if (filter && IsExcludedEntry(ReadRegistryDword(entry, L"SystemComponent"),
+                                  ReadRegistryTextOrEmpty(entry, L"ReleaseType", valueBytes),
+                                  ReadRegistryTextOrEmpty(entry, L"BundleProviderKey", valueBytes)))
+        return false;
+
+    record.keyPath = MakeKeyPath(root, path, subkeyName);
+    record.rootKey = root;
+    record.relativeKeyPath = MakeRelativeKeyPath(path, subkeyName);
+
+    std::wstring displayIcon = ReadRegistryTextOrEmpty(entry, L"DisplayIcon", valueBytes);
+    if (m_view == RegistryView::Wow64Key64 && IsMsiexecIcon(displayIcon))
+        displayIcon.clear();
+    ApplyIconText(record, ParseIconText(displayIcon));
+
+    record.displayName = ReadRegistryTextOrEmpty(entry, L"DisplayName", valueBytes);
+    record.displayVersion = ReadRegistryTextOrEmpty(entry, L"DisplayVersion", valueBytes);
+    record.installLocation = ReadRegistryTextOrEmpty(entry, L"InstallLocation", valueBytes);
+    if (auto installDate = ReadRegistryText(entry, L"InstallDate", valueBytes))
+        record.installDate = std::move(*installDate);
+    else
+        record.installDate = LastWriteDate(lastWrite);
+    record.sizeText = FormatSizeText(ReadRegistryDword(entry, L"EstimatedSize"));
+
+    record.uninstallString = ReadRegistryTextOrEmpty(entry, L"UninstallString", valueBytes);
+    if (IsHiddenUninstallString(record.uninstallString))
+        return false;
+    CompleteIconFromProducts(record, productIcons);
+    return IsListable(record);
+}
+
+bool RegistryScanner::ScanInstallerProducts(uint32_t root, const std::wstring& path, ProductIconMap& productIcons,
+                                            LSTATUS* openError) const {
+    UniqueHkey key;
+    const LSTATUS status = ::RegOpenKeyExW(RootToHkey(root), path.c_str(), 0, ScannedKeyAccess(), key.Put());
+    if (openError)
+        *openError = status;
+    if (status != ERROR_SUCCESS)
+        return false;
+    DWORD count = 0;
+    if (!QuerySubkeyCount(key.Get(), count))
+        return true;
+
+    std::wstring subkeyName;
+    for (DWORD index = 0; index < count; ++index) {
+        FILETIME lastWrite{};
+        if (!EnumSubkey(key.Get(), index, kProductNameChars, subkeyName, lastWrite))
+            continue;
+        UniqueHkey product;
+        if (::RegOpenKeyExW(key.Get(), subkeyName.c_str(), 0, KEY_READ, product.Put()) != ERROR_SUCCESS)
+            continue;
+        ProductIconInfo info;
+        ApplyIconText(info, ParseIconText(ReadRegistryTextOrEmpty(product.Get(), L"ProductIcon", kProductValueBytes)));
+        info.productName = ReadRegistryTextOrEmpty(product.Get(), L"ProductName", kProductValueBytes);
+        if (info.productName.size() > 1 && info.iconPath.size() > 1)
+            InsertFirstWins(productIcons, info.productName, std::move(info));
+    }
+    return true;
+}
+
+bool RegistryScanner::IsEntryGone(uint32_t root, const std::wstring& relativeKeyPath) const {
+    UniqueHkey entry;
+    const REGSAM access = m_view == RegistryView::Wow64Key64 ? KEY_READ | KEY_WOW64_64KEY : KEY_READ;
+    const LSTATUS status = ::RegOpenKeyExW(RootToHkey(root), relativeKeyPath.c_str(), 0, access, entry.Put());
+    if (status == ERROR_FILE_NOT_FOUND)
+        return true;
+    if (status != ERROR_SUCCESS)
+        return false; // access denied and the like: the entry is still there
+
+    // A value too long for the buffer still exists, so it counts as present.
+    const auto hasText = [&](const wchar_t* name) {
+        std::array<wchar_t, kPresenceValueBytes / sizeof(wchar_t) + 1> buffer{};
+        DWORD bytes = kPresenceValueBytes;
+        const LSTATUS read =
+            ::RegQueryValueExW(entry.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &bytes);
+        if (read == ERROR_MORE_DATA)
+            return true;
+        return read == ERROR_SUCCESS && bytes >= sizeof(wchar_t) && buffer[0] != L'\0';
+    };
+    return !hasText(L"DisplayName") || !hasText(L"UninstallString");
+}
+
+} // namespace tsu

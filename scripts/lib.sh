@@ -1,0 +1,81 @@
+# Shared by scripts/run and scripts/test. Sourced, not run.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$ROOT/build"
+
+# Everything the build and the tests need, from Debian 12's own archive.
+TSU_PACKAGES=(cmake ninja-build g++ clang googletest nlohmann-json3-dev python3
+    mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+    wine wine64 xvfb xauth imagemagick xdotool nsis wixl fonts-wqy-microhei)
+
+log() { printf '\n== %s\n' "$*" >&2; }
+
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "${TSU_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    # No i386 architecture: these machines cannot run 32-bit Linux programs at all.
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# build_arch <i686|x86_64>
+build_arch() {
+    local arch="$1"
+    log "building $arch"
+    cmake -S "$ROOT" -B "$BUILD/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" >/dev/null
+    cmake --build "$BUILD/$arch"
+}
+
+build_native() {
+    log "building the portable core natively with sanitizers"
+    cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc >/dev/null
+    cmake --build "$BUILD/native"
+}
+
+# Wine in its own prefix, started with output not piped so its background processes do not
+# hold our pipes open; the server stays up between test programs.
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE_STARTED=""
+start_wine() {
+    export WINEPREFIX="$1"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        log "creating Wine prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+    fi
+    wineboot -i >/dev/null 2>&1 </dev/null
+    wineserver -p
+    WINE_STARTED="$WINEPREFIX"
+}
+stop_wine() {
+    if [ -n "$WINE_STARTED" ]; then
+        WINEPREFIX="$WINE_STARTED" wineserver -k 2>/dev/null || true
+        WINE_STARTED=""
+    fi
+}
+
+XVFB_PID=""
+start_xvfb() {
+    local n=90
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    local tries=0
+    while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries + 1)); done
+}
+stop_xvfb() {
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    fi
+}
