@@ -1,0 +1,80 @@
+#pragma once
+// Follows a launched uninstaller and every process descended from it by polling the system's
+// process list, and reports through a callback when none of them runs any more. Many uninstallers
+// start a copy of themselves and exit at once, so waiting for the launched process is not enough.
+
+#include "framework/ScopedHandles.h"
+#include "uninstall/core/MonitorPass.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace tsu {
+
+// Called on the monitoring thread each time a state is entered.
+using MonitorCallback = void (*)(int32_t stateCode, const wchar_t* stateText, uint32_t userValue);
+
+class ProcessMonitor {
+public:
+    // How the monitoring thread is started; the default uses CreateThread. Returns the thread's
+    // handle or null. A seam so that a test can see what a launch does when no thread starts.
+    using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE entry, void* parameter);
+
+    static constexpr DWORD kPollIntervalMs = 500;
+
+    ProcessMonitor();
+    explicit ProcessMonitor(ThreadStarter threadStarter);
+    // Stops a running monitoring thread and waits for it.
+    ~ProcessMonitor();
+    ProcessMonitor(const ProcessMonitor&) = delete;
+    ProcessMonitor& operator=(const ProcessMonitor&) = delete;
+
+    // The one monitor of the process.
+    static ProcessMonitor& GetInstance();
+
+    // False when the id is already watched.
+    [[nodiscard]] bool AddWatchedProcess(uint32_t processId);
+    // Lower-cases the name (CharLowerW); false when that lower-case name is already there.
+    [[nodiscard]] bool AddIgnoredName(const std::wstring& exeName);
+    // Empties watched ids, live ids and ignored names; done before each launch so that ids of an
+    // earlier run, which the system may have given to unrelated programs since, are not followed.
+    void ResetLists();
+
+    // Keeps the callback and user value when none is stored yet (the first one stays in force),
+    // waits for the previous monitoring thread to end, and starts a new one. False when the
+    // thread cannot be started; then no state will be reported for this run.
+    [[nodiscard]] bool StartMonitor(MonitorCallback callback, uint32_t userValue);
+
+    // The last state entered (0 before any).
+    [[nodiscard]] int32_t State() const;
+    // A copy of the lists, for diagnostics and tests.
+    [[nodiscard]] MonitorLists Lists() const;
+    // Number of passes skipped because no process snapshot could be taken.
+    [[nodiscard]] uint32_t SkippedPasses() const;
+
+private:
+    static DWORD WINAPI ThreadEntry(void* parameter);
+    void MonitorLoop();
+    void EnterState(int32_t stateCode);
+    void JoinThread();
+
+    ThreadStarter m_threadStarter;
+
+    mutable std::mutex m_listsLock; // guards m_lists
+    MonitorLists m_lists;
+
+    mutable std::mutex m_stateLock; // guards the callback, user value, state and skipped passes
+    MonitorCallback m_callback = nullptr;
+    uint32_t m_userValue = 0;
+    int32_t m_state = kMonitorStateIdle;
+    uint32_t m_skippedPasses = 0;
+
+    std::mutex m_threadLock; // guards m_thread; serialises StartMonitor and the destructor
+    UniqueHandle m_thread;
+    UniqueHandle m_stopEvent; // manual reset; set by the destructor to end the thread
+};
+
+} // namespace tsu

@@ -1,0 +1,53 @@
+#pragma once
+// The bookkeeping of the uninstaller process monitor: which processes it follows, which of them
+// are running, and what one polling pass over a process list makes of that. Portable: the Win32
+// side takes the snapshot and lower-cases names; the rules live here.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tsu {
+
+// State codes the monitor enters, with the texts passed along with them.
+inline constexpr int32_t kMonitorStateIdle = 0;
+inline constexpr int32_t kMonitorStateStart = 1;        // a monitoring thread starts
+inline constexpr int32_t kMonitorStateNewProcess = 10;  // a new child of a followed process was found
+inline constexpr int32_t kMonitorStateClose = 11;       // a followed, running process has ended
+inline constexpr int32_t kMonitorStateActivity = 12;    // a followed process was seen running the first time
+inline constexpr int32_t kMonitorStateFinished = 100;   // nothing followed is running any more
+
+// "Start Monitor Process", "Create New Process", "Process Close", "ACTIVITY Process",
+// "Surveillance missions over"; empty for other codes.
+[[nodiscard]] std::wstring_view MonitorStateText(int32_t stateCode);
+
+// One entry of a process snapshot.
+struct ProcessEntry {
+    uint32_t id = 0;
+    uint32_t parentId = 0;
+    std::wstring exeName; // executable file name as the system reports it
+};
+
+// The monitor's lists, in the design's own names.
+struct MonitorLists {
+    std::vector<uint32_t> watchedIds;       // the launched process and every descendant found; no duplicates
+    std::vector<uint32_t> liveIds;          // watched processes the last pass saw running
+    std::vector<std::wstring> ignoredNames; // lower-case executable names never followed; no duplicates
+};
+
+// False when the id is already watched.
+bool AddWatchedId(MonitorLists& lists, uint32_t processId);
+// Takes an already lower-cased name; false when it is already there (exact comparison).
+bool AddIgnoredLowerName(MonitorLists& lists, std::wstring lowerCaseName);
+
+using LowerCaseFn = std::function<std::wstring(std::wstring_view)>;
+
+// One polling pass over a complete snapshot. Returns the states entered, in order: 10 and 12 as
+// processes are found, then 11 when a live process is gone, then 100 when none is left alive.
+// lowerCase is only asked for the names of candidate children.
+[[nodiscard]] std::vector<int32_t> RunMonitorPass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot,
+                                                  const LowerCaseFn& lowerCase);
+
+} // namespace tsu
