@@ -165,3 +165,48 @@ private:
 };
 
 } // namespace tsu
+
+// ---- Appended kinds ----------------------------------------------------------------------------
+
+#include <gdiplus.h>
+
+namespace tsu {
+
+// GDI+ for the lifetime of the owner; shuts down only what it started.
+class ScopedGdiplusStartup {
+public:
+    ScopedGdiplusStartup() {
+        Gdiplus::GdiplusStartupInput input;
+        m_ok = Gdiplus::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
+    }
+    ~ScopedGdiplusStartup() {
+        if (m_ok)
+            Gdiplus::GdiplusShutdown(m_token);
+    }
+    ScopedGdiplusStartup(const ScopedGdiplusStartup&) = delete;
+    ScopedGdiplusStartup& operator=(const ScopedGdiplusStartup&) = delete;
+    [[nodiscard]] bool Succeeded() const { return m_ok; }
+
+private:
+    ULONG_PTR m_token = 0;
+    bool m_ok = false;
+};
+
+// Selects a font/brush/pen only when there is one; a null object leaves the DC as it is.
+class ScopedSelectObjectIfAny {
+public:
+    ScopedSelectObjectIfAny(HDC hdc, HGDIOBJ object)
+        : m_hdc(hdc), m_previous(hdc && object ? ::SelectObject(hdc, object) : nullptr) {}
+    ~ScopedSelectObjectIfAny() {
+        if (m_previous && m_previous != HGDI_ERROR)
+            ::SelectObject(m_hdc, m_previous);
+    }
+    ScopedSelectObjectIfAny(const ScopedSelectObjectIfAny&) = delete;
+    ScopedSelectObjectIfAny& operator=(const ScopedSelectObjectIfAny&) = delete;
+
+private:
+    HDC m_hdc;
+    HGDIOBJ m_previous;
+};
+
+} // namespace tsu

@@ -1,0 +1,150 @@
+#include "controls/DrawingUtils.h"
+
+#include "controls/core/FitTextRules.h"
+#include "controls/core/Scaling.h"
+#include "framework/ResourceModule.h"
+#include "res/ResourceIds.h"
+
+#include <climits>
+#include <cstring>
+
+namespace tsu {
+
+namespace {
+
+// The font a window draws with: its own, the default GUI font, or the system font.
+HFONT WindowFontOrStock(HWND window) {
+    HFONT font = window ? reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)) : nullptr;
+    if (!font)
+        font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    if (!font)
+        font = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+    return font;
+}
+
+int TextExtentWidth(HDC dc, const wchar_t* text, size_t length) {
+    if (length == 0)
+        return 0;
+    if (length > static_cast<size_t>(INT_MAX))
+        return -1;
+    SIZE size{};
+    if (!::GetTextExtentPoint32W(dc, text, static_cast<int>(length), &size))
+        return -1;
+    return size.cx;
+}
+
+} // namespace
+
+bool GetLogFont(HFONT font, LOGFONTW& logFont) {
+    if (!font)
+        return false;
+    LOGFONTW result{};
+    if (::GetObjectW(font, sizeof(result), &result) != static_cast<int>(sizeof(result)))
+        return false;
+    logFont = result;
+    return true;
+}
+
+bool LoadPngResource(Gdiplus::Image*& image, UINT id) {
+    HMODULE module = GetResourceModule();
+    HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(id), res::kPngResourceType);
+    if (!info)
+        return false;
+    const DWORD size = ::SizeofResource(module, info);
+    HGLOBAL resource = ::LoadResource(module, info);
+    const void* bytes = resource ? ::LockResource(resource) : nullptr;
+    if (!bytes || size == 0)
+        return false;
+
+    // Movable memory, because the stream wraps it with GlobalLock/GlobalUnlock; the stream owns it
+    // (delete-on-release) and GDI+ holds the stream as long as the image lives, so the copy goes
+    // when the image goes.
+    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!memory)
+        return false;
+    void* target = ::GlobalLock(memory.Get());
+    if (!target)
+        return false;
+    std::memcpy(target, bytes, size);
+    ::GlobalUnlock(memory.Get());
+
+    IStream* stream = nullptr;
+    if (FAILED(::CreateStreamOnHGlobal(memory.Get(), TRUE, &stream)) || !stream)
+        return false;
+    (void)memory.Release(); // the stream frees it now
+
+    auto* loaded = Gdiplus::Image::FromStream(stream, FALSE);
+    stream->Release(); // the image keeps its own reference
+    if (!loaded)
+        return false;
+    if (loaded->GetLastStatus() != Gdiplus::Ok || loaded->GetWidth() == 0) {
+        delete loaded;
+        return false;
+    }
+    image = loaded;
+    return true;
+}
+
+std::unique_ptr<Gdiplus::Image> LoadPngResource(UINT id) {
+    Gdiplus::Image* image = nullptr;
+    if (!LoadPngResource(image, id))
+        return nullptr;
+    return std::unique_ptr<Gdiplus::Image>(image);
+}
+
+bool CreateDerivedFont(HWND window, int grow, int weight, UniqueHfont& font) {
+    LOGFONTW logFont{};
+    if (!GetLogFont(WindowFontOrStock(window), logFont)) {
+        font.Reset();
+        return false;
+    }
+    if (grow != 0) {
+        if (weight > 0)
+            logFont.lfWeight = weight;
+        // Character heights are negative: subtracting grows the font by grow pixels.
+        logFont.lfHeight -= grow;
+    }
+    font.Reset(::CreateFontIndirectW(&logFont));
+    return font.IsValid();
+}
+
+int MeasureTextWidth(HDC dc, const std::wstring& text, HFONT font) {
+    if (!dc)
+        return -1;
+    LOGFONTW logFont{};
+    UniqueHfont copy;
+    if (GetLogFont(font, logFont))
+        copy.Reset(::CreateFontIndirectW(&logFont));
+    ScopedSelectObjectIfAny select(dc, copy.Get());
+    return TextExtentWidth(dc, text.c_str(), text.size());
+}
+
+int MeasureWindowTextWidth(HWND window, HDC dc, const std::wstring& text, int grow, int weight) {
+    if (!window || !dc)
+        return -1;
+    UniqueHfont font;
+    if (!CreateDerivedFont(window, grow, weight, font))
+        return -1;
+    ScopedSelectObject select(dc, font.Get());
+    return TextExtentWidth(dc, text.c_str(), text.size());
+}
+
+std::wstring FitText(HDC dc, const std::wstring& text, int maxWidth, HFONT font) {
+    if (!dc)
+        return text;
+    ScopedSelectObjectIfAny select(dc, font);
+    return FitTextToWidth(text, maxWidth, [dc](std::wstring_view part) {
+        const int width = TextExtentWidth(dc, part.data(), part.size());
+        // A failed measurement counts as too wide, so the text is never claimed to fit.
+        return width < 0 ? INT_MAX / 2 : width;
+    });
+}
+
+float ScreenScaleFactor() {
+    UniqueWindowDc screen(nullptr);
+    if (!screen)
+        return 1.0f;
+    return ScaleFactorFromDpi(::GetDeviceCaps(screen.Get(), LOGPIXELSY));
+}
+
+} // namespace tsu
