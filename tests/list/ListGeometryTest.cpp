@@ -5,25 +5,15 @@
 namespace tsu {
 namespace {
 
-TEST(ScaledTest, EachProductIsTruncatedOnItsOwn) {
-    EXPECT_EQ(Scaled(8, 1.0f), 8);
-    EXPECT_EQ(Scaled(8, 1.2f), 9);   // 9.6
-    EXPECT_EQ(Scaled(16, 1.2f), 19); // 19.2
-    EXPECT_EQ(Scaled(5, 1.2f), 6);
-    EXPECT_EQ(Scaled(10, 1.2f), 12); // 1.2f is a hair above 1.2: still 12, not 11
-    EXPECT_EQ(Scaled(40, 1.2f), 48);
-    EXPECT_EQ(Scaled(64, 1.25f), 80);
-    // 8 s + 16 s + 5 s at 1.2 is 9 + 19 + 6 = 34, not [29 * 1.2] = 34.8 -> 34 by luck; at 1.5
-    // it is 12 + 24 + 7 = 43 against 43.5.
-    EXPECT_EQ(Scaled(8, 1.5f) + Scaled(16, 1.5f) + Scaled(5, 1.5f), 43);
-}
-
-TEST(ScaleForDpiTest, OnlyScreensAbove100DpiScale) {
-    EXPECT_FLOAT_EQ(ScaleForDpi(96), 1.0f);
-    EXPECT_FLOAT_EQ(ScaleForDpi(100), 1.0f);
-    EXPECT_FLOAT_EQ(ScaleForDpi(120), 1.2f);
-    EXPECT_FLOAT_EQ(ScaleForDpi(144), 1.44f);
-    EXPECT_FLOAT_EQ(ScaleForDpi(0), 1.0f);
+TEST(BracketTruncationTest, ScaledSubtractionGivesTheMathematicalPixel) {
+    // [24 - 10 s] at 1.2 is 12 whatever the floating-point unit keeps of 1.2f.
+    ListCell cell;
+    cell.kind = CELL_WAITING;
+    CellLayoutInput in;
+    in.scale = 1.2f;
+    EXPECT_EQ(LayoutCell(cell, ListRect{0, 0, 100, 48}, in).animRect.top, 12);
+    in.scale = 1.25f;
+    EXPECT_EQ(LayoutCell(cell, ListRect{0, 0, 100, 50}, in).animRect.top, 12); // [25 - 12.5]
 }
 
 TEST(HeaderHeightTest, BoldFontPlusScaledExtraPlusSix) {

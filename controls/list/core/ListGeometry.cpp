@@ -3,19 +3,16 @@
 namespace tsu {
 
 namespace {
-// The scale is a float such as 1.2f, a hair above 1.2, so [24 - 10 s] comes out as 11.9999995
-// or as exactly 12 depending on whether the compiler keeps x87 excess precision (the 32-bit
-// build) or rounds to float (SSE). Work in double and let a tiny margin decide for the
-// mathematical result, so both builds lay out the same pixels.
+// A bracketed length such as [h/2 - 10 s] is truncated once. The scale is a float such as 1.2f,
+// a hair above 1.2, so [24 - 10 s] comes out as 11.9999995 or as exactly 12 depending on whether
+// the compiler keeps x87 excess precision (the 32-bit build) or rounds to float (SSE). Work in
+// double and let a tiny margin decide for the mathematical result, so both builds lay out the
+// same pixels.
 constexpr double kTruncateMargin = 1e-3;
 int Truncate(double value) {
     return static_cast<int>(value >= 0 ? value + kTruncateMargin : value - kTruncateMargin);
 }
 } // namespace
-
-int Scaled(int n, float scale) {
-    return Truncate(static_cast<double>(n) * static_cast<double>(scale));
-}
 
 CellLayout LayoutCell(const ListCell& cell, const ListRect& cellRect, const CellLayoutInput& in) {
     const float s = in.scale;
@@ -69,10 +66,6 @@ CellLayout LayoutCell(const ListCell& cell, const ListRect& cellRect, const Cell
 
 int HeaderHeight(int boldFontHeight, int headerExtraHeight, float scale) {
     return boldFontHeight + Scaled(headerExtraHeight, scale) + 6;
-}
-
-float ScaleForDpi(int logPixelsY) {
-    return logPixelsY > 100 ? static_cast<float>(logPixelsY) / 100.0f : 1.0f;
 }
 
 } // namespace tsu

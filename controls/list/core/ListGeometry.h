@@ -6,13 +6,11 @@
 // added; a bracketed expression such as [h/2 - 10 s] is computed in floating point and
 // truncated once.
 
+#include "controls/core/Scaling.h"
 #include "controls/list/core/ListCell.h"
 #include "controls/list/core/ListRect.h"
 
 namespace tsu {
-
-// N s: N times the scale, truncated toward zero.
-[[nodiscard]] int Scaled(int n, float scale);
 
 // Sizes of the list's artwork in image pixels.
 inline constexpr int kCheckStateSize = 16;   // check-box strip: unchecked at x 0, checked at x 16
@@ -41,8 +39,5 @@ struct CellLayout {
 
 // The list's header height: the bold font's text height plus (extra) s plus 6.
 [[nodiscard]] int HeaderHeight(int boldFontHeight, int headerExtraHeight, float scale);
-
-// The scale factor of a screen: its vertical logical DPI / 100 above 100 DPI, else 1.0.
-[[nodiscard]] float ScaleForDpi(int logPixelsY);
 
 } // namespace tsu
