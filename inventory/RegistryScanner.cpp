@@ -4,7 +4,9 @@
 #include "inventory/RegistryValue.h"
 #include "inventory/core/InventoryRules.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace tsu {
 
@@ -32,19 +34,29 @@ std::wstring LastWriteDate(const FILETIME& lastWrite) {
     return FormatInstallDate(local.wYear, local.wMonth, local.wDay);
 }
 
-// Reads the subkey name at index; false when the read fails (the index is then skipped).
-bool EnumSubkey(HKEY key, DWORD index, DWORD nameChars, std::wstring& name, FILETIME& lastWrite) {
-    std::array<wchar_t, kLargestNameChars + 1> buffer{};
-    DWORD chars = std::min(nameChars, kLargestNameChars);
-    if (::RegEnumKeyExW(key, index, buffer.data(), &chars, nullptr, nullptr, nullptr, &lastWrite) != ERROR_SUCCESS)
-        return false;
-    name.assign(buffer.data(), chars);
-    return true;
-}
+struct Subkey {
+    std::wstring name;
+    FILETIME lastWrite;
+};
 
-bool QuerySubkeyCount(HKEY key, DWORD& count) {
-    return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
-                              nullptr, nullptr) == ERROR_SUCCESS;
+// All subkey names first, then the entries: enumerating by index while opening entries would skip
+// the neighbour of an entry that an uninstaller deletes meanwhile. A name that cannot be read (too
+// long for the buffer) is skipped. False when the subkey count cannot be queried.
+bool ListSubkeys(HKEY key, DWORD nameChars, std::vector<Subkey>& subkeys) {
+    DWORD count = 0;
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    subkeys.reserve(count);
+    std::array<wchar_t, kLargestNameChars + 1> buffer{};
+    for (DWORD index = 0; index < count; ++index) {
+        DWORD chars = std::min(nameChars, kLargestNameChars);
+        FILETIME lastWrite{};
+        if (::RegEnumKeyExW(key, index, buffer.data(), &chars, nullptr, nullptr, nullptr, &lastWrite) != ERROR_SUCCESS)
+            continue;
+        subkeys.push_back(Subkey{std::wstring(buffer.data(), chars), lastWrite});
+    }
+    return true;
 }
 
 } // namespace
@@ -61,23 +73,18 @@ bool RegistryScanner::ScanUninstallKey(uint32_t root, const std::wstring& path, 
     UniqueHkey key;
     if (::RegOpenKeyExW(RootToHkey(root), path.c_str(), 0, ScannedKeyAccess(), key.Put()) != ERROR_SUCCESS)
         return false;
-    DWORD count = 0;
-    if (!QuerySubkeyCount(key.Get(), count))
-        return true;
-
     const ViewBuffers& buffers = m_view == RegistryView::Wow64Key64 ? kWow64ViewBuffers : kDefaultViewBuffers;
-    std::wstring subkeyName;
-    for (DWORD index = 0; index < count; ++index) {
-        FILETIME lastWrite{};
-        if (!EnumSubkey(key.Get(), index, buffers.subkeyNameChars, subkeyName, lastWrite))
-            continue;
+    std::vector<Subkey> subkeys;
+    if (!ListSubkeys(key.Get(), buffers.subkeyNameChars, subkeys))
+        return true;
+    for (const Subkey& subkey : subkeys) {
         if (m_entryHook)
-            m_entryHook(subkeyName);
+            m_entryHook(subkey.name);
         UniqueHkey entry;
-        if (::RegOpenKeyExW(key.Get(), subkeyName.c_str(), 0, KEY_READ, entry.Put()) != ERROR_SUCCESS)
+        if (::RegOpenKeyExW(key.Get(), subkey.name.c_str(), 0, KEY_READ, entry.Put()) != ERROR_SUCCESS)
             continue;
         SoftwareRecord record;
-        if (ReadEntry(entry.Get(), subkeyName, lastWrite, root, path, productIcons, filter, record))
+        if (ReadEntry(entry.Get(), subkey.name, subkey.lastWrite, root, path, productIcons, filter, record))
             InsertFirstWins(softwareMap, record.displayName, std::move(record));
     }
     return true;
@@ -126,17 +133,12 @@ bool RegistryScanner::ScanInstallerProducts(uint32_t root, const std::wstring& p
         *openError = status;
     if (status != ERROR_SUCCESS)
         return false;
-    DWORD count = 0;
-    if (!QuerySubkeyCount(key.Get(), count))
+    std::vector<Subkey> subkeys;
+    if (!ListSubkeys(key.Get(), kProductNameChars, subkeys))
         return true;
-
-    std::wstring subkeyName;
-    for (DWORD index = 0; index < count; ++index) {
-        FILETIME lastWrite{};
-        if (!EnumSubkey(key.Get(), index, kProductNameChars, subkeyName, lastWrite))
-            continue;
+    for (const Subkey& subkey : subkeys) {
         UniqueHkey product;
-        if (::RegOpenKeyExW(key.Get(), subkeyName.c_str(), 0, KEY_READ, product.Put()) != ERROR_SUCCESS)
+        if (::RegOpenKeyExW(key.Get(), subkey.name.c_str(), 0, KEY_READ, product.Put()) != ERROR_SUCCESS)
             continue;
         ProductIconInfo info;
         ApplyIconText(info, ParseIconText(ReadRegistryTextOrEmpty(product.Get(), L"ProductIcon", kProductValueBytes)));

@@ -12,13 +12,15 @@ constexpr size_t kLargestTextBuffer = 1024; // bytes; the scanner's biggest valu
 std::optional<std::wstring> ReadRegistryText(HKEY key, const wchar_t* name, size_t bufferBytes) {
     bufferBytes = std::min(bufferBytes, kLargestTextBuffer);
     std::array<wchar_t, kLargestTextBuffer / sizeof(wchar_t) + 1> buffer{};
-    DWORD bytes = static_cast<DWORD>(bufferBytes);
+    // The call may use the spare character: some registry implementations want room to append a
+    // terminator to a string that has none. Data longer than bufferBytes still counts as too long.
+    DWORD bytes = static_cast<DWORD>(bufferBytes + sizeof(wchar_t));
     const LSTATUS status =
         ::RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &bytes);
-    if (status != ERROR_SUCCESS)
+    if (status != ERROR_SUCCESS || bytes > bufferBytes)
         return std::nullopt;
     // An odd byte count leaves half a character, which is dropped.
-    const size_t chars = std::min<size_t>(bytes, bufferBytes) / sizeof(wchar_t);
+    const size_t chars = bytes / sizeof(wchar_t);
     const auto end = std::find(buffer.begin(), buffer.begin() + chars, L'\0');
     return std::wstring(buffer.begin(), end);
 }

@@ -1,0 +1,119 @@
+#include "tests/common/TestProcess.h"
+
+#include "framework/ScopedHandles.h"
+
+#include <thread>
+#include <vector>
+
+namespace tsu::test {
+
+namespace {
+void Drain(HANDLE pipe, std::string& sink) {
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        sink.append(buffer, read);
+}
+} // namespace
+
+ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
+    ProcessResult result;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    UniqueHandle outRead, outWrite, errRead, errWrite;
+    if (!::CreatePipe(outRead.Put(), outWrite.Put(), &inherit, 0) ||
+        !::CreatePipe(errRead.Put(), errWrite.Put(), &inherit, 0))
+        return result;
+    ::SetHandleInformation(outRead.Get(), HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(errRead.Get(), HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = outWrite.Get();
+    startup.hStdError = errWrite.Get();
+    PROCESS_INFORMATION info{};
+    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &startup, &info))
+        return result;
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    result.started = true;
+    outWrite.Reset();
+    errWrite.Reset();
+
+    std::thread errReader([&] { Drain(errRead.Get(), result.err); });
+    std::thread outReader([&] { Drain(outRead.Get(), result.out); });
+    if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0)
+        ::TerminateProcess(process.Get(), STILL_ACTIVE);
+    outReader.join();
+    errReader.join();
+    ::GetExitCodeProcess(process.Get(), &result.exitCode);
+    return result;
+}
+
+std::wstring BinDir() { return std::wstring(TSU_TEST_BIN_DIR) + L"\\"; }
+
+std::wstring MakeScratchFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + L"tsu-" + name + L"-" + std::to_wstring(::GetCurrentProcessId());
+    RemoveTree(folder);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\";
+}
+
+bool RemoveTree(const std::wstring& folder) {
+    std::wstring base = folder;
+    if (!base.empty() && base.back() == L'\\')
+        base.pop_back();
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle search(::FindFirstFileW((base + L"\\*").c_str(), &found));
+    if (search) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = base + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(search.Get(), &found));
+    }
+    search.Reset();
+    ::RemoveDirectoryW(base.c_str());
+    return ::GetFileAttributesW(base.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    if (!file)
+        return bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    DWORD written = 0;
+    return ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+} // namespace tsu::test

@@ -1,0 +1,35 @@
+#pragma once
+// Runs a program for a test and collects what it printed.
+
+#include <windows.h>
+
+#include <string>
+
+namespace tsu::test {
+
+struct ProcessResult {
+    bool started = false;
+    DWORD exitCode = 0;
+    std::string out; // raw bytes of standard output
+    std::string err; // raw bytes of standard error
+};
+
+// Starts the command line hidden, reads both pipes to their end and waits for the exit.
+// timeoutMs bounds the whole run; a program still running then is terminated (exitCode 259).
+[[nodiscard]] ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000);
+
+// The build's bin folder (where the programs and test programs lie), ending in "\".
+[[nodiscard]] std::wstring BinDir();
+
+// A fresh, empty folder below %TEMP% for this test program; removed by the caller if wanted.
+[[nodiscard]] std::wstring MakeScratchFolder(const std::wstring& name);
+
+// Deletes a folder tree (files and sub-folders); true when it is gone.
+bool RemoveTree(const std::wstring& folder);
+
+// Whole file as bytes; empty when it cannot be read.
+[[nodiscard]] std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+[[nodiscard]] bool FileExists(const std::wstring& path);
+
+} // namespace tsu::test
