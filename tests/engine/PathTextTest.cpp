@@ -1,0 +1,66 @@
+#include "uninstall/engine/core/PathText.h"
+
+#include <gtest/gtest.h>
+
+namespace tsu {
+namespace {
+
+TEST(PathTextTest, FindIgnoresAsciiCaseOnly) {
+    EXPECT_EQ(FindIgnoreCase(L"C:\\APP\\UNINST.EXE /S", L".exe"), 13u);
+    EXPECT_EQ(FindIgnoreCase(L"a.exe b.EXE", L".exe", 2), 7u);
+    EXPECT_EQ(FindIgnoreCase(L"short", L"longer text"), std::wstring_view::npos);
+    // Letters outside ASCII compare exactly.
+    EXPECT_FALSE(ContainsIgnoreCase(L"\u00C4pp", L"\u00E4pp"));
+    EXPECT_TRUE(EqualsIgnoreCase(L"C:\\Windows", L"c:\\WINDOWS"));
+    EXPECT_FALSE(EqualsIgnoreCase(L"C:\\Windows", L"C:\\Windows2"));
+}
+
+TEST(PathTextTest, QuotesAndSeparators) {
+    EXPECT_EQ(StripQuotes(L"\"\"C:\\a.exe\""), L"C:\\a.exe");
+    EXPECT_EQ(StripQuotes(L"\"\""), L"");
+    EXPECT_EQ(TrimTrailingSeparators(L"C:\\Tools\\\\"), L"C:\\Tools");
+    EXPECT_EQ(TrimTrailingSeparators(L"C:\\"), L"C:\\");
+    EXPECT_EQ(TrimTrailingSeparators(L"C:\\\\"), L"C:\\");
+}
+
+struct PathKindCase {
+    const wchar_t* path;
+    bool absolute;
+    bool bare;
+    bool root;
+};
+
+class PathKindTest : public ::testing::TestWithParam<PathKindCase> {};
+
+TEST_P(PathKindTest, Classifies) {
+    const PathKindCase& c = GetParam();
+    EXPECT_EQ(IsAbsolutePath(c.path), c.absolute) << c.path;
+    EXPECT_EQ(IsBareFileName(c.path), c.bare) << c.path;
+    EXPECT_EQ(IsRootPath(c.path), c.root) << c.path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, PathKindTest,
+                         ::testing::Values(PathKindCase{L"C:\\Program Files\\App\\uninst.exe", true, false, false},
+                                           PathKindCase{L"c:\\", true, false, true},
+                                           PathKindCase{L"C:", false, false, true},
+                                           PathKindCase{L"C:uninst.exe", false, false, false},
+                                           PathKindCase{L"uninst.exe", false, true, false},
+                                           PathKindCase{L"sub\\uninst.exe", false, false, false},
+                                           PathKindCase{L"\\uninst.exe", false, false, false},
+                                           PathKindCase{L"\\\\server\\share\\app.exe", true, false, false},
+                                           PathKindCase{L"\\\\server\\share\\", true, false, true},
+                                           PathKindCase{L"\\\\server", true, false, true},
+                                           PathKindCase{L"", false, false, false}));
+
+TEST(PathTextTest, BelowNeedsAWholeComponent) {
+    EXPECT_TRUE(IsPathBelow(L"C:\\WINDOWS\\system32\\notepad.exe", L"C:\\windows"));
+    EXPECT_TRUE(IsPathBelow(L"C:\\windows\\x", L"C:\\windows\\"));
+    EXPECT_FALSE(IsPathBelow(L"C:\\Windows2\\x.exe", L"C:\\Windows"));
+    EXPECT_FALSE(IsPathBelow(L"C:\\Windows", L"C:\\Windows"));
+    EXPECT_TRUE(IsPathBelow(L"C:\\app.exe", L"C:\\"));
+    EXPECT_FALSE(IsPathBelow(L"C:\\app.exe", L""));
+    EXPECT_TRUE(SamePath(L"C:\\Tools\\App\\", L"c:\\tools\\app"));
+}
+
+} // namespace
+} // namespace tsu

@@ -1,0 +1,416 @@
+#include "uninstall/engine/UninstallEngine.h"
+
+#include "framework/ScopedHandles.h"
+#include "inventory/Is64BitWindows.h"
+#include "inventory/RegistryScanner.h"
+#include "log/CLogSave.h"
+#include "uninstall/LaunchUninstaller.h"
+#include "uninstall/RunCommand.h"
+#include "uninstall/engine/EngineMessages.h"
+#include "uninstall/engine/UninstallerFileProbe.h"
+#include "uninstall/engine/core/RemovalPacer.h"
+#include "uninstall/engine/core/StaleEntryRules.h"
+
+#include <winternl.h>
+
+#include <atomic>
+#include <cstring>
+#include <deque>
+#include <mutex>
+
+namespace tsu {
+
+namespace {
+constexpr size_t kMinUninstallStringChars = 2;
+constexpr wchar_t kLoadThreadFailed[] = L"创建获取已安装软件线程失败";
+constexpr wchar_t kUninstallThreadFailed[] = L"创建卸载软件线程失败";
+constexpr wchar_t kWatcherThreadFailed[] = L"创建删除卸载成功软件项线程失败";
+constexpr DWORD kThreadResult = 1;
+} // namespace
+
+struct UninstallEngine::State {
+    explicit State(InventoryLocations where) : locations(std::move(where)) {}
+
+    std::atomic<HWND> ownerWindow{nullptr};
+    std::atomic<HWND> uninstallWindow{nullptr};
+    ProductIconMap productIcons;
+    SoftwareMap inventory;
+    SoftwareMap freshInventory;
+
+    std::mutex finishedLock; // guards uninstallQueue and finishedList; never held across SendMessage
+    std::deque<SoftwareRecord> uninstallQueue;
+    std::deque<SoftwareRecord> finishedList;
+
+    std::atomic<bool> watcherStarted{false};
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> workerRunning{false};
+    std::atomic<bool> workerBusy{false};
+    std::atomic<bool> inventoryWorkRunning{false};
+
+    // Wake the watcher without polling: on a stop, and when a record joins the finished list.
+    UniqueHandle stopEvent{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle finishedEvent{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+
+    const InventoryLocations locations;
+    PictureMaker pictureMaker;
+
+    [[nodiscard]] HWND UninstallTarget() const {
+        HWND target = uninstallWindow.load();
+        return target ? target : ownerWindow.load();
+    }
+};
+
+namespace {
+
+using State = UninstallEngine::State;
+using StatePtr = std::shared_ptr<State>;
+using ThreadBody = void (*)(const StatePtr& state);
+
+struct ThreadStart {
+    std::shared_ptr<State> state;
+    ThreadBody body;
+};
+
+DWORD WINAPI ThreadEntry(void* parameter) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
+    try {
+        start->body(start->state);
+    } catch (...) {
+        // Nothing may leave a thread entry; the bodies restore their flags themselves.
+    }
+    return kThreadResult;
+}
+
+// Starts body on a new thread that shares the engine's state; the handle is closed at once.
+bool StartThread(const StatePtr& state, ThreadBody body) {
+    auto start = std::make_unique<ThreadStart>(ThreadStart{state, body});
+    HANDLE thread = ::CreateThread(nullptr, 0, &ThreadEntry, start.get(), 0, nullptr);
+    if (!thread)
+        return false;
+    (void)start.release(); // the thread owns it now
+    ::CloseHandle(thread);
+    return true;
+}
+
+// Sends a message whose lParam points to a copy of the record that lives for the call.
+void SendRecordMessage(HWND window, UINT message, WPARAM wParam, const SoftwareRecord& record) {
+    if (!window)
+        return;
+    const auto copy = std::make_unique<SoftwareRecord>(record);
+    ::SendMessageW(window, message, wParam, reinterpret_cast<LPARAM>(copy.get()));
+}
+
+void SendPlainMessage(HWND window, UINT message, WPARAM wParam) {
+    if (window)
+        ::SendMessageW(window, message, wParam, 0);
+}
+
+// Clears a flag when the scope ends, however it ends.
+class FlagReset {
+public:
+    explicit FlagReset(std::atomic<bool>& flag) : m_flag(flag) {}
+    ~FlagReset() { m_flag = false; }
+    FlagReset(const FlagReset&) = delete;
+    FlagReset& operator=(const FlagReset&) = delete;
+
+private:
+    std::atomic<bool>& m_flag;
+};
+
+void LoadWorker(const StatePtr& shared) {
+    State& state = *shared;
+    const FlagReset done(state.inventoryWorkRunning);
+    state.productIcons.clear();
+    const InventoryResult result =
+        RunInventorySequence(state.productIcons, state.inventory, Is64BitWindows(), state.locations);
+    if (result == InventoryResult::Loaded && !state.inventory.empty())
+        (void)RunPicturePass(state.inventory, state.pictureMaker);
+
+    const HWND owner = state.ownerWindow.load();
+    SendPlainMessage(owner, WM_CLOSE_PROGRESS, 0);
+    SendPlainMessage(owner, WM_SOFTWARE_LOADED, state.inventory.empty() ? kSoftwareEmpty : kSoftwareLoaded);
+}
+
+void RefreshWorker(const StatePtr& shared) {
+    State& state = *shared;
+    const FlagReset done(state.inventoryWorkRunning);
+    state.productIcons.clear();
+    const InventoryResult result =
+        RunInventorySequence(state.productIcons, state.freshInventory, Is64BitWindows(), state.locations);
+    if (result == InventoryResult::Loaded && !state.freshInventory.empty())
+        (void)PruneInventory(state.inventory, state.freshInventory);
+
+    const HWND owner = state.ownerWindow.load();
+    if (!state.inventory.empty()) {
+        SendPlainMessage(owner, WM_SOFTWARE_LOADED, kSoftwareLoaded);
+    } else {
+        SendPlainMessage(owner, WM_CLOSE_PROGRESS, 0);
+        SendPlainMessage(owner, WM_SOFTWARE_LOADED, kSoftwareEmpty);
+    }
+}
+
+// Whether the record's entry no longer describes an installed program. A record without a key
+// path, or from another root than the scan produces, cannot be judged and counts as still there
+// (opening an empty path would open the root itself, which has no DisplayName).
+bool IsRecordGone(const SoftwareRecord& record) {
+    if (record.relativeKeyPath.empty())
+        return false;
+    if (record.rootKey != kRootLocalMachine && record.rootKey != kRootCurrentUser)
+        return false;
+    const RegistryScanner scanner(Is64BitWindows() ? RegistryView::Wow64Key64 : RegistryView::Default);
+    return scanner.IsEntryGone(record.rootKey, record.relativeKeyPath);
+}
+
+// Runs one program's removal and reports the row's new state.
+WPARAM UninstallOne(const SoftwareRecord& record) {
+    switch (ClassifyUninstaller(record.uninstallString, SystemUninstallerProbe())) {
+    case UninstallerVerdict::Unusable:
+        return kUninstallFailed;
+    case UninstallerVerdict::StaleEntry: {
+        // The key path goes into a cmd.exe command line: a name that cmd could read as syntax is
+        // never run.
+        if (!IsSafeKeyPathForCommand(record.keyPath))
+            return kUninstallFailed;
+        std::wstring output; // the registry tool's messages are not needed
+        if (!RunCommand(MakeRegDeleteCommand(record.keyPath), output))
+            return kUninstallFailed;
+        break;
+    }
+    case UninstallerVerdict::Launch: {
+        std::wstring command = record.uninstallString;
+        if (!LaunchUninstaller(command))
+            return kUninstallFailed;
+        break;
+    }
+    }
+    return IsRecordGone(record) ? kUninstallGone : kUninstallFailed;
+}
+
+void WatcherLoop(const StatePtr& shared) {
+    State& state = *shared;
+    RemovalPacer pacer;
+    for (;;) {
+        if (state.stopRequested)
+            return;
+        bool waiting = false;
+        {
+            const std::lock_guard<std::mutex> lock(state.finishedLock);
+            waiting = !state.finishedList.empty();
+        }
+        if (!waiting) {
+            pacer.OnEmpty();
+            const HANDLE wakers[] = {state.stopEvent.Get(), state.finishedEvent.Get()};
+            if (::WaitForMultipleObjects(2, wakers, FALSE, INFINITE) == WAIT_FAILED)
+                return;
+            continue;
+        }
+        const auto now = RemovalPacer::Clock::now();
+        pacer.OnWaiting(now);
+        const auto remaining = pacer.TimeUntilDue(now);
+        if (remaining > RemovalPacer::Clock::duration::zero()) {
+            // Rounded up, so the row never goes a moment early.
+            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(remaining).count();
+            if (::WaitForSingleObject(state.stopEvent.Get(), static_cast<DWORD>(ms)) == WAIT_FAILED)
+                return;
+            continue;
+        }
+        SoftwareRecord record;
+        {
+            const std::lock_guard<std::mutex> lock(state.finishedLock);
+            if (state.finishedList.empty())
+                continue;
+            record = std::move(state.finishedList.front());
+            state.finishedList.pop_front();
+        }
+        SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_REMOVED, 0, record);
+        pacer.OnRemoved(RemovalPacer::Clock::now());
+    }
+}
+
+// Called under finishedLock.
+void StartWatcherLocked(const StatePtr& state) {
+    if (state->watcherStarted)
+        return;
+    if (StartThread(state, &WatcherLoop))
+        state->watcherStarted = true;
+    else
+        WriteToolLog(kWatcherThreadFailed);
+}
+
+void UninstallWorkerLoop(const StatePtr& shared) {
+    State& state = *shared;
+    for (;;) {
+        if (state.stopRequested) {
+            state.workerBusy = false;
+            state.workerRunning = false;
+            return;
+        }
+        SoftwareRecord record;
+        {
+            // The empty check and the clearing happen under the lock: a record enqueued at the same
+            // moment is either taken here or finds the worker gone and starts a new one.
+            const std::lock_guard<std::mutex> lock(state.finishedLock);
+            if (state.uninstallQueue.empty()) {
+                state.workerBusy = false;
+                state.workerRunning = false;
+                return;
+            }
+            state.workerBusy = true;
+            record = std::move(state.uninstallQueue.front());
+            state.uninstallQueue.pop_front();
+        }
+        const HWND target = state.UninstallTarget();
+        if (record.uninstallString.size() < kMinUninstallStringChars) {
+            // Nothing to run; the row must not stay "uninstalling" for ever.
+            SendRecordMessage(target, WM_UNINSTALL_STATE, kUninstallFailed, record);
+            continue;
+        }
+        SendRecordMessage(target, WM_UNINSTALL_STATE, kUninstallStarting, record);
+        const WPARAM outcome = UninstallOne(record);
+        SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_STATE, outcome, record);
+        if (outcome == kUninstallGone) {
+            const std::lock_guard<std::mutex> lock(state.finishedLock);
+            state.finishedList.push_back(std::move(record));
+            ::SetEvent(state.finishedEvent.Get());
+            StartWatcherLocked(shared);
+        }
+    }
+}
+
+void UninstallWorkerEntry(const StatePtr& shared) {
+    try {
+        UninstallWorkerLoop(shared);
+    } catch (...) {
+        shared->workerBusy = false;
+        shared->workerRunning = false;
+    }
+}
+
+} // namespace
+
+UninstallEngine::UninstallEngine(InventoryLocations locations)
+    : m_state(std::make_shared<State>(std::move(locations))) {}
+
+UninstallEngine::~UninstallEngine() { RequestStop(); }
+
+bool UninstallEngine::SetOwnerWindow(HWND window) {
+    if (!window)
+        return false;
+    m_state->ownerWindow = window;
+    return true;
+}
+
+bool UninstallEngine::SetUninstallWindow(HWND window) {
+    if (!window)
+        return false;
+    m_state->uninstallWindow = window;
+    return true;
+}
+
+bool UninstallEngine::StartLoading() {
+    bool idle = false;
+    if (!m_state->inventoryWorkRunning.compare_exchange_strong(idle, true))
+        return false;
+    if (!StartThread(m_state, &LoadWorker)) {
+        m_state->inventoryWorkRunning = false;
+        WriteToolLog(kLoadThreadFailed);
+        return false;
+    }
+    return true;
+}
+
+bool UninstallEngine::StartRefresh() {
+    bool idle = false;
+    if (!m_state->inventoryWorkRunning.compare_exchange_strong(idle, true))
+        return false;
+    if (!StartThread(m_state, &RefreshWorker)) {
+        m_state->inventoryWorkRunning = false;
+        WriteToolLog(kLoadThreadFailed);
+        return false;
+    }
+    return true;
+}
+
+bool UninstallEngine::IsInventoryWorkRunning() const { return m_state->inventoryWorkRunning; }
+
+void UninstallEngine::Enqueue(SoftwareRecord record) {
+    // The window that queues the first program is the conventional page (it points the engine at
+    // itself just before): its uninstall messages go there even after a tab switch re-targets the
+    // owner.
+    HWND none = nullptr;
+    m_state->uninstallWindow.compare_exchange_strong(none, m_state->ownerWindow.load());
+    const std::lock_guard<std::mutex> lock(m_state->finishedLock);
+    m_state->uninstallQueue.push_back(std::move(record));
+}
+
+bool UninstallEngine::StartUninstallWorker() {
+    // Marked running before the thread exists: a worker that finds the queue empty at once clears
+    // the mark itself, and cannot have it set again behind its back.
+    bool notRunning = false;
+    if (!m_state->workerRunning.compare_exchange_strong(notRunning, true))
+        return true;
+    if (!StartThread(m_state, &UninstallWorkerEntry)) {
+        m_state->workerRunning = false;
+        WriteToolLog(kUninstallThreadFailed);
+        return false;
+    }
+    return true;
+}
+
+bool UninstallEngine::IsWorkerRunning() const { return m_state->workerRunning; }
+
+bool UninstallEngine::IsBusy() const { return m_state->workerBusy; }
+
+void UninstallEngine::ReleaseQueue() {
+    std::deque<SoftwareRecord> released;
+    {
+        const std::lock_guard<std::mutex> lock(m_state->finishedLock);
+        released.swap(m_state->uninstallQueue);
+    }
+    const HWND target = m_state->UninstallTarget();
+    for (const SoftwareRecord& record : released)
+        SendRecordMessage(target, WM_UNINSTALL_STATE, kUninstallFailed, record);
+}
+
+void UninstallEngine::RequestStop() {
+    m_state->stopRequested = true;
+    ::SetEvent(m_state->stopEvent.Get());
+}
+
+bool UninstallEngine::IsSystemSupported() {
+    // The version the system gives the process in its environment block, not a version query
+    // (which compatibility shims may bend). The block's address comes from the process's basic
+    // information, looked up in ntdll at run time.
+    using QueryFn = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll)
+        return false;
+    const auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(::GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0 ||
+        !basic.PebBaseAddress)
+        return false;
+#ifdef _WIN64
+    constexpr size_t kMajorOffset = 0x118;
+    constexpr size_t kMinorOffset = 0x11C;
+#else
+    constexpr size_t kMajorOffset = 0xA4;
+    constexpr size_t kMinorOffset = 0xA8;
+#endif
+    const auto* bytes = reinterpret_cast<const BYTE*>(basic.PebBaseAddress);
+    ULONG major = 0;
+    ULONG minor = 0;
+    std::memcpy(&major, bytes + kMajorOffset, sizeof major);
+    std::memcpy(&minor, bytes + kMinorOffset, sizeof minor);
+    return IsSupportedWindowsVersion(major, minor);
+}
+
+const SoftwareMap& UninstallEngine::Inventory() const { return m_state->inventory; }
+
+const ProductIconMap& UninstallEngine::ProductIcons() const { return m_state->productIcons; }
+
+void UninstallEngine::SetPictureMaker(PictureMaker maker) { m_state->pictureMaker = std::move(maker); }
+
+
+} // namespace tsu

@@ -1,0 +1,75 @@
+#pragma once
+// The non-window object behind the conventional uninstall: owns the inventory of installed
+// programs, loads and refreshes it on worker threads, runs queued uninstallers one after the other
+// on a worker thread, decides from the registry whether each program is gone, deletes entries
+// whose uninstaller no longer exists, and tells windows about every step by SendMessage (see
+// EngineMessages.h). Workers never touch a window otherwise, so the GUI thread must never wait for
+// a worker while it handles these messages.
+//
+// Receivers: load and refresh results go to the window last given to SetOwnerWindow. Messages of
+// uninstalls (states, removed rows, released queue) go to the uninstall window, so that a tab
+// switch that re-targets the owner during an uninstall cannot swallow them. The uninstall window
+// is the one given to SetUninstallWindow, or else the owner window at the first Enqueue.
+//
+// The engine's state lives as long as any of its threads: destroying the engine asks them to stop
+// and never waits for them (an uninstaller may run for hours).
+
+#include "inventory/InventorySequence.h"
+#include "inventory/core/SoftwareRecord.h"
+#include "uninstall/engine/core/InventoryRules.h"
+
+#include <windows.h>
+
+#include <memory>
+
+namespace tsu {
+
+class UninstallEngine {
+public:
+    explicit UninstallEngine(InventoryLocations locations = InventoryLocations::Default());
+    ~UninstallEngine();
+    UninstallEngine(const UninstallEngine&) = delete;
+    UninstallEngine& operator=(const UninstallEngine&) = delete;
+
+    // False and no change for a null handle.
+    [[nodiscard]] bool SetOwnerWindow(HWND window);
+    [[nodiscard]] bool SetUninstallWindow(HWND window);
+
+    // Start the load or refresh worker. False when a load or refresh still runs (nothing started)
+    // or when the thread cannot be created (logged).
+    [[nodiscard]] bool StartLoading();
+    [[nodiscard]] bool StartRefresh();
+    // True from a successful StartLoading/StartRefresh until its worker has sent its last message.
+    [[nodiscard]] bool IsInventoryWorkRunning() const;
+
+    // Appends a copy to the uninstall queue.
+    void Enqueue(SoftwareRecord record);
+    // Starts the uninstall worker unless one runs (then the running one takes the queued records).
+    // The worker counts as running from before its thread starts. False (logged) when the thread
+    // cannot be created.
+    [[nodiscard]] bool StartUninstallWorker();
+    [[nodiscard]] bool IsWorkerRunning() const;
+    [[nodiscard]] bool IsBusy() const;
+    // Takes every queued record out and reports each, in queue order, as still installed.
+    void ReleaseQueue();
+    // The workers end at their next loop start; a running uninstaller is waited for first.
+    void RequestStop();
+
+    // Windows 7, 8, 8.1 or 10, read from the process environment block.
+    [[nodiscard]] static bool IsSystemSupported();
+
+    // Read only after WM_SOFTWARE_LOADED with kSoftwareLoaded, while no load or refresh runs.
+    [[nodiscard]] const SoftwareMap& Inventory() const;
+    [[nodiscard]] const ProductIconMap& ProductIcons() const;
+
+    // How the load makes each program's picture (the icon cache); without one no pictures are made.
+    // Set before the first load.
+    void SetPictureMaker(PictureMaker maker);
+
+    struct State;
+
+private:
+    std::shared_ptr<State> m_state;
+};
+
+} // namespace tsu

@@ -1,0 +1,53 @@
+#include "uninstall/engine/core/InventoryRules.h"
+
+#include "uninstall/engine/core/PathText.h"
+
+namespace tsu {
+
+namespace {
+constexpr size_t kMinIconPathChars = 4;
+}
+
+size_t PruneInventory(SoftwareMap& inventory, const SoftwareMap& fresh) {
+    size_t removed = 0;
+    for (auto it = inventory.begin(); it != inventory.end();) {
+        const SoftwareRecord& record = it->second;
+        // The maps are keyed by display name, so one lookup finds the only candidate.
+        const auto match = fresh.find(record.displayName);
+        const bool kept = match != fresh.end() && match->second.displayName == record.displayName &&
+                          match->second.keyPath == record.keyPath &&
+                          match->second.uninstallString == record.uninstallString;
+        if (kept) {
+            ++it;
+        } else {
+            it = inventory.erase(it);
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+int RunPicturePass(SoftwareMap& inventory, const PictureMaker& makePicture) {
+    if (!makePicture)
+        return 0;
+    int counter = 0;
+    for (auto& [name, record] : inventory) {
+        const std::wstring iconPath = StripQuotes(record.iconPath);
+        if (iconPath.size() < kMinIconPathChars)
+            continue;
+        std::wstring png = makePicture(iconPath, std::to_wstring(counter), record.iconKind);
+        if (png.empty())
+            continue;
+        record.imagePath = std::move(png);
+        ++counter;
+    }
+    return counter;
+}
+
+bool IsSupportedWindowsVersion(uint32_t major, uint32_t minor) {
+    if (major == 6)
+        return minor >= 1 && minor <= 3;
+    return major == 10 && minor == 0;
+}
+
+} // namespace tsu
