@@ -1,0 +1,145 @@
+// Threads and the GUI thread under Wine: work posted to the GUI thread runs there and only there,
+// queued work dies with its dispatcher, a pumping wait survives a worker's SendMessage, and the
+// critical section keeps two threads apart.
+
+#include "framework/CCriticalSection.h"
+#include "framework/CGuiThreadDispatcher.h"
+#include "framework/MessageLoop.h"
+#include "framework/ScopedHandles.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace tsu {
+namespace {
+
+TEST(GuiThreadDispatcher, WorkFromAWorkerRunsOnTheGuiThread) {
+    CGuiThreadDispatcher dispatcher;
+    ASSERT_TRUE(dispatcher.IsValid());
+    EXPECT_TRUE(dispatcher.IsGuiThread());
+    const DWORD gui = ::GetCurrentThreadId();
+    std::atomic<DWORD> ranOn{0};
+    std::atomic<bool> posted{false};
+    std::thread worker([&] {
+        EXPECT_FALSE(dispatcher.IsGuiThread());
+        posted = dispatcher.Post([&] { ranOn = ::GetCurrentThreadId(); });
+    });
+    worker.join();
+    EXPECT_TRUE(posted);
+    EXPECT_EQ(ranOn.load(), 0u); // nothing runs until the GUI thread pumps
+    ASSERT_TRUE(test::PumpUntil([&] { return ranOn.load() != 0; }));
+    EXPECT_EQ(ranOn.load(), gui);
+}
+
+TEST(GuiThreadDispatcher, WorkRunsInPostingOrder) {
+    CGuiThreadDispatcher dispatcher;
+    std::vector<int> order;
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(dispatcher.Post([&order, i] { order.push_back(i); }));
+    ASSERT_TRUE(test::PumpUntil([&] { return order.size() == 5; }));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
+}
+
+TEST(GuiThreadDispatcher, QueuedWorkIsDroppedWithTheDispatcher) {
+    auto token = std::make_shared<int>(1);
+    std::weak_ptr<int> watch = token;
+    bool ran = false;
+    {
+        CGuiThreadDispatcher dispatcher;
+        ASSERT_TRUE(dispatcher.Post([token, &ran] { ran = true; }));
+        token.reset();
+        EXPECT_FALSE(watch.expired()); // held by the queued work
+    }
+    test::PumpPending();
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(watch.expired()); // the work was freed, not leaked
+}
+
+TEST(GuiThreadDispatcher, EmptyWorkIsRefused) {
+    CGuiThreadDispatcher dispatcher;
+    EXPECT_FALSE(dispatcher.Post(std::function<void()>()));
+}
+
+TEST(GuiThreadDispatcher, ThrowingWorkDoesNotEscape) {
+    CGuiThreadDispatcher dispatcher;
+    bool after = false;
+    ASSERT_TRUE(dispatcher.Post([] { throw std::runtime_error("work failed"); }));
+    ASSERT_TRUE(dispatcher.Post([&] { after = true; }));
+    EXPECT_TRUE(test::PumpUntil([&] { return after; }));
+}
+
+TEST(WaitPumping, WorkerMaySendToTheWaitingGuiThread) {
+    test::TestHostWindow host;
+    ASSERT_TRUE(host.Create(100, 100));
+    std::atomic<int> handled{0};
+    host.OnMessage = [&](UINT msg, WPARAM, LPARAM, LRESULT* result) {
+        if (msg != WM_APP + 7)
+            return false;
+        ++handled;
+        *result = 9;
+        return true;
+    };
+    UniqueHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(done);
+    std::atomic<LRESULT> answer{0};
+    HWND target = host.GetSafeHwnd();
+    HANDLE doneEvent = done.Get();
+    std::thread worker([&] {
+        // A plain WaitForSingleObject on the GUI thread would deadlock here.
+        answer = ::SendMessageW(target, WM_APP + 7, 0, 0);
+        ::SetEvent(doneEvent);
+    });
+    EXPECT_TRUE(WaitPumping(done.Get(), 5000));
+    worker.join();
+    EXPECT_EQ(handled.load(), 1);
+    EXPECT_EQ(answer.load(), 9);
+}
+
+TEST(WaitPumping, TimesOutOnAnEventNobodySets) {
+    UniqueHandle never(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_FALSE(WaitPumping(never.Get(), 50));
+    EXPECT_GE(::GetTickCount64() - start, 40u);
+    EXPECT_FALSE(WaitPumping(nullptr, 10));
+}
+
+TEST(CriticalSection, KeepsTwoThreadsApart) {
+    CCriticalSection lock;
+    long long counter = 0;
+    auto work = [&] {
+        for (int i = 0; i < 20000; ++i) {
+            std::lock_guard<CCriticalSection> guard(lock);
+            counter = counter + 1;
+        }
+    };
+    std::thread a(work);
+    std::thread b(work);
+    a.join();
+    b.join();
+    EXPECT_EQ(counter, 40000);
+}
+
+TEST(CriticalSection, TryLockFailsWhileAnotherThreadHoldsIt) {
+    CCriticalSection lock;
+    lock.Lock();
+    bool gotIt = true;
+    std::thread other([&] { gotIt = lock.TryLock(); });
+    other.join();
+    EXPECT_FALSE(gotIt);
+    lock.Unlock();
+    std::thread again([&] {
+        gotIt = lock.TryLock();
+        if (gotIt)
+            lock.Unlock();
+    });
+    again.join();
+    EXPECT_TRUE(gotIt);
+}
+
+} // namespace
+} // namespace tsu
