@@ -140,6 +140,36 @@ std::wstring FitText(HDC dc, const std::wstring& text, int maxWidth, HFONT font)
     });
 }
 
+int DrawTextInRect(HDC dc, const std::wstring& text, const RECT& rect, UINT flags) {
+    if (!dc || text.empty() || text.size() > static_cast<size_t>(INT_MAX))
+        return 0;
+    const int length = static_cast<int>(text.size());
+    RECT target = rect;
+    if ((flags & DT_WORDBREAK) && (flags & DT_VCENTER) && !(flags & DT_SINGLELINE)) {
+        RECT measure{rect.left, rect.top, rect.right, rect.top};
+        const int height = ::DrawTextW(dc, text.c_str(), length, &measure, (flags & ~DT_VCENTER) | DT_CALCRECT);
+        const int room = (rect.bottom - rect.top) - height;
+        if (height > 0 && room > 0)
+            target.top += room / 2;
+        flags &= ~DT_VCENTER;
+    }
+    return ::DrawTextW(dc, text.c_str(), length, &target, flags);
+}
+
+void DrawImagePiece(HDC dc, Gdiplus::Image* image, const RECT& source, const RECT& target) {
+    if (!dc || !image || source.right <= source.left || source.bottom <= source.top || target.right <= target.left ||
+        target.bottom <= target.top)
+        return;
+    Gdiplus::Graphics graphics(dc);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    graphics.DrawImage(image,
+                       Gdiplus::Rect(target.left, target.top, target.right - target.left, target.bottom - target.top),
+                       source.left, source.top, source.right - source.left, source.bottom - source.top,
+                       Gdiplus::UnitPixel);
+}
+
 float ScreenScaleFactor() {
     UniqueWindowDc screen(nullptr);
     if (!screen)

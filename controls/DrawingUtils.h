@@ -34,6 +34,15 @@ namespace tsu {
 // FitTextToWidth); unchanged without a device context.
 [[nodiscard]] std::wstring FitText(HDC dc, const std::wstring& text, int maxWidth, HFONT font);
 
+// DrawText that also centres word-wrapped text vertically: DT_VCENTER alone only works with
+// DT_SINGLELINE, so for DT_WORDBREAK | DT_VCENTER the wrapped block is measured and placed in the
+// middle of rect. Returns the height of the drawn text.
+int DrawTextInRect(HDC dc, const std::wstring& text, const RECT& rect, UINT flags);
+
+// Draws the piece source (in image pixels) of image stretched over target with GDI+ at high
+// quality; nothing without an image or with an empty piece.
+void DrawImagePiece(HDC dc, Gdiplus::Image* image, const RECT& source, const RECT& target);
+
 // The screen's scale factor by the tool's DPI rule (LOGPIXELSY / 100 above 100 DPI, else 1.0).
 [[nodiscard]] float ScreenScaleFactor();
 

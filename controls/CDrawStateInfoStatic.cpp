@@ -1,0 +1,108 @@
+#include "controls/CDrawStateInfoStatic.h"
+
+#include "controls/DrawingUtils.h"
+#include "framework/CPaintDC.h"
+
+namespace tsu {
+
+bool CDrawStateInfoStatic::SetFontFromParent() { return CreateDerivedFont(GetParent(), 0, 0, m_font); }
+
+void CDrawStateInfoStatic::SetTextColor(COLORREF colour) {
+    m_textColour = colour;
+    if (m_hWnd)
+        Invalidate(true);
+}
+
+void CDrawStateInfoStatic::StartDots() {
+    if (m_hWnd)
+        SetTimer(kDotsTimer, kDotsIntervalMs);
+}
+
+void CDrawStateInfoStatic::StopDots() {
+    if (m_hWnd)
+        KillTimer(kDotsTimer);
+    m_dotStep = 0;
+    if (m_hWnd)
+        Invalidate(true);
+}
+
+std::wstring CDrawStateInfoStatic::GetDisplayText() const {
+    std::wstring text = GetWindowText();
+    text.append(static_cast<size_t>(m_dotStep), L'.');
+    return text;
+}
+
+UINT CDrawStateInfoStatic::AlignmentFlags(int alignment) {
+    switch (alignment) {
+    case 2:
+        return DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    case 3:
+        return DT_SINGLELINE | DT_VCENTER | DT_RIGHT;
+    case 4:
+        return DT_WORDBREAK | DT_VCENTER;
+    case 5:
+        return DT_WORDBREAK | DT_VCENTER | DT_CENTER;
+    case 6:
+        return DT_WORDBREAK | DT_VCENTER | DT_RIGHT;
+    default: // 1 and anything else
+        return DT_SINGLELINE | DT_VCENTER;
+    }
+}
+
+LRESULT CDrawStateInfoStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_TIMER:
+        if (wp == kDotsTimer) {
+            m_dotStep = (m_dotStep + 1) % 4;
+            Invalidate(true);
+        }
+        return CStatic::WindowProc(msg, wp, lp);
+    case WM_SETTEXT:
+    case WM_ENABLE: {
+        // See CDrawTextStatic: keep the static control from painting its own look.
+        const LRESULT result = ::DefWindowProcW(m_hWnd, msg, wp, lp);
+        Invalidate(true);
+        return result;
+    }
+    default:
+        return CStatic::WindowProc(msg, wp, lp);
+    }
+}
+
+void CDrawStateInfoStatic::OnPaint() {
+    CPaintDC paint(m_hWnd);
+    if (!paint)
+        return;
+    const RECT client = GetClientRect();
+    if (client.right <= 0 || client.bottom <= 0 || !m_canvas.EnsureCompatible(paint.Get(), client.right, client.bottom))
+        return;
+    Draw(m_canvas.Dc(), client);
+    m_canvas.CopyTo(paint.Get());
+}
+
+void CDrawStateInfoStatic::PaintTo(HDC target) {
+    const RECT client = GetClientRect();
+    CMemoryCanvas canvas;
+    if (!target || !canvas.CreateCompatible(target, client.right, client.bottom))
+        return;
+    Draw(canvas.Dc(), client);
+    canvas.CopyTo(target);
+}
+
+void CDrawStateInfoStatic::Draw(HDC dc, const RECT& client) {
+    ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetBkMode(dc, TRANSPARENT);
+    ScopedSelectObjectIfAny font(dc, m_font ? static_cast<HGDIOBJ>(m_font.Get()) : GetFont());
+    ::SetTextColor(dc, m_textColour);
+    const std::wstring text = GetDisplayText();
+    if (m_backgroundImage)
+        DrawImagePiece(dc, m_backgroundImage, m_backgroundRect, client);
+    DrawTextInRect(dc, text, client, AlignmentFlags(m_alignment) | DT_NOPREFIX);
+}
+
+} // namespace tsu
