@@ -48,7 +48,9 @@ protected:
         ASSERT_TRUE(m_entry.SetString(L"", L"DisplayIcon", L"C:\\Tools\\app.dll,-7"));
         ASSERT_TRUE(m_entry.SetDword(L"", L"EstimatedSize", 3));
         // A name with a lone surrogate half: not valid Unicode, must not break the JSON.
-        const wchar_t broken[] = {L'B', L'r', 0xD800, L'k', L' ', L'0' + static_cast<wchar_t>(m_suffix.size()), 0};
+        std::wstring broken = L"Br";
+        broken += static_cast<wchar_t>(0xD800);
+        broken += L"k " + m_suffix;
         ASSERT_TRUE(m_broken.SetString(L"", L"DisplayName", broken));
         ASSERT_TRUE(m_broken.SetString(L"", L"UninstallString", L"C:\\Tools\\un2.exe"));
     }
