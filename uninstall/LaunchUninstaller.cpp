@@ -56,13 +56,14 @@ bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor) {
 
     (void)ApplyFixedProductCodeRule(command);
     const std::wstring launchText = BuildLaunchText(command);
-    if (launchText.empty())
+    // Refused whole rather than cut: a cut command could start something else.
+    if (launchText.empty() || launchText.size() > kMaxCommandLineChars)
         return false;
     // CreateProcessW may write into its command line, so it gets a private, terminated copy.
     std::vector<wchar_t> commandLine(launchText.begin(), launchText.end());
     commandLine.push_back(L'\0');
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                          nullptr, &startup, &info))
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                          &startup, &info))
         return false;
     const UniqueHandle process(info.hProcess);
     const UniqueHandle thread(info.hThread);

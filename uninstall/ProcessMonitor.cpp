@@ -5,7 +5,6 @@
 
 #include <tlhelp32.h>
 
-#include <optional>
 #include <vector>
 
 namespace tsu {
@@ -23,29 +22,29 @@ std::wstring LowerCaseName(std::wstring_view name) {
     return lower;
 }
 
-// Every process of the system, or nothing when the snapshot cannot be taken or walked.
-std::optional<std::vector<ProcessEntry>> TakeProcessSnapshot() {
+} // namespace
+
+bool ProcessMonitor::TakeSystemSnapshot(std::vector<ProcessEntry>& processes) {
+    processes.clear();
     UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
-        return std::nullopt;
+        return false;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     if (!::Process32FirstW(snapshot.Get(), &entry))
-        return std::nullopt;
-    std::vector<ProcessEntry> processes;
+        return false;
     do {
         processes.push_back(ProcessEntry{entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
         entry.dwSize = sizeof(entry);
     } while (::Process32NextW(snapshot.Get(), &entry));
-    return processes;
+    return true;
 }
 
-} // namespace
+ProcessMonitor::ProcessMonitor() : ProcessMonitor(Seams()) {}
 
-ProcessMonitor::ProcessMonitor() : ProcessMonitor(&StartWithCreateThread) {}
-
-ProcessMonitor::ProcessMonitor(ThreadStarter threadStarter)
-    : m_threadStarter(threadStarter ? threadStarter : &StartWithCreateThread),
+ProcessMonitor::ProcessMonitor(const Seams& seams)
+    : m_startThread(seams.startThread ? seams.startThread : &StartWithCreateThread),
+      m_takeSnapshot(seams.takeSnapshot ? seams.takeSnapshot : &TakeSystemSnapshot),
       m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 ProcessMonitor::~ProcessMonitor() {
@@ -89,7 +88,7 @@ bool ProcessMonitor::StartMonitor(MonitorCallback callback, uint32_t userValue) 
     JoinThread();
     if (!m_stopEvent)
         return false;
-    m_thread.Reset(m_threadStarter(&ThreadEntry, this));
+    m_thread.Reset(m_startThread(&ThreadEntry, this));
     return m_thread.IsValid();
 }
 
@@ -115,13 +114,13 @@ DWORD WINAPI ProcessMonitor::ThreadEntry(void* parameter) {
 
 void ProcessMonitor::MonitorLoop() {
     EnterState(kMonitorStateStart);
+    std::vector<ProcessEntry> snapshot;
     for (;;) {
-        const std::optional<std::vector<ProcessEntry>> snapshot = TakeProcessSnapshot();
-        if (snapshot) {
+        if (m_takeSnapshot(snapshot)) {
             std::vector<int32_t> states;
             {
                 std::lock_guard<std::mutex> guard(m_listsLock);
-                states = RunMonitorPass(m_lists, *snapshot, &LowerCaseName);
+                states = RunMonitorPass(m_lists, snapshot, &LowerCaseName);
             }
             // Reported outside the list lock: a callback may well call back into the monitor.
             for (int32_t state : states)

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace tsu {
 
@@ -19,14 +20,21 @@ using MonitorCallback = void (*)(int32_t stateCode, const wchar_t* stateText, ui
 
 class ProcessMonitor {
 public:
-    // How the monitoring thread is started; the default uses CreateThread. Returns the thread's
-    // handle or null. A seam so that a test can see what a launch does when no thread starts.
+    // How the monitoring thread is started (default: CreateThread); returns its handle or null.
     using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE entry, void* parameter);
+    // How the process list is read (default: TakeSystemSnapshot); false when it cannot be.
+    using SnapshotTaker = bool (*)(std::vector<ProcessEntry>& processes);
+    // Seams through which a test sees what happens when Windows refuses a thread or a snapshot;
+    // null members take the defaults.
+    struct Seams {
+        ThreadStarter startThread = nullptr;
+        SnapshotTaker takeSnapshot = nullptr;
+    };
 
     static constexpr DWORD kPollIntervalMs = 500;
 
     ProcessMonitor();
-    explicit ProcessMonitor(ThreadStarter threadStarter);
+    explicit ProcessMonitor(const Seams& seams);
     // Stops a running monitoring thread and waits for it.
     ~ProcessMonitor();
     ProcessMonitor(const ProcessMonitor&) = delete;
@@ -48,6 +56,9 @@ public:
     // thread cannot be started; then no state will be reported for this run.
     [[nodiscard]] bool StartMonitor(MonitorCallback callback, uint32_t userValue);
 
+    // Every process of the system from a Toolhelp snapshot; false when none can be taken.
+    [[nodiscard]] static bool TakeSystemSnapshot(std::vector<ProcessEntry>& processes);
+
     // The last state entered (0 before any).
     [[nodiscard]] int32_t State() const;
     // A copy of the lists, for diagnostics and tests.
@@ -61,7 +72,8 @@ private:
     void EnterState(int32_t stateCode);
     void JoinThread();
 
-    ThreadStarter m_threadStarter;
+    ThreadStarter m_startThread;
+    SnapshotTaker m_takeSnapshot;
 
     mutable std::mutex m_listsLock; // guards m_lists
     MonitorLists m_lists;

@@ -3,6 +3,7 @@
 #include "framework/Encoding.h"
 #include "framework/ScopedHandles.h"
 #include "inventory/Is64BitWindows.h"
+#include "uninstall/core/UninstallCommandRules.h"
 
 #include <windows.h>
 
@@ -39,7 +40,9 @@ public:
     }
     ScopedFsRedirectionOff(const ScopedFsRedirectionOff&) = delete;
     ScopedFsRedirectionOff& operator=(const ScopedFsRedirectionOff&) = delete;
-    [[nodiscard]] bool Failed() const { return m_failed; }
+    [[nodiscard]] bool Failed() const {
+        return m_failed;
+    }
 
 private:
     void* m_oldValue = nullptr;
@@ -103,6 +106,9 @@ bool RunCommand(std::wstring command, std::wstring& output) {
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
 
     std::wstring line = L"\"" + interpreter + L"\"" + kInterpreterSwitch + command;
+    // Refused whole rather than cut: a cut command could do something else.
+    if (line.size() > kMaxCommandLineChars)
+        return false;
     std::vector<wchar_t> commandLine(line.begin(), line.end());
     commandLine.push_back(L'\0');
     PROCESS_INFORMATION info{};

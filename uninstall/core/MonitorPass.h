@@ -13,11 +13,11 @@ namespace tsu {
 
 // State codes the monitor enters, with the texts passed along with them.
 inline constexpr int32_t kMonitorStateIdle = 0;
-inline constexpr int32_t kMonitorStateStart = 1;        // a monitoring thread starts
-inline constexpr int32_t kMonitorStateNewProcess = 10;  // a new child of a followed process was found
-inline constexpr int32_t kMonitorStateClose = 11;       // a followed, running process has ended
-inline constexpr int32_t kMonitorStateActivity = 12;    // a followed process was seen running the first time
-inline constexpr int32_t kMonitorStateFinished = 100;   // nothing followed is running any more
+inline constexpr int32_t kMonitorStateStart = 1;       // a monitoring thread starts
+inline constexpr int32_t kMonitorStateNewProcess = 10; // a new child of a followed process was found
+inline constexpr int32_t kMonitorStateClose = 11;      // a followed, running process has ended
+inline constexpr int32_t kMonitorStateActivity = 12;   // a followed process was seen running the first time
+inline constexpr int32_t kMonitorStateFinished = 100;  // nothing followed is running any more
 
 // "Start Monitor Process", "Create New Process", "Process Close", "ACTIVITY Process",
 // "Surveillance missions over"; empty for other codes.

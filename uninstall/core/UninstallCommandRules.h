@@ -22,6 +22,9 @@ inline constexpr std::wstring_view k360BrowserName = L"360se.exe";
 inline constexpr std::wstring_view k360BrowserMarker = L"360se.exe";
 inline constexpr std::wstring_view kChromeMarker = L"Google Chrome";
 
+// The longest command line process creation takes, in characters, without its terminator.
+inline constexpr size_t kMaxCommandLineChars = 32766;
+
 // Replaces the whole command by kFixedProductCodeCommand when it names kFixedProductCode anywhere
 // (case-sensitive). Returns true when it did.
 bool ApplyFixedProductCodeRule(std::wstring& command);

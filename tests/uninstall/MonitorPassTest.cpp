@@ -1,0 +1,128 @@
+#include "uninstall/core/MonitorPass.h"
+
+#include <gtest/gtest.h>
+
+#include <cwctype>
+#include <string>
+#include <vector>
+
+namespace tsu {
+namespace {
+
+std::wstring AsciiLower(std::wstring_view text) {
+    std::wstring lower(text);
+    for (wchar_t& c : lower)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return lower;
+}
+
+std::vector<int32_t> Pass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot) {
+    return RunMonitorPass(lists, snapshot, &AsciiLower);
+}
+
+// A system with a few unrelated processes around the ones a test cares about.
+std::vector<ProcessEntry> System(std::vector<ProcessEntry> extra) {
+    std::vector<ProcessEntry> snapshot{
+        {0, 0, L"[System Process]"}, {4, 0, L"System"}, {300, 4, L"services.exe"}, {512, 300, L"explorer.exe"}};
+    snapshot.insert(snapshot.end(), extra.begin(), extra.end());
+    return snapshot;
+}
+
+TEST(MonitorStateTextTest, TextsOfEveryState) {
+    EXPECT_EQ(MonitorStateText(kMonitorStateStart), L"Start Monitor Process");
+    EXPECT_EQ(MonitorStateText(kMonitorStateNewProcess), L"Create New Process");
+    EXPECT_EQ(MonitorStateText(kMonitorStateClose), L"Process Close");
+    EXPECT_EQ(MonitorStateText(kMonitorStateActivity), L"ACTIVITY Process");
+    EXPECT_EQ(MonitorStateText(kMonitorStateFinished), L"Surveillance missions over");
+    EXPECT_TRUE(MonitorStateText(kMonitorStateIdle).empty());
+    EXPECT_TRUE(MonitorStateText(2).empty());
+}
+
+TEST(MonitorListsTest, WatchedIdsAndIgnoredNamesHaveNoDuplicates) {
+    MonitorLists lists;
+    EXPECT_TRUE(AddWatchedId(lists, 1000));
+    EXPECT_FALSE(AddWatchedId(lists, 1000));
+    EXPECT_TRUE(AddWatchedId(lists, 1004));
+    EXPECT_EQ(lists.watchedIds, (std::vector<uint32_t>{1000, 1004}));
+    EXPECT_TRUE(AddIgnoredLowerName(lists, L"chrome.exe"));
+    EXPECT_FALSE(AddIgnoredLowerName(lists, L"chrome.exe"));
+    EXPECT_EQ(lists.ignoredNames.size(), 1u);
+}
+
+TEST(MonitorPassTest, ProcessGoneBeforeTheFirstPassEndsMonitoringAtOnce) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    EXPECT_EQ(Pass(lists, System({})), (std::vector<int32_t>{kMonitorStateFinished}));
+}
+
+TEST(MonitorPassTest, LaunchedProcessSeenRunningThenGone) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"uninst.exe"}})), (std::vector<int32_t>{kMonitorStateActivity}));
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000}));
+    // Still running: nothing new to say.
+    EXPECT_TRUE(Pass(lists, System({{1000, 512, L"uninst.exe"}})).empty());
+    EXPECT_EQ(Pass(lists, System({})), (std::vector<int32_t>{kMonitorStateClose, kMonitorStateFinished}));
+    EXPECT_TRUE(lists.liveIds.empty());
+}
+
+TEST(MonitorPassTest, CopyThatOutlivesTheLaunchedProcessIsFollowed) {
+    // The NSIS pattern: the uninstaller starts its copy in %TEMP% and exits at once.
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"uninst.exe"}, {1100, 1000, L"Au_.exe"}})),
+              (std::vector<int32_t>{kMonitorStateActivity, kMonitorStateNewProcess, kMonitorStateActivity}));
+    EXPECT_EQ(Pass(lists, System({{1100, 1000, L"Au_.exe"}})), (std::vector<int32_t>{kMonitorStateClose}));
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1100}));
+    EXPECT_EQ(Pass(lists, System({})), (std::vector<int32_t>{kMonitorStateClose, kMonitorStateFinished}));
+}
+
+TEST(MonitorPassTest, GrandchildListedBeforeItsParentIsFollowedInTheNextPass) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    // The launched process has gone; the snapshot lists the grandchild before the child, so the
+    // grandchild is only recognised once its parent is watched, and must not be lost meanwhile.
+    const std::vector<ProcessEntry> tree{{1200, 1100, L"grandchild.exe"}, {1100, 1000, L"child.exe"}};
+    EXPECT_EQ(Pass(lists, System(tree)), (std::vector<int32_t>{kMonitorStateNewProcess, kMonitorStateActivity}));
+    EXPECT_EQ(Pass(lists, System(tree)), (std::vector<int32_t>{kMonitorStateNewProcess, kMonitorStateActivity}));
+    EXPECT_EQ(lists.watchedIds, (std::vector<uint32_t>{1000, 1100, 1200}));
+    // The child ends first: the grandchild keeps the run going.
+    EXPECT_EQ(Pass(lists, System({tree[0]})), (std::vector<int32_t>{kMonitorStateClose}));
+    EXPECT_EQ(Pass(lists, System({})), (std::vector<int32_t>{kMonitorStateClose, kMonitorStateFinished}));
+}
+
+TEST(MonitorPassTest, IgnoredChildAndItsChildrenAreNotFollowed) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    ASSERT_TRUE(AddIgnoredLowerName(lists, L"iexplore.exe"));
+    const std::vector<ProcessEntry> tree{
+        {1000, 512, L"uninst.exe"}, {1100, 1000, L"IEXPLORE.EXE"}, {1150, 1100, L"iexplore.exe"}};
+    EXPECT_EQ(Pass(lists, System(tree)), (std::vector<int32_t>{kMonitorStateActivity}));
+    EXPECT_EQ(lists.watchedIds, (std::vector<uint32_t>{1000}));
+    // The uninstaller ends; the browser it opened does not hold up the end.
+    EXPECT_EQ(Pass(lists, System({tree[1], tree[2]})),
+              (std::vector<int32_t>{kMonitorStateClose, kMonitorStateFinished}));
+}
+
+TEST(MonitorPassTest, UnrelatedProcessesAreNeverFollowed) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    const std::vector<int32_t> states = Pass(lists, System({{2000, 512, L"notepad.exe"}, {2100, 2000, L"x.exe"}}));
+    EXPECT_EQ(states, (std::vector<int32_t>{kMonitorStateFinished}));
+    EXPECT_EQ(lists.watchedIds, (std::vector<uint32_t>{1000}));
+}
+
+TEST(MonitorPassTest, EveryNewChildIsReportedOnceAndIdsStayUnique) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    const std::vector<ProcessEntry> tree{{1000, 512, L"u.exe"}, {1100, 1000, L"a.exe"}, {1101, 1000, L"b.exe"}};
+    EXPECT_EQ(Pass(lists, System(tree)),
+              (std::vector<int32_t>{kMonitorStateActivity, kMonitorStateNewProcess, kMonitorStateActivity,
+                                    kMonitorStateNewProcess, kMonitorStateActivity}));
+    EXPECT_TRUE(Pass(lists, System(tree)).empty());
+    EXPECT_EQ(lists.watchedIds, (std::vector<uint32_t>{1000, 1100, 1101}));
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000, 1100, 1101}));
+}
+
+} // namespace
+} // namespace tsu

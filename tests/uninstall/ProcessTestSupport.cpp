@@ -1,0 +1,201 @@
+#include "ProcessTestSupport.h"
+
+#include <atomic>
+#include <string>
+
+namespace tsu::test {
+
+namespace {
+std::atomic<unsigned> g_nameCounter{0};
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(::FindFirstFileW((folder + L"*").c_str(), &data));
+    if (find) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = folder + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path + L"\\");
+            else
+                (void)::DeleteFileW(path.c_str());
+        } while (::FindNextFileW(find.Get(), &data));
+    }
+    find.Reset();
+    (void)::RemoveDirectoryW(folder.c_str());
+}
+} // namespace
+
+std::wstring BinFile(const std::wstring& name) {
+    return std::wstring(TSU_TEST_BIN_DIR) + L"\\" + name;
+}
+
+std::wstring HelperPath() {
+    return BinFile(L"tsu_process_helper.exe");
+}
+
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+std::wstring UniqueName(const std::wstring& tag) {
+    return L"tsuproc_" + tag + L"_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+           std::to_wstring(++g_nameCounter);
+}
+
+ScratchFolder::ScratchFolder(const std::wstring& tag) : m_path(L"C:\\" + UniqueName(tag) + L"\\") {
+    (void)::CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(m_path);
+}
+
+NamedEvent::NamedEvent(const std::wstring& tag)
+    : m_name(UniqueName(tag)), m_event(::CreateEventW(nullptr, TRUE, FALSE, m_name.c_str())) {}
+
+void NamedEvent::Set() const {
+    (void)::SetEvent(m_event.Get());
+}
+
+bool NamedEvent::WaitFor(DWORD ms) const {
+    return ::WaitForSingleObject(m_event.Get(), ms) == WAIT_OBJECT_0;
+}
+
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring ReadUtf16File(const std::wstring& path) {
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::wstring();
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(size.QuadPart) / sizeof(wchar_t), L'\0');
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr))
+        return std::wstring();
+    text.resize(read / sizeof(wchar_t));
+    return text;
+}
+
+bool CopyProgram(const std::wstring& from, const std::wstring& to) {
+    return ::CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+std::vector<DWORD> ReadRecordedIds(const std::wstring& path) {
+    std::vector<DWORD> ids;
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return ids;
+    std::string text;
+    char buffer[512];
+    DWORD read = 0;
+    while (::ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    DWORD value = 0;
+    bool inNumber = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            value = value * 10 + static_cast<DWORD>(c - '0');
+            inNumber = true;
+        } else if (inNumber) {
+            ids.push_back(value);
+            value = 0;
+            inNumber = false;
+        }
+    }
+    if (inNumber)
+        ids.push_back(value);
+    return ids;
+}
+
+bool IsRunning(DWORD processId) {
+    UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+    return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool WaitForExit(DWORD processId, DWORD ms) {
+    UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+    return !process || ::WaitForSingleObject(process.Get(), ms) == WAIT_OBJECT_0;
+}
+
+void EndProcess(DWORD processId) {
+    UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+    if (!process)
+        return;
+    (void)::TerminateProcess(process.Get(), 1);
+    (void)::WaitForSingleObject(process.Get(), kMustHappenMs);
+}
+
+void EndRecordedProcesses(const std::wstring& recordFile) {
+    for (DWORD id : ReadRecordedIds(recordFile))
+        EndProcess(id);
+}
+
+UniqueHandle StartProcess(const std::wstring& commandLine, DWORD* processId) {
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return UniqueHandle();
+    ::CloseHandle(info.hThread);
+    if (processId)
+        *processId = info.dwProcessId;
+    return UniqueHandle(info.hProcess);
+}
+
+DWORD RunToEnd(const std::wstring& commandLine, DWORD ms) {
+    UniqueHandle process = StartProcess(commandLine);
+    if (!process || ::WaitForSingleObject(process.Get(), ms) != WAIT_OBJECT_0)
+        return ~0u;
+    DWORD code = ~0u;
+    return ::GetExitCodeProcess(process.Get(), &code) ? code : ~0u;
+}
+
+bool EnsureDesktopProcess() {
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof(inheritable);
+    inheritable.bInheritHandle = TRUE;
+    UniqueFileHandle nul(::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       &inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!nul)
+        return false;
+    const std::wstring line = Quoted(HelperPath()) + L" --desktop";
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nul.Get();
+    startup.hStdOutput = nul.Get();
+    startup.hStdError = nul.Get();
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup,
+                          &info))
+        return false;
+    ::CloseHandle(info.hThread);
+    UniqueHandle process(info.hProcess);
+    DWORD code = ~0u;
+    return ::WaitForSingleObject(process.Get(), kMustHappenMs) == WAIT_OBJECT_0 &&
+           ::GetExitCodeProcess(process.Get(), &code) && code == 0;
+}
+
+ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::wstring name, const std::wstring& value)
+    : m_name(std::move(name)) {
+    (void)::SetEnvironmentVariableW(m_name.c_str(), value.c_str());
+}
+
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
+    (void)::SetEnvironmentVariableW(m_name.c_str(), nullptr);
+}
+
+} // namespace tsu::test

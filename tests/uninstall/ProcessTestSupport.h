@@ -1,0 +1,93 @@
+#pragma once
+// What the process-control tests share: the stand-in uninstaller tsu_process_helper (its
+// arguments are described at the top of ProcessHelper.cpp), unique names, scratch folders, named
+// events and the processes that the helpers record.
+
+#include "framework/ScopedHandles.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tsu::test {
+
+// Generous limit for anything that must happen; a fault shows as a failed wait, not a hung test.
+constexpr DWORD kMustHappenMs = 20000;
+// Long enough for two monitor passes (500 ms apart): a launch still waiting after it is waiting.
+constexpr DWORD kTwoPassesMs = 1200;
+
+// TSU_TEST_BIN_DIR\<name>
+[[nodiscard]] std::wstring BinFile(const std::wstring& name);
+[[nodiscard]] std::wstring HelperPath();
+// "text" with quotes around it.
+[[nodiscard]] std::wstring Quoted(const std::wstring& text);
+// A name no other test program running in the same prefix uses: tsuproc_<tag>_<pid>_<n>.
+[[nodiscard]] std::wstring UniqueName(const std::wstring& tag);
+
+// A folder of its own under C:\ (no hyphen anywhere in its path), removed with its content.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::wstring& tag);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    [[nodiscard]] const std::wstring& Path() const { return m_path; } // ends with "\"
+    [[nodiscard]] std::wstring File(const std::wstring& name) const { return m_path + name; }
+
+private:
+    std::wstring m_path;
+};
+
+// A manual-reset named event of a unique name.
+class NamedEvent {
+public:
+    explicit NamedEvent(const std::wstring& tag);
+    [[nodiscard]] const std::wstring& Name() const { return m_name; }
+    [[nodiscard]] HANDLE Get() const { return m_event.Get(); }
+    void Set() const;
+    [[nodiscard]] bool WaitFor(DWORD ms) const;
+
+private:
+    std::wstring m_name;
+    UniqueHandle m_event;
+};
+
+[[nodiscard]] bool FileExists(const std::wstring& path);
+[[nodiscard]] std::wstring ReadUtf16File(const std::wstring& path);
+[[nodiscard]] bool CopyProgram(const std::wstring& from, const std::wstring& to);
+// Process ids the helpers appended with --record.
+[[nodiscard]] std::vector<DWORD> ReadRecordedIds(const std::wstring& path);
+
+// True while the process runs; false once it has ended or when it cannot be opened.
+[[nodiscard]] bool IsRunning(DWORD processId);
+// Waits until the process has ended.
+[[nodiscard]] bool WaitForExit(DWORD processId, DWORD ms);
+// Ends the process if it still runs (clean-up after a failed expectation).
+void EndProcess(DWORD processId);
+void EndRecordedProcesses(const std::wstring& recordFile);
+
+// Starts a command line with CreateProcessW; an invalid handle when it cannot be started.
+[[nodiscard]] UniqueHandle StartProcess(const std::wstring& commandLine, DWORD* processId = nullptr);
+// Starts a command line and waits for it to end; its exit code, or ~0u when it could not run.
+[[nodiscard]] DWORD RunToEnd(const std::wstring& commandLine, DWORD ms = kMustHappenMs);
+
+// Under Wine the first program of a prefix that asks for the desktop window starts explorer.exe as
+// its child, and it never ends: a launch would follow it forever, and it would keep the test
+// runner's output pipe open. This starts it from a helper whose output goes nowhere, so that it
+// is nobody's descendant that matters. Does nothing when the desktop process already runs.
+[[nodiscard]] bool EnsureDesktopProcess();
+
+// Sets an environment variable of this process for the life of the object.
+class ScopedEnvironmentVariable {
+public:
+    ScopedEnvironmentVariable(std::wstring name, const std::wstring& value);
+    ~ScopedEnvironmentVariable();
+    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+private:
+    std::wstring m_name;
+};
+
+} // namespace tsu::test

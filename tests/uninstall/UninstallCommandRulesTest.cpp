@@ -1,0 +1,132 @@
+#include "uninstall/core/UninstallCommandRules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tsu {
+namespace {
+
+struct LaunchTextCase {
+    const char* name;
+    std::wstring command;
+    std::wstring launchText;
+};
+
+class LaunchTextTest : public ::testing::TestWithParam<LaunchTextCase> {};
+
+TEST_P(LaunchTextTest, BuildsTheTextGivenToProcessCreation) {
+    EXPECT_EQ(BuildLaunchText(GetParam().command), GetParam().launchText);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, LaunchTextTest,
+    ::testing::Values(
+        // A quoted path with a slash switch: the switch is dropped, the path keeps its quotes so
+        // that C:\Program.exe is never tried.
+        LaunchTextCase{"QuotedPathSlashSwitch", L"\"C:\\Program Files\\App\\uninst.exe\" /S",
+                       L"\"C:\\Program Files\\App\\uninst.exe\""},
+        LaunchTextCase{"QuotedPathAlone", L"\"C:\\Program Files\\App\\uninst.exe\"",
+                       L"\"C:\\Program Files\\App\\uninst.exe\""},
+        LaunchTextCase{"QuotedPathQuotedArgument", L"\"C:\\App\\uninst.exe\" /log=\"C:\\x y\\log.txt\"",
+                       L"\"C:\\App\\uninst.exe\""},
+        // Two quoted tokens: the first one only, not the span up to the last quote.
+        LaunchTextCase{"TwoQuotedTokens", L"\"C:\\A\\un.exe\" \"C:\\B\\other.exe\"", L"\"C:\\A\\un.exe\""},
+        // A hyphen anywhere means the command is started as it stands.
+        LaunchTextCase{"HyphenInSwitch", L"\"C:\\App\\uninst.exe\" -silent", L"\"C:\\App\\uninst.exe\" -silent"},
+        LaunchTextCase{"HyphenInPath", L"\"C:\\My-App\\uninst.exe\" /S", L"\"C:\\My-App\\uninst.exe\" /S"},
+        // Only a command that starts with a quote is cut.
+        LaunchTextCase{"UnquotedMsiexec", L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}",
+                       L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}"},
+        LaunchTextCase{"QuoteInsideOnly", L"C:\\App\\uninst.exe /log=\"C:\\x\\l.txt\"",
+                       L"C:\\App\\uninst.exe /log=\"C:\\x\\l.txt\""},
+        LaunchTextCase{"LeadingSpaceThenQuote", L" \"C:\\App\\uninst.exe\" /S", L" \"C:\\App\\uninst.exe\" /S"},
+        LaunchTextCase{"UnquotedWithSpaces", L"C:\\Program Files\\App\\uninst.exe",
+                       L"C:\\Program Files\\App\\uninst.exe"},
+        // Nothing that can be started.
+        LaunchTextCase{"Empty", L"", L""}, LaunchTextCase{"OnlyAQuote", L"\"", L""},
+        LaunchTextCase{"EmptyQuotes", L"\"\" /S", L""}, LaunchTextCase{"NeverClosed", L"\"C:\\App\\uninst.exe /S", L""},
+        // Non-ASCII paths are taken in whole characters, including surrogate pairs.
+        LaunchTextCase{"ChinesePath", L"\"C:\\程序\\卸载.exe\" /S", L"\"C:\\程序\\卸载.exe\""},
+        LaunchTextCase{"SurrogatePair", L"\"C:\\\U0001F600\\u.exe\" /S", L"\"C:\\\U0001F600\\u.exe\""}),
+    [](const ::testing::TestParamInfo<LaunchTextCase>& info) { return info.param.name; });
+
+TEST(LaunchTextLengthTest, LongCommandsAreNeverCut) {
+    const std::wstring longUnquoted = L"C:\\App\\uninst.exe /arg=" + std::wstring(10000, L'x');
+    EXPECT_EQ(BuildLaunchText(longUnquoted), longUnquoted);
+    const std::wstring longPath = L"C:\\" + std::wstring(400, L'd') + L"\\uninst.exe";
+    EXPECT_EQ(BuildLaunchText(L"\"" + longPath + L"\" /S"), L"\"" + longPath + L"\"");
+    const std::wstring longQuotedWithHyphen = L"\"C:\\App\\uninst.exe\" -" + std::wstring(10000, L'y');
+    EXPECT_EQ(BuildLaunchText(longQuotedWithHyphen), longQuotedWithHyphen);
+}
+
+struct ProductCodeCase {
+    const char* name;
+    std::wstring command;
+    bool replaced;
+};
+
+class FixedProductCodeTest : public ::testing::TestWithParam<ProductCodeCase> {};
+
+TEST_P(FixedProductCodeTest, ReplacesTheWholeCommand) {
+    std::wstring command = GetParam().command;
+    EXPECT_EQ(ApplyFixedProductCodeRule(command), GetParam().replaced);
+    EXPECT_EQ(command, GetParam().replaced ? std::wstring(kFixedProductCodeCommand) : GetParam().command);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, FixedProductCodeTest,
+    ::testing::Values(ProductCodeCase{"RemovalCommand", L"MsiExec.exe /X{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
+                      ProductCodeCase{"InstallCommand", L"MsiExec.exe /I{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
+                      ProductCodeCase{"RepairInTheMiddle", L"x /f {BA6E3406-3BB9-433B-B9BF-ADC652DF3520} /qn", true},
+                      ProductCodeCase{"AlreadyTheReplacement",
+                                      L"MsiExec.exe /uninstall {BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
+                      // The test is case-sensitive, like the registered product code itself.
+                      ProductCodeCase{"LowerCaseCode", L"MsiExec.exe /X{ba6e3406-3bb9-433b-b9bf-adc652df3520}", false},
+                      ProductCodeCase{"OtherProduct", L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}", false},
+                      ProductCodeCase{"CodeWithoutBraces", L"MsiExec.exe /X BA6E3406-3BB9-433B-B9BF-ADC652DF3520",
+                                      false},
+                      ProductCodeCase{"Empty", L"", false}),
+    [](const ::testing::TestParamInfo<ProductCodeCase>& info) { return info.param.name; });
+
+TEST(FixedProductCodeThenLaunchText, ReplacementIsStartedUnchanged) {
+    std::wstring command = L"\"C:\\Setup\\setup.exe\" /repair {BA6E3406-3BB9-433B-B9BF-ADC652DF3520}";
+    ASSERT_TRUE(ApplyFixedProductCodeRule(command));
+    EXPECT_EQ(BuildLaunchText(command), kFixedProductCodeCommand);
+}
+
+struct BrowserCase {
+    const char* name;
+    std::wstring command;
+    std::vector<std::wstring> ignored;
+};
+
+class IgnoredBrowserTest : public ::testing::TestWithParam<BrowserCase> {};
+
+TEST_P(IgnoredBrowserTest, ListsTheBrowsersNotWaitedFor) {
+    EXPECT_EQ(IgnoredBrowserNames(GetParam().command), GetParam().ignored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, IgnoredBrowserTest,
+    ::testing::Values(
+        BrowserCase{"AnyUninstaller", L"\"C:\\App\\uninst.exe\"", {L"iexplore.exe", L"chrome.exe", L"360se.exe"}},
+        // Removing the 360 browser: its own processes are waited for, Chrome's are not.
+        BrowserCase{"Removing360",
+                    L"\"C:\\360\\360se6\\Application\\360se.exe\" --uninstall",
+                    {L"iexplore.exe", L"chrome.exe"}},
+        // Removing Chrome: its own processes are waited for, 360's are not.
+        BrowserCase{"RemovingChrome",
+                    L"\"C:\\Program Files\\Google\\Chrome\\Application\\setup.exe\" --uninstall "
+                    L"--display-name \"Google Chrome\"",
+                    {L"iexplore.exe", L"360se.exe"}},
+        BrowserCase{"BothMarkers360First", L"360se.exe Google Chrome", {L"iexplore.exe", L"chrome.exe"}},
+        // Markers are case-sensitive texts.
+        BrowserCase{"UpperCase360", L"C:\\360\\360SE.EXE", {L"iexplore.exe", L"chrome.exe", L"360se.exe"}},
+        BrowserCase{"LowerCaseChrome", L"c:\\google chrome\\setup.exe", {L"iexplore.exe", L"chrome.exe", L"360se.exe"}},
+        BrowserCase{"Empty", L"", {L"iexplore.exe", L"chrome.exe", L"360se.exe"}}),
+    [](const ::testing::TestParamInfo<BrowserCase>& info) { return info.param.name; });
+
+} // namespace
+} // namespace tsu
