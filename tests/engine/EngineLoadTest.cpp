@@ -1,0 +1,153 @@
+// The load and refresh workers over scratch uninstall keys: what they send, and what the
+// inventory holds afterwards.
+
+#include "tests/engine/EngineTestSupport.h"
+#include "uninstall/engine/EngineMessages.h"
+#include "uninstall/engine/UninstallEngine.h"
+
+#include <gtest/gtest.h>
+
+namespace tsu {
+namespace {
+
+using test::MessageRecorder;
+using test::RecordedMessage;
+
+class EngineLoadTest : public ::testing::Test {
+protected:
+    EngineLoadTest()
+        : m_root(HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuEngineLoad")),
+          m_products(HKEY_CURRENT_USER, m_root.Path() + L"\\Products"),
+          m_uninstall(HKEY_CURRENT_USER, m_root.Path() + L"\\Uninstall") {}
+
+    InventoryLocations Locations() const {
+        InventoryLocations locations;
+        locations.installerProducts = {kRootCurrentUser, m_products.Path()};
+        locations.uninstallKeys64 = {{kRootCurrentUser, m_uninstall.Path()}};
+        locations.uninstallKeys32 = locations.uninstallKeys64;
+        return locations;
+    }
+
+    void AddEntry(const std::wstring& subkey, const std::wstring& name) {
+        (void)test::WriteScratchEntry(m_uninstall, subkey, name, L"\"C:\\" + subkey + L"\\uninst.exe\"");
+    }
+
+    test::ScratchKey m_root;
+    test::ScratchKey m_products;
+    test::ScratchKey m_uninstall;
+    MessageRecorder m_recorder;
+};
+
+std::vector<std::pair<UINT, WPARAM>> Kinds(const std::vector<RecordedMessage>& messages) {
+    std::vector<std::pair<UINT, WPARAM>> kinds;
+    for (const RecordedMessage& message : messages)
+        kinds.emplace_back(message.message, message.wParam);
+    return kinds;
+}
+
+TEST_F(EngineLoadTest, LoadFillsTheInventoryAndRefreshOnlyPrunes) {
+    AddEntry(L"A", L"Alpha Tool");
+    AddEntry(L"B", L"Beta Tool");
+    UninstallEngine engine(Locations());
+    ASSERT_TRUE(engine.SetOwnerWindow(m_recorder.Window()));
+
+    ASSERT_TRUE(engine.StartLoading());
+    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
+    using Kind = std::pair<UINT, WPARAM>;
+    EXPECT_EQ(Kinds(m_recorder.Messages()),
+              (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareLoaded}}));
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
+    ASSERT_EQ(engine.Inventory().size(), 2u);
+    EXPECT_EQ(engine.Inventory().at(L"Beta Tool").keyPath, L"HKEY_CURRENT_USER\\" + m_uninstall.Path() + L"\\B");
+
+    // Beta goes, Gamma arrives, Alpha's command changes under the same name.
+    ASSERT_TRUE(m_uninstall.DeleteSubkey(L"B"));
+    AddEntry(L"C", L"Gamma Tool");
+    m_recorder.Clear();
+    ASSERT_TRUE(engine.StartRefresh());
+    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
+    EXPECT_EQ(Kinds(m_recorder.Messages()), (std::vector<Kind>{{WM_SOFTWARE_LOADED, kSoftwareLoaded}}));
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
+    ASSERT_EQ(engine.Inventory().size(), 1u);
+    EXPECT_EQ(engine.Inventory().count(L"Alpha Tool"), 1u);
+    EXPECT_EQ(engine.Inventory().count(L"Gamma Tool"), 0u); // the refresh never adds
+
+    ASSERT_TRUE(m_uninstall.SetString(L"A", L"UninstallString", L"\"C:\\A\\other.exe\""));
+    m_recorder.Clear();
+    ASSERT_TRUE(engine.StartRefresh());
+    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
+    EXPECT_EQ(Kinds(m_recorder.Messages()),
+              (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}));
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
+    EXPECT_TRUE(engine.Inventory().empty());
+}
+
+TEST_F(EngineLoadTest, EmptyInventoryReportsTwo) {
+    UninstallEngine engine(Locations());
+    ASSERT_TRUE(engine.SetOwnerWindow(m_recorder.Window()));
+    ASSERT_TRUE(engine.StartLoading());
+    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
+    const auto messages = m_recorder.Messages();
+    ASSERT_EQ(messages.size(), 2u) << test::Describe(messages);
+    EXPECT_EQ(messages[0].message, WM_CLOSE_PROGRESS);
+    EXPECT_EQ(messages[1].wParam, kSoftwareEmpty);
+}
+
+TEST_F(EngineLoadTest, NoSecondLoadOrRefreshWhileOneRuns) {
+    AddEntry(L"A", L"Alpha Tool");
+    UninstallEngine engine(Locations());
+    ASSERT_TRUE(engine.SetOwnerWindow(m_recorder.Window()));
+    // Hold the load inside its first message: it is certainly still running meanwhile.
+    test::NamedEvent release(L"TsuEngineLoadRelease");
+    m_recorder.SetHook([&](const RecordedMessage& message) {
+        if (message.message == WM_CLOSE_PROGRESS)
+            (void)release.WaitFor();
+    });
+    ASSERT_TRUE(engine.StartLoading());
+    ASSERT_TRUE(m_recorder.WaitForCount(WM_CLOSE_PROGRESS, 1));
+    EXPECT_TRUE(engine.IsInventoryWorkRunning());
+    EXPECT_FALSE(engine.StartRefresh());
+    EXPECT_FALSE(engine.StartLoading());
+    release.Set();
+    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
+    m_recorder.SetHook(nullptr);
+    ASSERT_TRUE(engine.StartRefresh());
+    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 2));
+    EXPECT_EQ(CountOf(m_recorder.Messages(), WM_SOFTWARE_LOADED), 2u); // the refused ones sent nothing
+}
+
+TEST_F(EngineLoadTest, PicturePassStoresEachMadePicture) {
+    AddEntry(L"A", L"Alpha Tool");
+    AddEntry(L"B", L"Beta Tool");
+    ASSERT_TRUE(m_uninstall.SetString(L"A", L"DisplayIcon", L"\"C:\\A\\alpha.exe\",0"));
+    ASSERT_TRUE(m_uninstall.SetString(L"B", L"DisplayIcon", L"C:\\B\\beta.ico"));
+    UninstallEngine engine(Locations());
+    std::vector<std::wstring> asked;
+    engine.SetPictureMaker([&](const std::wstring& iconPath, const std::wstring& stem, int32_t kind) {
+        asked.push_back(iconPath + L"|" + stem + L"|" + std::to_wstring(kind));
+        return L"C:\\Image\\" + stem + L".png";
+    });
+    ASSERT_TRUE(engine.SetOwnerWindow(m_recorder.Window()));
+    ASSERT_TRUE(engine.StartLoading());
+    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
+    EXPECT_EQ(asked, (std::vector<std::wstring>{L"C:\\A\\alpha.exe|0|1", L"C:\\B\\beta.ico|1|3"}));
+    EXPECT_EQ(engine.Inventory().at(L"Beta Tool").imagePath, L"C:\\Image\\1.png");
+}
+
+TEST(EngineSystemTest, WineReportsASupportedVersion) {
+    // The test prefix presents Windows 7 (6.1) unless configured otherwise.
+    EXPECT_TRUE(UninstallEngine::IsSystemSupported());
+}
+
+TEST(EngineSystemTest, NullWindowsAreRefused) {
+    UninstallEngine engine;
+    EXPECT_FALSE(engine.SetOwnerWindow(nullptr));
+    EXPECT_FALSE(engine.SetUninstallWindow(nullptr));
+    EXPECT_FALSE(engine.IsWorkerRunning());
+    EXPECT_FALSE(engine.IsBusy());
+}
+
+} // namespace
+} // namespace tsu

@@ -1,0 +1,126 @@
+#pragma once
+// What the engine and intelligent-engine tests share: a real hidden owner window on a GUI thread
+// of its own that records every engine message, real installers from the fixtures folder, and
+// scratch uninstall entries.
+
+#include "inventory/core/SoftwareRecord.h"
+#include "tests/common/ScratchKey.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tsu::test {
+
+// Long enough for anything that must happen under a loaded machine; a fault shows as a failed
+// wait, not a hung test.
+constexpr DWORD kMustHappenMs = 60000;
+
+struct RecordedMessage {
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;   // the value itself for messages without a record
+    std::wstring text;   // the record's displayName, or the target path of WM_ANALYSIS_STATE
+    std::chrono::steady_clock::time_point at;
+};
+
+// "WM_UNINSTALL_STATE 3 Name", for failure messages.
+[[nodiscard]] std::wstring Describe(const RecordedMessage& message);
+[[nodiscard]] std::wstring Describe(const std::vector<RecordedMessage>& messages);
+
+// A hidden (message-only) window on its own thread that records the engines' messages. lParam of
+// WM_UNINSTALL_STATE and WM_UNINSTALL_REMOVED is read as a record when it is not 0 (+504 with
+// lParam 0 is the intelligent page's WM_STANDARD_UNINSTALL_RESULT).
+class MessageRecorder {
+public:
+    // Called on the window's thread for each message, after it was recorded.
+    using Hook = std::function<void(const RecordedMessage&)>;
+
+    MessageRecorder();
+    ~MessageRecorder();
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    [[nodiscard]] HWND Window() const { return m_window; }
+    void SetHook(Hook hook);
+
+    [[nodiscard]] std::vector<RecordedMessage> Messages() const;
+    // Waits until predicate(messages) holds; false on timeout.
+    [[nodiscard]] bool WaitFor(const std::function<bool(const std::vector<RecordedMessage>&)>& predicate,
+                               DWORD timeoutMs = kMustHappenMs) const;
+    // Waits until `count` messages of that kind have arrived.
+    [[nodiscard]] bool WaitForCount(UINT message, size_t count, DWORD timeoutMs = kMustHappenMs) const;
+    void Clear();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Record(UINT message, WPARAM wParam, LPARAM lParam);
+    void ThreadMain();
+
+    mutable std::mutex m_lock;
+    mutable std::condition_variable m_changed;
+    std::vector<RecordedMessage> m_messages;
+    Hook m_hook;
+    HWND m_window = nullptr;
+    DWORD m_threadId = 0;
+    std::thread m_thread;
+};
+
+[[nodiscard]] size_t CountOf(const std::vector<RecordedMessage>& messages, UINT message);
+// Only the messages of one kind, in order.
+[[nodiscard]] std::vector<RecordedMessage> OnlyOf(const std::vector<RecordedMessage>& messages, UINT message);
+
+// Polls a condition that no message announces (a flag that a worker clears after its last
+// message); false on timeout.
+[[nodiscard]] bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kMustHappenMs);
+
+// <build>\fixtures\<fileName>
+[[nodiscard]] std::wstring FixtureFile(const std::wstring& fileName);
+[[nodiscard]] std::wstring SystemFolderPath();
+// Runs an NSIS fixture's silent installer, or installs an MSI fixture with msiexec /i ... /qn.
+[[nodiscard]] bool InstallNsisFixture(const std::wstring& target);
+[[nodiscard]] bool InstallMsiFixture(const std::wstring& target);
+// The installed program of that display name, as the inventory reads it.
+[[nodiscard]] std::optional<SoftwareRecord> FindInstalled(const std::wstring& displayName);
+// Removes what an NSIS fixture left (files, folder, uninstall key) whatever state it is in.
+void RemoveNsisLeftovers(const std::wstring& appKey);
+[[nodiscard]] bool UninstallKeyExists(HKEY root, const std::wstring& relativePath);
+// Writes a string value into an existing key (64-bit view).
+[[nodiscard]] bool SetRegistryString(HKEY root, const std::wstring& path, const std::wstring& name,
+                                     const std::wstring& value);
+
+// "prefix_<pid>": unique among test programs running at the same time in the prefix.
+[[nodiscard]] std::wstring UniqueName(const std::wstring& prefix);
+
+// The stand-in uninstaller of the process tests (tsu_process_helper.exe in the bin folder).
+[[nodiscard]] std::wstring HelperPath();
+
+// A manual-reset named event of a unique name, for the helper's --signal and --wait-event.
+class NamedEvent {
+public:
+    explicit NamedEvent(const std::wstring& prefix);
+    ~NamedEvent();
+    NamedEvent(const NamedEvent&) = delete;
+    NamedEvent& operator=(const NamedEvent&) = delete;
+    [[nodiscard]] const std::wstring& Name() const { return m_name; }
+    void Set() const;
+    [[nodiscard]] bool WaitFor(DWORD ms = kMustHappenMs) const;
+
+private:
+    std::wstring m_name;
+    HANDLE m_event = nullptr;
+};
+
+// An uninstall entry below a scratch key of HKEY_CURRENT_USER, and the record the scan would make
+// of it (keyPath, rootKey, relativeKeyPath, displayName, uninstallString).
+[[nodiscard]] SoftwareRecord WriteScratchEntry(ScratchKey& key, const std::wstring& subkey,
+                                               const std::wstring& displayName, const std::wstring& uninstallString);
+
+} // namespace tsu::test
