@@ -26,11 +26,14 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# build_arch <i686|x86_64>
+# build_arch <i686|x86_64>: the 32-bit build holds the shipped programs only.
 build_arch() {
     local arch="$1"
+    local tests=ON
+    [ "$arch" = i686 ] && tests=OFF
     log "building $arch"
-    cmake -S "$ROOT" -B "$BUILD/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" >/dev/null
+    cmake -S "$ROOT" -B "$BUILD/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
+        -DTSU_BUILD_TESTS=$tests >/dev/null
     cmake --build "$BUILD/$arch"
 }
 
