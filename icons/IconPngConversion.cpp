@@ -1,0 +1,336 @@
+#include "icons/IconPngConversion.h"
+
+#include "framework/ScopedHandles.h"
+
+#include <commctrl.h>
+#include <commoncontrols.h>
+#include <gdiplus.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace tsu {
+
+namespace {
+
+constexpr wchar_t kPngMimeType[] = L"image/png";
+constexpr int kIcoBitsTrueColour = 24; // from here on a DIB has no colour table
+constexpr uint16_t kIcoReserved = 0;
+constexpr uint16_t kIcoTypeIcon = 1;
+constexpr uint16_t kIcoImageCount = 1;
+constexpr uint32_t kIcoImageOffset = 6 + 16; // header + one directory entry
+constexpr int kIcoLargestByteSize = 256;     // a directory entry stores 256 as 0
+constexpr uint8_t kSixteenColours = 16;
+constexpr uint32_t kAlphaMask = 0xFF000000u;
+constexpr uint32_t kOpaque = 0xFF000000u;
+constexpr uint32_t kWhite = 0x00FFFFFFu;
+
+// System image list sizes the executable branch may ask for.
+constexpr int kSmallIconLimit = 32;
+constexpr int kLargeIconLimit = 48;
+constexpr int kExtraLargeIconLimit = 256;
+
+// IID_IImageList; MinGW's import libraries do not define it.
+constexpr IID kIidImageList = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 0x99, 0x8D, 0xAA, 0x09, 0x50}};
+
+struct ComReleaser {
+    void operator()(IUnknown* object) const {
+        if (object)
+            object->Release();
+    }
+};
+
+// Both bitmaps of an icon, released at scope end.
+struct IconBitmaps {
+    UniqueHbitmap colour;
+    UniqueHbitmap mask;
+
+    [[nodiscard]] bool Read(HICON icon) {
+        ICONINFO info{};
+        if (!icon || !::GetIconInfo(icon, &info))
+            return false;
+        colour.Reset(info.hbmColor);
+        mask.Reset(info.hbmMask);
+        return mask.IsValid();
+    }
+};
+
+size_t DibRowBytes(int width, int bits) {
+    return ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
+}
+
+// The bitmap's pixels as 32-bit top-down rows; false unless every row was read.
+bool ReadPixels32(HDC dc, HBITMAP bitmap, int width, int height, std::vector<uint32_t>& pixels) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    pixels.assign(static_cast<size_t>(width) * height, 0);
+    return ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) == height;
+}
+
+bool WriteAll(HANDLE file, const void* data, size_t size) {
+    DWORD written = 0;
+    return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+}
+
+template <typename T> bool WriteValue(HANDLE file, const T& value) {
+    return WriteAll(file, &value, sizeof(value));
+}
+
+// A BITMAPINFO with room for the largest colour table.
+struct DibInfo {
+    BITMAPINFOHEADER header{};
+    RGBQUAD colours[256]{};
+    BITMAPINFO* Get() { return reinterpret_cast<BITMAPINFO*>(this); }
+};
+
+// The bits of a bitmap as an uncompressed bottom-up DIB of `bits` bits per pixel.
+bool ReadDib(HDC dc, HBITMAP bitmap, int bits, DibInfo& info, std::vector<uint8_t>& data) {
+    info = DibInfo();
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    // First query: the bitmap's own header.
+    if (!::GetDIBits(dc, bitmap, 0, 0, nullptr, info.Get(), DIB_RGB_COLORS))
+        return false;
+    const int width = info.header.biWidth;
+    const int height = std::abs(info.header.biHeight);
+    if (width <= 0 || height <= 0)
+        return false;
+    info.header.biHeight = height;
+    info.header.biBitCount = static_cast<WORD>(bits);
+    info.header.biCompression = BI_RGB;
+    info.header.biClrUsed = 0;
+    info.header.biClrImportant = 0;
+    info.header.biSizeImage = static_cast<DWORD>(DibRowBytes(width, bits) * height);
+    data.assign(info.header.biSizeImage, 0);
+    return ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), data.data(), info.Get(), DIB_RGB_COLORS) == height;
+}
+
+// Saves a GDI+ image as PNG; a partly written file is removed.
+bool SaveAsPng(Gdiplus::Image& image, const std::wstring& pngPath) {
+    CLSID png{};
+    if (FindImageEncoder(kPngMimeType, png) != kEncoderFound)
+        return false;
+    if (image.Save(pngPath.c_str(), &png, nullptr) != Gdiplus::Ok) {
+        (void)::DeleteFileW(pngPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ReadImagePixels(Gdiplus::Bitmap& bitmap, IconPixels& pixels) {
+    pixels = IconPixels();
+    pixels.width = static_cast<int>(bitmap.GetWidth());
+    pixels.height = static_cast<int>(bitmap.GetHeight());
+    if (pixels.width <= 0 || pixels.height <= 0)
+        return false;
+    Gdiplus::Rect rect(0, 0, pixels.width, pixels.height);
+    Gdiplus::BitmapData data{};
+    if (bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return false;
+    pixels.argb.resize(static_cast<size_t>(pixels.width) * pixels.height);
+    const auto* rows = static_cast<const uint8_t*>(data.Scan0);
+    for (int y = 0; y < pixels.height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(rows + static_cast<ptrdiff_t>(y) * data.Stride);
+        std::copy(row, row + pixels.width, pixels.argb.begin() + static_cast<size_t>(y) * pixels.width);
+    }
+    (void)bitmap.UnlockBits(&data);
+    pixels.ownAlpha = Gdiplus::IsAlphaPixelFormat(bitmap.GetPixelFormat()) != FALSE;
+    return true;
+}
+
+} // namespace
+
+int FindImageEncoder(const wchar_t* mimeType, CLSID& classId) {
+    UINT count = 0;
+    UINT bytes = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0 || count == 0)
+        return kNoEncoders;
+    std::vector<uint8_t> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok)
+        return kNoEncoders;
+    for (UINT i = 0; i < count; ++i) {
+        if (codecs[i].MimeType && ::lstrcmpiW(codecs[i].MimeType, mimeType) == 0) {
+            classId = codecs[i].Clsid;
+            return kEncoderFound;
+        }
+    }
+    return kEncoderNotFound;
+}
+
+bool ReadIconPixels(HICON icon, IconPixels& pixels) {
+    pixels = IconPixels();
+    IconBitmaps bitmaps;
+    if (!bitmaps.Read(icon))
+        return false;
+    BITMAP maskInfo{};
+    if (::GetObjectW(bitmaps.mask.Get(), sizeof(maskInfo), &maskInfo) != sizeof(maskInfo))
+        return false;
+    UniqueWindowDc screen(nullptr);
+    if (!screen)
+        return false;
+
+    std::vector<uint32_t> mask;
+    if (bitmaps.colour) {
+        BITMAP colourInfo{};
+        if (::GetObjectW(bitmaps.colour.Get(), sizeof(colourInfo), &colourInfo) != sizeof(colourInfo))
+            return false;
+        pixels.width = colourInfo.bmWidth;
+        pixels.height = colourInfo.bmHeight;
+        if (pixels.width <= 0 || pixels.height <= 0 ||
+            !ReadPixels32(screen.Get(), bitmaps.colour.Get(), pixels.width, pixels.height, pixels.argb) ||
+            !ReadPixels32(screen.Get(), bitmaps.mask.Get(), pixels.width, pixels.height, mask))
+            return false;
+        pixels.ownAlpha = colourInfo.bmBitsPixel == 32 && std::any_of(pixels.argb.begin(), pixels.argb.end(),
+                                                                      [](uint32_t p) { return p & kAlphaMask; });
+    } else {
+        // A monochrome icon: the mask bitmap holds the AND mask over the XOR image.
+        pixels.width = maskInfo.bmWidth;
+        pixels.height = maskInfo.bmHeight / 2;
+        std::vector<uint32_t> both;
+        if (pixels.width <= 0 || pixels.height <= 0 ||
+            !ReadPixels32(screen.Get(), bitmaps.mask.Get(), pixels.width, pixels.height * 2, both))
+            return false;
+        const auto xorImage = both.begin() + static_cast<ptrdiff_t>(both.size() / 2);
+        mask.assign(both.begin(), xorImage);
+        pixels.argb.assign(xorImage, both.end());
+    }
+    if (!pixels.ownAlpha) {
+        // Set AND-mask bits are transparent; everything else is opaque.
+        for (size_t i = 0; i < pixels.argb.size(); ++i)
+            pixels.argb[i] = (mask[i] & kWhite) ? 0 : ((pixels.argb[i] & kWhite) | kOpaque);
+    }
+    return true;
+}
+
+bool VerifyPngFile(const std::wstring& pngPath, const IconPixels& expected) {
+    Gdiplus::Bitmap decoded(pngPath.c_str());
+    if (decoded.GetLastStatus() != Gdiplus::Ok)
+        return false;
+    IconPixels read;
+    if (!ReadImagePixels(decoded, read) || read.width != expected.width || read.height != expected.height ||
+        read.argb.size() != expected.argb.size())
+        return false;
+    for (size_t i = 0; i < read.argb.size(); ++i) {
+        if ((read.argb[i] & kAlphaMask) != (expected.argb[i] & kAlphaMask))
+            return false;
+    }
+    return true;
+}
+
+bool IconToPng(HICON icon, const std::wstring& pngPath) {
+    IconPixels pixels;
+    if (!icon || !ReadIconPixels(icon, pixels))
+        return false;
+    bool written = false;
+    {
+        // The GDI+ bitmap borrows the pixel buffer; ARGB, not premultiplied, so the icon's own
+        // alpha values reach the file unchanged.
+        Gdiplus::Bitmap bitmap(pixels.width, pixels.height, pixels.width * 4, PixelFormat32bppARGB,
+                               reinterpret_cast<BYTE*>(pixels.argb.data()));
+        written = bitmap.GetLastStatus() == Gdiplus::Ok && SaveAsPng(bitmap, pngPath);
+    }
+    if (!written)
+        return false;
+    if (!VerifyPngFile(pngPath, pixels)) {
+        (void)::DeleteFileW(pngPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool SaveIconAsIco(HICON icon, int bitsPerPixel, const std::wstring& icoPath) {
+    IconBitmaps bitmaps;
+    if (!bitmaps.Read(icon) || !bitmaps.colour)
+        return false;
+    UniqueFileHandle file(
+        ::CreateFileW(icoPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    UniqueWindowDc screen(nullptr);
+    if (!screen)
+        return false;
+    DibInfo colourInfo;
+    DibInfo maskInfo;
+    std::vector<uint8_t> colourBits;
+    std::vector<uint8_t> maskBits;
+    if (!ReadDib(screen.Get(), bitmaps.colour.Get(), bitsPerPixel, colourInfo, colourBits) ||
+        !ReadDib(screen.Get(), bitmaps.mask.Get(), 1, maskInfo, maskBits))
+        return false;
+    if (maskInfo.header.biWidth != colourInfo.header.biWidth || maskInfo.header.biHeight != colourInfo.header.biHeight)
+        return false;
+
+    const size_t paletteBytes = bitsPerPixel < kIcoBitsTrueColour ? sizeof(RGBQUAD) * (size_t{1} << bitsPerPixel) : 0;
+    const size_t headerBytes = sizeof(BITMAPINFOHEADER) + paletteBytes;
+    const int width = colourInfo.header.biWidth;
+    const int height = colourInfo.header.biHeight;
+
+    // Directory entry.
+    const uint8_t widthByte = width >= kIcoLargestByteSize ? 0 : static_cast<uint8_t>(width);
+    const uint8_t heightByte = height >= kIcoLargestByteSize ? 0 : static_cast<uint8_t>(height);
+    const uint8_t colourCount = bitsPerPixel == 4 ? kSixteenColours : 0;
+    const uint8_t reserved = 0;
+    const uint16_t planes = 0;
+    const uint16_t bitCount = static_cast<uint16_t>(bitsPerPixel);
+    const uint32_t bytesInRes = static_cast<uint32_t>(colourBits.size() + maskBits.size() + headerBytes);
+
+    // The colour header of an icon image covers colour and mask: doubled height, both sizes.
+    BITMAPINFOHEADER imageHeader = colourInfo.header;
+    imageHeader.biHeight = height * 2;
+    imageHeader.biSizeImage = static_cast<DWORD>(colourBits.size() + maskBits.size());
+
+    return WriteValue(file.Get(), kIcoReserved) && WriteValue(file.Get(), kIcoTypeIcon) &&
+           WriteValue(file.Get(), kIcoImageCount) && WriteValue(file.Get(), widthByte) &&
+           WriteValue(file.Get(), heightByte) && WriteValue(file.Get(), colourCount) &&
+           WriteValue(file.Get(), reserved) && WriteValue(file.Get(), planes) && WriteValue(file.Get(), bitCount) &&
+           WriteValue(file.Get(), bytesInRes) && WriteValue(file.Get(), kIcoImageOffset) &&
+           WriteValue(file.Get(), imageHeader) && WriteAll(file.Get(), colourInfo.colours, paletteBytes) &&
+           WriteAll(file.Get(), colourBits.data(), colourBits.size()) &&
+           WriteAll(file.Get(), maskBits.data(), maskBits.size());
+}
+
+bool IcoFileToPng(const std::wstring& icoPath, const std::wstring& pngPath) {
+    IconPixels pixels;
+    bool written = false;
+    {
+        Gdiplus::Bitmap image(icoPath.c_str());
+        if (image.GetLastStatus() != Gdiplus::Ok || !ReadImagePixels(image, pixels))
+            return false;
+        written = SaveAsPng(image, pngPath);
+    }
+    if (!written)
+        return false;
+    if (!VerifyPngFile(pngPath, pixels)) {
+        (void)::DeleteFileW(pngPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ExeIconToPng(const std::wstring& path, const std::wstring& pngPath, int size) {
+    SHFILEINFOW info{};
+    if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX))
+        return false;
+    int listId = SHIL_JUMBO;
+    if (size < kSmallIconLimit)
+        listId = SHIL_SMALL;
+    else if (size < kLargeIconLimit)
+        listId = SHIL_LARGE;
+    else if (size < kExtraLargeIconLimit)
+        listId = SHIL_EXTRALARGE;
+    IImageList* rawList = nullptr;
+    if (FAILED(::SHGetImageList(listId, kIidImageList, reinterpret_cast<void**>(&rawList))) || !rawList)
+        return false;
+    const std::unique_ptr<IImageList, ComReleaser> list(rawList);
+    UniqueHicon icon;
+    if (FAILED(list->GetIcon(info.iIcon, ILD_TRANSPARENT, icon.Put())) || !icon)
+        return false;
+    return IconToPng(icon.Get(), pngPath);
+}
+
+} // namespace tsu

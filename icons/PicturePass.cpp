@@ -1,0 +1,32 @@
+#include "icons/PicturePass.h"
+
+namespace tsu {
+
+namespace {
+constexpr size_t kShortestIconPath = 4; // "longer than 3 characters"
+}
+
+std::wstring PictureIconPath(const std::wstring& iconPath) {
+    const size_t first = iconPath.find_first_not_of(L'"');
+    if (first == std::wstring::npos)
+        return std::wstring();
+    const size_t last = iconPath.find_last_not_of(L'"');
+    return iconPath.substr(first, last - first + 1);
+}
+
+size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache) {
+    size_t counter = 0;
+    for (auto& [name, record] : software) {
+        const std::wstring iconPath = PictureIconPath(record.iconPath);
+        if (iconPath.size() < kShortestIconPath)
+            continue;
+        std::wstring pngPath;
+        if (cache.MakeIconPng(iconPath, std::to_wstring(counter), record.iconKind, pngPath)) {
+            record.imagePath = pngPath;
+            ++counter;
+        }
+    }
+    return counter;
+}
+
+} // namespace tsu

@@ -1,0 +1,21 @@
+#pragma once
+// The picture pass of a loading pass: one PNG per record that has an icon reference.
+
+#include "icons/IconPngCache.h"
+#include "inventory/core/SoftwareRecord.h"
+
+#include <cstddef>
+#include <string>
+
+namespace tsu {
+
+// The icon reference as the pass hands it on: double quotes stripped from both ends.
+[[nodiscard]] std::wstring PictureIconPath(const std::wstring& iconPath);
+
+// Walks the map in order with a counter from 0. Each record whose icon path (quotes stripped)
+// is longer than 3 characters gets a PNG with the counter as its stem; on success the record's
+// imagePath is set and the counter advances, so the files are 0.png, 1.png, ... without gaps.
+// Records that get no picture keep imagePath as it was. Returns the number of pictures made.
+size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache);
+
+} // namespace tsu
