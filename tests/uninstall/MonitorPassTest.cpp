@@ -124,5 +124,77 @@ TEST(MonitorPassTest, EveryNewChildIsReportedOnceAndIdsStayUnique) {
     EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000, 1100, 1101}));
 }
 
+// Windows hands the id of an ended process to the next new one. With creation times in the
+// snapshot, a stranger that got a watched id, or whose parent id is a watched one by accident,
+// must not hold up the end of the uninstall.
+constexpr uint64_t kT0 = 1'000'000;
+
+TEST(MonitorPassIdReuseTest, StrangerWithTheIdOfAnEndedChildIsNotWaitedFor) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 1000, L"step.exe", kT0 + 10}})),
+              (std::vector<int32_t>{kMonitorStateActivity, kMonitorStateNewProcess, kMonitorStateActivity}));
+    // The child ends; a browser tab started by explorer gets its id. The launched process still runs.
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 512, L"tab.exe", kT0 + 50}})),
+              (std::vector<int32_t>{kMonitorStateClose}));
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000}));
+    EXPECT_EQ(Pass(lists, System({{1100, 512, L"tab.exe", kT0 + 50}})),
+              (std::vector<int32_t>{kMonitorStateClose, kMonitorStateFinished}));
+}
+
+TEST(MonitorPassIdReuseTest, NewChildThatGotTheIdOfAnEndedChildIsFollowed) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    (void)Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 1000, L"step1.exe", kT0 + 10}}));
+    const std::vector<int32_t> states =
+        Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 1000, L"step2.exe", kT0 + 60}}));
+    EXPECT_EQ(states, (std::vector<int32_t>{kMonitorStateNewProcess}));
+    EXPECT_EQ(lists.creationTimes[1100], kT0 + 60);
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000, 1100}));
+}
+
+TEST(MonitorPassIdReuseTest, ProcessOlderThanTheWatchedParentIsNoChild) {
+    // explorer.exe's parent (userinit) ended long ago; its id went to the launched uninstaller.
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    const std::vector<int32_t> states =
+        Pass(lists, System({{1000, 4, L"u.exe", kT0}, {2000, 1000, L"explorer.exe", kT0 - 500}}));
+    EXPECT_EQ(states, (std::vector<int32_t>{kMonitorStateActivity}));
+    EXPECT_EQ(lists.watchedIds, (std::vector<uint32_t>{1000}));
+}
+
+TEST(MonitorPassIdReuseTest, ChildOfTheNewHolderOfAParentIdIsNoChild) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    (void)Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 1000, L"a.exe", kT0 + 10}}));
+    // 1100 ended and a stranger got its id; the stranger's own child names 1100 as its parent.
+    // 1000 runs on, so the run is not over, but neither stranger is followed.
+    const std::vector<ProcessEntry> later{
+        {1000, 512, L"u.exe", kT0}, {1100, 512, L"stranger.exe", kT0 + 90}, {1300, 1100, L"s.exe", kT0 + 95}};
+    EXPECT_EQ(Pass(lists, System(later)), (std::vector<int32_t>{kMonitorStateClose}));
+    EXPECT_EQ(lists.watchedIds, (std::vector<uint32_t>{1000, 1100}));
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000}));
+}
+
+TEST(MonitorPassIdReuseTest, ChildMadeBeforeItsParentEndedIsStillFollowed) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    (void)Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 1000, L"a.exe", kT0 + 10}}));
+    // a.exe started b.exe and ended; a stranger now holds 1100, but b.exe is older than the stranger.
+    const std::vector<ProcessEntry> later{
+        {1000, 512, L"u.exe", kT0}, {1100, 512, L"stranger.exe", kT0 + 90}, {1200, 1100, L"b.exe", kT0 + 20}};
+    EXPECT_EQ(Pass(lists, System(later)),
+              (std::vector<int32_t>{kMonitorStateNewProcess, kMonitorStateActivity, kMonitorStateClose}));
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000, 1200}));
+}
+
+TEST(MonitorPassIdReuseTest, WithoutCreationTimesIdsAreTakenAtTheirWord) {
+    // Toolhelp gives no creation times: the plain id rules apply.
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000));
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"u.exe"}, {2000, 1000, L"x.exe"}})),
+              (std::vector<int32_t>{kMonitorStateActivity, kMonitorStateNewProcess, kMonitorStateActivity}));
+}
+
 } // namespace
 } // namespace tsu

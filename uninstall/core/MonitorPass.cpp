@@ -44,20 +44,64 @@ bool AddIgnoredLowerName(MonitorLists& lists, std::wstring lowerCaseName) {
     return true;
 }
 
+namespace {
+
+constexpr uint64_t kUnknownTime = 0;
+
+uint64_t RecordedTime(const MonitorLists& lists, uint32_t id) {
+    const auto found = lists.creationTimes.find(id);
+    return found == lists.creationTimes.end() ? kUnknownTime : found->second;
+}
+
+// The process holding a watched id is the one that was watched, as far as the times tell.
+bool IsSameProcess(const MonitorLists& lists, const ProcessEntry& entry) {
+    const uint64_t recorded = RecordedTime(lists, entry.id);
+    return recorded == kUnknownTime || entry.creationTime == kUnknownTime || recorded == entry.creationTime;
+}
+
+bool IsChildOfWatched(const MonitorLists& lists, const ProcessEntry& entry,
+                      const std::map<uint32_t, uint64_t>& currentTimes) {
+    if (!ContainsValue(lists.watchedIds, entry.parentId))
+        return false;
+    if (entry.creationTime == kUnknownTime)
+        return true;
+    const uint64_t parentTime = RecordedTime(lists, entry.parentId);
+    // Older than the watched parent: its real parent ended long ago and the id was handed on.
+    if (parentTime != kUnknownTime && entry.creationTime < parentTime)
+        return false;
+    // The parent id belongs to a newer process now: children made after that are that one's.
+    const auto holder = currentTimes.find(entry.parentId);
+    if (holder != currentTimes.end() && holder->second != kUnknownTime && parentTime != kUnknownTime &&
+        holder->second != parentTime && entry.creationTime >= holder->second)
+        return false;
+    return true;
+}
+
+} // namespace
+
 std::vector<int32_t> RunMonitorPass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot,
                                     const LowerCaseFn& lowerCase) {
     std::vector<int32_t> states;
     std::vector<uint32_t> missing = lists.liveIds;
+    std::map<uint32_t, uint64_t> currentTimes;
     for (const ProcessEntry& entry : snapshot) {
-        const bool isWatched = ContainsValue(lists.watchedIds, entry.id);
-        const bool parentWatched = !isWatched && ContainsValue(lists.watchedIds, entry.parentId);
+        if (entry.creationTime != kUnknownTime && ContainsValue(lists.watchedIds, entry.id))
+            currentTimes[entry.id] = entry.creationTime;
+    }
+    for (const ProcessEntry& entry : snapshot) {
+        const bool isWatched = ContainsValue(lists.watchedIds, entry.id) && IsSameProcess(lists, entry);
+        const bool parentWatched = !isWatched && IsChildOfWatched(lists, entry, currentTimes);
         if (!isWatched && !parentWatched)
             continue;
         if (parentWatched) {
             if (ContainsValue(lists.ignoredNames, lowerCase(entry.exeName)))
                 continue;
-            AddWatchedId(lists, entry.id);
+            // The id may be one of an ended descendant, handed on to this new child.
+            (void)AddWatchedId(lists, entry.id);
+            lists.creationTimes[entry.id] = entry.creationTime;
             states.push_back(kMonitorStateNewProcess);
+        } else if (RecordedTime(lists, entry.id) == kUnknownTime) {
+            lists.creationTimes[entry.id] = entry.creationTime;
         }
         RemoveValue(missing, entry.id);
         if (!ContainsValue(lists.liveIds, entry.id)) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,8 @@ inline constexpr int32_t kMonitorStateFinished = 100;  // nothing followed is ru
 struct ProcessEntry {
     uint32_t id = 0;
     uint32_t parentId = 0;
-    std::wstring exeName; // executable file name as the system reports it
+    std::wstring exeName;      // executable file name as the system reports it
+    uint64_t creationTime = 0; // FILETIME ticks; 0 when the snapshot does not tell
 };
 
 // The monitor's lists, in the design's own names.
@@ -35,6 +37,9 @@ struct MonitorLists {
     std::vector<uint32_t> watchedIds;       // the launched process and every descendant found; no duplicates
     std::vector<uint32_t> liveIds;          // watched processes the last pass saw running
     std::vector<std::wstring> ignoredNames; // lower-case executable names never followed; no duplicates
+    // Creation time of the process each watched id stood for when it was first seen. Windows hands
+    // the id of an ended process to the next new one; the time tells the two apart.
+    std::map<uint32_t, uint64_t> creationTimes;
 };
 
 // False when the id is already watched.
@@ -47,6 +52,11 @@ using LowerCaseFn = std::function<std::wstring(std::wstring_view)>;
 // One polling pass over a complete snapshot. Returns the states entered, in order: 10 and 12 as
 // processes are found, then 11 when a live process is gone, then 100 when none is left alive.
 // lowerCase is only asked for the names of candidate children.
+// Where the snapshot gives creation times, a process that merely inherited an id is not taken for
+// the watched process that had it: a process holding a watched id but created at another time is
+// not followed (unless it is a new child of a watched process), and a process is only taken for a
+// child when it is not older than its parent and not younger than whoever holds the parent's id
+// now, if that is someone else.
 [[nodiscard]] std::vector<int32_t> RunMonitorPass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot,
                                                   const LowerCaseFn& lowerCase);
 
