@@ -1,0 +1,139 @@
+// The intelligent engine's two ways of removing a program: deleting the selected paths, and the
+// standard uninstall through the matched entry's own uninstaller.
+
+#include "smart/IntelligenceEngine.h"
+
+#include "inventory/Is64BitWindows.h"
+#include "inventory/RegistryScanner.h"
+#include "log/CLogSave.h"
+#include "smart/core/AnalysisRules.h"
+#include "uninstall/LaunchUninstaller.h"
+#include "uninstall/engine/EngineMessages.h"
+
+#include <memory>
+
+namespace tsu {
+
+namespace {
+
+constexpr wchar_t kDeletionThreadFailed[] = L"创建删除软件文件线程失败";
+constexpr wchar_t kStandardUninstallThreadFailed[] = L"创建卸载应用软件线程失败";
+constexpr DWORD kThreadResult = 1;
+
+void Send(HWND window, UINT message, WPARAM wParam) {
+    if (window)
+        ::SendMessageW(window, message, wParam, 0);
+}
+
+struct DeletionJob {
+    std::vector<std::wstring> paths;
+    HWND owner = nullptr;
+};
+
+struct StandardUninstallJob {
+    bool matched = false;
+    SoftwareRecord record;
+    HWND owner = nullptr;
+};
+
+void DeletePaths(const DeletionJob& job) {
+    int deleted = 0;
+    int failed = 0;
+    for (const std::wstring& path : job.paths) {
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            continue; // gone since the analysis: counts nowhere
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // Only an empty folder goes (a start-menu folder after its shortcut); nothing inside a
+            // folder is ever deleted, and the outcome is not counted.
+            (void)::RemoveDirectoryW(path.c_str());
+            continue;
+        }
+        // A file a running program holds open, or a read-only one, stays and counts as failed.
+        if (::DeleteFileW(path.c_str()))
+            ++deleted;
+        else
+            ++failed;
+    }
+    // Also for an empty selection: the page's progress display must close.
+    Send(job.owner, WM_CLOSE_PROGRESS, 0);
+    Send(job.owner, WM_DELETE_RESULT, static_cast<WPARAM>(DeleteResultCode(deleted, failed)));
+}
+
+bool IsEntryGoneFor(const SoftwareRecord& record, bool on64BitWindows) {
+    if (record.relativeKeyPath.empty())
+        return false; // an empty path would open the root itself, which has no DisplayName
+    if (record.rootKey != kRootLocalMachine && record.rootKey != kRootCurrentUser)
+        return false;
+    const RegistryScanner scanner(on64BitWindows ? RegistryView::Wow64Key64 : RegistryView::Default);
+    return scanner.IsEntryGone(record.rootKey, record.relativeKeyPath);
+}
+
+void UninstallMatched(const StandardUninstallJob& job) {
+    const bool on64BitWindows = Is64BitWindows();
+    std::wstring command = job.record.uninstallString;
+    // Without a matched entry there is nothing of this analysis to run: an earlier match must not
+    // be uninstalled in its place.
+    if (!job.matched || !LaunchUninstaller(command)) {
+        Send(job.owner, WM_CLOSE_PROGRESS, 0);
+        Send(job.owner, WM_STANDARD_UNINSTALL_RESULT, kStandardUninstallFailed);
+        return;
+    }
+    const bool gone = IsEntryGoneFor(job.record, on64BitWindows);
+    Send(job.owner, WM_CLOSE_PROGRESS, 0);
+    Send(job.owner, WM_STANDARD_UNINSTALL_RESULT, gone ? kStandardUninstallGone : kStandardUninstallFailed);
+}
+
+// Runs body(job) on a new thread that owns the job; the handle is closed at once.
+template <typename Job, void (*Body)(const Job&)> bool StartJob(std::unique_ptr<Job> job) {
+    const auto entry = [](void* parameter) -> DWORD {
+        const std::unique_ptr<Job> owned(static_cast<Job*>(parameter));
+        try {
+            Body(*owned);
+        } catch (...) {
+            // Nothing may leave a thread entry.
+        }
+        return kThreadResult;
+    };
+    HANDLE thread = ::CreateThread(nullptr, 0, entry, job.get(), 0, nullptr);
+    if (!thread)
+        return false;
+    (void)job.release();
+    ::CloseHandle(thread);
+    return true;
+}
+
+} // namespace
+
+bool IntelligenceEngine::StartDeletion() {
+    auto job = std::make_unique<DeletionJob>(DeletionJob{m_selectedPaths, m_ownerWindow});
+    if (!StartJob<DeletionJob, &DeletePaths>(std::move(job))) {
+        WriteToolLog(kDeletionThreadFailed);
+        return false;
+    }
+    return true;
+}
+
+bool IntelligenceEngine::DeleteSelected() {
+    DeletePaths(DeletionJob{m_selectedPaths, m_ownerWindow});
+    return true;
+}
+
+bool IntelligenceEngine::StartStandardUninstall() {
+    // The record is copied now: the uninstall removes the program the user confirmed, whatever
+    // a later analysis matches meanwhile.
+    auto job = std::make_unique<StandardUninstallJob>(
+        StandardUninstallJob{m_hasStandardUninstall, m_matchedRecord, m_ownerWindow});
+    if (!StartJob<StandardUninstallJob, &UninstallMatched>(std::move(job))) {
+        WriteToolLog(kStandardUninstallThreadFailed);
+        return false;
+    }
+    return true;
+}
+
+bool IntelligenceEngine::RunStandardUninstall() {
+    UninstallMatched(StandardUninstallJob{m_hasStandardUninstall, m_matchedRecord, m_ownerWindow});
+    return true;
+}
+
+} // namespace tsu
