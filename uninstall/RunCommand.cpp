@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,14 @@ private:
     bool m_failed = false;
 };
 
+// Held from the creation of the inheritable handles until this process's copies are closed again:
+// a command started meanwhile by another thread would inherit the other command's pipe end and
+// keep that command's output open, so its caller would wait for an unrelated program as well.
+std::mutex& InheritableHandlesLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 // The interpreter by its full path: a bare "cmd" would be looked for in the current folder first,
 // where anyone could have put a cmd.exe.
 std::wstring InterpreterPath() {
@@ -74,6 +83,7 @@ bool RunCommand(std::wstring command, std::wstring& output) {
     if (interpreter.empty())
         return false;
 
+    std::unique_lock<std::mutex> handlesGuard(InheritableHandlesLock());
     SECURITY_ATTRIBUTES inheritable{};
     inheritable.nLength = sizeof(inheritable);
     inheritable.bInheritHandle = TRUE;
@@ -120,6 +130,7 @@ bool RunCommand(std::wstring command, std::wstring& output) {
     // Our copy of the write end must go, or the read below never sees the end of the output.
     writeEnd.Reset();
     input.Reset();
+    handlesGuard.unlock();
 
     // The bytes are converted once at the end: a double-byte character of the ANSI code page may
     // be split between two chunks.
