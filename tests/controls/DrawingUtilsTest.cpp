@@ -16,15 +16,7 @@ namespace {
 
 const bool kGdiplusStarted = test::EnsureGdiplus();
 
-// The font the tool's Chinese texts are measured in under test (fonts-wqy-microhei).
-UniqueHfont MakeCjkFont(int height = -14, int weight = FW_NORMAL) {
-    LOGFONTW lf{};
-    lf.lfHeight = height;
-    lf.lfWeight = weight;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    wcscpy_s(lf.lfFaceName, L"WenQuanYi Micro Hei");
-    return UniqueHfont(::CreateFontIndirectW(&lf));
-}
+using test::MakeCjkFont;
 
 int Width(HDC dc, HFONT font, const std::wstring& text) {
     ScopedSelectObject select(dc, font);
@@ -211,7 +203,7 @@ class FitTextReal : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_canvas.CreateDib32(10, 10));
-        m_font = MakeCjkFont();
+        m_font = MakeCjkFont(-14);
         ASSERT_TRUE(m_font);
     }
     int W(const std::wstring& text) { return Width(m_canvas.Dc(), m_font.Get(), text); }

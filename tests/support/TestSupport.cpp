@@ -115,13 +115,31 @@ bool TestHostWindow::Create(int clientWidth, int clientHeight, const wchar_t* ti
     RECT placed{40, 40, 40 + rect.right - rect.left, 40 + rect.bottom - rect.top};
     if (!CreateEx(0, kHostClass, title, style, placed, nullptr, 0))
         return false;
+    m_font = MakeCjkFont();
+    SetFont(m_font.Get(), false);
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     ::UpdateWindow(m_hWnd);
     PumpPending();
     return true;
 }
 
+UniqueHfont MakeCjkFont(int height, int weight) {
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcscpy_s(lf.lfFaceName, L"WenQuanYi Micro Hei");
+    return UniqueHfont(::CreateFontIndirectW(&lf));
+}
+
 LRESULT TestHostWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // A plain window does not keep a font; the host answers WM_GETFONT like a dialog.
+    if (msg == WM_SETFONT) {
+        m_fontSet = reinterpret_cast<HFONT>(wp);
+        return 0;
+    }
+    if (msg == WM_GETFONT)
+        return reinterpret_cast<LRESULT>(m_fontSet);
     LRESULT result = 0;
     if (OnMessage && OnMessage(msg, wp, lp, &result))
         return result;

@@ -4,6 +4,7 @@
 
 #include "framework/CMemoryCanvas.h"
 #include "framework/CWnd.h"
+#include "framework/ScopedHandles.h"
 
 #include <windows.h>
 
@@ -37,11 +38,22 @@ public:
     // Called for every message before the default handling; return true to answer with *result.
     std::function<bool(UINT, WPARAM, LPARAM, LRESULT*)> OnMessage;
 
+    // The host's font (WM_SETFONT) is a CJK font, as the tool's dialogs have one on Windows: under
+    // Wine the dialog font "宋体" falls back to a font without Chinese glyphs, and controls derive
+    // their fonts from their parent's.
     [[nodiscard]] bool Create(int clientWidth, int clientHeight, const wchar_t* title = L"tsu test host");
+    [[nodiscard]] HFONT GetHostFont() const { return m_font.Get(); }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    UniqueHfont m_font;
+    HFONT m_fontSet = nullptr;
 };
+
+// A font with Chinese glyphs under Wine (WenQuanYi Micro Hei from fonts-wqy-microhei).
+[[nodiscard]] UniqueHfont MakeCjkFont(int height = -12, int weight = FW_NORMAL);
 
 // Runs the thread's message queue until done() or the timeout (ms); true when done() became true.
 [[nodiscard]] bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);

@@ -1,0 +1,160 @@
+// The drop box under Wine: one file or folder reaches the parent with its full path, several files
+// or none are reported as such, and neither typing, pasting nor the context menu changes the text.
+
+#include "controls/CDropEdit.h"
+#include "framework/Messages.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+namespace tsu {
+namespace {
+
+// A drop as the shell hands it over: DROPFILES followed by the double-NUL-terminated wide paths.
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+    size_t chars = 1;
+    for (const std::wstring& p : paths)
+        chars += p.size() + 1;
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    if (!memory)
+        return nullptr;
+    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    auto* list = reinterpret_cast<wchar_t*>(header + 1);
+    for (const std::wstring& p : paths) {
+        std::copy(p.begin(), p.end(), list);
+        list += p.size() + 1;
+    }
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+class DropEditTest : public ::testing::Test {
+protected:
+    struct Report {
+        std::wstring path;
+        bool hasPath;
+        LPARAM lp;
+    };
+
+    void SetUp() override {
+        ASSERT_TRUE(m_host.Create(420, 40));
+        m_host.OnMessage = [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+            if (msg != WM_DROPEDIT_FILE)
+                return false;
+            const auto* path = reinterpret_cast<const wchar_t*>(wp);
+            m_reports.push_back(Report{path ? path : L"", path != nullptr, lp});
+            *result = 0;
+            return true;
+        };
+        // As a dialog template makes it: a plain edit control, then subclassed.
+        HWND edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10,
+                                      400, 22, m_host.GetSafeHwnd(), reinterpret_cast<HMENU>(1027), nullptr, nullptr);
+        ASSERT_NE(edit, nullptr);
+        ASSERT_TRUE(m_edit.SubclassWindow(edit));
+    }
+    void Drop(const std::vector<std::wstring>& paths) {
+        HDROP drop = MakeDrop(paths);
+        ASSERT_NE(drop, nullptr);
+        m_edit.SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    }
+
+    test::TestHostWindow m_host;
+    CDropEdit m_edit;
+    std::vector<Report> m_reports;
+};
+
+TEST_F(DropEditTest, AcceptsDropsOnceSubclassed) {
+    EXPECT_TRUE((m_edit.GetExStyle() & WS_EX_ACCEPTFILES) != 0);
+}
+
+TEST_F(DropEditTest, OneFileIsReportedWithItsFullPath) {
+    Drop({L"C:\\Users\\Public\\Desktop\\示例程序.lnk"});
+    ASSERT_EQ(m_reports.size(), 1u);
+    EXPECT_TRUE(m_reports[0].hasPath);
+    EXPECT_EQ(m_reports[0].path, L"C:\\Users\\Public\\Desktop\\示例程序.lnk");
+    EXPECT_EQ(m_reports[0].lp, 0);
+}
+
+TEST_F(DropEditTest, AFolderIsOneItemToo) {
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    Drop({windows});
+    ASSERT_EQ(m_reports.size(), 1u);
+    EXPECT_EQ(m_reports[0].path, windows);
+}
+
+TEST_F(DropEditTest, SeveralFilesOrNoneAreReportedAsNotOneFile) {
+    Drop({L"C:\\a.lnk", L"C:\\b.lnk"});
+    Drop({});
+    ASSERT_EQ(m_reports.size(), 2u);
+    for (const Report& r : m_reports) {
+        EXPECT_FALSE(r.hasPath);
+        EXPECT_EQ(r.lp, kDropEditNotOneFile);
+    }
+}
+
+TEST_F(DropEditTest, PathsLongerThanMaxPathArriveWhole) {
+    std::wstring longPath = L"\\\\?\\C:\\";
+    while (longPath.size() < 400)
+        longPath += L"很长的文件夹名称\\";
+    longPath += L"程序.lnk";
+    Drop({longPath});
+    ASSERT_EQ(m_reports.size(), 1u);
+    EXPECT_EQ(m_reports[0].path, longPath);
+}
+
+TEST_F(DropEditTest, TypingPastingAndTheContextMenuChangeNothing) {
+    ASSERT_TRUE(m_edit.SetWindowText(L"C:\\target.exe")); // the owner may set the text
+    m_edit.SendMessage(EM_SETSEL, 0, -1);
+    m_edit.SendMessage(WM_KEYDOWN, VK_DELETE, 0);
+    m_edit.SendMessage(WM_CHAR, L'x', 0);
+    m_edit.SendMessage(WM_KEYDOWN, VK_BACK, 0);
+    m_edit.SendMessage(WM_CHAR, VK_BACK, 0);
+    m_edit.SendMessage(WM_CUT);
+    m_edit.SendMessage(WM_CLEAR);
+    m_edit.SendMessage(WM_PASTE);
+    EXPECT_EQ(m_edit.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5)), 0);
+    EXPECT_EQ(m_edit.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_edit.GetSafeHwnd()), 0), 0);
+    EXPECT_EQ(m_edit.GetWindowText(), L"C:\\target.exe");
+    test::SaveWindowPng(m_host.GetSafeHwnd(), L"controls_drop_edit");
+}
+
+TEST_F(DropEditTest, PreTranslateSwallowsKeysAndRightClicksForTheBoxOnly) {
+    MSG key{m_edit.GetSafeHwnd(), WM_KEYDOWN, 'A', 0, 0, {}};
+    MSG chr{m_edit.GetSafeHwnd(), WM_CHAR, 'a', 0, 0, {}};
+    MSG right{m_edit.GetSafeHwnd(), WM_RBUTTONDOWN, 0, 0, 0, {}};
+    MSG left{m_edit.GetSafeHwnd(), WM_LBUTTONDOWN, 0, 0, 0, {}};
+    MSG elsewhere{m_host.GetSafeHwnd(), WM_KEYDOWN, 'A', 0, 0, {}};
+    EXPECT_TRUE(m_edit.PreTranslateMessage(&key));
+    EXPECT_TRUE(m_edit.PreTranslateMessage(&chr));
+    EXPECT_TRUE(m_edit.PreTranslateMessage(&right));
+    EXPECT_FALSE(m_edit.PreTranslateMessage(&left));
+    EXPECT_FALSE(m_edit.PreTranslateMessage(&elsewhere));
+    // Through a real message loop as well: the queued keys never reach the box.
+    m_edit.SetWindowText(L"fixed");
+    ::PostMessageW(m_edit.GetSafeHwnd(), WM_KEYDOWN, 'Q', 0x00100001);
+    ::PostMessageW(m_edit.GetSafeHwnd(), WM_CHAR, 'q', 0x00100001);
+    test::PumpPending();
+    EXPECT_EQ(m_edit.GetWindowText(), L"fixed");
+}
+
+TEST_F(DropEditTest, DropWithoutAParentWindowIsStillReleased) {
+    CDropEdit orphan;
+    HWND popup = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(orphan.SubclassWindow(popup));
+    HDROP drop = MakeDrop({L"C:\\a.lnk"});
+    orphan.SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_TRUE(m_reports.empty());
+    orphan.DestroyWindow();
+}
+
+} // namespace
+} // namespace tsu
