@@ -18,6 +18,8 @@ struct CommandInfo {
 };
 
 int RunListCommand(const CommandArgs& args, ConsoleOutput& out);
+int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out);
+int RunAnalyzeCommand(const CommandArgs& args, ConsoleOutput& out);
 
 // All commands, for dispatch and for --help.
 [[nodiscard]] const std::vector<CommandInfo>& AllCommands();

@@ -10,6 +10,14 @@ const std::vector<CommandInfo>& AllCommands() {
     static const std::vector<CommandInfo> commands = {
         {L"list", L"tsu list [--json]   list the installed programs (name, version, size), or as a JSON array",
          &RunListCommand},
+        {L"uninstall",
+         L"tsu uninstall NAME... [--json]   remove the named programs (exact display names) one after the other, "
+         L"printing each state change; exit code 0 when all are gone, 1 otherwise, 2 when a name is not installed",
+         &RunUninstallCommand},
+        {L"analyze",
+         L"tsu analyze SHORTCUT [--json]   show the target, program name, related items and matched uninstall entry "
+         L"of a shortcut",
+         &RunAnalyzeCommand},
     };
     return commands;
 }

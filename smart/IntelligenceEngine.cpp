@@ -99,6 +99,16 @@ bool IntelligenceEngine::StartAnalysis(const std::wstring& path) {
     return true;
 }
 
+bool IntelligenceEngine::AnalyzeNow(const std::wstring& path) {
+    bool idle = false;
+    if (!m_analysisRunning.compare_exchange_strong(idle, true))
+        return false;
+    m_shortcutPath = path;
+    (void)Analyze();
+    m_analysisRunning = false;
+    return true;
+}
+
 void IntelligenceEngine::Notify(LPARAM state) const {
     if (m_ownerWindow)
         ::SendMessageW(m_ownerWindow, WM_ANALYSIS_STATE, reinterpret_cast<WPARAM>(m_targetPath.c_str()), state);

@@ -42,6 +42,9 @@ public:
     // The analysis itself (the worker's body); always true. Sends WM_ANALYSIS_STATE with
     // kAnalysisStarted once the target is usable and kAnalysisFinished at the end, in every case.
     bool Analyze();
+    // Stores the path and analyses it on the calling thread (the console program has no page to
+    // keep responsive). False when an analysis still runs.
+    bool AnalyzeNow(const std::wstring& path);
     // From a successful StartAnalysis until its worker has ended.
     [[nodiscard]] bool IsAnalysisRunning() const { return m_analysisRunning; }
 

@@ -1,0 +1,270 @@
+// tsu uninstall NAME... [--json]: queues the named programs through the uninstall engine and
+// prints each state change as the engine reports it.
+
+#include "cli/Commands.h"
+#include "cli/RecordJson.h"
+#include "core/TextRules.h"
+#include "uninstall/engine/EngineMessages.h"
+#include "uninstall/engine/UninstallEngine.h"
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace tsu {
+
+namespace {
+
+constexpr int kExitAllGone = 0;
+constexpr int kExitNotAllGone = 1;
+constexpr int kExitNotInstalled = 2;
+constexpr wchar_t kWindowClass[] = L"TsuConsoleEngineWindow";
+
+struct UninstallOptions {
+    bool json = false;
+    std::vector<std::wstring> names; // exact display names, each once, in the order given
+};
+
+bool ParseUninstallOptions(const CommandArgs& args, UninstallOptions& options, ConsoleOutput& out) {
+    for (const std::wstring& arg : args) {
+        if (arg == L"--json") {
+            options.json = true;
+        } else if (arg.rfind(L"--", 0) == 0) {
+            out.Error(L"tsu uninstall: unknown option '" + arg + L"'\n");
+            return false;
+        } else if (std::find(options.names.begin(), options.names.end(), arg) == options.names.end()) {
+            options.names.push_back(arg);
+        }
+    }
+    if (options.names.empty()) {
+        out.Error(L"tsu uninstall: name the programs to remove (their exact display names)\n");
+        return false;
+    }
+    return true;
+}
+
+// What the engine's messages tell the command, gathered on the window's thread.
+class Progress {
+public:
+    Progress(const UninstallOptions& options, ConsoleOutput& out) : m_options(options), m_out(out) {}
+
+    void OnLoaded() {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        m_loaded = true;
+        m_changed.notify_all();
+    }
+
+    void OnState(WPARAM state, const SoftwareRecord& record) {
+        const wchar_t* word = state == kUninstallStarting ? L"uninstalling"
+                              : state == kUninstallGone   ? L"removed"
+                              : state == kUninstallFailed ? L"failed"
+                                                          : nullptr;
+        if (!word)
+            return;
+        Print(word, record);
+        if (state == kUninstallStarting)
+            return;
+        const std::lock_guard<std::mutex> lock(m_lock);
+        m_finalStates[record.displayName] = state;
+        m_changed.notify_all();
+    }
+
+    void WaitForLoad() {
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_changed.wait(lock, [&] { return m_loaded; });
+    }
+
+    // Waits until every named program has a final state; true when all of them are gone.
+    bool WaitForAll() {
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_changed.wait(lock, [&] { return m_finalStates.size() >= m_options.names.size(); });
+        for (const auto& [name, state] : m_finalStates) {
+            if (state != kUninstallGone)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    void Print(const wchar_t* word, const SoftwareRecord& record) {
+        if (!m_options.json) {
+            m_out.Out(std::wstring(word) + L"\t" + record.displayName + L"\n");
+            return;
+        }
+        nlohmann::ordered_json line;
+        line["state"] = ToUtf8(word);
+        line["displayName"] = ToUtf8(record.displayName);
+        line["keyPath"] = ToUtf8(record.keyPath);
+        try {
+            // One object per line: no indentation.
+            m_out.OutUtf8(line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+        } catch (...) {
+            // A line that cannot be encoded is left out rather than ending the command.
+        }
+    }
+
+    const UninstallOptions& m_options;
+    ConsoleOutput& m_out;
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    bool m_loaded = false;
+    std::map<std::wstring, WPARAM> m_finalStates;
+};
+
+// The engine reaches its owner only by SendMessage, so the console program gives it a hidden
+// message-only window with a message loop on a thread of its own.
+class EngineWindow {
+public:
+    explicit EngineWindow(Progress& progress) : m_progress(progress) {
+        std::mutex readyLock;
+        std::condition_variable ready;
+        bool created = false;
+        m_thread = std::thread([&] {
+            {
+                const std::lock_guard<std::mutex> lock(readyLock);
+                WNDCLASSEXW windowClass{};
+                windowClass.cbSize = sizeof windowClass;
+                windowClass.lpfnWndProc = &EngineWindow::WindowProc;
+                windowClass.hInstance = ::GetModuleHandleW(nullptr);
+                windowClass.lpszClassName = kWindowClass;
+                (void)::RegisterClassExW(&windowClass);
+                m_window = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                             windowClass.hInstance, this);
+                created = true;
+            }
+            ready.notify_all();
+            if (!m_window)
+                return;
+            MSG message;
+            while (::GetMessageW(&message, nullptr, 0, 0) > 0)
+                ::DispatchMessageW(&message);
+        });
+        std::unique_lock<std::mutex> lock(readyLock);
+        ready.wait(lock, [&] { return created; });
+    }
+    ~EngineWindow() {
+        if (m_window)
+            ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    EngineWindow(const EngineWindow&) = delete;
+    EngineWindow& operator=(const EngineWindow&) = delete;
+
+    [[nodiscard]] HWND Window() const { return m_window; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<EngineWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        try {
+            if (self && message == WM_SOFTWARE_LOADED) {
+                self->m_progress.OnLoaded();
+                return 0;
+            }
+            if (self && message == WM_UNINSTALL_STATE && lParam != 0) {
+                self->m_progress.OnState(wParam, *reinterpret_cast<const SoftwareRecord*>(lParam));
+                return 0;
+            }
+        } catch (...) {
+            return 0; // nothing may leave a window procedure
+        }
+        if (message == WM_CLOSE) {
+            ::DestroyWindow(window);
+            return 0;
+        }
+        if (message == WM_DESTROY) {
+            ::PostQuitMessage(0);
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    Progress& m_progress;
+    HWND m_window = nullptr;
+    std::thread m_thread;
+};
+
+// The uninstaller launch writes a diagnostic line through the C runtime's stdout. The command's
+// own lines go out through the Win32 handle (ConsoleOutput), and scripts parse them, so the
+// runtime's stream is sent to NUL while the Win32 handle keeps pointing where it did.
+void SilenceRuntimeStdout() {
+    std::fflush(stdout);
+    HANDLE original = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE kept = nullptr;
+    if (!original || original == INVALID_HANDLE_VALUE ||
+        !::DuplicateHandle(::GetCurrentProcess(), original, ::GetCurrentProcess(), &kept, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        return;
+    const int nul = ::_wopen(L"NUL", _O_WRONLY);
+    if (nul < 0) {
+        ::CloseHandle(kept);
+        return;
+    }
+    // _dup2 closes the runtime's old descriptor (and the handle under it) and may re-point the
+    // process's standard handle; the duplicate is put back afterwards.
+    (void)::_dup2(nul, 1);
+    ::_close(nul);
+    ::SetStdHandle(STD_OUTPUT_HANDLE, kept);
+}
+
+} // namespace
+
+int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out) {
+    UninstallOptions options;
+    if (!ParseUninstallOptions(args, options, out))
+        return 1;
+    SilenceRuntimeStdout();
+
+    Progress progress(options, out);
+    EngineWindow window(progress);
+    if (!window.Window()) {
+        out.Error(L"tsu uninstall: cannot create the engine's window\n");
+        return 1;
+    }
+    UninstallEngine engine;
+    (void)engine.SetOwnerWindow(window.Window());
+    (void)engine.SetUninstallWindow(window.Window());
+    if (!engine.StartLoading()) {
+        out.Error(L"tsu uninstall: cannot read the installed programs\n");
+        return 1;
+    }
+    progress.WaitForLoad();
+
+    // Every name must be installed before anything is removed.
+    std::vector<SoftwareRecord> queued;
+    bool allInstalled = true;
+    for (const std::wstring& name : options.names) {
+        const auto found = engine.Inventory().find(name);
+        if (found == engine.Inventory().end()) {
+            out.Error(L"tsu uninstall: '" + name + L"' is not installed\n");
+            allInstalled = false;
+        } else {
+            queued.push_back(found->second);
+        }
+    }
+    if (!allInstalled)
+        return kExitNotInstalled;
+
+    for (SoftwareRecord& record : queued)
+        engine.Enqueue(std::move(record));
+    if (!engine.StartUninstallWorker()) {
+        out.Error(L"tsu uninstall: cannot start the uninstall worker\n");
+        return 1;
+    }
+    const bool allGone = progress.WaitForAll();
+    engine.RequestStop(); // the watcher has nothing left to show
+    return allGone ? kExitAllGone : kExitNotAllGone;
+}
+
+} // namespace tsu

@@ -1,0 +1,95 @@
+// tsu uninstall on real NSIS programs: the lines it prints, its exit codes, and what is left of
+// the programs afterwards.
+
+#include "core/TextRules.h"
+#include "tests/common/TestProcess.h"
+#include "tests/engine/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+namespace tsu {
+namespace {
+
+constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr wchar_t kSampleName[] = L"Engine CLI Sample";
+constexpr wchar_t kSampleKey[] = L"TsuEngineCliSample";
+constexpr wchar_t kCancelName[] = L"Engine CLI Cancel";
+constexpr wchar_t kCancelKey[] = L"TsuEngineCliCancel";
+
+test::ProcessResult Tsu(const std::wstring& arguments) {
+    return test::RunProcess(L"\"" + test::BinDir() + L"tsu.exe\" " + arguments);
+}
+
+std::vector<std::string> OutputLines(const std::string& out) {
+    std::vector<std::string> lines;
+    std::istringstream stream(out);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class CliUninstallTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(test::InstallNsisFixture(L"fixture_engine_cli_nsis"));
+        ASSERT_TRUE(test::InstallNsisFixture(L"fixture_engine_cli_cancel"));
+    }
+    static void TearDownTestSuite() {
+        test::RemoveNsisLeftovers(kSampleKey);
+        test::RemoveNsisLeftovers(kCancelKey);
+    }
+};
+
+TEST_F(CliUninstallTest, ANameThatIsNotInstalledStopsEverything) {
+    const auto result = Tsu(L"uninstall \"" + std::wstring(kSampleName) + L"\" \"" +
+                            test::UniqueName(L"Not Installed") + L"\"");
+    ASSERT_TRUE(result.started);
+    EXPECT_EQ(result.exitCode, 2u);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("is not installed"), std::string::npos) << result.err;
+    EXPECT_TRUE(test::FindInstalled(kSampleName).has_value());
+}
+
+TEST_F(CliUninstallTest, WithoutNamesItIsAnError) {
+    const auto result = Tsu(L"uninstall --json");
+    ASSERT_TRUE(result.started);
+    EXPECT_EQ(result.exitCode, 1u);
+}
+
+TEST_F(CliUninstallTest, RemovesTheProgramAndPrintsOneJsonObjectPerLine) {
+    ASSERT_TRUE(test::FileExists(L"C:\\Program Files\\TsuEngineCliSample\\readme.txt"));
+    const auto result = Tsu(L"uninstall \"" + std::wstring(kSampleName) + L"\" --json");
+    ASSERT_TRUE(result.started);
+    EXPECT_EQ(result.exitCode, 0u) << result.out << result.err;
+
+    std::vector<std::string> states;
+    for (const std::string& line : OutputLines(result.out)) {
+        const auto json = nlohmann::json::parse(line, nullptr, false);
+        ASSERT_FALSE(json.is_discarded()) << "not JSON: " << line;
+        EXPECT_EQ(json.value("displayName", ""), "Engine CLI Sample");
+        EXPECT_EQ(json.value("keyPath", ""),
+                  ToUtf8(L"HKEY_LOCAL_MACHINE\\" + std::wstring(kUninstallKey) + kSampleKey));
+        states.push_back(json.value("state", ""));
+    }
+    EXPECT_EQ(states, (std::vector<std::string>{"uninstalling", "removed"}));
+    EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\TsuEngineCliSample\\readme.txt"));
+    EXPECT_FALSE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + kSampleKey));
+}
+
+TEST_F(CliUninstallTest, ACancelledUninstallIsExitCodeOne) {
+    const auto result = Tsu(L"uninstall \"" + std::wstring(kCancelName) + L"\"");
+    ASSERT_TRUE(result.started);
+    EXPECT_EQ(result.exitCode, 1u);
+    EXPECT_EQ(OutputLines(result.out),
+              (std::vector<std::string>{"uninstalling\tEngine CLI Cancel", "failed\tEngine CLI Cancel"}));
+    EXPECT_TRUE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + kCancelKey));
+}
+
+} // namespace
+} // namespace tsu
