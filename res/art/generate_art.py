@@ -110,20 +110,25 @@ def shadow(img, box, radius, blur, alpha, offset=(0, 1)):
 
 
 def text(img, box, caption, size, color, bold=False, align="center"):
-    """Caption centred in box (img pixels), drawn at 4x and scaled down with the image."""
-    layer = big(img.width, img.height)
+    """Caption centred in box (img pixels). Small captions are drawn at their own size, where the
+    font's hinting keeps them crisp; bold ones are drawn at 2x with a one-pixel stroke and scaled
+    down, which thickens them by half a pixel without merging the strokes of dense characters."""
+    scale = 2 if bold else 1
+    layer = Image.new("RGBA", (img.width * scale, img.height * scale), (0, 0, 0, 0))
     d = ImageDraw.Draw(layer)
-    f = font(size * SS)
-    stroke = SS // 2 if bold else 0
+    f = font(size * scale)
+    stroke = 1 if bold else 0
     l, t, r, b = d.textbbox((0, 0), caption, font=f, stroke_width=stroke)
-    x0, y0, x1, y1 = sbox(box)
+    x0, y0, x1, y1 = [v * scale for v in box]
     if align == "center":
         x = x0 + (x1 - x0 - (r - l)) / 2 - l
     else:
         x = x0 - l
     y = y0 + (y1 - y0 - (b - t)) / 2 - t
-    d.text((x, y), caption, font=f, fill=color, stroke_width=stroke, stroke_fill=color)
-    img.alpha_composite(down(layer))
+    d.text((round(x), round(y)), caption, font=f, fill=color, stroke_width=stroke, stroke_fill=color)
+    if scale != 1:
+        layer = layer.resize(img.size, Image.LANCZOS)
+    img.alpha_composite(layer)
 
 
 def vgradient(w, h, top, bottom):
@@ -161,14 +166,21 @@ def glyph_tick(img, box, color, width):
           color, width)
 
 
-def glyph_package(img, cx, cy, size, body, accent):
-    """The tool's mark: a box with a minus badge (a program being removed)."""
+def glyph_package(img, cx, cy, size, body, accent, ring=None):
+    """The tool's mark: a closed box with a round minus badge (a program being taken away)."""
     s = size
-    rounded(img, (cx - s * 0.42, cy - s * 0.30, cx + s * 0.34, cy + s * 0.40), s * 0.08, fill=body)
-    rounded(img, (cx - s * 0.46, cy - s * 0.40, cx + s * 0.38, cy - s * 0.22), s * 0.06, fill=body)
-    lines(img, [(cx - s * 0.16, cy - s * 0.06), (cx + s * 0.08, cy - s * 0.06)], accent, max(1, s * 0.06))
-    ellipse(img, (cx + s * 0.12, cy + s * 0.10, cx + s * 0.50, cy + s * 0.48), fill=accent)
-    lines(img, [(cx + s * 0.21, cy + s * 0.29), (cx + s * 0.41, cy + s * 0.29)], body, max(1, s * 0.06))
+    # Lid and body.
+    rounded(img, (cx - s * 0.44, cy - s * 0.36, cx + s * 0.36, cy - s * 0.18), s * 0.05, fill=body)
+    rounded(img, (cx - s * 0.40, cy - s * 0.14, cx + s * 0.32, cy + s * 0.38), s * 0.06, fill=body)
+    # The hand hold, cut out of the body in a lighter shade.
+    lines(img, [(cx - s * 0.17, cy - s * 0.02), (cx + s * 0.09, cy - s * 0.02)], (255, 255, 255, 150),
+          max(1.0, s * 0.055))
+    # The badge, set off from the box by a ring of the background colour.
+    bx, by, r = cx + s * 0.30, cy + s * 0.28, s * 0.22
+    if ring is not None:
+        ellipse(img, (bx - r - s * 0.05, by - r - s * 0.05, bx + r + s * 0.05, by + r + s * 0.05), fill=ring)
+    ellipse(img, (bx - r, by - r, bx + r, by + r), fill=accent)
+    lines(img, [(bx - r * 0.5, by), (bx + r * 0.5, by)], (255, 255, 255, 255), max(1.0, s * 0.06))
 
 
 # ---- Layered host backgrounds ------------------------------------------------------------------
@@ -212,7 +224,7 @@ def make_start_page():
     # The tool's mark above the start button (which sits at y 250..335).
     ellipse(img, (340, 86, 460, 206), fill=rgba(BLUE_TINT))
     ellipse(img, (352, 98, 448, 194), fill=rgba(WHITE))
-    glyph_package(img, 400, 146, 70, rgba(BLUE), rgba(GREEN))
+    glyph_package(img, 400, 146, 70, rgba(BLUE), rgba(GREEN), ring=rgba(WHITE))
     # Bottom strip behind the consent line: white with a hairline above it.
     d = ImageDraw.Draw(img)
     d.line([(0, 566), (799, 566)], fill=rgba(BORDER))
@@ -303,7 +315,7 @@ def make_prompt_images():
     save_png(host, 162, "prompt_host")
     child = blank(320, 140, rgba(WHITE))
     title_bar(child, 30, radius=0)
-    glyph_package(child, 16, 15, 18, rgba(WHITE), rgba((120, 220, 170)))
+    glyph_package(child, 16, 15, 18, rgba(WHITE), rgba(GREEN), ring=rgba(BLUE))
     save_png(child, 163, "prompt_child")
     # Small dialog buttons, 55 x 24: primary (确认, 是) and secondary (取消, 否).
     for base, caption in ((173, "确认"), (176, "是")):
@@ -340,7 +352,7 @@ def make_feedback_images():
     save_png(host, 179, "feedback_host")
     child = blank(400, 468, rgba(WHITE))
     title_bar(child, 30)
-    glyph_package(child, 16, 15, 18, rgba(WHITE), rgba((120, 220, 170)))
+    glyph_package(child, 16, 15, 18, rgba(WHITE), rgba(GREEN), ring=rgba(BLUE))
     # The question is part of the artwork.
     ellipse(child, (176, 46, 224, 94), fill=rgba(BLUE_TINT))
     text(child, (176, 46, 224, 94), "?", 30, rgba(BLUE), bold=True)
@@ -414,7 +426,7 @@ def make_uninstall_strip():
     strip = blank(632, 40)
     for i, state in enumerate(("normal", "hover", "pressed", "disabled")):
         fill, fg = PRIMARY[state]
-        strip.alpha_composite(filled_button(158, 40, "卸载", 16, fill, fg, margin=2, radius=6, bold=True),
+        strip.alpha_composite(filled_button(158, 40, "卸载", 17, fill, fg, margin=2, radius=6),
                               (158 * i, 0))
     save_png(strip, 202, "uninstall_strip")
 
@@ -542,7 +554,7 @@ def make_app_icon():
     rounded(mask, (16, 14, 239, 237), 48, fill=(255, 255, 255, 255))
     tile.putalpha(mask.getchannel("A"))
     base.alpha_composite(tile)
-    glyph_package(base, 124, 126, 170, rgba(WHITE), rgba((110, 222, 165)))
+    glyph_package(base, 124, 122, 170, rgba(WHITE), rgba(GREEN), ring=rgba(BLUE_PRESSED))
     path = os.path.join(RES, "icon", "app.ico")
     os.makedirs(os.path.dirname(path), exist_ok=True)
     base.save(path, format="ICO", sizes=[(s, s) for s in sizes], bitmap_format="bmp")
