@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/RecordJson.h"
+#include "icons/IconPngCache.h"
+#include "icons/PicturePass.h"
 #include "inventory/InventorySequence.h"
 
 namespace tsu {
@@ -7,12 +9,15 @@ namespace tsu {
 namespace {
 struct ListOptions {
     bool json = false;
+    bool pictures = false; // run the picture pass: PNG files in "\Image\" beside tsu.exe, imagePath filled
 };
 
 bool ParseListOptions(const CommandArgs& args, ListOptions& options, ConsoleOutput& out) {
     for (const std::wstring& arg : args) {
         if (arg == L"--json") {
             options.json = true;
+        } else if (arg == L"--pictures") {
+            options.pictures = true;
         } else {
             out.Error(L"tsu list: unknown option '" + arg + L"'\n");
             return false;
@@ -43,8 +48,14 @@ int RunListCommand(const CommandArgs& args, ConsoleOutput& out) {
     ProductIconMap productIcons;
     SoftwareMap software;
     if (RunInventorySequence(productIcons, software) != InventoryResult::Loaded) {
-        out.Error(L"tsu list: cannot open the Windows Installer product list (SOFTWARE\\Classes\\Installer\\Products)\n");
+        out.Error(
+            L"tsu list: cannot open the Windows Installer product list (SOFTWARE\\Classes\\Installer\\Products)\n");
         return 1;
+    }
+    if (options.pictures && !software.empty()) {
+        // As the list-loading worker does: one cache for the pass, on this thread.
+        IconPngCache cache;
+        (void)RunPicturePass(software, cache);
     }
     if (options.json)
         out.OutUtf8(DumpJson(SoftwareMapToJson(software)) + "\n");

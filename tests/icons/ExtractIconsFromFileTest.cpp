@@ -152,6 +152,22 @@ INSTANTIATE_TEST_SUITE_P(
                       RealPeCase{L"Contrib\\UIs\\modern_smalldesc.exe", 0},
                       RealPeCase{L"Contrib\\UIs\\sdbarker_tiny.exe", 0}));
 
+TEST(ExtractPeIconsTest, NoViewOfTheFileStaysMapped) {
+    test::ScratchFolder folder(L"views");
+    const std::wstring copy = folder.File(L"mapcheck.exe");
+    ASSERT_TRUE(::CopyFileW(FixtureApp().c_str(), copy.c_str(), FALSE));
+    {
+        // The counter sees a view while one is there.
+        UniqueModule held(::LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        ASSERT_TRUE(held);
+        ASSERT_EQ(test::CountMappedViews(L"mapcheck.exe"), 1);
+    }
+    EXPECT_EQ(Extract(copy, 0, 32).count, 1u);
+    EXPECT_EQ(CountGroups(copy), 3u);
+    EXPECT_EQ(Extract(copy, 1, 32).count, 0u); // ends at the PNG-only group
+    EXPECT_EQ(test::CountMappedViews(L"mapcheck.exe"), 0);
+}
+
 // ---- Damaged PE files, through the real icon creation ---------------------------------------
 
 class DamagedPeTest : public ::testing::Test {

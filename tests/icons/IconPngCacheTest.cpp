@@ -157,6 +157,18 @@ TEST_F(IconPngCacheTest, ExecutableWithoutIconGroupFallsBackToTheShell) {
     EXPECT_EQ(pixels.height, kListIconSize);
 }
 
+TEST_F(IconPngCacheTest, ExecutableBranchLeavesNoModuleOrViewBehind) {
+    const std::wstring own = m_folder.File(L"modcheck.exe");
+    const std::wstring plain = m_folder.File(L"modplain.exe");
+    ASSERT_TRUE(::CopyFileW(FixtureApp().c_str(), own.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(NsisPath(L"Contrib\\UIs\\modern.exe").c_str(), plain.c_str(), FALSE));
+    EXPECT_EQ(Made(own, kIconKindExe, L"1").width, kListIconSize);
+    EXPECT_EQ(Made(plain, kIconKindExe, L"2").width, kListIconSize);
+    EXPECT_EQ(Made(own, kIconKindDll, L"3").width, kLibraryIconSize);
+    EXPECT_EQ(test::CountMappedViews(L"modcheck.exe"), 0);
+    EXPECT_EQ(test::CountMappedViews(L"modplain.exe"), 0);
+}
+
 TEST_F(IconPngCacheTest, PngOnlyExecutableAndMissingFilesGiveNothing) {
     ExpectNothing(L"C:\\no\\such\\program.exe", kIconKindExe);
     ExpectNothing(FixturePath(L"multi.ico"), kIconKindExe); // not a module

@@ -3,6 +3,7 @@
 #include "framework/ScopedHandles.h"
 
 #include <gdiplus.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -81,6 +82,78 @@ Bytes ReadBytes(const std::wstring& path) {
 
 bool FileExists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int CountMappedViews(const std::wstring& suffix) {
+    int views = 0;
+    const void* counted = nullptr;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* at = nullptr; ::VirtualQuery(at, &region, sizeof(region)) == sizeof(region);
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State != MEM_COMMIT || (region.Type != MEM_MAPPED && region.Type != MEM_IMAGE) ||
+            region.AllocationBase == counted)
+            continue;
+        wchar_t name[1024] = {};
+        const DWORD chars = ::K32GetMappedFileNameW(::GetCurrentProcess(), region.BaseAddress, name, 1024);
+        const std::wstring mapped(name, chars);
+        if (chars >= suffix.size() && mapped.compare(chars - suffix.size(), suffix.size(), suffix) == 0) {
+            ++views;
+            counted = region.AllocationBase;
+        }
+    }
+    return views;
+}
+
+bool RunProcess(const std::wstring& commandLine, ProcessResult& result) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readRaw = nullptr;
+    HANDLE writeRaw = nullptr;
+    if (!::CreatePipe(&readRaw, &writeRaw, &inherit, 0))
+        return false;
+    UniqueHandle readEnd(readRaw);
+    UniqueHandle writeEnd(writeRaw);
+    if (!::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0))
+        return false;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = writeEnd.Get();
+    startup.hStdError = writeEnd.Get();
+    startup.hStdInput = nullptr;
+    PROCESS_INFORMATION info{};
+    std::wstring mutableLine = commandLine;
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &startup, &info))
+        return false;
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    writeEnd.Reset();
+    // Reading to the end of the pipe is not enough: a child that is the first in the prefix to
+    // need the desktop starts Wine's explorer.exe, which inherits the pipe and keeps it open. So
+    // the output is read while it comes and the child's exit ends the loop.
+    result.output.clear();
+    constexpr DWORD kExitPollMs = 20;
+    bool exited = false;
+    for (;;) {
+        DWORD available = 0;
+        if (!::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr))
+            break;
+        if (available > 0) {
+            std::string chunk(available, '\0');
+            DWORD read = 0;
+            if (!::ReadFile(readEnd.Get(), chunk.data(), available, &read, nullptr))
+                break;
+            result.output.append(chunk.data(), read);
+            continue;
+        }
+        if (exited)
+            break; // exited and drained
+        exited = ::WaitForSingleObject(process.Get(), kExitPollMs) == WAIT_OBJECT_0;
+    }
+    if (::WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0)
+        return false;
+    return ::GetExitCodeProcess(process.Get(), &result.exitCode) != FALSE;
 }
 
 SIZE IconSize(HICON icon) {

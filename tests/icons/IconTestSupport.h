@@ -41,6 +41,17 @@ private:
 [[nodiscard]] Bytes ReadBytes(const std::wstring& path);
 [[nodiscard]] bool FileExists(const std::wstring& path);
 
+// How many views of files whose name ends with `suffix` are mapped into this process (data-file
+// modules and file mappings alike).
+[[nodiscard]] int CountMappedViews(const std::wstring& suffix);
+
+// Runs a command line hidden, with standard output captured; false when it cannot start.
+struct ProcessResult {
+    DWORD exitCode = 0;
+    std::string output;
+};
+[[nodiscard]] bool RunProcess(const std::wstring& commandLine, ProcessResult& result);
+
 // Width and height of an icon's image; {0, 0} when the handle is not an icon.
 [[nodiscard]] SIZE IconSize(HICON icon);
 
