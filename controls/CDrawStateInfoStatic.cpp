@@ -5,7 +5,9 @@
 
 namespace tsu {
 
-bool CDrawStateInfoStatic::SetFontFromParent() { return CreateDerivedFont(GetParent(), 0, 0, m_font); }
+bool CDrawStateInfoStatic::SetFontFromParent() {
+    return CreateDerivedFont(GetParent(), 0, 0, m_font);
+}
 
 void CDrawStateInfoStatic::SetTextColor(COLORREF colour) {
     m_textColour = colour;

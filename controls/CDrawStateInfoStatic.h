@@ -24,7 +24,9 @@ public:
     // centred; any other value single line left.
     void SetAlignment(int alignment) { m_alignment = alignment; }
     void SetBackground(Gdiplus::Image* image) { m_backgroundImage = image; }
-    void SetBackgroundRect(int left, int top, int right, int bottom) { m_backgroundRect = RECT{left, top, right, bottom}; }
+    void SetBackgroundRect(int left, int top, int right, int bottom) {
+        m_backgroundRect = RECT{left, top, right, bottom};
+    }
 
     void StartDots();
     void StopDots();

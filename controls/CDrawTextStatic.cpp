@@ -34,7 +34,9 @@ void CDrawTextStatic::SetTextColors(COLORREF normal, COLORREF hot) {
     m_hotColour = hot;
 }
 
-void CDrawTextStatic::SetBackgroundColour(COLORREF colour) { m_backgroundColour = colour; }
+void CDrawTextStatic::SetBackgroundColour(COLORREF colour) {
+    m_backgroundColour = colour;
+}
 
 bool CDrawTextStatic::HitTest(POINT screenPoint) const {
     if (!m_hWnd)

@@ -28,7 +28,9 @@ public:
     void SetBackgroundColour(COLORREF colour);
     // The dialog's background image (not owned) and the piece of it behind this control.
     void SetBackground(Gdiplus::Image* image) { m_backgroundImage = image; }
-    void SetBackgroundRect(int left, int top, int right, int bottom) { m_backgroundRect = RECT{left, top, right, bottom}; }
+    void SetBackgroundRect(int left, int top, int right, int bottom) {
+        m_backgroundRect = RECT{left, top, right, bottom};
+    }
     void SetAlignment(int alignment) { m_alignment = alignment; }
     [[nodiscard]] int GetAlignment() const { return m_alignment; }
 

@@ -41,7 +41,9 @@ BOOL CDropEdit::PreTranslateMessage(MSG* msg) {
     return (msg->message == WM_KEYDOWN || msg->message == WM_CHAR || msg->message == WM_RBUTTONDOWN) ? TRUE : FALSE;
 }
 
-void CDropEdit::PreSubclassWindow() { AcceptDrops(); }
+void CDropEdit::PreSubclassWindow() {
+    AcceptDrops();
+}
 
 void CDropEdit::AcceptDrops() {
     ::DragAcceptFiles(m_hWnd, TRUE);

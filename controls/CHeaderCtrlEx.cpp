@@ -112,8 +112,8 @@ void CHeaderCtrlEx::DrawItem(HDC dc, Gdiplus::Graphics& graphics, int index, con
         }
         // Without the strip the box is simply not drawn; it still answers clicks.
         if (m_checkImage)
-            graphics.DrawImage(m_checkImage.get(), Gdiplus::Rect(left, top, size, size), m_checked ? 16 : 0, 0, 16,
-                               16, Gdiplus::UnitPixel);
+            graphics.DrawImage(m_checkImage.get(), Gdiplus::Rect(left, top, size, size), m_checked ? 16 : 0, 0, 16, 16,
+                               Gdiplus::UnitPixel);
         RECT label{item.left + Scaled(26, s), item.top, item.left + Scaled(26, s) + Scaled(36, s), item.bottom};
         ::DrawTextW(dc, kSelectAllText, -1, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }

@@ -30,9 +30,13 @@ CSkinScrollBar::CSkinScrollBar() {
     m_info.nTrackPos = -1;
 }
 
-bool CSkinScrollBar::IsVertical() const { return m_hWnd && (GetStyle() & SBS_VERT) != 0; }
+bool CSkinScrollBar::IsVertical() const {
+    return m_hWnd && (GetStyle() & SBS_VERT) != 0;
+}
 
-void CSkinScrollBar::PreSubclassWindow() { m_info.nTrackPos = -1; }
+void CSkinScrollBar::PreSubclassWindow() {
+    m_info.nTrackPos = -1;
+}
 
 void CSkinScrollBar::SetBitmap(HBITMAP bitmap) {
     m_bitmap = bitmap;
@@ -83,11 +87,14 @@ RECT CSkinScrollBar::GetPartRect(int part) const {
     return RECT{begin, 0, end, client.bottom};
 }
 
-int CSkinScrollBar::HitTest(POINT pt) const { return HitTestSkinBar(GetLayout(), Along(pt)); }
+int CSkinScrollBar::HitTest(POINT pt) const {
+    return HitTestSkinBar(GetLayout(), Along(pt));
+}
 
 int CSkinScrollBar::MaxReachablePos() const {
     // The last position the thumb can take; nMax itself only when there is no page.
-    const long long top = static_cast<long long>(m_info.nMax) - std::max<long long>(0, static_cast<long long>(m_info.nPage) - 1);
+    const long long top =
+        static_cast<long long>(m_info.nMax) - std::max<long long>(0, static_cast<long long>(m_info.nPage) - 1);
     return static_cast<int>(std::max<long long>(m_info.nMin, top));
 }
 

@@ -278,8 +278,8 @@ void CSkinScrollWnd::OnReposition(bool verticalShown, bool leftBar) {
             limit.right -= b;
         }
     }
-    m_limit.MoveWindow(RECT{limit.left, limit.top, std::max(limit.left, limit.right), std::max(limit.top, limit.bottom)},
-                       true);
+    m_limit.MoveWindow(
+        RECT{limit.left, limit.top, std::max(limit.left, limit.right), std::max(limit.top, limit.bottom)}, true);
     ::SetWindowPos(m_target, nullptr, targetX, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_busy = false;
 }
@@ -335,7 +335,7 @@ void CSkinScrollWnd::OnPaint() {
 CSkinScrollWnd* SkinWndScroll(HWND target, HBITMAP bitmap, float scale, int thumbBorder) {
     auto frame = std::make_unique<CSkinScrollWnd>(scale, thumbBorder);
     if (!frame->SkinWindow(target, bitmap))
-        return nullptr; // whatever window it made is gone; the object goes here
+        return nullptr;     // whatever window it made is gone; the object goes here
     return frame.release(); // deletes itself with its window from now on
 }
 

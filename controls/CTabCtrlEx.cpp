@@ -32,7 +32,9 @@ void FillColor(HDC dc, const RECT& rect, COLORREF color) {
 
 } // namespace
 
-bool CTabCtrlEx::SetFontFromParent(int grow, int weight) { return CreateDerivedFont(GetParent(), grow, weight, m_font); }
+bool CTabCtrlEx::SetFontFromParent(int grow, int weight) {
+    return CreateDerivedFont(GetParent(), grow, weight, m_font);
+}
 
 LRESULT CTabCtrlEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
@@ -77,8 +79,8 @@ void CTabCtrlEx::Draw(HDC dc, const RECT& client) {
         return;
     if (!m_skin && !m_skinTried) {
         m_skinTried = true;
-        m_skin.Reset(static_cast<HBITMAP>(
-            ::LoadImageW(GetResourceModule(), MAKEINTRESOURCEW(IDB_TAB_SKIN), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        m_skin.Reset(static_cast<HBITMAP>(::LoadImageW(GetResourceModule(), MAKEINTRESOURCEW(IDB_TAB_SKIN),
+                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     }
     UniqueMemoryDc skinDc(m_skin ? ::CreateCompatibleDC(dc) : nullptr);
     ScopedSelectObjectIfAny skinSelect(skinDc.Get(), m_skin.Get());

@@ -164,10 +164,9 @@ void DrawImagePiece(HDC dc, Gdiplus::Image* image, const RECT& source, const REC
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-    graphics.DrawImage(image,
-                       Gdiplus::Rect(target.left, target.top, target.right - target.left, target.bottom - target.top),
-                       source.left, source.top, source.right - source.left, source.bottom - source.top,
-                       Gdiplus::UnitPixel);
+    graphics.DrawImage(
+        image, Gdiplus::Rect(target.left, target.top, target.right - target.left, target.bottom - target.top),
+        source.left, source.top, source.right - source.left, source.bottom - source.top, Gdiplus::UnitPixel);
 }
 
 float ScreenScaleFactor() {

@@ -52,7 +52,9 @@ public:
     // nothing was drawn (not loaded, GDI+ failure).
     bool DrawFrame(Gdiplus::Graphics& graphics, const Gdiplus::Rect& target);
     // For owners that draw the image themselves: hold this while drawing.
-    [[nodiscard]] std::unique_lock<CCriticalSection> LockFrame() { return std::unique_lock<CCriticalSection>(m_frameLock); }
+    [[nodiscard]] std::unique_lock<CCriticalSection> LockFrame() {
+        return std::unique_lock<CCriticalSection>(m_frameLock);
+    }
 
     // For tests: the animation thread's id (0 without thread) and the index of the next frame.
     [[nodiscard]] DWORD AnimationThreadId() const { return m_threadId; }

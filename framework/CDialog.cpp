@@ -21,7 +21,9 @@ bool IsEnterOrEscapeKeyDown(const MSG& msg) {
     return msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
 }
 
-bool CDialog::BindDialog(HWND hwnd) { return AttachSubclass(hwnd); }
+bool CDialog::BindDialog(HWND hwnd) {
+    return AttachSubclass(hwnd);
+}
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_INITDIALOG)

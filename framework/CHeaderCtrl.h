@@ -16,7 +16,8 @@ public:
     }
     [[nodiscard]] int GetItemCount() const { return static_cast<int>(SendMessage(HDM_GETITEMCOUNT)); }
     int InsertItem(int index, const HDITEMW& item) const {
-        return static_cast<int>(SendMessage(HDM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+        return static_cast<int>(
+            SendMessage(HDM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
     }
     bool DeleteItem(int index) const { return SendMessage(HDM_DELETEITEM, static_cast<WPARAM>(index)) != 0; }
     bool GetItem(int index, HDITEMW& item) const {

@@ -4,7 +4,9 @@
 
 namespace tsu {
 
-CMemoryCanvas::CMemoryCanvas(CMemoryCanvas&& other) noexcept { *this = std::move(other); }
+CMemoryCanvas::CMemoryCanvas(CMemoryCanvas&& other) noexcept {
+    *this = std::move(other);
+}
 
 CMemoryCanvas& CMemoryCanvas::operator=(CMemoryCanvas&& other) noexcept {
     if (this != &other) {

@@ -25,7 +25,9 @@ std::atomic<WindowErrorReporter> g_errorReporter{nullptr};
 
 } // namespace
 
-void SetWindowErrorReporter(WindowErrorReporter reporter) { g_errorReporter.store(reporter); }
+void SetWindowErrorReporter(WindowErrorReporter reporter) {
+    g_errorReporter.store(reporter);
+}
 
 void ReportWindowError(const wchar_t* what) {
     if (WindowErrorReporter reporter = g_errorReporter.load())
@@ -204,7 +206,9 @@ bool CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT frameFlags) const {
     return true;
 }
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
 
 bool CWnd::WalkPreTranslateTree(MSG* msg) {
     for (HWND hwnd = msg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {

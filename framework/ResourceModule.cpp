@@ -13,6 +13,8 @@ HMODULE GetResourceModule() {
     return module ? module : ::GetModuleHandleW(nullptr);
 }
 
-void SetResourceModule(HMODULE module) { g_resourceModule.store(module); }
+void SetResourceModule(HMODULE module) {
+    g_resourceModule.store(module);
+}
 
 } // namespace tsu

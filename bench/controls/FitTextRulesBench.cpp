@@ -46,7 +46,8 @@ int main() {
     for (const Case& c : cases) {
         (void)FitTextToWidth(*c.text, c.width, Proportional);
         const size_t measured = LastFitTextMeasureCount();
-        const double us = MicrosecondsPerCall(c.calls, [&] { sink = sink + FitTextToWidth(*c.text, c.width, Proportional).size(); });
+        const double us =
+            MicrosecondsPerCall(c.calls, [&] { sink = sink + FitTextToWidth(*c.text, c.width, Proportional).size(); });
         std::printf("  %s %9.3f us, %zu measurement(s)\n", c.label, us, measured);
     }
 

@@ -8,14 +8,20 @@ namespace {
 
 thread_local std::size_t t_measureCount = 0;
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsHighSurrogate(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
 
 // A cut after n characters must not split a surrogate pair.
-bool IsCleanCut(std::wstring_view text, std::size_t n) { return n == 0 || !IsHighSurrogate(text[n - 1]); }
+bool IsCleanCut(std::wstring_view text, std::size_t n) {
+    return n == 0 || !IsHighSurrogate(text[n - 1]);
+}
 
 } // namespace
 
-std::size_t LastFitTextMeasureCount() { return t_measureCount; }
+std::size_t LastFitTextMeasureCount() {
+    return t_measureCount;
+}
 
 std::wstring FitTextToWidth(std::wstring_view text, int maxWidth, const TextWidthFunction& width) {
     t_measureCount = 0;

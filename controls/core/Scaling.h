@@ -10,6 +10,8 @@ namespace tsu {
 }
 
 // N times the scale factor, truncated toward zero (each product on its own).
-[[nodiscard]] constexpr int Scaled(double n, float scale) { return static_cast<int>(n * static_cast<double>(scale)); }
+[[nodiscard]] constexpr int Scaled(double n, float scale) {
+    return static_cast<int>(n * static_cast<double>(scale));
+}
 
 } // namespace tsu

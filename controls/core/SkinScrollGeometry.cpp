@@ -6,9 +6,13 @@ namespace tsu {
 
 namespace {
 
-int Truncate(double value) { return static_cast<int>(value); }
+int Truncate(double value) {
+    return static_cast<int>(value);
+}
 
-int64_t Range(const SkinScrollValues& v) { return static_cast<int64_t>(v.nMax) - v.nMin + 1; }
+int64_t Range(const SkinScrollValues& v) {
+    return static_cast<int64_t>(v.nMax) - v.nMin + 1;
+}
 // nMax - nMin - nPage + 1: the number of positions the thumb can take; 0 or less when the page
 // covers everything.
 int64_t ScrollableRange(const SkinScrollValues& v) {
@@ -51,7 +55,9 @@ int SkinBarLayout::PartEnd(int part) const {
     }
 }
 
-int SkinCellSize(int bitmapWidth) { return bitmapWidth > 0 ? bitmapWidth / kSkinColumns : 0; }
+int SkinCellSize(int bitmapWidth) {
+    return bitmapWidth > 0 ? bitmapWidth / kSkinColumns : 0;
+}
 
 SkinBarLayout ComputeSkinBarLayout(int barLength, int cellSize, float scale, int thumbBorder,
                                    const SkinScrollValues& values) {
@@ -82,7 +88,8 @@ SkinBarLayout ComputeSkinBarLayout(int barLength, int cellSize, float scale, int
         // never puts the thumb outside the track.
         int64_t pos = values.nTrackPos != -1 ? values.nTrackPos : values.nPos;
         pos = std::clamp<int64_t>(pos - values.nMin, 0, scrollable);
-        layout.thumbStart = layout.arrowLength + static_cast<int>(static_cast<int64_t>(track - thumb) * pos / scrollable);
+        layout.thumbStart =
+            layout.arrowLength + static_cast<int>(static_cast<int64_t>(track - thumb) * pos / scrollable);
     }
     return layout;
 }
@@ -136,7 +143,9 @@ int SkinDragPosition(const SkinBarLayout& layout, const SkinScrollValues& values
     return static_cast<int>(pos);
 }
 
-int SkinThumbCapLength(int thumbBorder) { return thumbBorder < 1 ? 3 : thumbBorder + 3; }
+int SkinThumbCapLength(int thumbBorder) {
+    return thumbBorder < 1 ? 3 : thumbBorder + 3;
+}
 
 std::vector<SkinSlice> SkinTiles(int begin, int length, int tileLength, int srcLength) {
     std::vector<SkinSlice> tiles;
@@ -145,7 +154,9 @@ std::vector<SkinSlice> SkinTiles(int begin, int length, int tileLength, int srcL
     for (int done = 0; done < length;) {
         const int piece = std::min(tileLength, length - done);
         // A shortened last tile takes the matching share of the source, at least one pixel.
-        const int src = piece == tileLength ? srcLength : std::max(1, static_cast<int>(static_cast<int64_t>(srcLength) * piece / tileLength));
+        const int src = piece == tileLength
+                            ? srcLength
+                            : std::max(1, static_cast<int>(static_cast<int64_t>(srcLength) * piece / tileLength));
         tiles.push_back(SkinSlice{begin + done, piece, 0, src});
         done += piece;
     }

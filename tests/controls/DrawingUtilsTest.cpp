@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <string>
 
 namespace tsu {
@@ -45,22 +44,22 @@ TEST_P(PngResources, LoadsAtItsDesignSize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Artwork, PngResources,
-    ::testing::Values(
-        PngCase{139, 806, 606}, PngCase{140, 800, 600}, PngCase{141, 800, 600}, PngCase{142, 734, 531},
-        PngCase{143, 48, 16}, PngCase{144, 26, 34}, PngCase{145, 26, 34}, PngCase{146, 26, 34}, PngCase{147, 26, 34},
-        PngCase{148, 232, 132}, PngCase{149, 204, 104}, PngCase{150, 26, 34}, PngCase{151, 26, 34},
-        PngCase{152, 26, 34}, PngCase{153, 26, 34}, PngCase{154, 266, 60}, PngCase{155, 266, 60},
-        PngCase{156, 266, 60}, PngCase{157, 266, 60}, PngCase{158, 58, 18}, PngCase{159, 58, 18},
-        PngCase{160, 58, 18}, PngCase{161, 58, 18}, PngCase{162, 330, 150}, PngCase{163, 320, 140},
-        PngCase{164, 55, 24}, PngCase{165, 55, 24}, PngCase{166, 55, 24}, PngCase{167, 12, 12}, PngCase{168, 12, 12},
-        PngCase{169, 12, 12}, PngCase{170, 55, 24}, PngCase{171, 55, 24}, PngCase{172, 55, 24}, PngCase{173, 55, 24},
-        PngCase{174, 55, 24}, PngCase{175, 55, 24}, PngCase{176, 55, 24}, PngCase{177, 55, 24}, PngCase{178, 55, 24},
-        PngCase{179, 410, 479}, PngCase{180, 400, 468}, PngCase{181, 12, 12}, PngCase{182, 12, 12},
-        PngCase{183, 12, 12}, PngCase{184, 12, 12}, PngCase{186, 266, 60}, PngCase{187, 266, 60},
-        PngCase{188, 266, 60}, PngCase{189, 266, 60}, PngCase{190, 1036, 85}, PngCase{191, 266, 60},
-        PngCase{192, 266, 60}, PngCase{193, 266, 60}, PngCase{194, 266, 60}, PngCase{195, 541, 402},
-        PngCase{199, 108, 108}, PngCase{200, 256, 24}, PngCase{201, 32, 32}, PngCase{202, 632, 40},
-        PngCase{203, 64, 64}));
+    ::testing::Values(PngCase{139, 806, 606}, PngCase{140, 800, 600}, PngCase{141, 800, 600}, PngCase{142, 734, 531},
+                      PngCase{143, 48, 16}, PngCase{144, 26, 34}, PngCase{145, 26, 34}, PngCase{146, 26, 34},
+                      PngCase{147, 26, 34}, PngCase{148, 232, 132}, PngCase{149, 204, 104}, PngCase{150, 26, 34},
+                      PngCase{151, 26, 34}, PngCase{152, 26, 34}, PngCase{153, 26, 34}, PngCase{154, 266, 60},
+                      PngCase{155, 266, 60}, PngCase{156, 266, 60}, PngCase{157, 266, 60}, PngCase{158, 58, 18},
+                      PngCase{159, 58, 18}, PngCase{160, 58, 18}, PngCase{161, 58, 18}, PngCase{162, 330, 150},
+                      PngCase{163, 320, 140}, PngCase{164, 55, 24}, PngCase{165, 55, 24}, PngCase{166, 55, 24},
+                      PngCase{167, 12, 12}, PngCase{168, 12, 12}, PngCase{169, 12, 12}, PngCase{170, 55, 24},
+                      PngCase{171, 55, 24}, PngCase{172, 55, 24}, PngCase{173, 55, 24}, PngCase{174, 55, 24},
+                      PngCase{175, 55, 24}, PngCase{176, 55, 24}, PngCase{177, 55, 24}, PngCase{178, 55, 24},
+                      PngCase{179, 410, 479}, PngCase{180, 400, 468}, PngCase{181, 12, 12}, PngCase{182, 12, 12},
+                      PngCase{183, 12, 12}, PngCase{184, 12, 12}, PngCase{186, 266, 60}, PngCase{187, 266, 60},
+                      PngCase{188, 266, 60}, PngCase{189, 266, 60}, PngCase{190, 1036, 85}, PngCase{191, 266, 60},
+                      PngCase{192, 266, 60}, PngCase{193, 266, 60}, PngCase{194, 266, 60}, PngCase{195, 541, 402},
+                      PngCase{199, 108, 108}, PngCase{200, 256, 24}, PngCase{201, 32, 32}, PngCase{202, 632, 40},
+                      PngCase{203, 64, 64}));
 
 TEST(LoadPngResource, MissingOrOtherTypeLeavesTheOutArgumentAlone) {
     Gdiplus::Image* const sentinel = reinterpret_cast<Gdiplus::Image*>(0x1234);

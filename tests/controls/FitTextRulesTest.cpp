@@ -30,21 +30,20 @@ TEST_P(FitTextTable, CutsOnlyWhenTheTextDoesNotFit) {
     EXPECT_EQ(FitTextToWidth(c.text, c.maxWidth, FixedWidth), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, FitTextTable,
-    ::testing::Values(
-        // Empty stays empty, whatever the width.
-        FitCase{L"", 0, L""}, FitCase{L"", 100, L""},
-        // "abcd" is 28 wide: it fits while 28 + 4 is below the width.
-        FitCase{L"abcd", 33, L"abcd"},
-        // Exactly the width minus 4: not below, so it is shortened.
-        FitCase{L"abcd", 32, L"abc..."},
-        // 3 characters (21) + "..." (9) = 30 < 31; 2 characters (14) + 9 = 23.
-        FitCase{L"abcdefgh", 31, L"abc..."}, FitCase{L"abcdefgh", 30, L"ab..."},
-        // Nothing fits: the first character and "...".
-        FitCase{L"abcdefgh", 5, L"a..."}, FitCase{L"abcdefgh", -10, L"a..."},
-        // A single character that does not fit cannot be shortened further.
-        FitCase{L"W", 3, L"W..."}));
+INSTANTIATE_TEST_SUITE_P(Rules, FitTextTable,
+                         ::testing::Values(
+                             // Empty stays empty, whatever the width.
+                             FitCase{L"", 0, L""}, FitCase{L"", 100, L""},
+                             // "abcd" is 28 wide: it fits while 28 + 4 is below the width.
+                             FitCase{L"abcd", 33, L"abcd"},
+                             // Exactly the width minus 4: not below, so it is shortened.
+                             FitCase{L"abcd", 32, L"abc..."},
+                             // 3 characters (21) + "..." (9) = 30 < 31; 2 characters (14) + 9 = 23.
+                             FitCase{L"abcdefgh", 31, L"abc..."}, FitCase{L"abcdefgh", 30, L"ab..."},
+                             // Nothing fits: the first character and "...".
+                             FitCase{L"abcdefgh", 5, L"a..."}, FitCase{L"abcdefgh", -10, L"a..."},
+                             // A single character that does not fit cannot be shortened further.
+                             FitCase{L"W", 3, L"W..."}));
 
 TEST(FitText, TextsThatFitAreMeasuredOnce) {
     (void)FitTextToWidth(L"short", 1000, FixedWidth);
@@ -98,9 +97,8 @@ TEST(FitText, BufferBoundaryInsideASurrogatePairIsMovedBeforeIt) {
             longest = std::max(longest, part.size());
         return FixedWidth(part);
     };
-    const std::wstring fitted = FitTextToWidth(text, 1 << 30, [&](std::wstring_view p) {
-        return p.size() == text.size() ? (1 << 30) : width(p);
-    });
+    const std::wstring fitted = FitTextToWidth(
+        text, 1 << 30, [&](std::wstring_view p) { return p.size() == text.size() ? (1 << 30) : width(p); });
     EXPECT_EQ(fitted, std::wstring(kFitTextBufferChars - 1, L'z') + L"...");
     EXPECT_LE(longest, kFitTextBufferChars - 1);
 }

@@ -81,8 +81,8 @@ TEST_F(HeaderTest, CheckBoxGeometryAt120Dpi) {
     CMemoryCanvas canvas;
     Paint(canvas);
     const RECT box = m_header.GetCheckRect();
-    EXPECT_EQ(box.left, 7);          // 6 x 1.2 = 7.2
-    EXPECT_EQ(box.top, 36 / 2 - 9);  // 8 x 1.2 = 9.6
+    EXPECT_EQ(box.left, 7);              // 6 x 1.2 = 7.2
+    EXPECT_EQ(box.top, 36 / 2 - 9);      // 8 x 1.2 = 9.6
     EXPECT_EQ(box.right - box.left, 19); // 16 x 1.2 = 19.2
     EXPECT_EQ(box.bottom - box.top, 19);
     // "全选" sits from 26s = 31 to 31 + 36s = 31 + 43.

@@ -56,9 +56,7 @@ protected:
             return true;
         };
     }
-    std::unique_ptr<ImageEx> MakeWait() {
-        return std::make_unique<ImageEx>(res::kGifResourceType, res::kWaitGifName);
-    }
+    std::unique_ptr<ImageEx> MakeWait() { return std::make_unique<ImageEx>(res::kGifResourceType, res::kWaitGifName); }
     bool WaitForRequests(size_t count, DWORD timeoutMs = 3000) {
         return test::PumpUntil([&] { return m_requests.size() >= count; }, timeoutMs);
     }

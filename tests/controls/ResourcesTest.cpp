@@ -95,57 +95,56 @@ TEST_P(Templates, CreateWithTheirControls) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, Templates,
-    ::testing::Values(
-        TemplateCase{IDD_ABOUTBOX, false, {{IDOK, L"Button"}}},
-        TemplateCase{IDD_EXECUTE_PROMPT_CHILD, false, {{IDC_STATE_INFO_TEXT, L"Static"}}},
-        TemplateCase{IDD_EXECUTE_PROMPT, false, {}},
-        TemplateCase{IDD_FEEDBACK_CHILD,
-                     false,
-                     {{IDC_FEEDBACK_CLOSE, L"Button"},
-                      {IDC_SOLVED, L"Button"},
-                      {IDC_UNSOLVED, L"Button"},
-                      {IDC_MORE_SOLUTIONS, L"Button"}}},
-        TemplateCase{IDD_FEEDBACK, false, {}},
-        TemplateCase{IDD_PROMPT_CHILD,
-                     false,
-                     {{IDC_CLOSE_BUTTON, L"Button"},
-                      {IDC_PROMPT_FIRST, L"Button"},
-                      {IDC_PROMPT_SECOND, L"Button"},
-                      {IDC_PROMPT_MESSAGE, L"Static"}}},
-        TemplateCase{IDD_PROMPT, false, {}},
-        TemplateCase{IDD_TOOLTIP_CHILD, false, {{IDC_TERMS_RICHEDIT, L"RichEdit20W"}}},
-        TemplateCase{IDD_TOOLTIP, false, {}},
-        TemplateCase{IDD_MAIN_PAGE,
-                     false,
-                     {{IDC_CLOSE_BUTTON, L"Button"},
-                      {IDC_MINIMIZE_BUTTON, L"Button"},
-                      {IDC_VERSION_LABEL, L"Static"},
-                      {IDC_START_BUTTON, L"Button"},
-                      {IDC_MORE_TOOLS, L"Button"},
-                      {IDC_AGREE_CHECK, L"Button"},
-                      {IDC_TERMS_LABEL, L"Static"},
-                      {IDC_FEEDBACK_LABEL, L"Static"}}},
-        TemplateCase{IDD_FUNCTION_PAGE,
-                     false,
-                     {{IDC_FUNCTION_CLOSE, L"Button"},
-                      {IDC_FUNCTION_MINIMIZE, L"Button"},
-                      {IDC_FUNCTION_VERSION_LABEL, L"Static"},
-                      {IDC_FUNCTION_TAB, L"SysTabControl32"}}},
-        TemplateCase{IDD_CONVENTIONAL_UNINSTALL,
-                     true,
-                     {{IDC_FOUND_LABEL, L"Static"},
-                      {IDC_FOUND_COUNT, L"Static"},
-                      {IDC_FOUND_UNIT, L"Static"},
-                      {IDC_SOFTWARE_LIST, L"CMultilineList"}}},
-        TemplateCase{IDD_INTELLIGENCE_UNINSTALL,
-                     true,
-                     {{IDC_DROP_EDIT, L"Edit"},
-                      {IDC_RESULT_TITLE, L"Static"},
-                      {IDC_RESULT_COUNT, L"Static"},
-                      {IDC_RESULT_BRACKET, L"Static"},
-                      {IDC_RESULT_LIST, L"CMultilineList"},
-                      {IDC_STANDARD_UNINSTALL_NOTICE, L"Static"},
-                      {IDC_SMART_UNINSTALL_BUTTON, L"Button"}}}));
+    ::testing::Values(TemplateCase{IDD_ABOUTBOX, false, {{IDOK, L"Button"}}},
+                      TemplateCase{IDD_EXECUTE_PROMPT_CHILD, false, {{IDC_STATE_INFO_TEXT, L"Static"}}},
+                      TemplateCase{IDD_EXECUTE_PROMPT, false, {}},
+                      TemplateCase{IDD_FEEDBACK_CHILD,
+                                   false,
+                                   {{IDC_FEEDBACK_CLOSE, L"Button"},
+                                    {IDC_SOLVED, L"Button"},
+                                    {IDC_UNSOLVED, L"Button"},
+                                    {IDC_MORE_SOLUTIONS, L"Button"}}},
+                      TemplateCase{IDD_FEEDBACK, false, {}},
+                      TemplateCase{IDD_PROMPT_CHILD,
+                                   false,
+                                   {{IDC_CLOSE_BUTTON, L"Button"},
+                                    {IDC_PROMPT_FIRST, L"Button"},
+                                    {IDC_PROMPT_SECOND, L"Button"},
+                                    {IDC_PROMPT_MESSAGE, L"Static"}}},
+                      TemplateCase{IDD_PROMPT, false, {}},
+                      TemplateCase{IDD_TOOLTIP_CHILD, false, {{IDC_TERMS_RICHEDIT, L"RichEdit20W"}}},
+                      TemplateCase{IDD_TOOLTIP, false, {}},
+                      TemplateCase{IDD_MAIN_PAGE,
+                                   false,
+                                   {{IDC_CLOSE_BUTTON, L"Button"},
+                                    {IDC_MINIMIZE_BUTTON, L"Button"},
+                                    {IDC_VERSION_LABEL, L"Static"},
+                                    {IDC_START_BUTTON, L"Button"},
+                                    {IDC_MORE_TOOLS, L"Button"},
+                                    {IDC_AGREE_CHECK, L"Button"},
+                                    {IDC_TERMS_LABEL, L"Static"},
+                                    {IDC_FEEDBACK_LABEL, L"Static"}}},
+                      TemplateCase{IDD_FUNCTION_PAGE,
+                                   false,
+                                   {{IDC_FUNCTION_CLOSE, L"Button"},
+                                    {IDC_FUNCTION_MINIMIZE, L"Button"},
+                                    {IDC_FUNCTION_VERSION_LABEL, L"Static"},
+                                    {IDC_FUNCTION_TAB, L"SysTabControl32"}}},
+                      TemplateCase{IDD_CONVENTIONAL_UNINSTALL,
+                                   true,
+                                   {{IDC_FOUND_LABEL, L"Static"},
+                                    {IDC_FOUND_COUNT, L"Static"},
+                                    {IDC_FOUND_UNIT, L"Static"},
+                                    {IDC_SOFTWARE_LIST, L"CMultilineList"}}},
+                      TemplateCase{IDD_INTELLIGENCE_UNINSTALL,
+                                   true,
+                                   {{IDC_DROP_EDIT, L"Edit"},
+                                    {IDC_RESULT_TITLE, L"Static"},
+                                    {IDC_RESULT_COUNT, L"Static"},
+                                    {IDC_RESULT_BRACKET, L"Static"},
+                                    {IDC_RESULT_LIST, L"CMultilineList"},
+                                    {IDC_STANDARD_UNINSTALL_NOTICE, L"Static"},
+                                    {IDC_SMART_UNINSTALL_BUTTON, L"Button"}}}));
 
 // The main window's template is read, not created: it is visible, and showing an application
 // window costs seconds under Wine without a window manager.
@@ -224,8 +223,8 @@ TEST(Bitmaps, TabSkinHasTheUnselectedAndSelectedHalves) {
     ASSERT_TRUE(::GetObjectW(skin.Get(), sizeof(info), &info));
     EXPECT_EQ(info.bmWidth, 15);
     EXPECT_EQ(info.bmHeight, 59);
-    EXPECT_EQ(BitmapPixel(skin.Get(), 7, 45), RGB(255, 255, 255)); // selected body
-    EXPECT_NE(BitmapPixel(skin.Get(), 7, 15), RGB(255, 255, 255)); // unselected body
+    EXPECT_EQ(BitmapPixel(skin.Get(), 7, 45), RGB(255, 255, 255));             // selected body
+    EXPECT_NE(BitmapPixel(skin.Get(), 7, 15), RGB(255, 255, 255));             // unselected body
     EXPECT_NE(BitmapPixel(skin.Get(), 0, 45), BitmapPixel(skin.Get(), 7, 45)); // an edge
 }
 
@@ -297,8 +296,7 @@ TEST(Artwork, CaptionsAreDrawnIntoTheButtons) {
     }
     CMemoryCanvas strip;
     ASSERT_TRUE(RenderPng(IDB_PNG_START_STRIP, strip));
-    EXPECT_GT(test::CountPixels(strip, RECT{60, 25, 200, 60}, [](COLORREF c) { return c == RGB(255, 255, 255); }),
-              40);
+    EXPECT_GT(test::CountPixels(strip, RECT{60, 25, 200, 60}, [](COLORREF c) { return c == RGB(255, 255, 255); }), 40);
 }
 
 TEST(Artwork, ContactSheet) {

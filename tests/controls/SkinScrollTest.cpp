@@ -25,18 +25,22 @@ std::wstring ManyLines(int count) {
     return text;
 }
 
-LPARAM At(POINT pt) { return MAKELPARAM(pt.x, pt.y); }
+LPARAM At(POINT pt) {
+    return MAKELPARAM(pt.x, pt.y);
+}
 
-POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+POINT Centre(const RECT& r) {
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
 
 class SkinScrollTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(kGdiplusStarted);
         ASSERT_NE(::LoadLibraryW(L"riched20.dll"), nullptr);
-        m_skin.Reset(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                       MAKEINTRESOURCEW(IDB_SCROLLBAR_SKIN), IMAGE_BITMAP, 0, 0,
-                                                       LR_CREATEDIBSECTION)));
+        m_skin.Reset(
+            static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SCROLLBAR_SKIN),
+                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
         ASSERT_TRUE(m_skin);
         ASSERT_TRUE(m_host.Create(420, 320));
     }
@@ -46,10 +50,10 @@ protected:
         test::PumpPending();
     }
     HWND MakeTarget(DWORD extraStyle, DWORD exStyle, int lines) {
-        m_target = ::CreateWindowExW(exStyle, L"RichEdit20W", L"",
-                                     WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | extraStyle,
-                                     20, 10, 380, 300, m_host.GetSafeHwnd(), reinterpret_cast<HMENU>(1009), nullptr,
-                                     nullptr);
+        m_target =
+            ::CreateWindowExW(exStyle, L"RichEdit20W", L"",
+                              WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | extraStyle, 20, 10,
+                              380, 300, m_host.GetSafeHwnd(), reinterpret_cast<HMENU>(1009), nullptr, nullptr);
         if (m_target) {
             ::SendMessageW(m_target, WM_SETFONT, reinterpret_cast<WPARAM>(m_host.GetHostFont()), TRUE);
             ::SetWindowTextW(m_target, ManyLines(lines).c_str());
@@ -314,8 +318,9 @@ TEST_F(SkinScrollTest, BorderMovesToTheFrameAndClientEdgeGoes) {
     ASSERT_TRUE(UnskinWndScroll(m_target));
     EXPECT_TRUE(::GetWindowLongPtrW(m_target, GWL_STYLE) & WS_BORDER); // given back
 
-    HWND edged = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"x", WS_CHILD | WS_VISIBLE | ES_MULTILINE |
-                                   WS_VSCROLL, 10, 10, 200, 100, m_host.GetSafeHwnd(), nullptr, nullptr, nullptr);
+    HWND edged =
+        ::CreateWindowExW(WS_EX_CLIENTEDGE, L"RichEdit20W", L"x", WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 10,
+                          10, 200, 100, m_host.GetSafeHwnd(), nullptr, nullptr, nullptr);
     ASSERT_NE(edged, nullptr);
     ::GetWindowRect(edged, &before);
     CSkinScrollWnd* edgedFrame = SkinWndScroll(edged, m_skin.Get(), 1.0f, 0);
@@ -379,8 +384,8 @@ TEST_F(SkinScrollTest, DestroyingTheParentTakesEverythingAlong) {
 
 TEST_F(SkinScrollTest, WindowWithoutParentOrHandleIsRefused) {
     EXPECT_EQ(SkinWndScroll(nullptr, m_skin.Get(), 1.0f, 0), nullptr);
-    HWND popup = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL, 0, 0, 50, 50, nullptr, nullptr, nullptr,
-                                   nullptr);
+    HWND popup =
+        ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(SkinWndScroll(popup, m_skin.Get(), 1.0f, 0), nullptr);
     ::DestroyWindow(popup);
@@ -389,8 +394,8 @@ TEST_F(SkinScrollTest, WindowWithoutParentOrHandleIsRefused) {
 TEST_F(SkinScrollTest, BothBarsGetTheCorner) {
     // A multi-line edit box keeps both of its bars.
     m_target = ::CreateWindowExW(0, L"EDIT", ManyLines(50).c_str(),
-                                 WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, 20, 10,
-                                 380, 300, m_host.GetSafeHwnd(), nullptr, nullptr, nullptr);
+                                 WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, 20,
+                                 10, 380, 300, m_host.GetSafeHwnd(), nullptr, nullptr, nullptr);
     ASSERT_NE(m_target, nullptr);
     CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
     ASSERT_NE(frame, nullptr);

@@ -95,8 +95,8 @@ protected:
 
 TEST_F(StaticsTest, LabelUsesItsColoursAndTheHoverColour) {
     CDrawTextStatic label;
-    ASSERT_TRUE(label.Create(L"《Veltor服务工具使用许可协议》", WS_VISIBLE, RECT{10, 10, 310, 30},
-                             m_host.GetSafeHwnd(), 1015));
+    ASSERT_TRUE(
+        label.Create(L"《Veltor服务工具使用许可协议》", WS_VISIBLE, RECT{10, 10, 310, 30}, m_host.GetSafeHwnd(), 1015));
     ASSERT_TRUE(label.SetFontFromParent(2, 700));
     label.SetTextColors(RGB(92, 92, 255), RGB(0, 160, 0));
     label.SetAlignment(CDrawTextStatic::kSingleLineLeft);

@@ -33,14 +33,12 @@ protected:
         m_tabs.PaintTo(canvas.Dc());
     }
     static int PureBlueText(const CMemoryCanvas& canvas, const RECT& rect) {
-        return test::CountPixels(canvas, rect, [](COLORREF c) {
-            return GetBValue(c) > 180 && GetRValue(c) < 100 && GetGValue(c) < 100;
-        });
+        return test::CountPixels(
+            canvas, rect, [](COLORREF c) { return GetBValue(c) > 180 && GetRValue(c) < 100 && GetGValue(c) < 100; });
     }
     static int DarkText(const CMemoryCanvas& canvas, const RECT& rect) {
-        return test::CountPixels(canvas, rect, [](COLORREF c) {
-            return GetRValue(c) < 90 && GetGValue(c) < 90 && GetBValue(c) < 90;
-        });
+        return test::CountPixels(
+            canvas, rect, [](COLORREF c) { return GetRValue(c) < 90 && GetGValue(c) < 90 && GetBValue(c) < 90; });
     }
 
     test::TestHostWindow m_host;

@@ -43,7 +43,9 @@ bool Saw(const std::vector<UINT>& seen, UINT msg) {
 }
 
 std::wstring g_lastError;
-void RecordError(const wchar_t* what) { g_lastError = what; }
+void RecordError(const wchar_t* what) {
+    g_lastError = what;
+}
 
 TEST(WindowBinding, OwnClassIsBoundFromNcCreateOn) {
     ASSERT_TRUE(CWnd::RegisterWindowClass(kRecorderClass));

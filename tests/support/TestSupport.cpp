@@ -146,9 +146,13 @@ LRESULT TestHostWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CWnd::WindowProc(msg, wp, lp);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) { return tsu::PumpUntil(done, timeoutMs); }
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    return tsu::PumpUntil(done, timeoutMs);
+}
 
-void PumpPending() { (void)tsu::PumpPendingMessages(); }
+void PumpPending() {
+    (void)tsu::PumpPendingMessages();
+}
 
 bool ColorNear(COLORREF a, COLORREF b, int tolerance) {
     return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&

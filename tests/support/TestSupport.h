@@ -63,7 +63,8 @@ void PumpPending();
 // Colour comparison with a tolerance per channel.
 [[nodiscard]] bool ColorNear(COLORREF a, COLORREF b, int tolerance = 8);
 // Number of pixels in rect (clipped to the canvas) for which match(colour) holds.
-[[nodiscard]] int CountPixels(const CMemoryCanvas& canvas, const RECT& rect, const std::function<bool(COLORREF)>& match);
+[[nodiscard]] int CountPixels(const CMemoryCanvas& canvas, const RECT& rect,
+                              const std::function<bool(COLORREF)>& match);
 // Pixels in rect that differ from background by more than the tolerance.
 [[nodiscard]] int CountNonBackground(const CMemoryCanvas& canvas, const RECT& rect, COLORREF background,
                                      int tolerance = 8);
