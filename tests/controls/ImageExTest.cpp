@@ -228,6 +228,10 @@ TEST_F(AnimationOwner, SingleFrameImageDrawsButStartsNoThread) {
     EXPECT_TRUE(done.DrawFrame(graphics, Gdiplus::Rect(0, 0, 20, 20)));
     graphics.Flush(Gdiplus::FlushIntentionSync);
     EXPECT_GT(GetGValue(canvas.PixelAt(10, 3)), 120); // the green disc
+    // Without a frame-delay property a frame lasts 100 ms, never 0 (which would make the thread
+    // spin and flood its owner).
+    EXPECT_EQ(done.FrameDelayMs(0), 100u);
+    EXPECT_EQ(done.FrameDelayMs(57), 100u);
 }
 
 } // namespace

@@ -172,6 +172,78 @@ TEST_F(SkinScrollTest, HeldDownArrowScrollsOnceThenRepeatsAfterHalfASecond) {
     EXPECT_TRUE(BarInStep(bar));
 }
 
+TEST_F(SkinScrollTest, HeldDownArrowStopsRepeatingAtTheLastPosition) {
+    // An edit box with 30 lines: the last position is nMax - nPage + 1, below nMax, so waiting for
+    // nMax would repeat forever.
+    m_target = ::CreateWindowExW(0, L"EDIT", ManyLines(30).c_str(), WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL,
+                                 20, 10, 380, 300, m_host.GetSafeHwnd(), nullptr, nullptr, nullptr);
+    ASSERT_NE(m_target, nullptr);
+    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
+    ASSERT_NE(frame, nullptr);
+    CSkinScrollBar& bar = frame->VerticalBar();
+    ASSERT_TRUE(BarInStep(bar));
+    const SCROLLINFO start = TargetInfo();
+    const int last = start.nMax - static_cast<int>(start.nPage) + 1;
+    ASSERT_GT(last, 0);
+    ASSERT_LT(last, start.nMax);
+    const POINT arrow = Centre(bar.GetPartRect(kSkinPartLineDown));
+    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
+    ASSERT_TRUE(test::PumpUntil([&] { return bar.GetInfo().nPos >= last && bar.IsRepeating(); }, 6000));
+    // One more tick finds the end and stops the repeat timer.
+    EXPECT_TRUE(test::PumpUntil([&] { return !::KillTimer(bar.GetSafeHwnd(), CSkinScrollBar::kRepeatTimer); }, 1000));
+    bar.SendMessage(WM_LBUTTONUP, 0, At(arrow));
+    EXPECT_EQ(TargetInfo().nPos, last);
+}
+
+TEST_F(SkinScrollTest, LosingTheCaptureEndsThePress) {
+    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
+    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
+    ASSERT_NE(frame, nullptr);
+    CSkinScrollBar& bar = frame->VerticalBar();
+    ASSERT_TRUE(BarInStep(bar));
+    const POINT arrow = Centre(bar.GetPartRect(kSkinPartLineDown));
+    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
+    ASSERT_EQ(::GetCapture(), bar.GetSafeHwnd());
+    ::SetCapture(m_host.GetSafeHwnd()); // another window takes the mouse (a menu, a drag elsewhere)
+    ::ReleaseCapture();
+    EXPECT_EQ(bar.GetClickedPart(), kSkinPartNone);
+    const int line = FirstVisibleLine();
+    EXPECT_FALSE(test::PumpUntil([&] { return FirstVisibleLine() != line; }, 700));
+}
+
+TEST_F(SkinScrollTest, TargetUserDataIsLeftToItsOwner) {
+    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 20), nullptr);
+    ::SetWindowLongPtrW(m_target, GWLP_USERDATA, 0x5EED);
+    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(::GetWindowLongPtrW(m_target, GWLP_USERDATA), 0x5EED);
+    ASSERT_TRUE(UnskinWndScroll(m_target));
+    EXPECT_EQ(::GetWindowLongPtrW(m_target, GWLP_USERDATA), 0x5EED);
+}
+
+TEST_F(SkinScrollTest, ZeroSizeAndHugeBarsPaintSafely) {
+    CSkinScrollBar empty;
+    ASSERT_TRUE(empty.Create(SBS_VERT | WS_VISIBLE, RECT{0, 0, 0, 0}, m_host.GetSafeHwnd(), 6));
+    empty.SetBitmap(m_skin.Get());
+    empty.Invalidate();
+    test::PumpPending();
+    EXPECT_EQ(HitTestSkinBar(empty.GetLayout(), 0), kSkinPartNone);
+    CSkinScrollBar huge;
+    ASSERT_TRUE(huge.Create(0 | WS_VISIBLE, RECT{0, 0, 30000, 13}, m_host.GetSafeHwnd(), 7));
+    huge.SetBitmap(m_skin.Get());
+    SCROLLINFO info{};
+    info.fMask = SIF_ALL;
+    info.nMax = 2000000000;
+    info.nPage = 1000;
+    info.nPos = 1999999001; // the last position: nMax - nPage + 1
+    huge.SetScrollInfo(info);
+    CMemoryCanvas canvas;
+    ASSERT_TRUE(canvas.CreateDib32(30000, 13));
+    huge.PaintTo(canvas.Dc());
+    const SkinBarLayout layout = huge.GetLayout();
+    EXPECT_EQ(layout.ThumbEnd(), layout.PartBegin(kSkinPartLineDown));
+}
+
 TEST_F(SkinScrollTest, HeldArrowStopsWhileThePointerIsAway) {
     ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
     CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);

@@ -205,7 +205,13 @@ TEST_F(StaticsTest, EmptyAndVeryLongTextsPaint) {
     CDrawTextStatic zero;
     ASSERT_TRUE(zero.Create(L"x", WS_VISIBLE, RECT{0, 0, 0, 0}, m_host.GetSafeHwnd(), 2));
     zero.Invalidate();
+    CDrawStateInfoStatic zeroBusy;
+    ASSERT_TRUE(zeroBusy.Create(text.c_str(), WS_VISIBLE, RECT{0, 0, 0, 0}, m_host.GetSafeHwnd(), 3));
+    zeroBusy.SendMessage(WM_TIMER, CDrawStateInfoStatic::kDotsTimer, 0);
+    zeroBusy.Invalidate();
     test::PumpPending();
+    EXPECT_EQ(zeroBusy.GetDisplayText().size(), text.size() + 1);
+    zeroBusy.StopDots();
 }
 
 TEST_F(StaticsTest, BusyTextCyclesItsDots) {

@@ -111,6 +111,29 @@ TEST_F(TabTest, MissingSkinStillDrawsTheTexts) {
     EXPECT_NE(canvas.PixelAt(first.left + 4, first.bottom - 3), RGB(255, 255, 255)); // no skin body
 }
 
+TEST_F(TabTest, ZeroSizeHugeAndVeryLongTitlesPaintSafely) {
+    std::wstring title(100000, L'卸');
+    ASSERT_EQ(m_tabs.InsertItem(0, title), 0);
+    ASSERT_EQ(m_tabs.InsertItem(1, L""), 1);
+    CMemoryCanvas canvas;
+    Paint(canvas);
+    EXPECT_EQ(m_tabs.GetItemText(0).size(), 1023u); // read up to 1,023 characters
+    CTabCtrlEx empty;
+    ASSERT_TRUE(empty.Create(WS_VISIBLE, RECT{0, 0, 0, 0}, m_host.GetSafeHwnd(), 2));
+    ASSERT_EQ(empty.InsertItem(0, L"常规卸载"), 0);
+    empty.Invalidate();
+    test::PumpPending();
+    CMemoryCanvas none;
+    ASSERT_TRUE(none.CreateDib32(1, 1));
+    empty.PaintTo(none.Dc()); // nothing to paint into: no crash
+    CTabCtrlEx huge;
+    // Too big for a memory bitmap (3.6 GB): the paint gives up quietly.
+    ASSERT_TRUE(huge.Create(WS_VISIBLE, RECT{0, 0, 30000, 30000}, m_host.GetSafeHwnd(), 3));
+    ASSERT_EQ(huge.InsertItem(0, L"智能卸载"), 0);
+    huge.Invalidate();
+    test::PumpPending();
+}
+
 TEST_F(TabTest, EraseIsSuppressedAndTheScreenShowsThePaint) {
     AddTabs();
     EXPECT_EQ(m_tabs.SendMessage(WM_ERASEBKGND, 0, 0), TRUE);
