@@ -102,7 +102,9 @@ bool CSkinScrollWnd::SkinWindow(HWND target, HBITMAP bitmap) {
     }
     ::SetWindowPos(target, nullptr, 0, 0, targetRect.right, targetRect.bottom,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    OnSize(frameRect.right - frameRect.left, frameRect.bottom - frameRect.top);
+    // The target fills the frame's client area (inside the border the frame took over).
+    const RECT client = GetClientRect();
+    OnSize(client.right, client.bottom);
     SetTimer(kUpdateTimer, kUpdateIntervalMs);
     m_ownsItself = true;
     return true;

@@ -387,6 +387,12 @@ TEST_F(SkinScrollTest, BorderMovesToTheFrameAndClientEdgeGoes) {
     const RECT outer = frame->GetWindowRect();
     EXPECT_EQ(outer.right - outer.left, before.right - before.left);
     EXPECT_EQ(outer.bottom - outer.top, before.bottom - before.top);
+    // The target fills the frame inside its border.
+    RECT targetRect{};
+    ::GetWindowRect(m_target, &targetRect);
+    const RECT frameClient = frame->GetClientRect();
+    EXPECT_EQ(targetRect.right - targetRect.left, frameClient.right);
+    EXPECT_EQ(targetRect.bottom - targetRect.top, frameClient.bottom);
     ASSERT_TRUE(UnskinWndScroll(m_target));
     EXPECT_TRUE(::GetWindowLongPtrW(m_target, GWL_STYLE) & WS_BORDER); // given back
 
