@@ -33,13 +33,15 @@ build_arch() {
     [ "$arch" = i686 ] && tests=OFF
     log "building $arch"
     cmake -S "$ROOT" -B "$BUILD/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
-        -DTSU_BUILD_TESTS=$tests >/dev/null
+        -DTSU_BUILD_TESTS=$tests -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$BUILD/$arch"
 }
 
 build_native() {
     log "building the portable core natively with sanitizers"
-    cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc >/dev/null
+    # -O0: the sanitizers find the same faults and the build is much quicker.
+    cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc \
+        -DCMAKE_BUILD_TYPE=Debug >/dev/null
     cmake --build "$BUILD/native"
 }
 
