@@ -315,6 +315,7 @@ void CSkinScrollBar::SendScroll(int code, int pos) {
 
 void CSkinScrollBar::OnLButtonDown(POINT pt) {
     ::SetCapture(m_hWnd);
+    m_lastPoint = pt;
     const int part = HitTest(pt);
     if (part == kSkinPartThumb) {
         m_dragging = true;
@@ -360,11 +361,9 @@ void CSkinScrollBar::OnTimer(UINT_PTR id) {
     case kSkinPartPageUp:
     case kSkinPartPageDown: {
         // Page on while the pointer is still over the held page area; stop once the thumb has come
-        // under the pointer.
-        POINT cursor{};
-        ::GetCursorPos(&cursor);
-        ScreenToClient(cursor);
-        if (HitTest(cursor) == m_clickedPart)
+        // under the pointer. The bar holds the capture, so the last point it saw is where the
+        // pointer is.
+        if (HitTest(m_lastPoint) == m_clickedPart)
             SendScroll(m_clickedPart, 0);
         else
             KillTimer(kRepeatTimer);
@@ -376,6 +375,7 @@ void CSkinScrollBar::OnTimer(UINT_PTR id) {
 }
 
 void CSkinScrollBar::OnMouseMove(POINT pt) {
+    m_lastPoint = pt;
     if (!m_trackingLeave && pt.x >= 0) {
         TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
         m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;

@@ -78,6 +78,7 @@ private:
     bool m_repeating = false;
     int m_hotPart = kSkinPartNone;
     bool m_pointerAway = false;
+    POINT m_lastPoint{-1, -1}; // where the pointer was last seen (the bar has the capture while pressed)
     bool m_trackingLeave = false;
     float m_scale = 1.0f;
     int m_thumbBorder = 0;

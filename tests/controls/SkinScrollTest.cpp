@@ -265,11 +265,8 @@ TEST_F(SkinScrollTest, PageAreaPagesUntilTheThumbReachesThePointer) {
     CSkinScrollBar& bar = frame->VerticalBar();
     ASSERT_TRUE(BarInStep(bar));
     const RECT page = bar.GetPartRect(kSkinPartPageDown);
-    // The pointer a third of the way down the bar, where it stays while the button is held.
+    // The button goes down a third of the way down the bar and the pointer stays there.
     POINT pointer{(page.left + page.right) / 2, page.top + (page.bottom - page.top) / 3};
-    POINT screen = pointer;
-    bar.ClientToScreen(screen);
-    ASSERT_TRUE(::SetCursorPos(screen.x, screen.y));
     bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(pointer));
     const int afterFirst = FirstVisibleLine();
     EXPECT_GT(afterFirst, 1); // a whole page at once
