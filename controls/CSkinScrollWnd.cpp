@@ -105,6 +105,12 @@ bool CSkinScrollWnd::SkinWindow(HWND target, HBITMAP bitmap) {
     // The target fills the frame's client area (inside the border the frame took over).
     const RECT client = GetClientRect();
     OnSize(client.right, client.bottom);
+    // The bars show the target's state from the start, not only after the first timer tick.
+    const DWORD barStyles = static_cast<DWORD>(::GetWindowLongPtrW(target, GWL_STYLE));
+    if (barStyles & WS_VSCROLL)
+        SyncBar(m_verticalBar, SB_VERT, false);
+    if (barStyles & WS_HSCROLL)
+        SyncBar(m_horizontalBar, SB_HORZ, false);
     SetTimer(kUpdateTimer, kUpdateIntervalMs);
     m_ownsItself = true;
     return true;
