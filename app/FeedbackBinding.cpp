@@ -1,0 +1,127 @@
+#include "app/FeedbackBinding.h"
+
+#include "app/core/ToolIdentity.h"
+#include "feedback/core/FeedbackSettings.h"
+#include "framework/ScopedHandles.h"
+
+#include <vector>
+
+namespace tsu {
+
+namespace {
+
+constexpr DWORD kMaxModulePathChars = 32768;
+constexpr DWORD kMaxSettingsBytes = 64 * 1024;
+
+template <typename Fn> bool Lookup(HMODULE module, const char* name, Fn& target, std::string& missing) {
+    FARPROC address = module ? ::GetProcAddress(module, name) : nullptr;
+    if (!address) {
+        missing = name;
+        return false;
+    }
+    target = reinterpret_cast<Fn>(reinterpret_cast<void*>(address));
+    return true;
+}
+
+feedback::FeedbackSettings ReadSettings(const std::wstring& folder) {
+    if (folder.empty())
+        return feedback::FeedbackSettings();
+    const std::wstring path = folder + L"\\" + feedback::kSettingsFileName;
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxSettingsBytes)
+        return feedback::FeedbackSettings();
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && !::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        return feedback::FeedbackSettings();
+    bytes.resize(read);
+    return feedback::FeedbackSettings::Parse(bytes);
+}
+
+} // namespace
+
+std::wstring FeedbackBinding::ExecutableFolder() {
+    // GetModuleFileNameW cuts at the buffer without failing; grow until the whole path fits.
+    for (DWORD size = MAX_PATH; size <= kMaxModulePathChars; size *= 2) {
+        std::vector<wchar_t> buffer(size, L'\0');
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (length == 0)
+            return std::wstring();
+        if (length < size - 1) {
+            std::wstring path(buffer.data(), length);
+            const size_t slash = path.find_last_of(L'\\');
+            return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+        }
+    }
+    return std::wstring();
+}
+
+bool FeedbackBinding::Load() {
+    return LoadFrom(ExecutableFolder());
+}
+
+bool FeedbackBinding::LoadFrom(const std::wstring& folder) {
+    m_folder = folder;
+    m_missing.clear();
+    HMODULE module = nullptr;
+    if (!folder.empty()) {
+        const std::wstring path = folder + L"\\" + kFeedbackLibraryName;
+        // Only this file: no search of the system's library path for a library of that name.
+        module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    // A library that did not load makes the first lookup fail.
+    m_loaded = Lookup(module, "InitFreedbackDll", m_init, m_missing) &&
+               Lookup(module, "FeedbackQuestion", m_feedbackQuestion, m_missing) &&
+               Lookup(module, "OpenUrl", m_openUrl, m_missing) &&
+               Lookup(module, "GetInterNetState", m_internetState, m_missing) &&
+               Lookup(module, "CustomerFeedback", m_customerFeedback, m_missing) &&
+               Lookup(module, "CustomerFeedbackEx", m_customerFeedbackEx, m_missing) &&
+               Lookup(module, "WriteCustomerFeedbackInfoFile", m_writeInfoFile, m_missing) &&
+               Lookup(module, "GetToolIsNewVersion", m_getToolIsNewVersion, m_missing) &&
+               Lookup(module, "OpenToolDownUrl", m_openToolDownUrl, m_missing);
+    return m_loaded;
+}
+
+int FeedbackBinding::InitFreedbackDll() const {
+    return m_loaded ? m_init() : 0;
+}
+
+int FeedbackBinding::GetToolIsNewVersion(const std::wstring& toolId, const std::wstring& toolVersion) const {
+    return m_loaded ? m_getToolIsNewVersion(toolId.c_str(), toolVersion.c_str()) : 0;
+}
+
+void FeedbackBinding::OpenToolDownUrl() const {
+    if (m_loaded)
+        m_openToolDownUrl();
+}
+
+void FeedbackBinding::FeedbackQuestion(const std::wstring& toolId, const std::wstring& toolVersion) const {
+    if (m_loaded)
+        m_feedbackQuestion(toolId.c_str(), toolVersion.c_str());
+}
+
+void FeedbackBinding::CustomerFeedbackEx(const std::wstring& toolId, const std::wstring& toolVersion, int answer,
+                                         const std::wstring& time) const {
+    if (!m_loaded)
+        return;
+    // The entry point takes a writable text; it gets its own copy.
+    std::wstring writable = time;
+    m_customerFeedbackEx(toolId.c_str(), toolVersion.c_str(), answer, writable.data());
+}
+
+void FeedbackBinding::OpenUrl(const std::wstring& url) const {
+    if (m_loaded)
+        m_openUrl(url.c_str());
+}
+
+std::wstring FeedbackBinding::KnowledgeBaseUrl() const {
+    return ReadSettings(m_folder).KnowledgeBaseUrl();
+}
+
+std::wstring FeedbackBinding::MoreToolsUrl() const {
+    return feedback::JoinUrl(KnowledgeBaseUrl(), feedback::kMoreToolsArticlePath);
+}
+
+} // namespace tsu
