@@ -3,30 +3,19 @@
 #include "framework/ScopedHandles.h"
 #include "inventory/Is64BitWindows.h"
 #include "log/CLogSave.h"
+#include "smart/ShortcutReader.h"
 #include "smart/SystemFolders.h"
 #include "smart/core/AnalysisRules.h"
 #include "smart/core/RegistryMatchRules.h"
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/core/PathText.h"
 
-#include <objbase.h>
-#include <shlobj.h>
-#include <shobjidl.h>
-#include <wrl/client.h>
-
-#include <cwchar>
-
 namespace tsu {
 
 namespace {
 
-using Microsoft::WRL::ComPtr;
-
 constexpr wchar_t kAnalysisThreadFailed[] = L"创建查找应用程序文件线程失败";
 constexpr size_t kMinUsableTargetChars = 4; // "C:\" and shorter are no program
-// The longest path Windows can name; a shortcut's target never needs more. A target that fills
-// the buffer may have been cut and is not used.
-constexpr int kLongPathChars = 32768;
 // Folder trees deeper than this are not followed further (a safety net beside the reparse-point
 // test, for loops the file system does not mark).
 constexpr int kMaxScanDepth = 48;
@@ -55,7 +44,8 @@ template <typename Visit> void ForEachEntry(const std::wstring& folder, Visit&& 
 bool IsFollowableDirectory(const WIN32_FIND_DATAW& data) {
     // Junctions and symbolic links are not followed: a link back up the tree would never end, and
     // a link elsewhere leads out of the program's folder.
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool IsDirectory(const std::wstring& path) {
@@ -66,6 +56,21 @@ bool IsDirectory(const std::wstring& path) {
 } // namespace
 
 IntelligenceEngine::IntelligenceEngine(InventoryLocations locations) : m_locations(std::move(locations)) {}
+
+IntelligenceEngine::~IntelligenceEngine() {
+    if (!m_analysisThread)
+        return;
+    // The worker may be inside a SendMessage to a window of this thread: keep handling sent
+    // messages while waiting, or both would wait for ever.
+    const HANDLE done = m_analysisThread.Get();
+    for (;;) {
+        const DWORD wait = ::MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (wait != WAIT_OBJECT_0 + 1)
+            break; // finished, or the wait itself failed
+        MSG message;
+        (void)::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
 
 bool IntelligenceEngine::SetOwnerWindow(HWND window) {
     if (!window)
@@ -86,7 +91,7 @@ bool IntelligenceEngine::StartAnalysis(const std::wstring& path) {
         } catch (...) {
             // Nothing may leave a thread entry.
         }
-        engine->m_analysisRunning = false;
+        engine->m_analysisRunning = false; // the worker's last use of the engine
         return kThreadResult;
     };
     HANDLE thread = ::CreateThread(nullptr, 0, entry, this, 0, nullptr);
@@ -95,7 +100,7 @@ bool IntelligenceEngine::StartAnalysis(const std::wstring& path) {
         WriteToolLog(kAnalysisThreadFailed);
         return false;
     }
-    ::CloseHandle(thread);
+    m_analysisThread.Reset(thread); // only the destructor waits on it; the worker is never joined
     return true;
 }
 
@@ -159,45 +164,28 @@ bool IntelligenceEngine::Analyze() {
 }
 
 std::wstring IntelligenceEngine::ResolveShortcut(const std::wstring& shortcutPath) {
-    // A thread that already has another apartment type cannot take this one; the shell link then
-    // works in the existing one, and every result below is checked anyway.
-    const ScopedComInit com(COINIT_APARTMENTTHREADED);
-    ComPtr<IPersistFile> file;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistFile,
-                                  reinterpret_cast<void**>(file.GetAddressOf()))) ||
-        !file)
-        return std::wstring();
-    ComPtr<IShellLinkW> link;
-    if (FAILED(file.As(&link)) || !link)
-        return std::wstring();
-    if (FAILED(file->Load(shortcutPath.c_str(), STGM_READ)))
-        return std::wstring();
-    std::wstring target(kLongPathChars, L'\0');
-    // S_FALSE: the link has no file-system path (a virtual folder, an installer advertisement).
-    if (link->GetPath(target.data(), kLongPathChars, nullptr, 0) != S_OK)
-        return std::wstring();
-    target.resize(std::wcslen(target.c_str()));
-    if (target.size() >= static_cast<size_t>(kLongPathChars) - 1)
-        return std::wstring();
-    return target;
+    ShortcutReader reader;
+    return reader.TargetOf(shortcutPath);
 }
 
 void IntelligenceEngine::ScanStartMenu(const std::wstring& folder, const std::wstring& target) {
-    ScanStartMenuLevel(folder, target, 0);
+    ShortcutReader reader; // one shell-link object for the whole tree
+    ScanStartMenuLevel(folder, target, 0, reader);
 }
 
-void IntelligenceEngine::ScanStartMenuLevel(const std::wstring& folder, const std::wstring& target, int depth) {
+void IntelligenceEngine::ScanStartMenuLevel(const std::wstring& folder, const std::wstring& target, int depth,
+                                            ShortcutReader& reader) {
     if (depth > kMaxScanDepth)
         return;
     ForEachEntry(folder, [&](const std::wstring& path, const WIN32_FIND_DATAW& data) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (IsFollowableDirectory(data))
-                ScanStartMenuLevel(path, target, depth + 1);
+                ScanStartMenuLevel(path, target, depth + 1, reader);
             return;
         }
         if (!HasShortcutExtension(path))
             return;
-        const std::wstring resolved = ResolveShortcut(path);
+        const std::wstring resolved = reader.TargetOf(path);
         // File names compare without regard to letter case on Windows: "c:\tools\app.exe" is the
         // same program as "C:\Tools\App.exe".
         if (resolved.empty() || !SamePath(resolved, target))
@@ -208,7 +196,9 @@ void IntelligenceEngine::ScanStartMenuLevel(const std::wstring& folder, const st
     });
 }
 
-void IntelligenceEngine::ScanFolder(const std::wstring& folder) { ScanFolderLevel(folder, 0); }
+void IntelligenceEngine::ScanFolder(const std::wstring& folder) {
+    ScanFolderLevel(folder, 0);
+}
 
 void IntelligenceEngine::ScanFolderLevel(const std::wstring& folder, int depth) {
     if (depth > kMaxScanDepth)
@@ -238,8 +228,8 @@ bool IntelligenceEngine::MatchRegistryEntry() {
     criteria.folder = ParentFolder(m_targetPath);
     criteria.folderName = LastPathComponent(criteria.folder);
     criteria.on64BitWindows = on64BitWindows;
-    criteria.folderUsable = !criteria.folder.empty() && !Shared().IsShared(criteria.folder) &&
-                            !IsDirectory(m_targetPath);
+    criteria.folderUsable =
+        !criteria.folder.empty() && !Shared().IsShared(criteria.folder) && !IsDirectory(m_targetPath);
     criteria.sharedFolders = &Shared();
     for (const auto& [name, record] : m_installedSoftware) {
         if (MatchesRecord(record, criteria)) {

@@ -11,6 +11,7 @@
 // workers work on copies taken when they start (the selected paths, the matched record), so a new
 // analysis during a standard uninstall cannot change which program is removed.
 
+#include "framework/ScopedHandles.h"
 #include "inventory/InventorySequence.h"
 #include "inventory/core/SoftwareRecord.h"
 #include "smart/core/RelatedItem.h"
@@ -24,12 +25,17 @@
 
 namespace tsu {
 
+class ShortcutReader;
+
 class IntelligenceEngine {
 public:
     // The only start menu searched: the all-users one.
     static constexpr wchar_t kStartMenuRoot[] = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
 
     explicit IntelligenceEngine(InventoryLocations locations = InventoryLocations::Default());
+    // Waits for a running analysis worker (it uses the engine), handling the messages it sends to
+    // windows of the calling thread meanwhile.
+    ~IntelligenceEngine();
     IntelligenceEngine(const IntelligenceEngine&) = delete;
     IntelligenceEngine& operator=(const IntelligenceEngine&) = delete;
 
@@ -79,7 +85,7 @@ public:
     [[nodiscard]] std::vector<std::wstring>& SelectedPaths() { return m_selectedPaths; }
 
 private:
-    void ScanStartMenuLevel(const std::wstring& folder, const std::wstring& target, int depth);
+    void ScanStartMenuLevel(const std::wstring& folder, const std::wstring& target, int depth, ShortcutReader& reader);
     void ScanFolderLevel(const std::wstring& folder, int depth);
     void Append(const std::wstring& path, const wchar_t* description);
     void Notify(LPARAM state) const;
@@ -101,6 +107,9 @@ private:
     SharedFolders m_sharedFolders;
     bool m_sharedFoldersRead = false;
     std::atomic<bool> m_analysisRunning{false};
+    // The latest analysis worker, kept for the destructor. An earlier worker's last use of the engine
+    // is clearing m_analysisRunning, which a new analysis waits for.
+    UniqueHandle m_analysisThread;
 };
 
 } // namespace tsu

@@ -55,8 +55,7 @@ bool MatchesRecord(const SoftwareRecord& record, const MatchCriteria& criteria) 
 
     const bool ignoreCase = criteria.on64BitWindows;
     const auto matches = [&](const std::wstring& value) {
-        return value.size() > 1 &&
-               PathValueMatchesFolder(value, criteria.folder, ignoreCase, criteria.sharedFolders);
+        return value.size() > 1 && PathValueMatchesFolder(value, criteria.folder, ignoreCase, criteria.sharedFolders);
     };
     if (matches(record.installLocation))
         return true;

@@ -47,8 +47,8 @@ protected:
 };
 
 TEST_F(CliUninstallTest, ANameThatIsNotInstalledStopsEverything) {
-    const auto result = Tsu(L"uninstall \"" + std::wstring(kSampleName) + L"\" \"" +
-                            test::UniqueName(L"Not Installed") + L"\"");
+    const auto result =
+        Tsu(L"uninstall \"" + std::wstring(kSampleName) + L"\" \"" + test::UniqueName(L"Not Installed") + L"\"");
     ASSERT_TRUE(result.started);
     EXPECT_EQ(result.exitCode, 2u);
     EXPECT_EQ(result.out, "");

@@ -191,7 +191,9 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
-std::wstring FixtureFile(const std::wstring& fileName) { return BinDir() + L"..\\fixtures\\" + fileName; }
+std::wstring FixtureFile(const std::wstring& fileName) {
+    return BinDir() + L"..\\fixtures\\" + fileName;
+}
 
 std::wstring SystemFolderPath() {
     wchar_t folder[MAX_PATH] = {};
@@ -205,8 +207,8 @@ bool InstallNsisFixture(const std::wstring& target) {
 }
 
 bool InstallMsiFixture(const std::wstring& target) {
-    const ProcessResult result = RunProcess(L"\"" + SystemFolderPath() + L"\\msiexec.exe\" /i \"" +
-                                            FixtureFile(target + L".msi") + L"\" /qn");
+    const ProcessResult result =
+        RunProcess(L"\"" + SystemFolderPath() + L"\\msiexec.exe\" /i \"" + FixtureFile(target + L".msi") + L"\" /qn");
     return result.started && result.exitCode == 0;
 }
 
@@ -248,7 +250,9 @@ std::wstring UniqueName(const std::wstring& prefix) {
     return prefix + L"_" + std::to_wstring(::GetCurrentProcessId());
 }
 
-std::wstring HelperPath() { return BinDir() + L"tsu_process_helper.exe"; }
+std::wstring HelperPath() {
+    return BinDir() + L"tsu_process_helper.exe";
+}
 
 NamedEvent::NamedEvent(const std::wstring& prefix) {
     static int counter = 0;
@@ -261,9 +265,13 @@ NamedEvent::~NamedEvent() {
         ::CloseHandle(m_event);
 }
 
-void NamedEvent::Set() const { ::SetEvent(m_event); }
+void NamedEvent::Set() const {
+    ::SetEvent(m_event);
+}
 
-bool NamedEvent::WaitFor(DWORD ms) const { return m_event && ::WaitForSingleObject(m_event, ms) == WAIT_OBJECT_0; }
+bool NamedEvent::WaitFor(DWORD ms) const {
+    return m_event && ::WaitForSingleObject(m_event, ms) == WAIT_OBJECT_0;
+}
 
 SoftwareRecord WriteScratchEntry(ScratchKey& key, const std::wstring& subkey, const std::wstring& displayName,
                                  const std::wstring& uninstallString) {

@@ -26,8 +26,8 @@ constexpr DWORD kMustHappenMs = 60000;
 struct RecordedMessage {
     UINT message = 0;
     WPARAM wParam = 0;
-    LPARAM lParam = 0;   // the value itself for messages without a record
-    std::wstring text;   // the record's displayName, or the target path of WM_ANALYSIS_STATE
+    LPARAM lParam = 0; // the value itself for messages without a record
+    std::wstring text; // the record's displayName, or the target path of WM_ANALYSIS_STATE
     std::chrono::steady_clock::time_point at;
 };
 

@@ -15,7 +15,9 @@ SoftwareRecord Record(const std::wstring& name, const std::wstring& key, const s
     return record;
 }
 
-void Add(SoftwareMap& map, const SoftwareRecord& record) { InsertFirstWins(map, record.displayName, record); }
+void Add(SoftwareMap& map, const SoftwareRecord& record) {
+    InsertFirstWins(map, record.displayName, record);
+}
 
 TEST(PruneInventoryTest, RemovesOnlyEntriesThatChangedOrVanished) {
     SoftwareMap inventory;
@@ -35,7 +37,7 @@ TEST(PruneInventoryTest, RemovesOnlyEntriesThatChangedOrVanished) {
     ASSERT_EQ(inventory.size(), 1u);
     EXPECT_EQ(inventory.begin()->first, L"Kept");
     EXPECT_EQ(inventory.begin()->second.imagePath, L"C:\\Image\\0.png"); // keeps its picture
-    EXPECT_EQ(inventory.count(L"New"), 0u);                               // never added
+    EXPECT_EQ(inventory.count(L"New"), 0u);                              // never added
 }
 
 TEST(PicturePassTest, StemsCountOnlyMadePictures) {

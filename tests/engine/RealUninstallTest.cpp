@@ -33,7 +33,9 @@ constexpr NsisProgram kQueued[] = {
 };
 constexpr NsisProgram kCancelling = {L"fixture_engine_nsis_cancel", L"Engine Sample Cancel", L"TsuEngineSampleCancel"};
 
-std::wstring ProgramFolder(const std::wstring& key) { return L"C:\\Program Files\\" + key; }
+std::wstring ProgramFolder(const std::wstring& key) {
+    return L"C:\\Program Files\\" + key;
+}
 
 bool ProgramFilesPresent(const NsisProgram& program) {
     const std::wstring folder = ProgramFolder(program.key) + L"\\";

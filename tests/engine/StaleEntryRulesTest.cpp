@@ -25,7 +25,7 @@ UninstallerProbe FakeProbe() {
     };
     probe.searchPath = [](const std::wstring& name) {
         return name == L"rundll32.exe" || name == L"RUNDLL32.EXE" ? std::wstring(L"C:\\Windows\\System32\\rundll32.exe")
-                                                                   : std::wstring();
+                                                                  : std::wstring();
     };
     probe.queryFile = [](const std::wstring& path) {
         const auto it = files.find(path);
@@ -64,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{L"\"%SystemRoot%\\Gone\\x.exe\" /u", UninstallerVerdict::StaleEntry},
         VerdictCase{L"C:\\Gone\\remove.bat", UninstallerVerdict::StaleEntry},
         // Cannot be judged: launched, never deleted.
-        VerdictCase{L"uninst.exe /S", UninstallerVerdict::Launch},             // not on the search path
-        VerdictCase{L"sub\\uninst.exe", UninstallerVerdict::Launch},           // relative
+        VerdictCase{L"uninst.exe /S", UninstallerVerdict::Launch},               // not on the search path
+        VerdictCase{L"sub\\uninst.exe", UninstallerVerdict::Launch},             // relative
         VerdictCase{L"\"%UNSET_VAR%\\uninst.exe\"", UninstallerVerdict::Launch}, // unset variable
         VerdictCase{L"C:\\%UNSET_VAR%\\uninst.exe", UninstallerVerdict::Launch},
         VerdictCase{L"\"C:\\Denied\\uninst.exe\"", UninstallerVerdict::Launch}, // access denied
@@ -75,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{L"C:\\Program Files\\App\\uninst.exe", UninstallerVerdict::Launch},
         // Nothing that could be started.
         VerdictCase{L"", UninstallerVerdict::Unusable}, VerdictCase{L"\"\"", UninstallerVerdict::Unusable},
-        VerdictCase{L"\"\" /S", UninstallerVerdict::Unusable}, VerdictCase{L"  \" \"  ", UninstallerVerdict::Unusable}));
+        VerdictCase{L"\"\" /S", UninstallerVerdict::Unusable},
+        VerdictCase{L"  \" \"  ", UninstallerVerdict::Unusable}));
 
 TEST(UninstallerCandidatesTest, ReadsProgramNames) {
     using V = std::vector<std::wstring>;
@@ -97,11 +98,14 @@ struct KeyPathCase {
 
 class KeyPathSafetyTest : public ::testing::TestWithParam<KeyPathCase> {};
 
-TEST_P(KeyPathSafetyTest, KeepsCmdSyntaxOut) { EXPECT_EQ(IsSafeKeyPathForCommand(GetParam().keyPath), GetParam().safe); }
+TEST_P(KeyPathSafetyTest, KeepsCmdSyntaxOut) {
+    EXPECT_EQ(IsSafeKeyPathForCommand(GetParam().keyPath), GetParam().safe);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     KeyPaths, KeyPathSafetyTest,
-    ::testing::Values(KeyPathCase{L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App", true},
+    ::testing::Values(KeyPathCase{L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App",
+                                  true},
                       KeyPathCase{L"HKEY_CURRENT_USER\\Software\\X\\A&B (x86) ^|<>!", true},
                       KeyPathCase{L"HKEY_CURRENT_USER\\Software\\X\\App\" & calc & \"", false},
                       KeyPathCase{L"HKEY_CURRENT_USER\\Software\\X\\%COMSPEC%", false},

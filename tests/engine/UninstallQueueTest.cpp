@@ -120,10 +120,10 @@ TEST_F(UninstallQueueTest, AHangingUninstallerKilledFromOutsideEndsAsFailed) {
     const test::NamedEvent started(L"TsuHangStarted");
     const test::NamedEvent never(L"TsuHangNever");
     const std::wstring pidFile = test::MakeScratchFolder(L"hang") + L"pid.txt";
-    const SoftwareRecord record = test::WriteScratchEntry(
-        m_entries, L"Hang", L"Queue Hang",
-        L"\"" + test::HelperPath() + L"\" --record \"" + pidFile + L"\" --signal " + started.Name() + L" --wait-event " +
-            never.Name());
+    const SoftwareRecord record =
+        test::WriteScratchEntry(m_entries, L"Hang", L"Queue Hang",
+                                L"\"" + test::HelperPath() + L"\" --record \"" + pidFile + L"\" --signal " +
+                                    started.Name() + L" --wait-event " + never.Name());
     UninstallEngine engine;
     ASSERT_TRUE(engine.SetOwnerWindow(m_page.Window()));
     engine.Enqueue(record);

@@ -34,9 +34,15 @@ std::wstring Joined(const std::vector<std::wstring>& lines) {
     return text;
 }
 
-std::wstring Related(const std::wstring& path) { return std::wstring(kRelatedFileText) + L" " + path; }
-std::wstring Desktop(const std::wstring& path) { return std::wstring(kDesktopShortcutText) + L" " + path; }
-std::wstring StartMenu(const std::wstring& path) { return std::wstring(kStartMenuShortcutText) + L" " + path; }
+std::wstring Related(const std::wstring& path) {
+    return std::wstring(kRelatedFileText) + L" " + path;
+}
+std::wstring Desktop(const std::wstring& path) {
+    return std::wstring(kDesktopShortcutText) + L" " + path;
+}
+std::wstring StartMenu(const std::wstring& path) {
+    return std::wstring(kStartMenuShortcutText) + L" " + path;
+}
 
 // The page's side of an analysis: a recording owner window and shortcut files removed afterwards.
 class SmartPageTest : public ::testing::Test {
@@ -143,9 +149,9 @@ TEST_F(AnalysisTest, ProgramInItsOwnFolderListsEveryFileAndItsStartMenuShortcuts
     // the plain file and the loop add nothing. The letter case of a target does not matter.
     std::vector<std::wstring> startMenu(lines.begin(), lines.begin() + std::min<size_t>(lines.size(), 4));
     std::sort(startMenu.begin(), startMenu.end());
-    std::vector<std::wstring> expectedStartMenu = {
-        StartMenu(s_vendor), StartMenu(s_vendor + L"\\TsuApp"), StartMenu(s_vendor + L"\\TsuApp\\App.lnk"),
-        StartMenu(s_vendor + L"\\Upper Case.LNK")};
+    std::vector<std::wstring> expectedStartMenu = {StartMenu(s_vendor), StartMenu(s_vendor + L"\\TsuApp"),
+                                                   StartMenu(s_vendor + L"\\TsuApp\\App.lnk"),
+                                                   StartMenu(s_vendor + L"\\Upper Case.LNK")};
     std::sort(expectedStartMenu.begin(), expectedStartMenu.end());
     EXPECT_EQ(startMenu, expectedStartMenu) << Joined(lines);
     for (size_t i = 0; i + 1 < 4 && i + 1 < lines.size(); i += 2)
@@ -293,6 +299,38 @@ TEST_F(AnalysisTest, AnAnalysisWhileOneRunsIsRefused) {
     // The engine takes a new drop once the running analysis has ended.
     ASSERT_TRUE(test::WaitUntil([&] { return engine.StartAnalysis(shortcut); }));
     ASSERT_TRUE(m_page.WaitForCount(WM_ANALYSIS_STATE, 4));
+}
+
+TEST_F(AnalysisTest, DestroyingTheEngineWaitsForItsWorkerEvenWhenItSendsToThisThread) {
+    const std::wstring shortcut = DesktopShortcut(test::UniqueName(L"TsuSmartGone") + L".lnk", s_app + L"\\app.exe");
+    // The owner window lives on this thread: the worker's messages can only be handled while the
+    // destructor waits.
+    struct Counter {
+        static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+            if (message == WM_ANALYSIS_STATE) {
+                ++*reinterpret_cast<int*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+                return 1;
+            }
+            return ::DefWindowProcW(window, message, wParam, lParam);
+        }
+    };
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &Counter::Proc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TsuSmartLocalOwner";
+    (void)::RegisterClassW(&windowClass);
+    const HWND owner = ::CreateWindowW(L"TsuSmartLocalOwner", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       windowClass.hInstance, nullptr);
+    ASSERT_NE(owner, nullptr);
+    int received = 0;
+    ::SetWindowLongPtrW(owner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&received));
+    {
+        IntelligenceEngine engine;
+        ASSERT_TRUE(engine.SetOwnerWindow(owner));
+        ASSERT_TRUE(engine.StartAnalysis(shortcut));
+    } // destroyed at once, while its worker runs
+    EXPECT_EQ(received, 2);
+    ::DestroyWindow(owner);
 }
 
 } // namespace

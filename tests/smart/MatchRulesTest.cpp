@@ -29,13 +29,14 @@ INSTANTIATE_TEST_SUITE_P(
     Folders, SharedFolderTest,
     ::testing::Values(SharedCase{L"C:", true}, SharedCase{L"D:\\", true}, SharedCase{L"\\\\server\\share", true},
                       SharedCase{L"C:\\WINDOWS", true}, SharedCase{L"c:\\program files", true},
-                      SharedCase{L"D:\\Program Files (x86)", true}, SharedCase{L"C:\\Program Files\\Common Files", true},
-                      SharedCase{L"C:\\ProgramData\\", true}, SharedCase{L"C:\\Users", true},
-                      SharedCase{L"C:\\Users\\someone", true}, SharedCase{L"C:\\users\\tester\\desktop", true},
+                      SharedCase{L"D:\\Program Files (x86)", true},
+                      SharedCase{L"C:\\Program Files\\Common Files", true}, SharedCase{L"C:\\ProgramData\\", true},
+                      SharedCase{L"C:\\Users", true}, SharedCase{L"C:\\Users\\someone", true},
+                      SharedCase{L"C:\\users\\tester\\desktop", true},
                       SharedCase{L"C:\\users\\tester\\Downloads", true}, SharedCase{L"", true},
                       SharedCase{L"C:\\Tools\\App", false}, SharedCase{L"C:\\Program Files\\App", false},
-                      SharedCase{L"C:\\windows\\system32\\drivers", false}, SharedCase{L"C:\\Users\\someone\\App", false},
-                      SharedCase{L"\\\\server\\share\\App", false}));
+                      SharedCase{L"C:\\windows\\system32\\drivers", false},
+                      SharedCase{L"C:\\Users\\someone\\App", false}, SharedCase{L"\\\\server\\share\\App", false}));
 
 TEST(SharedFolderTest, WindowsFolderTestIgnoresCaseAndNeedsTheRealFolder) {
     const SharedFolders folders = TestFolders();
@@ -64,22 +65,23 @@ TEST_P(PathValueTest, ContainmentAtPathBoundaries) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, PathValueTest,
-    ::testing::Values(
-        ValueCase{L"C:\\Tools\\App", L"C:\\Tools\\App", true, true},
-        ValueCase{L"C:\\Tools\\App\\", L"c:\\tools\\app", true, true},
-        ValueCase{L"C:\\Tools\\App\\", L"c:\\tools\\app", false, false}, // 32-bit rules: exact case
-        ValueCase{L"\"C:\\Tools\\App\\uninst.exe\" /S", L"C:\\Tools\\App", true, true},
-        ValueCase{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App", true, true},
-        ValueCase{L"C:\\Tools", L"C:\\Tools\\App\\bin", true, true}, // the location above the folder
-        ValueCase{L"C:\\Tools\\AppSuite", L"C:\\Tools\\App", true, false},
-        ValueCase{L"C:\\Tools\\AppSuite\\x.exe", L"C:\\Tools\\App", true, false},
-        ValueCase{L"C:\\Tools\\Ap", L"C:\\Tools\\App", true, false},
-        // Three characters or fewer, after quotes and a trailing backslash: never.
-        ValueCase{L"C:\\", L"C:\\Tools\\App", true, false}, ValueCase{L"\"C:\\\"", L"C:\\Tools\\App", true, false},
-        ValueCase{L"C:", L"C:\\Tools\\App", true, false}, ValueCase{L"C:\\Tools\\App", L"C:", true, false},
-        // A shared folder is nobody's location.
-        ValueCase{L"C:\\Program Files", L"C:\\Program Files\\App", true, false},
-        ValueCase{L"C:\\ProgramData\\", L"C:\\ProgramData\\Vendor\\App", true, false}));
+    ::testing::Values(ValueCase{L"C:\\Tools\\App", L"C:\\Tools\\App", true, true},
+                      ValueCase{L"C:\\Tools\\App\\", L"c:\\tools\\app", true, true},
+                      ValueCase{L"C:\\Tools\\App\\", L"c:\\tools\\app", false, false}, // 32-bit rules: exact case
+                      ValueCase{L"\"C:\\Tools\\App\\uninst.exe\" /S", L"C:\\Tools\\App", true, true},
+                      ValueCase{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App", true, true},
+                      ValueCase{L"C:\\Tools", L"C:\\Tools\\App\\bin", true, true}, // the location above the folder
+                      ValueCase{L"C:\\Tools\\AppSuite", L"C:\\Tools\\App", true, false},
+                      ValueCase{L"C:\\Tools\\AppSuite\\x.exe", L"C:\\Tools\\App", true, false},
+                      ValueCase{L"C:\\Tools\\Ap", L"C:\\Tools\\App", true, false},
+                      // Three characters or fewer, after quotes and a trailing backslash: never.
+                      ValueCase{L"C:\\", L"C:\\Tools\\App", true, false},
+                      ValueCase{L"\"C:\\\"", L"C:\\Tools\\App", true, false},
+                      ValueCase{L"C:", L"C:\\Tools\\App", true, false},
+                      ValueCase{L"C:\\Tools\\App", L"C:", true, false},
+                      // A shared folder is nobody's location.
+                      ValueCase{L"C:\\Program Files", L"C:\\Program Files\\App", true, false},
+                      ValueCase{L"C:\\ProgramData\\", L"C:\\ProgramData\\Vendor\\App", true, false}));
 
 SoftwareRecord Entry(const std::wstring& name) {
     SoftwareRecord record;

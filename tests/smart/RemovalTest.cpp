@@ -26,9 +26,7 @@ using Kind = std::pair<UINT, WPARAM>;
 
 class DeletionTest : public ::testing::Test {
 protected:
-    DeletionTest() : m_folder(test::MakeScratchFolder(L"smartdel")) {
-        (void)m_engine.SetOwnerWindow(m_page.Window());
-    }
+    DeletionTest() : m_folder(test::MakeScratchFolder(L"smartdel")) { (void)m_engine.SetOwnerWindow(m_page.Window()); }
     ~DeletionTest() override { test::RemoveTree(m_folder); }
 
     std::wstring File(const std::wstring& name) {
@@ -79,8 +77,8 @@ TEST_F(DeletionTest, AFileHeldOpenByARunningProgramIsResultThree) {
     const std::wstring third = File(L"three.txt");
     const test::NamedEvent holding(L"TsuSmartHolding");
     const test::NamedEvent done(L"TsuSmartDone");
-    const std::wstring helper = L"\"" + test::HelperPath() + L"\" --hold \"" + held + L"\" --signal " +
-                                holding.Name() + L" --wait-event " + done.Name();
+    const std::wstring helper = L"\"" + test::HelperPath() + L"\" --hold \"" + held + L"\" --signal " + holding.Name() +
+                                L" --wait-event " + done.Name();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -153,9 +151,8 @@ protected:
     void Analyze(const std::wstring& shortcut) {
         const size_t before = Finished(m_page.Messages());
         ASSERT_TRUE(m_engine.StartAnalysis(shortcut));
-        ASSERT_TRUE(m_page.WaitFor([&](const std::vector<RecordedMessage>& messages) {
-            return Finished(messages) > before;
-        }));
+        ASSERT_TRUE(
+            m_page.WaitFor([&](const std::vector<RecordedMessage>& messages) { return Finished(messages) > before; }));
         ASSERT_TRUE(test::WaitUntil([&] { return !m_engine.IsAnalysisRunning(); }));
     }
 
@@ -191,8 +188,10 @@ TEST_F(StandardUninstallTest, TheConfirmedProgramIsRemovedWhateverIsAnalysedMean
     Analyze(notepad);
     ASSERT_FALSE(m_engine.HasStandardUninstall());
     ASSERT_TRUE(m_engine.StartStandardUninstall());
-    ASSERT_TRUE(m_page.WaitFor([](const std::vector<RecordedMessage>& messages) { return UninstallKinds(messages).size() >= 2; }));
-    EXPECT_EQ(UninstallKinds(m_page.Messages()), (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_STANDARD_UNINSTALL_RESULT, 2}}));
+    ASSERT_TRUE(m_page.WaitFor(
+        [](const std::vector<RecordedMessage>& messages) { return UninstallKinds(messages).size() >= 2; }));
+    EXPECT_EQ(UninstallKinds(m_page.Messages()),
+              (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_STANDARD_UNINSTALL_RESULT, 2}}));
     EXPECT_TRUE(test::FindInstalled(L"Smart Sample").has_value());
 
     // The program confirmed at the start is the one removed, though a new drop is analysed while
@@ -202,11 +201,12 @@ TEST_F(StandardUninstallTest, TheConfirmedProgramIsRemovedWhateverIsAnalysedMean
     ASSERT_TRUE(m_engine.StartStandardUninstall());
     Analyze(notepad);
     EXPECT_FALSE(m_engine.HasStandardUninstall());
-    ASSERT_TRUE(m_page.WaitFor([](const std::vector<RecordedMessage>& messages) { return UninstallKinds(messages).size() >= 4; }));
+    ASSERT_TRUE(m_page.WaitFor(
+        [](const std::vector<RecordedMessage>& messages) { return UninstallKinds(messages).size() >= 4; }));
     EXPECT_EQ(UninstallKinds(m_page.Messages()), (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0},
-                                                   {WM_STANDARD_UNINSTALL_RESULT, 2},
-                                                   {WM_CLOSE_PROGRESS, 0},
-                                                   {WM_STANDARD_UNINSTALL_RESULT, 1}}));
+                                                                    {WM_STANDARD_UNINSTALL_RESULT, 2},
+                                                                    {WM_CLOSE_PROGRESS, 0},
+                                                                    {WM_STANDARD_UNINSTALL_RESULT, 1}}));
     EXPECT_FALSE(test::FileExists(kSampleExe));
     EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\TsuSmartSample\\readme.txt"));
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + L"TsuSmartSample"));
@@ -217,7 +217,8 @@ TEST_F(StandardUninstallTest, ACancelledUninstallerLeavesTheProgramAndReportsFai
     ASSERT_TRUE(m_engine.HasStandardUninstall());
     EXPECT_EQ(m_engine.MatchedRecord().displayName, L"Smart Cancel Sample");
     EXPECT_TRUE(m_engine.RunStandardUninstall());
-    EXPECT_EQ(UninstallKinds(m_page.Messages()), (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_STANDARD_UNINSTALL_RESULT, 2}}));
+    EXPECT_EQ(UninstallKinds(m_page.Messages()),
+              (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_STANDARD_UNINSTALL_RESULT, 2}}));
     EXPECT_TRUE(test::FileExists(kCancelExe));
     EXPECT_TRUE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + L"TsuSmartCancel"));
 }

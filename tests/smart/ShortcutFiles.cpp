@@ -15,11 +15,29 @@ namespace tsu::test {
 namespace {
 using Microsoft::WRL::ComPtr;
 
+// The link's own serialisation, written to the file by hand: IPersistFile::Save under Wine also
+// starts winemenubuilder for every link, which writes menu entries into the host user's desktop
+// menus and, for hundreds of links at once, runs out of display connections.
 bool SaveLink(IShellLinkW* link, const std::wstring& linkPath) {
-    ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf()))))
+    ComPtr<IPersistStream> persist;
+    if (FAILED(link->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.GetAddressOf()))))
         return false;
-    return SUCCEEDED(file->Save(linkPath.c_str(), TRUE));
+    ComPtr<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf())) ||
+        FAILED(persist->Save(stream.Get(), TRUE)))
+        return false;
+    HGLOBAL memory = nullptr;
+    if (FAILED(::GetHGlobalFromStream(stream.Get(), &memory)))
+        return false;
+    STATSTG stat{};
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
+        return false;
+    const void* bytes = ::GlobalLock(memory);
+    if (!bytes)
+        return false;
+    const std::string content(static_cast<const char*>(bytes), static_cast<size_t>(stat.cbSize.QuadPart));
+    ::GlobalUnlock(memory);
+    return WriteFileBytes(linkPath, content);
 }
 
 ComPtr<IShellLinkW> NewLink() {
@@ -85,7 +103,7 @@ bool WriteLongTargetShortcut(const std::wstring& linkPath, const std::string& as
     const size_t linkInfo = bytes.size();
     constexpr uint32_t kHeaderSize = 0x1C;
     constexpr uint32_t kVolumeIdSize = 0x11; // 16 bytes and an empty label
-    Put32(bytes, 0);                          // size, set below
+    Put32(bytes, 0);                         // size, set below
     Put32(bytes, kHeaderSize);
     Put32(bytes, kVolumeIdAndLocalBasePath);
     Put32(bytes, kHeaderSize);                 // volume id

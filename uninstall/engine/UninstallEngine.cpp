@@ -291,7 +291,9 @@ void UninstallWorkerEntry(const StatePtr& shared) {
 UninstallEngine::UninstallEngine(InventoryLocations locations)
     : m_state(std::make_shared<State>(std::move(locations))) {}
 
-UninstallEngine::~UninstallEngine() { RequestStop(); }
+UninstallEngine::~UninstallEngine() {
+    RequestStop();
+}
 
 bool UninstallEngine::SetOwnerWindow(HWND window) {
     if (!window)
@@ -331,7 +333,9 @@ bool UninstallEngine::StartRefresh() {
     return true;
 }
 
-bool UninstallEngine::IsInventoryWorkRunning() const { return m_state->inventoryWorkRunning; }
+bool UninstallEngine::IsInventoryWorkRunning() const {
+    return m_state->inventoryWorkRunning;
+}
 
 void UninstallEngine::Enqueue(SoftwareRecord record) {
     // The window that queues the first program is the conventional page (it points the engine at
@@ -357,9 +361,13 @@ bool UninstallEngine::StartUninstallWorker() {
     return true;
 }
 
-bool UninstallEngine::IsWorkerRunning() const { return m_state->workerRunning; }
+bool UninstallEngine::IsWorkerRunning() const {
+    return m_state->workerRunning;
+}
 
-bool UninstallEngine::IsBusy() const { return m_state->workerBusy; }
+bool UninstallEngine::IsBusy() const {
+    return m_state->workerBusy;
+}
 
 void UninstallEngine::ReleaseQueue() {
     std::deque<SoftwareRecord> released;
@@ -385,8 +393,8 @@ bool UninstallEngine::IsSystemSupported() {
     const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
     if (!ntdll)
         return false;
-    const auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationProcess")));
+    const auto query =
+        reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION basic{};
     if (!query || query(::GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0 ||
         !basic.PebBaseAddress)
@@ -406,11 +414,16 @@ bool UninstallEngine::IsSystemSupported() {
     return IsSupportedWindowsVersion(major, minor);
 }
 
-const SoftwareMap& UninstallEngine::Inventory() const { return m_state->inventory; }
+const SoftwareMap& UninstallEngine::Inventory() const {
+    return m_state->inventory;
+}
 
-const ProductIconMap& UninstallEngine::ProductIcons() const { return m_state->productIcons; }
+const ProductIconMap& UninstallEngine::ProductIcons() const {
+    return m_state->productIcons;
+}
 
-void UninstallEngine::SetPictureMaker(PictureMaker maker) { m_state->pictureMaker = std::move(maker); }
-
+void UninstallEngine::SetPictureMaker(PictureMaker maker) {
+    m_state->pictureMaker = std::move(maker);
+}
 
 } // namespace tsu

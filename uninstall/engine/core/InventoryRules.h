@@ -17,8 +17,8 @@ size_t PruneInventory(SoftwareMap& inventory, const SoftwareMap& fresh);
 
 // Makes a PNG for one program's icon: (icon file, file stem, icon kind) -> path of the written
 // file, or empty when no picture could be made.
-using PictureMaker = std::function<std::wstring(const std::wstring& iconPath, const std::wstring& stem,
-                                                int32_t iconKind)>;
+using PictureMaker =
+    std::function<std::wstring(const std::wstring& iconPath, const std::wstring& stem, int32_t iconKind)>;
 
 // Walks the map in order and stores each made picture's path in the record's imagePath. Icon
 // texts of three characters or fewer (after removing quotes) are skipped; the stems count up

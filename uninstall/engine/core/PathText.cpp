@@ -3,7 +3,9 @@
 namespace tsu {
 
 namespace {
-bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+bool IsDriveLetter(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
 } // namespace
 
 std::wstring ToLowerAscii(std::wstring_view text) {

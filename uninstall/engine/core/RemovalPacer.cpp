@@ -7,9 +7,13 @@ void RemovalPacer::OnWaiting(Clock::time_point now) {
         m_intervalStart = now;
 }
 
-void RemovalPacer::OnRemoved(Clock::time_point now) { m_intervalStart = now; }
+void RemovalPacer::OnRemoved(Clock::time_point now) {
+    m_intervalStart = now;
+}
 
-void RemovalPacer::OnEmpty() { m_intervalStart.reset(); }
+void RemovalPacer::OnEmpty() {
+    m_intervalStart.reset();
+}
 
 RemovalPacer::Clock::duration RemovalPacer::TimeUntilDue(Clock::time_point now) const {
     if (!m_intervalStart)

@@ -9,7 +9,9 @@ namespace {
 constexpr std::wstring_view kExeSuffix = L".exe";
 constexpr std::wstring_view kWindowsInstaller = L"msiexec.exe";
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
 
 // ".exe" ends the program name when the command continues with arguments or ends there;
 // "C:\My.exe Tools\un.exe" has two such prefixes, and CreateProcess would try both.

@@ -43,8 +43,7 @@ enum class UninstallerVerdict {
 
 // An entry counts as stale only when every reading of its program gives an absolute path (after
 // expanding variables and searching bare names) that the file system reports as not found.
-[[nodiscard]] UninstallerVerdict ClassifyUninstaller(std::wstring_view uninstallString,
-                                                     const UninstallerProbe& probe);
+[[nodiscard]] UninstallerVerdict ClassifyUninstaller(std::wstring_view uninstallString, const UninstallerProbe& probe);
 
 // A key path may go into the "reg delete" command line only when cmd.exe cannot read anything in
 // it as syntax: no double quote (would end the quoted argument), no percent sign (variable
