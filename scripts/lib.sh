@@ -59,6 +59,22 @@ start_wine() {
     wineboot -i >/dev/null 2>&1 </dev/null
     wineserver -p
     WINE_STARTED="$WINEPREFIX"
+    use_cjk_fonts
+}
+
+# Wine has no Chinese fonts of its own: the faces the tool asks for fall back to one without CJK
+# glyphs. Point them at WenQuanYi Micro Hei (fonts-wqy-microhei). A UTF-16 .reg file keeps the
+# Chinese face names intact whatever the shell's locale is.
+use_cjk_fonts() {
+    local reg="$WINEPREFIX/tsu-fonts.reg"
+    python3 - "$reg" <<'PY'
+import sys
+faces = ["SimSun", "NSimSun", "Microsoft YaHei", "\u5b8b\u4f53", "\u65b0\u5b8b\u4f53", "\u5fae\u8f6f\u96c5\u9ed1"]
+lines = ["Windows Registry Editor Version 5.00", "", "[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]"]
+lines += ['"%s"="WenQuanYi Micro Hei"' % face for face in faces]
+open(sys.argv[1], "w", encoding="utf-16", newline="\r\n").write("\n".join(lines) + "\n")
+PY
+    wine regedit /S "$reg" >/dev/null 2>&1 </dev/null || true
 }
 stop_wine() {
     if [ -n "$WINE_STARTED" ]; then
