@@ -102,9 +102,9 @@ bool IconPngCache::MakeIconPng(const std::wstring& iconPath, const std::wstring&
 
 // The library's first icon group at 128 x 128; the registry's icon index is not used.
 bool IconPngCache::MakeLibraryPng(const std::wstring& iconPath, const std::wstring& stem, std::wstring& pngPath) {
-    IconHandleRoom room(kLibraryIconRoom);
+    IconHandleRoom room(kLibraryIconRoom); // destroys whatever it was given, however many
     const UINT made = ExtractIconsFromFile(iconPath, 0, kLibraryIconSize, kLibraryIconSize, room.Slots(), nullptr,
-                                           room.Capacity(), kLibraryLoadFlags);
+                                           kLibraryIconsWanted, kLibraryLoadFlags);
     if (made == 0 || !CreateCacheFolder())
         return false;
     const std::wstring path = m_cacheFolder + stem + kPngExtension;
@@ -161,14 +161,14 @@ bool IconPngCache::MakeExecutablePng(const std::wstring& iconPath, const std::ws
     (void)::DeleteFileW(path.c_str());
 
     bool converted = false;
-    const UINT groups =
-        ExtractIconsFromFile(iconPath, 0, kListIconSize, kListIconSize, nullptr, nullptr, 0, kExecutableLoadFlags);
-    if (groups > 0) {
-        IconHandleRoom room(1);
-        converted = ExtractIconsFromFile(iconPath, 0, kListIconSize, kListIconSize, room.Slots(), nullptr,
-                                         room.Capacity(), kExecutableLoadFlags) == 1 &&
-                    IconToPng(room.At(0), path);
-    } else {
+    IconHandleRoom room(1);
+    if (ExtractIconsFromFile(iconPath, 0, kListIconSize, kListIconSize, room.Slots(), nullptr, room.Capacity(),
+                             kExecutableLoadFlags) == 1) {
+        converted = IconToPng(room.At(0), path);
+    } else if (ExtractIconsFromFile(iconPath, 0, kListIconSize, kListIconSize, nullptr, nullptr, 0,
+                                    kExecutableLoadFlags) == 0) {
+        // No icon group at all: the shell's generic picture for programs. A group whose image
+        // cannot be made (PNG only, damaged) gives no picture instead.
         converted = ExeIconToPng(iconPath, path, kListIconSize);
     }
     if (!converted) {

@@ -13,8 +13,13 @@
 
 namespace tsu {
 
-// Room for icon handles in the library branch: 500 handle-sized slots.
+// Room for icon handles in the library branch: 500 handle-sized slots (not 500 x 4 bytes, which
+// holds only 250 handles in a 64-bit build).
 constexpr size_t kLibraryIconRoom = 500;
+// Icons asked for in the library branch. Only the first group's icon is ever used; asking for
+// one icon per group made (and destroyed) 184 icons at 128 x 128 for a library like shell32.dll,
+// some 200 times the cost of the one that is kept.
+constexpr UINT kLibraryIconsWanted = 1;
 // The library branch extracts at this size; the executable branch at the list's icon size.
 constexpr int kLibraryIconSize = 128;
 constexpr int kListIconSize = 32;

@@ -78,8 +78,14 @@ bool WriteAll(HANDLE file, const void* data, size_t size) {
     return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
-template <typename T> bool WriteValue(HANDLE file, const T& value) {
-    return WriteAll(file, &value, sizeof(value));
+void AppendBytes(std::vector<uint8_t>& out, const void* data, size_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out.insert(out.end(), bytes, bytes + size);
+}
+
+// Little-endian, as the .ico format and every Windows target are.
+template <typename T> void Append(std::vector<uint8_t>& out, const T& value) {
+    AppendBytes(out, &value, sizeof(value));
 }
 
 // A BITMAPINFO with room for the largest colour table.
@@ -284,14 +290,25 @@ bool SaveIconAsIco(HICON icon, int bitsPerPixel, const std::wstring& icoPath) {
     imageHeader.biHeight = height * 2;
     imageHeader.biSizeImage = static_cast<DWORD>(colourBits.size() + maskBits.size());
 
-    return WriteValue(file.Get(), kIcoReserved) && WriteValue(file.Get(), kIcoTypeIcon) &&
-           WriteValue(file.Get(), kIcoImageCount) && WriteValue(file.Get(), widthByte) &&
-           WriteValue(file.Get(), heightByte) && WriteValue(file.Get(), colourCount) &&
-           WriteValue(file.Get(), reserved) && WriteValue(file.Get(), planes) && WriteValue(file.Get(), bitCount) &&
-           WriteValue(file.Get(), bytesInRes) && WriteValue(file.Get(), kIcoImageOffset) &&
-           WriteValue(file.Get(), imageHeader) && WriteAll(file.Get(), colourInfo.colours, paletteBytes) &&
-           WriteAll(file.Get(), colourBits.data(), colourBits.size()) &&
-           WriteAll(file.Get(), maskBits.data(), maskBits.size());
+    // Built in memory and written in one call: every write is a round trip to the file system.
+    std::vector<uint8_t> ico;
+    ico.reserve(kIcoImageOffset + headerBytes + colourBits.size() + maskBits.size());
+    Append(ico, kIcoReserved);
+    Append(ico, kIcoTypeIcon);
+    Append(ico, kIcoImageCount);
+    Append(ico, widthByte);
+    Append(ico, heightByte);
+    Append(ico, colourCount);
+    Append(ico, reserved);
+    Append(ico, planes);
+    Append(ico, bitCount);
+    Append(ico, bytesInRes);
+    Append(ico, kIcoImageOffset);
+    Append(ico, imageHeader);
+    AppendBytes(ico, colourInfo.colours, paletteBytes);
+    AppendBytes(ico, colourBits.data(), colourBits.size());
+    AppendBytes(ico, maskBits.data(), maskBits.size());
+    return WriteAll(file.Get(), ico.data(), ico.size());
 }
 
 bool IcoFileToPng(const std::wstring& icoPath, const std::wstring& pngPath) {
