@@ -76,7 +76,8 @@ TEST_F(CheckBoxBtnTest, EveryToggleIsRepaintedAtOnce) {
 TEST_F(CheckBoxBtnTest, TextIsDrawnBesideTheBoxInItsColour) {
     m_box.SetTextColor(RGB(255, 0, 0));
     const CMemoryCanvas screen = Capture(m_box.GetSafeHwnd());
-    auto red = [](COLORREF c) { return ColorNear(c, RGB(255, 0, 0), 60); };
+    // Anti-aliased glyphs: count pixels where red clearly dominates.
+    auto red = [](COLORREF c) { return GetRValue(c) > GetGValue(c) + 60 && GetRValue(c) > GetBValue(c) + 60; };
     EXPECT_GT(CountPixels(screen, RECT{18, 0, kWidth, kHeight}, red), 20);
     EXPECT_EQ(CountPixels(screen, RECT{0, 0, 16, kHeight}, red), 0);
 }
