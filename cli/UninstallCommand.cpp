@@ -233,6 +233,7 @@ int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out) {
         return 1;
     }
     UninstallEngine engine;
+    engine.SetPictureFolder(std::wstring()); // no list to show pictures in
     (void)engine.SetOwnerWindow(window.Window());
     (void)engine.SetUninstallWindow(window.Window());
     if (!engine.StartLoading()) {

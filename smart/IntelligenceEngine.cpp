@@ -79,22 +79,23 @@ bool IntelligenceEngine::SetOwnerWindow(HWND window) {
     return true;
 }
 
+DWORD WINAPI IntelligenceEngine::AnalysisThread(void* parameter) {
+    auto* engine = static_cast<IntelligenceEngine*>(parameter);
+    try {
+        (void)engine->Analyze();
+    } catch (...) {
+        // Nothing may leave a thread entry.
+    }
+    engine->m_analysisRunning = false; // the worker's last use of the engine
+    return kThreadResult;
+}
+
 bool IntelligenceEngine::StartAnalysis(const std::wstring& path) {
     bool idle = false;
     if (!m_analysisRunning.compare_exchange_strong(idle, true))
         return false; // the results of the running analysis would be overwritten while it fills them
     m_shortcutPath = path;
-    const auto entry = [](void* parameter) -> DWORD {
-        auto* engine = static_cast<IntelligenceEngine*>(parameter);
-        try {
-            (void)engine->Analyze();
-        } catch (...) {
-            // Nothing may leave a thread entry.
-        }
-        engine->m_analysisRunning = false; // the worker's last use of the engine
-        return kThreadResult;
-    };
-    HANDLE thread = ::CreateThread(nullptr, 0, entry, this, 0, nullptr);
+    HANDLE thread = ::CreateThread(nullptr, 0, &IntelligenceEngine::AnalysisThread, this, 0, nullptr);
     if (!thread) {
         m_analysisRunning = false;
         WriteToolLog(kAnalysisThreadFailed);

@@ -85,6 +85,7 @@ public:
     [[nodiscard]] std::vector<std::wstring>& SelectedPaths() { return m_selectedPaths; }
 
 private:
+    static DWORD WINAPI AnalysisThread(void* parameter);
     void ScanStartMenuLevel(const std::wstring& folder, const std::wstring& target, int depth, ShortcutReader& reader);
     void ScanFolderLevel(const std::wstring& folder, int depth);
     void Append(const std::wstring& path, const wchar_t* description);

@@ -84,18 +84,19 @@ void UninstallMatched(const StandardUninstallJob& job) {
     Send(job.owner, WM_STANDARD_UNINSTALL_RESULT, gone ? kStandardUninstallGone : kStandardUninstallFailed);
 }
 
-// Runs body(job) on a new thread that owns the job; the handle is closed at once.
+template <typename Job, void (*Body)(const Job&)> DWORD WINAPI JobThread(void* parameter) {
+    const std::unique_ptr<Job> owned(static_cast<Job*>(parameter));
+    try {
+        Body(*owned);
+    } catch (...) {
+        // Nothing may leave a thread entry.
+    }
+    return kThreadResult;
+}
+
+// Runs Body(job) on a new thread that owns the job; the handle is closed at once.
 template <typename Job, void (*Body)(const Job&)> bool StartJob(std::unique_ptr<Job> job) {
-    const auto entry = [](void* parameter) -> DWORD {
-        const std::unique_ptr<Job> owned(static_cast<Job*>(parameter));
-        try {
-            Body(*owned);
-        } catch (...) {
-            // Nothing may leave a thread entry.
-        }
-        return kThreadResult;
-    };
-    HANDLE thread = ::CreateThread(nullptr, 0, entry, job.get(), 0, nullptr);
+    HANDLE thread = ::CreateThread(nullptr, 0, &JobThread<Job, Body>, job.get(), 0, nullptr);
     if (!thread)
         return false;
     (void)job.release();

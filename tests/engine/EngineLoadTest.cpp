@@ -1,6 +1,7 @@
 // The load and refresh workers over scratch uninstall keys: what they send, and what the
 // inventory holds afterwards.
 
+#include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/UninstallEngine.h"
@@ -117,23 +118,32 @@ TEST_F(EngineLoadTest, NoSecondLoadOrRefreshWhileOneRuns) {
     EXPECT_EQ(CountOf(m_recorder.Messages(), WM_SOFTWARE_LOADED), 2u); // the refused ones sent nothing
 }
 
-TEST_F(EngineLoadTest, PicturePassStoresEachMadePicture) {
+TEST_F(EngineLoadTest, LoadMakesAPictureOfEachIconItCanRead) {
     AddEntry(L"A", L"Alpha Tool");
     AddEntry(L"B", L"Beta Tool");
-    ASSERT_TRUE(m_uninstall.SetString(L"A", L"DisplayIcon", L"\"C:\\A\\alpha.exe\",0"));
-    ASSERT_TRUE(m_uninstall.SetString(L"B", L"DisplayIcon", L"C:\\B\\beta.ico"));
+    AddEntry(L"C", L"Gamma Tool");
+    AddEntry(L"D", L"Delta Tool");
+    const std::wstring system = test::SystemFolderPath();
+    ASSERT_TRUE(m_uninstall.SetString(L"A", L"DisplayIcon", L"\"" + system + L"\\notepad.exe\",0"));
+    ASSERT_TRUE(m_uninstall.SetString(L"B", L"DisplayIcon", L"C:\\nowhere\\beta.ico"));
+    ASSERT_TRUE(m_uninstall.SetString(L"C", L"DisplayIcon", L"\"" + system + L"\\winecfg.exe\""));
+    const std::wstring folder = test::MakeScratchFolder(L"pictures");
     UninstallEngine engine(Locations());
-    std::vector<std::wstring> asked;
-    engine.SetPictureMaker([&](const std::wstring& iconPath, const std::wstring& stem, int32_t kind) {
-        asked.push_back(iconPath + L"|" + stem + L"|" + std::to_wstring(kind));
-        return L"C:\\Image\\" + stem + L".png";
-    });
+    engine.SetPictureFolder(folder);
     ASSERT_TRUE(engine.SetOwnerWindow(m_recorder.Window()));
     ASSERT_TRUE(engine.StartLoading());
     ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
     ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
-    EXPECT_EQ(asked, (std::vector<std::wstring>{L"C:\\A\\alpha.exe|0|1", L"C:\\B\\beta.ico|1|3"}));
-    EXPECT_EQ(engine.Inventory().at(L"Beta Tool").imagePath, L"C:\\Image\\1.png");
+
+    // In map order, counting only the pictures made: no gap for the unreadable icon.
+    EXPECT_EQ(engine.Inventory().at(L"Alpha Tool").imagePath, folder + L"0.png");
+    EXPECT_EQ(engine.Inventory().at(L"Beta Tool").imagePath, L"");
+    EXPECT_EQ(engine.Inventory().at(L"Delta Tool").imagePath, L""); // no icon at all
+    EXPECT_EQ(engine.Inventory().at(L"Gamma Tool").imagePath, folder + L"1.png");
+    EXPECT_TRUE(test::FileExists(folder + L"0.png"));
+    EXPECT_TRUE(test::FileExists(folder + L"1.png"));
+    EXPECT_FALSE(test::FileExists(folder + L"2.png"));
+    test::RemoveTree(folder);
 }
 
 TEST(EngineSystemTest, WineReportsASupportedVersion) {

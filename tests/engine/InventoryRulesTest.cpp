@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace tsu {
 namespace {
 
@@ -38,40 +36,6 @@ TEST(PruneInventoryTest, RemovesOnlyEntriesThatChangedOrVanished) {
     EXPECT_EQ(inventory.begin()->first, L"Kept");
     EXPECT_EQ(inventory.begin()->second.imagePath, L"C:\\Image\\0.png"); // keeps its picture
     EXPECT_EQ(inventory.count(L"New"), 0u);                              // never added
-}
-
-TEST(PicturePassTest, StemsCountOnlyMadePictures) {
-    SoftwareMap inventory;
-    SoftwareRecord a = Record(L"A", L"K", L"C");
-    a.iconPath = L"\"C:\\a.exe\"";
-    a.iconKind = kIconKindExe;
-    SoftwareRecord b = Record(L"B", L"K", L"C");
-    b.iconPath = L"C:\\"; // three characters: skipped
-    SoftwareRecord c = Record(L"C", L"K", L"C");
-    c.iconPath = L"C:\\broken.dll"; // the maker fails
-    SoftwareRecord d = Record(L"D", L"K", L"C");
-    d.iconPath = L"C:\\d.ico";
-    for (const auto& r : {a, b, c, d})
-        Add(inventory, r);
-
-    std::vector<std::wstring> calls;
-    const int made = RunPicturePass(inventory, [&](const std::wstring& path, const std::wstring& stem, int32_t kind) {
-        calls.push_back(path + L"|" + stem + L"|" + std::to_wstring(kind));
-        return path == L"C:\\broken.dll" ? std::wstring() : L"C:\\Image\\" + stem + L".png";
-    });
-    EXPECT_EQ(made, 2);
-    EXPECT_EQ(calls, (std::vector<std::wstring>{L"C:\\a.exe|0|1", L"C:\\broken.dll|1|0", L"C:\\d.ico|1|0"}));
-    EXPECT_EQ(inventory[L"A"].imagePath, L"C:\\Image\\0.png");
-    EXPECT_EQ(inventory[L"B"].imagePath, L"");
-    EXPECT_EQ(inventory[L"C"].imagePath, L"");
-    EXPECT_EQ(inventory[L"D"].imagePath, L"C:\\Image\\1.png");
-}
-
-TEST(PicturePassTest, WithoutMakerNothingChanges) {
-    SoftwareMap inventory;
-    Add(inventory, Record(L"A", L"K", L"C"));
-    EXPECT_EQ(RunPicturePass(inventory, nullptr), 0);
-    EXPECT_TRUE(inventory[L"A"].imagePath.empty());
 }
 
 struct VersionCase {

@@ -1,6 +1,8 @@
 #include "uninstall/engine/UninstallEngine.h"
 
 #include "framework/ScopedHandles.h"
+#include "icons/IconPngCache.h"
+#include "icons/PicturePass.h"
 #include "inventory/Is64BitWindows.h"
 #include "inventory/RegistryScanner.h"
 #include "log/CLogSave.h"
@@ -8,6 +10,7 @@
 #include "uninstall/RunCommand.h"
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/UninstallerFileProbe.h"
+#include "uninstall/engine/core/InventoryRules.h"
 #include "uninstall/engine/core/RemovalPacer.h"
 #include "uninstall/engine/core/StaleEntryRules.h"
 
@@ -29,7 +32,8 @@ constexpr DWORD kThreadResult = 1;
 } // namespace
 
 struct UninstallEngine::State {
-    explicit State(InventoryLocations where) : locations(std::move(where)) {}
+    explicit State(InventoryLocations where)
+        : locations(std::move(where)), pictureFolder(IconPngCache::DefaultCacheFolder()) {}
 
     std::atomic<HWND> ownerWindow{nullptr};
     std::atomic<HWND> uninstallWindow{nullptr};
@@ -52,7 +56,7 @@ struct UninstallEngine::State {
     UniqueHandle finishedEvent{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 
     const InventoryLocations locations;
-    PictureMaker pictureMaker;
+    std::wstring pictureFolder; // empty: no pictures
 
     [[nodiscard]] HWND UninstallTarget() const {
         HWND target = uninstallWindow.load();
@@ -123,8 +127,11 @@ void LoadWorker(const StatePtr& shared) {
     state.productIcons.clear();
     const InventoryResult result =
         RunInventorySequence(state.productIcons, state.inventory, Is64BitWindows(), state.locations);
-    if (result == InventoryResult::Loaded && !state.inventory.empty())
-        (void)RunPicturePass(state.inventory, state.pictureMaker);
+    if (result == InventoryResult::Loaded && !state.inventory.empty() && !state.pictureFolder.empty()) {
+        // The cache starts COM and GDI+ for this thread; it lives for this pass only.
+        IconPngCache cache(state.pictureFolder);
+        (void)RunPicturePass(state.inventory, cache);
+    }
 
     const HWND owner = state.ownerWindow.load();
     SendPlainMessage(owner, WM_CLOSE_PROGRESS, 0);
@@ -422,8 +429,8 @@ const ProductIconMap& UninstallEngine::ProductIcons() const {
     return m_state->productIcons;
 }
 
-void UninstallEngine::SetPictureMaker(PictureMaker maker) {
-    m_state->pictureMaker = std::move(maker);
+void UninstallEngine::SetPictureFolder(std::wstring folder) {
+    m_state->pictureFolder = std::move(folder);
 }
 
 } // namespace tsu

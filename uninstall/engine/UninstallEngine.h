@@ -16,11 +16,11 @@
 
 #include "inventory/InventorySequence.h"
 #include "inventory/core/SoftwareRecord.h"
-#include "uninstall/engine/core/InventoryRules.h"
 
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 namespace tsu {
 
@@ -62,9 +62,10 @@ public:
     [[nodiscard]] const SoftwareMap& Inventory() const;
     [[nodiscard]] const ProductIconMap& ProductIcons() const;
 
-    // How the load makes each program's picture (the icon cache); without one no pictures are made.
+    // Where the load writes each program's picture (a PNG of its icon, for the list): by default
+    // "\Image\" beside the executable; an empty folder makes no pictures (the console program).
     // Set before the first load.
-    void SetPictureMaker(PictureMaker maker);
+    void SetPictureFolder(std::wstring folder);
 
     struct State;
 

@@ -1,12 +1,6 @@
 #include "uninstall/engine/core/InventoryRules.h"
 
-#include "uninstall/engine/core/PathText.h"
-
 namespace tsu {
-
-namespace {
-constexpr size_t kMinIconPathChars = 4;
-}
 
 size_t PruneInventory(SoftwareMap& inventory, const SoftwareMap& fresh) {
     size_t removed = 0;
@@ -25,23 +19,6 @@ size_t PruneInventory(SoftwareMap& inventory, const SoftwareMap& fresh) {
         }
     }
     return removed;
-}
-
-int RunPicturePass(SoftwareMap& inventory, const PictureMaker& makePicture) {
-    if (!makePicture)
-        return 0;
-    int counter = 0;
-    for (auto& [name, record] : inventory) {
-        const std::wstring iconPath = StripQuotes(record.iconPath);
-        if (iconPath.size() < kMinIconPathChars)
-            continue;
-        std::wstring png = makePicture(iconPath, std::to_wstring(counter), record.iconKind);
-        if (png.empty())
-            continue;
-        record.imagePath = std::move(png);
-        ++counter;
-    }
-    return counter;
 }
 
 bool IsSupportedWindowsVersion(uint32_t major, uint32_t minor) {
