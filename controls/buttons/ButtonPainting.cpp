@@ -1,26 +1,19 @@
 #include "controls/buttons/ButtonPainting.h"
 
+#include "controls/DrawingUtils.h"
 #include "framework/ScopedHandles.h"
-
-#include <string>
 
 namespace tsu {
 
-bool DrawBackgroundPiece(Gdiplus::Graphics& graphics, Gdiplus::Image* background, const RECT& backgroundRect,
-                         const RECT& target) {
+bool DrawBackgroundPiece(HDC dc, Gdiplus::Image* background, const RECT& backgroundRect, const RECT& target) {
     if (!background)
         return false;
-    const ListRect source{backgroundRect.left, backgroundRect.top, backgroundRect.right, backgroundRect.bottom};
-    DrawImagePart(graphics, background, source, target);
+    DrawImagePiece(dc, background, backgroundRect, target);
     return true;
 }
 
-void DrawImagePart(Gdiplus::Graphics& graphics, Gdiplus::Image* image, const ListRect& source, const RECT& target) {
-    if (!image || source.IsEmpty() || target.right <= target.left || target.bottom <= target.top)
-        return;
-    graphics.DrawImage(image,
-                       Gdiplus::Rect(target.left, target.top, target.right - target.left, target.bottom - target.top),
-                       source.left, source.top, source.Width(), source.Height(), Gdiplus::UnitPixel);
+void DrawImagePart(HDC dc, Gdiplus::Image* image, const ListRect& source, const RECT& target) {
+    DrawImagePiece(dc, image, RECT{source.left, source.top, source.right, source.bottom}, target);
 }
 
 void DrawCaption(HDC dc, const std::wstring& caption, HFONT font, COLORREF color, const RECT& rect) {

@@ -59,20 +59,16 @@ void CCheckBoxBtn::OnPaint() {
     HDC dc = m_canvas.Dc();
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     ::SetBkMode(dc, TRANSPARENT);
-    {
-        Gdiplus::Graphics graphics(dc);
-        DrawBackgroundPiece(graphics, m_background, m_backgroundRect, client);
-        if (!m_checkImage)
-            m_checkImage = LoadPngResource(IDB_PNG_CHECKBOX_STRIP);
-        // Without the strip the box is left out; the text still shows.
-        if (m_checkImage) {
-            const bool checked = SendMessage(BM_GETCHECK) == BST_CHECKED;
-            const ListRect clientRect{client.left, client.top, client.right, client.bottom};
-            DrawImagePart(graphics, m_checkImage.get(),
-                          ListRect::FromSize(checked ? kCheckStateSize : 0, 0, kCheckStateSize, kCheckStateSize),
-                          ToRect(CheckBoxMarkRect(clientRect, m_scale)));
-        }
-        graphics.Flush(Gdiplus::FlushIntentionSync);
+    DrawBackgroundPiece(dc, m_background, m_backgroundRect, client);
+    if (!m_checkImage)
+        m_checkImage = LoadPngResource(IDB_PNG_CHECKBOX_STRIP);
+    // Without the strip the box is left out; the text still shows.
+    if (m_checkImage) {
+        const bool checked = SendMessage(BM_GETCHECK) == BST_CHECKED;
+        const ListRect clientRect{client.left, client.top, client.right, client.bottom};
+        DrawImagePart(dc, m_checkImage.get(),
+                      ListRect::FromSize(checked ? kCheckStateSize : 0, 0, kCheckStateSize, kCheckStateSize),
+                      ToRect(CheckBoxMarkRect(clientRect, m_scale)));
     }
     {
         ScopedSelectObjectIfAny font(dc, m_font.Get());

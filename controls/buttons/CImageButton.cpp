@@ -62,23 +62,17 @@ void CImageButton::Paint(HDC target) {
     HDC dc = canvas.Dc();
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     ::SetBkMode(dc, TRANSPARENT);
-    {
-        Gdiplus::Graphics graphics(dc);
-        graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-        DrawBackgroundPiece(graphics, m_background, m_backgroundRect, client);
-        const ButtonImageSlot slot = SlotForState(m_state, IsWindowEnabled());
-        if (m_stripMode) {
-            if (Gdiplus::Image* strip = m_images[0].get())
-                DrawImagePart(
-                    graphics, strip,
-                    StripQuarter(static_cast<int>(strip->GetWidth()), static_cast<int>(strip->GetHeight()), slot),
-                    client);
-        } else if (Gdiplus::Image* image = m_images[slot].get()) {
-            DrawImagePart(graphics, image,
-                          ListRect{0, 0, static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight())},
+    DrawBackgroundPiece(dc, m_background, m_backgroundRect, client);
+    const ButtonImageSlot slot = SlotForState(m_state, IsWindowEnabled());
+    if (m_stripMode) {
+        if (Gdiplus::Image* strip = m_images[0].get())
+            DrawImagePart(dc, strip,
+                          StripQuarter(static_cast<int>(strip->GetWidth()), static_cast<int>(strip->GetHeight()), slot),
                           client);
-        }
-        graphics.Flush(Gdiplus::FlushIntentionSync);
+    } else if (Gdiplus::Image* image = m_images[slot].get()) {
+        DrawImagePart(dc, image,
+                      ListRect{0, 0, static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight())},
+                      client);
     }
     DrawCaption(dc, m_caption, m_captionFont, m_captionColor, client);
     ::BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);

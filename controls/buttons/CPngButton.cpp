@@ -42,21 +42,15 @@ void CPngButton::DrawItem(const DRAWITEMSTRUCT& item) {
     if (!canvas.CreateCompatible(item.hDC, width, height))
         return;
     const RECT local{0, 0, width, height};
-    {
-        Gdiplus::Graphics graphics(canvas.Dc());
-        graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-        if (!DrawBackgroundPiece(graphics, m_background, m_backgroundRect, local)) {
-            Gdiplus::SolidBrush white(Gdiplus::Color(255, 255, 255, 255));
-            graphics.FillRectangle(&white, 0, 0, width, height);
-        }
-        const ButtonImageSlot slot = SlotForState(m_state, IsWindowEnabled());
-        Gdiplus::Image* image = m_images[slot].get();
-        DrawImagePart(
-            graphics, image,
-            PngButtonSource(static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight()), m_scale), local);
-        graphics.Flush(Gdiplus::FlushIntentionSync);
-        DrawCaption(canvas.Dc(), m_caption, m_captionFont, PngButtonCaptionColor(slot), local);
-    }
+    HDC dc = canvas.Dc();
+    if (!DrawBackgroundPiece(dc, m_background, m_backgroundRect, local))
+        ::FillRect(dc, &local, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    const ButtonImageSlot slot = SlotForState(m_state, IsWindowEnabled());
+    Gdiplus::Image* image = m_images[slot].get();
+    DrawImagePart(dc, image,
+                  PngButtonSource(static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight()), m_scale),
+                  local);
+    DrawCaption(dc, m_caption, m_captionFont, PngButtonCaptionColor(slot), local);
     ::BitBlt(item.hDC, rect.left, rect.top, width, height, canvas.Dc(), 0, 0, SRCCOPY);
 }
 
