@@ -73,6 +73,20 @@ TEST_F(UninstallQueueTest, OneProgramStartsIsGoneAndItsRowLeavesAfterThePacingIn
     EXPECT_TRUE(test::WaitUntil([&] { return !engine.IsWorkerRunning() && !engine.IsBusy(); }));
 }
 
+TEST_F(UninstallQueueTest, ARecordWithoutAKeyToCheckIsNeverReportedGone) {
+    // Opening an empty relative path opens the hive itself, which has no DisplayName: such a
+    // record must not count as removed just because its key cannot be told.
+    SoftwareRecord record = SelfRemoving(L"NoKey", L"Queue No Key");
+    record.relativeKeyPath.clear();
+    UninstallEngine engine;
+    ASSERT_TRUE(engine.SetOwnerWindow(m_page.Window()));
+    engine.Enqueue(record);
+    ASSERT_TRUE(engine.StartUninstallWorker());
+    ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
+    EXPECT_EQ(Steps(m_page.Messages()), (std::vector<Step>{{WM_UNINSTALL_STATE, kUninstallStarting, L"Queue No Key"},
+                                                           {WM_UNINSTALL_STATE, kUninstallFailed, L"Queue No Key"}}));
+}
+
 TEST_F(UninstallQueueTest, StopAndReleaseWaitForTheRunningUninstallAndStartNoOther) {
     const test::NamedEvent started(L"TsuQueueStarted");
     const test::NamedEvent go(L"TsuQueueGo");
