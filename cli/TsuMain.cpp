@@ -8,7 +8,9 @@ namespace tsu {
 
 const std::vector<CommandInfo>& AllCommands() {
     static const std::vector<CommandInfo> commands = {
-        {L"list", L"tsu list [--json]   list the installed programs (name, version, size), or as a JSON array",
+        {L"list",
+         L"tsu list [--json] [--pictures]   list the installed programs (name, version, size), or as a JSON array; "
+         L"--pictures also writes each program's icon as a PNG file in \\Image\\ beside tsu.exe (imagePath)",
          &RunListCommand},
         {L"uninstall",
          L"tsu uninstall NAME... [--json]   remove the named programs (exact display names) one after the other, "
