@@ -6,10 +6,11 @@
 // runs on a worker thread of its own and reports to the owner window by SendMessage (see
 // EngineMessages.h), so the page's handlers run while the worker waits.
 //
-// The analysis worker uses the engine itself: the page keeps it alive (behind its modal progress
-// dialog) until WM_ANALYSIS_STATE with kAnalysisFinished. The deletion and standard-uninstall
-// workers work on copies taken when they start (the selected paths, the matched record), so a new
-// analysis during a standard uninstall cannot change which program is removed.
+// The analysis worker uses the engine itself (one analysis at a time; the destructor waits for
+// it). The page reads the results after WM_ANALYSIS_STATE with kAnalysisFinished. The deletion
+// and standard-uninstall workers work on copies taken when they start (the selected paths, the
+// matched record), so a new analysis during a standard uninstall cannot change which program is
+// removed.
 
 #include "framework/ScopedHandles.h"
 #include "inventory/InventorySequence.h"
