@@ -58,11 +58,7 @@ void CLayeredHostDlg::FollowChild() {
 }
 
 void CLayeredHostDlg::RaiseChild() {
-    HWND child = ChildWindow();
-    if (child && ::IsWindowVisible(child)) {
-        ::ShowWindow(child, SW_HIDE);
-        ::ShowWindow(child, SW_SHOWNA);
-    }
+    RaiseOwnedWindow(ChildWindow());
 }
 
 LRESULT CLayeredHostDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -59,10 +59,13 @@ std::wstring FeedbackBinding::ExecutableFolder() {
 }
 
 bool FeedbackBinding::Load() {
-    return LoadFrom(ExecutableFolder());
+    return LoadFrom(m_overrideFolder.empty() ? ExecutableFolder() : m_overrideFolder);
 }
 
-bool FeedbackBinding::LoadFrom(const std::wstring& folder) {
+bool FeedbackBinding::LoadFrom(const std::wstring& given) {
+    std::wstring folder = given;
+    while (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
     m_folder = folder;
     m_missing.clear();
     HMODULE module = nullptr;

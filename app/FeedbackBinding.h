@@ -24,6 +24,8 @@ public:
     // The library beside the running executable. True only when it loaded and all nine entry
     // points were found (looked up in their fixed order, stopping at the first one missing).
     [[nodiscard]] bool Load();
+    // Where Load looks instead of the executable's folder (tests); empty goes back to it.
+    void SetFolder(const std::wstring& folder) { m_overrideFolder = folder; }
     // The library in another folder (no trailing "\"); what Load does with the executable's folder.
     [[nodiscard]] bool LoadFrom(const std::wstring& folder);
     [[nodiscard]] bool IsLoaded() const { return m_loaded; }
@@ -47,6 +49,7 @@ public:
     [[nodiscard]] static std::wstring ExecutableFolder();
 
 private:
+    std::wstring m_overrideFolder;
     std::wstring m_folder;
     bool m_loaded = false;
     std::string m_missing;

@@ -100,6 +100,31 @@ bool MoveWindowTo(HWND window, const WindowBox& box, bool keepSize) {
     return ::SetWindowPos(window, nullptr, box.x, box.y, box.width, box.height, flags) != FALSE;
 }
 
+namespace {
+
+bool RunsOnWine() {
+    static const bool wine = [] {
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}
+
+} // namespace
+
+void RaiseOwnedWindow(HWND owned) {
+    if (!owned || !::IsWindowVisible(owned))
+        return;
+    constexpr UINT kFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (RunsOnWine()) {
+        // A real change of the window's place in the z-order makes Wine restack its X window.
+        ::SetWindowPos(owned, HWND_TOPMOST, 0, 0, 0, 0, kFlags);
+        ::SetWindowPos(owned, HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
+    } else {
+        ::SetWindowPos(owned, HWND_TOP, 0, 0, 0, 0, kFlags);
+    }
+}
+
 SIZE ScreenSize() {
     return SIZE{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
 }

@@ -27,6 +27,11 @@ void DrawStretched(HDC dc, Gdiplus::Image* image, const RECT& target);
 [[nodiscard]] WindowBox WindowBoxOf(HWND window);
 bool MoveWindowTo(HWND window, const WindowBox& box, bool keepSize);
 
+// Puts a visible owned window back above its owner. Windows keeps owned windows above their owner
+// by itself; Wine stacks an owner that is shown or activated after its owned window above it (the
+// owner's X window is raised), and only showing the owned window again restores the order.
+void RaiseOwnedWindow(HWND owned);
+
 // The screen's size in pixels.
 [[nodiscard]] SIZE ScreenSize();
 

@@ -20,7 +20,13 @@ std::wstring OwnProgramName() {
 
 // Runs before main: the test program's own windows are unmanaged from its first window on.
 struct UnmanagedAtStart {
-    UnmanagedAtStart() { UseUnmanagedWindows(OwnProgramName()); }
+    UnmanagedAtStart() {
+        UseUnmanagedWindows(OwnProgramName());
+        // What the tool's application object starts before any window: GDI+ and the rich-edit
+        // class of the terms viewer.
+        (void)EnsureGdiplus();
+        (void)::LoadLibraryW(L"riched20.dll");
+    }
 } g_unmanagedAtStart;
 
 PromptAnswerer* g_answerer = nullptr;
@@ -200,6 +206,41 @@ bool KeyIsSwallowed(HWND window, WPARAM key) {
     msg.wParam = key;
     msg.lParam = 1;
     return CWnd::WalkPreTranslateTree(&msg);
+}
+
+} // namespace tsu::test
+
+namespace tsu::test {
+
+ScratchInventory::ScratchInventory(const std::wstring& name)
+    : m_base(L"Software\\TsuAppTest\\" + name + L"-" + std::to_wstring(::GetCurrentProcessId())),
+      m_products(HKEY_CURRENT_USER, m_base + L"\\Products"), m_uninstall(HKEY_CURRENT_USER, m_base + L"\\Uninstall") {}
+
+InventoryLocations ScratchInventory::Locations() const {
+    InventoryLocations locations;
+    locations.installerProducts = RegistryLocation{kRootCurrentUser, m_base + L"\\Products"};
+    locations.uninstallKeys64 = {RegistryLocation{kRootCurrentUser, m_base + L"\\Uninstall"}};
+    locations.uninstallKeys32 = locations.uninstallKeys64;
+    return locations;
+}
+
+void ScratchInventory::AddProgram(const std::wstring& keyName, const std::wstring& displayName,
+                                  const std::wstring& version, const std::wstring& uninstallString,
+                                  const std::wstring& displayIcon, uint32_t estimatedSizeKb) {
+    m_uninstall.CreateSubkey(keyName);
+    m_uninstall.SetString(keyName, L"DisplayName", displayName);
+    if (!version.empty())
+        m_uninstall.SetString(keyName, L"DisplayVersion", version);
+    if (!uninstallString.empty())
+        m_uninstall.SetString(keyName, L"UninstallString", uninstallString);
+    if (!displayIcon.empty())
+        m_uninstall.SetString(keyName, L"DisplayIcon", displayIcon);
+    if (estimatedSizeKb)
+        m_uninstall.SetDword(keyName, L"EstimatedSize", estimatedSizeKb);
+}
+
+std::wstring HelperProgram() {
+    return BinDir() + L"tsu_process_helper.exe";
 }
 
 } // namespace tsu::test

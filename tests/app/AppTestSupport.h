@@ -4,6 +4,8 @@
 // library, an answering machine for prompts, and screenshots of screen areas.
 
 #include "app/CPromptDlg.h"
+#include "inventory/InventorySequence.h"
+#include "tests/common/ScratchKey.h"
 #include "framework/ScopedHandles.h"
 
 #include <windows.h>
@@ -98,5 +100,52 @@ private:
 // Whether the framework's message loops would swallow this key aimed at window (the chain of
 // PreTranslateMessage from the window up through its parents and owners).
 [[nodiscard]] bool KeyIsSwallowed(HWND window, WPARAM key);
+
+} // namespace tsu::test
+
+#include "framework/CWnd.h"
+
+namespace tsu::test {
+
+// The first visible top-level window of this thread whose bound object is a T, or null.
+template <typename T> T* FindShownDialog() {
+    struct Search {
+        T* found = nullptr;
+    } search;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            if (!::IsWindowVisible(hwnd))
+                return TRUE;
+            if (auto* object = dynamic_cast<T*>(CWnd::FromHandlePermanent(hwnd))) {
+                s->found = object;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Where a test's tool reads its programs: scratch keys below HKCU, removed with the object.
+class ScratchInventory {
+public:
+    explicit ScratchInventory(const std::wstring& name);
+    [[nodiscard]] InventoryLocations Locations() const;
+    // Adds an uninstall entry under the key name; empty values are left out.
+    void AddProgram(const std::wstring& keyName, const std::wstring& displayName, const std::wstring& version,
+                    const std::wstring& uninstallString, const std::wstring& displayIcon = L"",
+                    uint32_t estimatedSizeKb = 0);
+    [[nodiscard]] ScratchKey& Uninstall() { return m_uninstall; }
+
+private:
+    std::wstring m_base;
+    ScratchKey m_products;
+    ScratchKey m_uninstall;
+};
+
+// The stand-in uninstaller of the process-control tests, and a command line for it.
+[[nodiscard]] std::wstring HelperProgram();
 
 } // namespace tsu::test

@@ -1,0 +1,91 @@
+#pragma once
+// The function page (template 138): the tab strip "常规卸载" / "智能卸载" over the two tab pages,
+// the version label, the close and minimise buttons. Its close button is the close guard: while
+// something runs that a window of the tool must see to its end, the tool says so and closes only
+// when everything is over.
+
+#include "app/CToolDialog.h"
+#include "app/core/PageRules.h"
+#include "controls/CDrawTextStatic.h"
+#include "controls/CTabCtrlEx.h"
+#include "controls/buttons/CPngButton.h"
+#include "framework/ScopedHandles.h"
+#include "inventory/InventorySequence.h"
+
+#include <gdiplus.h>
+
+#include <memory>
+#include <optional>
+
+namespace tsu {
+
+class CConventionalUninstallDlg;
+class CIntelligenceUninstallDlg;
+class FeedbackBinding;
+class UninstallEngine;
+
+class CSoftwareUninstallFunctionDlg : public CToolDialog {
+public:
+    static constexpr UINT_PTR kCloseWaitTimer = 40;
+    static constexpr UINT kCloseWaitIntervalMs = 6;
+
+    explicit CSoftwareUninstallFunctionDlg(std::optional<InventoryLocations> locations = std::nullopt);
+    ~CSoftwareUninstallFunctionDlg() override;
+
+    void SetFeedback(FeedbackBinding* feedback) { m_feedback = feedback; }
+    void SetEngine(UninstallEngine* engine) { m_engine = engine; }
+    void SetMainWindow(HWND mainWindow) { m_mainWindow = mainWindow; }
+
+    // Called by the main window once the page exists: buttons, version, tab strip, tab pages.
+    void BuildContents();
+    // The conventional page shows the engine's inventory anew.
+    void FillConventionalList();
+
+    // What runs now that closing must wait for.
+    [[nodiscard]] BusyState CurrentBusyState() const;
+    // The close guard: true when closing was deferred (the tool closes by itself once all is
+    // over, posting WM_CLOSE_WHEN_IDLE to the main window); false when the tool may close now.
+    bool GuardClose();
+    [[nodiscard]] bool IsClosePending() const { return m_closePending; }
+
+    [[nodiscard]] CConventionalUninstallDlg* ConventionalPage() const { return m_conventional.get(); }
+    [[nodiscard]] CIntelligenceUninstallDlg* IntelligencePage() const { return m_intelligence.get(); }
+    [[nodiscard]] CTabCtrlEx& Tabs() { return m_tab; }
+    // Selects a tab as a click on it does.
+    void SelectTab(int index);
+    [[nodiscard]] bool IsInDragStrip() const { return m_inDragStrip; }
+
+protected:
+    BOOL OnInitToolDialog() override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void OnCommand(UINT id, UINT code);
+    LRESULT OnNotify(const NMHDR* header);
+    void OnTabChanged();
+    void OnSoftwareLoaded(WPARAM result);
+    LRESULT OnNcHitTest(LPARAM lp);
+    void OnMove();
+    void OnCloseWaitTimer();
+    void PaintBackground(HDC dc);
+    void OnDestroy();
+
+    std::optional<InventoryLocations> m_locations;
+    FeedbackBinding* m_feedback = nullptr;
+    UninstallEngine* m_engine = nullptr;
+    HWND m_mainWindow = nullptr;
+    std::unique_ptr<Gdiplus::Image> m_image;
+    std::unique_ptr<Gdiplus::Image> m_panel;
+    UniqueHfont m_titleFont;
+    CPngButton m_close;
+    CPngButton m_minimize;
+    CDrawTextStatic m_version;
+    CTabCtrlEx m_tab;
+    std::unique_ptr<CConventionalUninstallDlg> m_conventional;
+    std::unique_ptr<CIntelligenceUninstallDlg> m_intelligence;
+    bool m_inDragStrip = false;
+    bool m_initialised = false;
+    bool m_closePending = false;
+};
+
+} // namespace tsu

@@ -1,0 +1,54 @@
+#include "app/PictureFiles.h"
+
+#include "framework/ScopedHandles.h"
+#include "icons/IconPngCache.h"
+
+#include <cstring>
+
+namespace tsu {
+
+namespace {
+// The cache holds icons of at most 256 x 256 pixels; anything much larger is not ours.
+constexpr LONGLONG kMaxPictureBytes = 4 * 1024 * 1024;
+} // namespace
+
+std::wstring MakeCachePicture(const std::wstring& iconPath, const std::wstring& stem, int32_t iconKind) {
+    // One cache per picture: it starts COM and GDI+ for the calling thread for its lifetime, and
+    // both are reference counted, so only the first picture of a pass pays for starting them.
+    IconPngCache cache;
+    std::wstring pngPath;
+    if (!cache.MakeIconPng(iconPath, stem, iconKind, pngPath))
+        return std::wstring();
+    return pngPath;
+}
+
+std::unique_ptr<Gdiplus::Image> LoadPictureFile(const std::wstring& path) {
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxPictureBytes)
+        return nullptr;
+    const auto bytes = static_cast<DWORD>(size.QuadPart);
+    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!memory)
+        return nullptr;
+    void* target = ::GlobalLock(memory.Get());
+    if (!target)
+        return nullptr;
+    DWORD read = 0;
+    const BOOL ok = ::ReadFile(file.Get(), target, bytes, &read, nullptr);
+    ::GlobalUnlock(memory.Get());
+    if (!ok || read != bytes)
+        return nullptr;
+    IStream* stream = nullptr;
+    if (FAILED(::CreateStreamOnHGlobal(memory.Get(), TRUE, &stream)) || !stream)
+        return nullptr;
+    (void)memory.Release(); // the stream frees it
+    std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(stream, FALSE));
+    stream->Release(); // the image keeps its own reference
+    if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0 || image->GetHeight() == 0)
+        return nullptr;
+    return image;
+}
+
+} // namespace tsu

@@ -1,0 +1,122 @@
+#include "app/SelfRemoval.h"
+
+#include "app/core/SelfRemovalPlan.h"
+#include "framework/ScopedHandles.h"
+#include "log/CLogSave.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace tsu {
+
+namespace {
+
+constexpr DWORD kMaxModulePathChars = 32768;
+
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The executable's path and whether even the largest buffer could not hold it.
+std::wstring ModulePath(bool& cut) {
+    cut = true;
+    for (DWORD size = MAX_PATH; size <= kMaxModulePathChars; size *= 2) {
+        std::vector<wchar_t> buffer(size, L'\0');
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (length == 0)
+            return std::wstring();
+        if (length < size - 1) {
+            cut = false;
+            return std::wstring(buffer.data(), length);
+        }
+    }
+    return std::wstring();
+}
+
+// Only the numbered pictures the tool wrote; the folder goes only when that empties it.
+void DeleteCachePictures(const std::wstring& cacheFolder) {
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle search(::FindFirstFileW((cacheFolder + L"\\*").c_str(), &found));
+    if (search) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsCachePictureName(found.cFileName))
+                (void)::DeleteFileW((cacheFolder + L"\\" + found.cFileName).c_str());
+        } while (::FindNextFileW(search.Get(), &found));
+    }
+    search.Reset();
+    (void)::RemoveDirectoryW(cacheFolder.c_str());
+}
+
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::wstring();
+    return std::wstring(folder, length);
+}
+
+} // namespace
+
+bool IsInBuildTree(const std::wstring& executableFolder) {
+    const size_t slash = executableFolder.find_last_of(L'\\');
+    if (slash == std::wstring::npos)
+        return false;
+    return FileExists(executableFolder.substr(0, slash) + L"\\CMakeCache.txt");
+}
+
+bool StartSelfRemoval() {
+    bool cut = false;
+    const std::wstring modulePath = ModulePath(cut);
+    const SelfRemovalPlan plan = PlanSelfRemoval(modulePath, cut);
+    if (!plan.ShouldRemove() || IsInBuildTree(plan.folder))
+        return false;
+    DeleteCachePictures(plan.cacheFolder);
+
+    // cmd.exe by its full path: a cmd.exe in the tool's folder or the current folder is never run.
+    const std::wstring system = SystemFolder();
+    if (system.empty())
+        return false;
+    const std::wstring interpreter = system + L"\\cmd.exe";
+
+    // The interpreter waits on a pipe whose only write end this process holds: when the process
+    // has ended, the pipe closes and the deletions run (no fixed wait; Wine's cmd has no timeout).
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, nullptr, 0))
+        return false;
+    UniqueHandle read(readEnd);
+    if (!::SetHandleInformation(read.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) {
+        ::CloseHandle(writeEnd);
+        return false;
+    }
+    UniqueFileHandle nul(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                       OPEN_EXISTING, 0, nullptr));
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = read.Get();
+    startup.hStdOutput = nul.Get();
+    startup.hStdError = nul.Get();
+    std::wstring commandLine = L"\"" + interpreter + L"\" " + plan.commandParameters;
+    PROCESS_INFORMATION process{};
+    // The working folder is the system folder: a process whose current folder is the tool's
+    // folder would keep that folder from being removed.
+    const BOOL started = ::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                          CREATE_NO_WINDOW, nullptr, system.c_str(), &startup, &process);
+    if (!started) {
+        ::CloseHandle(writeEnd);
+        WriteToolLog(L"启动删除工具目录命令失败");
+        return false;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    // writeEnd stays open on purpose until the process ends.
+    (void)writeEnd;
+    return true;
+}
+
+} // namespace tsu
