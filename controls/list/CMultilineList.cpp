@@ -274,6 +274,7 @@ void CMultilineList::AdjustLayout() {
     FlushLayout();
     const RECT client = GetClientRect();
     const int headerHeight = HeaderHeightForFont();
+    m_header->SetHeight(headerHeight); // what it answers a layout request with
     m_header->MoveWindow(RECT{client.left, client.top, client.right, client.top + headerHeight}, true);
     PlaceBars();
     if (m_horizontalPos > 0) {
