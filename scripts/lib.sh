@@ -57,7 +57,7 @@ start_wine() {
         mkdir -p "$WINEPREFIX"
     fi
     wineboot -i >/dev/null 2>&1 </dev/null
-    wineserver -p
+    wineserver -p || true # exit code 2 when wineboot's server is still up: it then stays up
     WINE_STARTED="$WINEPREFIX"
     use_cjk_fonts
 }
