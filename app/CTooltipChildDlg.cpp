@@ -18,7 +18,8 @@ CTooltipChildDlg::~CTooltipChildDlg() = default;
 BOOL CTooltipChildDlg::OnInitToolDialog() {
     if (!LoadBackground())
         return FALSE;
-    HWND edit = RichEdit();
+    m_edit = GetDlgItem(IDC_TERMS_RICHEDIT);
+    HWND edit = m_edit;
     if (!edit)
         return FALSE;
     LayoutControls();

@@ -12,7 +12,8 @@ public:
     CTooltipChildDlg();
     ~CTooltipChildDlg() override;
 
-    [[nodiscard]] HWND RichEdit() const { return GetDlgItem(1009); }
+    // The rich-edit box (inside its scroll frame once skinned).
+    [[nodiscard]] HWND RichEdit() const { return m_edit; }
 
 protected:
     BOOL OnInitToolDialog() override;
@@ -23,6 +24,7 @@ private:
     void PaintBackground(HDC dc);
 
     UniqueHbitmap m_scrollSkin;
+    HWND m_edit = nullptr;
 };
 
 } // namespace tsu

@@ -119,12 +119,13 @@ void PromptAnswerer::Poll() {
         return;
     m_busy = true;
     for (CPromptDlg* prompt : CPromptDlg::OpenPrompts()) {
-        if (std::find(m_handled.begin(), m_handled.end(), prompt) != m_handled.end())
+        // Known by its window: the next prompt may be a new object at the same address.
+        if (std::find(m_handled.begin(), m_handled.end(), prompt->GetSafeHwnd()) != m_handled.end())
             continue;
         HWND child = prompt->Child().GetSafeHwnd();
         if (!prompt->GetSafeHwnd() || !child || !::IsWindowVisible(prompt->GetSafeHwnd()))
             continue; // not shown yet: next tick
-        m_handled.push_back(prompt);
+        m_handled.push_back(prompt->GetSafeHwnd());
         m_seen.push_back(
             SeenPrompt{prompt->GetText(), prompt->GetStyle(), ::GetWindow(prompt->GetSafeHwnd(), GW_OWNER)});
         if (onPrompt)

@@ -61,7 +61,7 @@ private:
     std::vector<Answer> m_plan;
     size_t m_next = 0;
     std::vector<SeenPrompt> m_seen;
-    std::vector<CPromptDlg*> m_handled;
+    std::vector<HWND> m_handled;
     bool m_busy = false;
 };
 

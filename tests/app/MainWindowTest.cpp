@@ -15,6 +15,7 @@
 #include "controls/list/core/ListCell.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/ToolWindow.h"
 #include "tests/common/TestProcess.h"
 #include "tests/support/TestSupport.h"
 
@@ -23,47 +24,6 @@
 namespace tsu {
 namespace {
 
-// A tool in this process, reading its programs from scratch keys and binding the recording
-// stand-in of the feedback library.
-class ToolWindow {
-public:
-    explicit ToolWindow(const std::wstring& name)
-        : inventory(name), feedbackFolder(test::MakeFeedbackFolder(name, test::FeedbackKind::FakeFull)),
-          feedbackLog(feedbackFolder + L"calls.txt") {
-        test::ConfigureFakeFeedback(feedbackLog);
-    }
-    ~ToolWindow() {
-        if (window && window->GetSafeHwnd())
-            (void)window->DestroyWindow();
-    }
-
-    bool Create() {
-        AppOptions options;
-        options.removeFolderOnClose = false;
-        options.feedbackFolder = feedbackFolder.substr(0, feedbackFolder.size() - 1);
-        options.locations = inventory.Locations();
-        window = std::make_unique<CTarrowSoftwareUninstallDlg>(options);
-        if (!window->Create(IDD_TARROWSOFTWAREUNINSTALL_DIALOG, nullptr))
-            return false;
-        test::PumpPending();
-        return window->IsInitialised();
-    }
-    CSoftwareUninstallMainDlg& Start() { return *window->StartPage(); }
-    CSoftwareUninstallFunctionDlg& Function() { return *window->FunctionPage(); }
-    CConventionalUninstallDlg& Conventional() { return *window->FunctionPage()->ConventionalPage(); }
-    // Presses "开始运行" and waits until the function page shows the list.
-    bool LoadPrograms() {
-        test::ClickButton(Start().GetSafeHwnd(), IDC_START_BUTTON);
-        return test::PumpUntil([this] { return window->ShownPage() == 1; }, 20000);
-    }
-    std::vector<std::wstring> FeedbackCalls() const { return test::ReadFakeFeedbackLog(feedbackLog); }
-
-    test::ScratchInventory inventory;
-    std::wstring feedbackFolder;
-    std::wstring feedbackLog;
-    std::unique_ptr<CTarrowSoftwareUninstallDlg> window;
-};
-
 RECT WindowRectOf(HWND hwnd) {
     RECT rect{};
     ::GetWindowRect(hwnd, &rect);
@@ -71,7 +31,7 @@ RECT WindowRectOf(HWND hwnd) {
 }
 
 TEST(MainWindow, StartsOnTheStartPageWithTheDesignSizesAndTheConsentGiven) {
-    ToolWindow tool(L"main-start");
+    test::ToolWindow tool(L"main-start");
     ASSERT_TRUE(tool.Create());
     const RECT main = WindowRectOf(tool.window->GetSafeHwnd());
     const RECT start = WindowRectOf(tool.Start().GetSafeHwnd());
@@ -101,7 +61,7 @@ TEST(MainWindow, StartsOnTheStartPageWithTheDesignSizesAndTheConsentGiven) {
 }
 
 TEST(MainWindow, TheConsentBoxEnablesAndDisablesTheStartButton) {
-    ToolWindow tool(L"main-consent");
+    test::ToolWindow tool(L"main-consent");
     ASSERT_TRUE(tool.Create());
     HWND agree = tool.Start().GetDlgItem(IDC_AGREE_CHECK);
     HWND start = tool.Start().GetDlgItem(IDC_START_BUTTON);
@@ -118,7 +78,7 @@ TEST(MainWindow, TheConsentBoxEnablesAndDisablesTheStartButton) {
 }
 
 TEST(MainWindow, EnterAndEscapeAreSwallowedOnEveryWindowButTheAboutBox) {
-    ToolWindow tool(L"main-keys");
+    test::ToolWindow tool(L"main-keys");
     ASSERT_TRUE(tool.Create());
     for (HWND target : {tool.window->GetSafeHwnd(), tool.Start().GetSafeHwnd(),
                         tool.Start().GetDlgItem(IDC_START_BUTTON), tool.Function().GetSafeHwnd(),
@@ -165,7 +125,7 @@ TEST(MainWindow, EnterAndEscapeAreSwallowedOnEveryWindowButTheAboutBox) {
 }
 
 TEST(MainWindow, DraggingEitherPageMovesAllThreeWindows) {
-    ToolWindow tool(L"main-drag");
+    test::ToolWindow tool(L"main-drag");
     ASSERT_TRUE(tool.Create());
     HWND main = tool.window->GetSafeHwnd();
     HWND start = tool.Start().GetSafeHwnd();
@@ -195,7 +155,7 @@ TEST(MainWindow, DraggingEitherPageMovesAllThreeWindows) {
 }
 
 TEST(MainWindow, StartFillsTheListAndTheTabsSwitchPages) {
-    ToolWindow tool(L"main-load");
+    test::ToolWindow tool(L"main-load");
     const std::wstring helper = L"\"" + test::HelperProgram() + L"\" --exit 0";
     tool.inventory.AddProgram(L"TsuAlpha", L"Tsu Alpha", L"1.0.1", helper, L"C:\\windows\\notepad.exe", 2048);
     tool.inventory.AddProgram(L"TsuBeta", L"Tsu Beta", L"2.5", helper, L"", 1536 * 1024);
@@ -241,7 +201,7 @@ TEST(MainWindow, StartFillsTheListAndTheTabsSwitchPages) {
 }
 
 TEST(MainWindow, ACachedPictureThatFailsToLoadShowsTheDefaultIcon) {
-    ToolWindow tool(L"main-pictures");
+    test::ToolWindow tool(L"main-pictures");
     tool.inventory.AddProgram(L"TsuPicture", L"Tsu Picture", L"1", L"\"" + test::HelperProgram() + L"\"",
                               L"C:\\windows\\notepad.exe");
     ASSERT_TRUE(tool.Create());
@@ -264,7 +224,7 @@ TEST(MainWindow, ACachedPictureThatFailsToLoadShowsTheDefaultIcon) {
 }
 
 TEST(MainWindow, ClosingAsksTheQuestionOnceAndReportsTheAnswer) {
-    ToolWindow tool(L"main-close");
+    test::ToolWindow tool(L"main-close");
     ASSERT_TRUE(tool.Create());
     int questions = 0;
     test::WhenReady answer([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
