@@ -136,14 +136,25 @@ void CConventionalUninstallDlg::FillList() {
     const SoftwareMap& inventory = m_engine->Inventory();
     SetCount(static_cast<int>(inventory.size()));
     int rowNumber = 0;
+    // The default program icon is decoded once and shared by every row that shows it.
+    int defaultIconIndex = -1;
+    bool defaultIconTried = false;
     for (const auto& [name, record] : inventory) {
+        int iconIndex = -1;
         std::unique_ptr<Gdiplus::Image> picture;
         if (record.imagePath.size() > kMinPicturePathChars)
             picture = LoadPictureFile(record.imagePath);
-        // A cached picture that is missing or damaged shows the default program icon.
-        if (!picture)
-            picture = LoadPngResource(IDB_PNG_DEFAULT_PROGRAM_ICON);
-        const int iconIndex = picture ? m_list.AddImage(picture.release()) : -1;
+        if (picture) {
+            iconIndex = m_list.AddImage(picture.release());
+        } else {
+            // A cached picture that is missing or damaged shows the default program icon.
+            if (!defaultIconTried) {
+                defaultIconTried = true;
+                if (std::unique_ptr<Gdiplus::Image> fallback = LoadPngResource(IDB_PNG_DEFAULT_PROGRAM_ICON))
+                    defaultIconIndex = m_list.AddImage(fallback.release());
+            }
+            iconIndex = defaultIconIndex;
+        }
 
         ListRow row;
         row.index = rowNumber;

@@ -187,9 +187,10 @@ void CIntelligenceUninstallDlg::OnUninstallClicked() {
 }
 
 void CIntelligenceUninstallDlg::OnStandardUninstallResult(WPARAM result) {
-    m_standardUninstallRunning = false;
     const bool gone = result == kStandardUninstallGone;
     (void)CPromptDlg::Show(m_hWnd, m_scale, kPromptStyleConfirm, gone ? L"卸载成功！" : L"卸载失败！");
+    // Over only once the user has seen the result: a pending close waits for that too.
+    m_standardUninstallRunning = false;
     if (gone) {
         FreeRowData();
         m_list.DeleteAllRows();
@@ -198,7 +199,11 @@ void CIntelligenceUninstallDlg::OnStandardUninstallResult(WPARAM result) {
 }
 
 void CIntelligenceUninstallDlg::OnDeleteResult(WPARAM result) {
-    m_deletionRunning = false;
+    // Over only once the user has seen the result (a pending close waits for it).
+    struct Done {
+        std::atomic<bool>& flag;
+        ~Done() { flag = false; }
+    } done{m_deletionRunning};
     switch (result) {
     case kDeleteAll:
         (void)CPromptDlg::Show(m_hWnd, m_scale, kPromptStyleConfirm, L"卸载成功！");

@@ -104,16 +104,42 @@ protected:
                                 childOffset = POINT{child.left - host.left, child.top - host.top};
                                 action(dialog.Child().GetSafeHwnd());
                             });
+        // A dialog that no press could end is closed after a while, and the test fails.
+        bool forced = false;
+        const DWORD giveUp = ::GetTickCount() + 15000;
+        test::WhenReady fallback([&] { return static_cast<LONG>(::GetTickCount() - giveUp) > 0; },
+                                 [&] {
+                                     forced = true;
+                                     dialog.EndDialog(IDCANCEL);
+                                 },
+                                 30000);
         (void)dialog.DoModal();
         EXPECT_TRUE(act.Ran());
+        EXPECT_FALSE(forced) << "the dialog did not end";
+    }
+    // Presses an answer with the pointer on it. The pointer is shared with every other program on
+    // the display, so the press is repeated until the answer was reported.
+    void Answer(HWND child, UINT id) {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            Press(child, id, true);
+            for (const std::wstring& call : test::ReadFakeFeedbackLog(log)) {
+                if (call.rfind(L"CustomerFeedbackEx|", 0) == 0)
+                    return;
+            }
+        }
     }
     void Press(HWND child, UINT id, bool pointerInside) {
         HWND button = ::GetDlgItem(child, static_cast<int>(id));
-        const POINT inside = CentreOf(button);
-        if (pointerInside)
-            ::SetCursorPos(inside.x, inside.y);
-        else
-            ::SetCursorPos(1, 1);
+        const POINT target = pointerInside ? CentreOf(button) : POINT{1, 1};
+        RECT rect{};
+        ::GetWindowRect(button, &rect);
+        // The pointer is shared with every program on the display: set it until it stays put.
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            ::SetCursorPos(target.x, target.y);
+            POINT now{};
+            if (::GetCursorPos(&now) && (::PtInRect(&rect, now) != FALSE) == pointerInside)
+                break;
+        }
         test::ClickButton(child, id);
     }
 
@@ -132,7 +158,7 @@ TEST_F(FeedbackQuestion, EachAnswerIsReportedThenTheQuestionCall) {
     };
     for (const Case& c : {Case{IDC_SOLVED, 1}, Case{IDC_UNSOLVED, 2}, Case{IDC_FEEDBACK_CLOSE, 3}}) {
         test::ConfigureFakeFeedback(log);
-        Run([&](HWND child) { Press(child, c.button, true); });
+        Run([&](HWND child) { Answer(child, c.button); });
         const std::vector<std::wstring> calls = test::ReadFakeFeedbackLog(log);
         ASSERT_EQ(calls.size(), 2u) << c.answer;
         const std::wstring prefix = L"CustomerFeedbackEx|10100|1.0.20.1116|" + std::to_wstring(c.answer) + L"|";

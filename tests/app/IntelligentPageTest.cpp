@@ -4,6 +4,7 @@
 
 #include "app/AppMessages.h"
 #include "app/CExecutePromptDlg.h"
+#include "app/CProblemSolvingFeedbackDlg.h"
 #include "controls/list/core/ListCell.h"
 #include "framework/Messages.h"
 #include "framework/ScopedHandles.h"
@@ -119,7 +120,7 @@ TEST_F(IntelligentPage, AShortcutsProgramFilesAreListedTickedAndDeletedWhenConfi
     // Nothing ticked: the user is asked to choose.
     ::SendMessageW(list.GetSafeHwnd(), WM_HEADER_CHECKALL, 0, 0);
     test::PromptAnswerer answerer;
-    answerer.Plan({test::PromptAnswerer::First, test::PromptAnswerer::First});
+    answerer.Plan({test::PromptAnswerer::First, test::PromptAnswerer::First, test::PromptAnswerer::First});
     PressUninstall();
     ASSERT_EQ(answerer.Texts(), std::vector<std::wstring>{L"请选择要卸载的文件？"});
     // Everything ticked, confirmed: deleted, reported, the rows of deleted items go.
@@ -194,8 +195,22 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
     PressUninstall();
     EXPECT_EQ(answerer.Texts().back(), L"正在卸载软件，请稍后再试！");
     EXPECT_TRUE(page().IsNoticeShown()); // the drop changed nothing
-    ASSERT_TRUE(test::PumpUntil([&] { return !page().IsStandardUninstallRunning(); }, kMustMs));
-    test::PumpPending();
+    // Closing now warns and waits for the program's own uninstaller.
+    ::SendMessageW(tool->window->GetSafeHwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(answerer.Texts().back(), L"正在有卸载的软件，请勿关闭程序");
+    ASSERT_NE(tool->window->GetSafeHwnd(), nullptr);
+    EXPECT_TRUE(tool->Function().IsClosePending());
+    int questions = 0;
+    test::WhenReady answerQuestion([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
+                                   [&] {
+                                       ++questions;
+                                       test::ClickButton(
+                                           test::FindShownDialog<CProblemSolvingFeedbackDlg>()->Child().GetSafeHwnd(),
+                                           IDC_FEEDBACK_CLOSE);
+                                   });
+    // The uninstaller ends, its result is shown, then the tool closes and asks its question once.
+    ASSERT_TRUE(test::PumpUntil([&] { return tool->window->GetSafeHwnd() == nullptr; }, kMustMs));
+    EXPECT_EQ(questions, 1);
     EXPECT_EQ(answerer.Texts().back(), L"卸载成功！");
     EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\" + key + L"\\readme.txt"));
     test::RemoveNsisLeftovers(key);

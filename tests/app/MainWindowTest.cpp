@@ -246,3 +246,35 @@ TEST(MainWindow, ClosingAsksTheQuestionOnceAndReportsTheAnswer) {
 
 } // namespace
 } // namespace tsu
+
+namespace tsu {
+namespace {
+
+TEST(MainWindow, ClosingWhileAPromptIsOpenCancelsItThenAsksTheQuestionOnce) {
+    test::ToolWindow tool(L"main-close-prompt");
+    ASSERT_TRUE(tool.Create());
+    HWND main = tool.window->GetSafeHwnd();
+    int questions = 0;
+    test::WhenReady answer([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
+                           [&] {
+                               ++questions;
+                               test::ClickButton(
+                                   test::FindShownDialog<CProblemSolvingFeedbackDlg>()->Child().GetSafeHwnd(),
+                                   IDC_FEEDBACK_CLOSE);
+                           });
+    // While a question of a page is open, the tool is told to close (the taskbar, Alt+F4).
+    test::WhenReady close(
+        [] {
+            return !CPromptDlg::OpenPrompts().empty() &&
+                   ::IsWindowVisible(CPromptDlg::OpenPrompts().front()->GetSafeHwnd());
+        },
+        [&] { ::SendMessageW(main, WM_CLOSE, 0, 0); });
+    const INT_PTR result = CPromptDlg::Show(nullptr, 1.0f, 4, L"您确定卸载当前软件？");
+    EXPECT_TRUE(close.Ran());
+    EXPECT_EQ(result, IDCANCEL);
+    ASSERT_TRUE(test::PumpUntil([&] { return tool.window->GetSafeHwnd() == nullptr; }, 10000));
+    EXPECT_EQ(questions, 1);
+}
+
+} // namespace
+} // namespace tsu
