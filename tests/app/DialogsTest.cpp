@@ -3,6 +3,7 @@
 // the feedback library, a keyboard "解决" with the pointer elsewhere, "更多方案".
 
 #include "app/AppMessages.h"
+#include "app/ClickHook.h"
 #include "app/CProblemSolvingFeedbackDlg.h"
 #include "app/CTooltipDlg.h"
 #include "app/FeedbackBinding.h"
@@ -78,6 +79,52 @@ TEST(TermsViewer, TheLabelTogglesItAndClicksElsewhereHideIt) {
     ASSERT_TRUE(::SetCursorPos(page.right + 50 < ::GetSystemMetrics(SM_CXSCREEN) ? page.right + 50 : 1, 1));
     ::SendMessageW(start.GetSafeHwnd(), WM_GLOBAL_LBUTTONDOWN, WM_LBUTTONDOWN, 0);
     EXPECT_FALSE(viewer->IsViewerVisible());
+}
+
+TEST(ClickHook, ARealLeftClickAnywhereIsPostedToTheTargetAndEveryEventPassesOn) {
+    test::TestHostWindow target;
+    ASSERT_TRUE(target.Create(100, 60));
+    int clicks = 0;
+    WPARAM seenParameter = 0;
+    target.OnMessage = [&](UINT msg, WPARAM wp, LPARAM, LRESULT* result) {
+        if (msg != WM_GLOBAL_LBUTTONDOWN)
+            return false;
+        ++clicks;
+        seenParameter = wp;
+        *result = 0;
+        return true;
+    };
+    {
+        ClickHook hook;
+        EXPECT_FALSE(hook.SetTargetWindow(nullptr));
+        ASSERT_TRUE(hook.SetTargetWindow(target.GetSafeHwnd()));
+        ASSERT_TRUE(hook.Install());
+        EXPECT_TRUE(ClickHook::IsInstalled());
+        // A right click is not looked at; a left press is, wherever it lands (here a corner of the
+        // screen where no window of any test lies).
+        ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 3, ::GetSystemMetrics(SM_CYSCREEN) - 3);
+        INPUT inputs[4] = {};
+        for (INPUT& input : inputs)
+            input.type = INPUT_MOUSE;
+        inputs[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+        inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+        inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        ASSERT_EQ(::SendInput(4, inputs, sizeof(INPUT)), 4u);
+        EXPECT_TRUE(test::PumpUntil([&] { return clicks > 0; }, 5000));
+        test::PumpPending();
+        EXPECT_EQ(clicks, 1);
+        EXPECT_EQ(seenParameter, static_cast<WPARAM>(WM_LBUTTONDOWN));
+    }
+    // Removed with its owner: no more messages.
+    EXPECT_FALSE(ClickHook::IsInstalled());
+    INPUT again[2] = {};
+    again[0].type = again[1].type = INPUT_MOUSE;
+    again[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    again[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    (void)::SendInput(2, again, sizeof(INPUT));
+    test::PumpPending();
+    EXPECT_EQ(clicks, 1);
 }
 
 // The closing question with a binding to the recording stand-in.
