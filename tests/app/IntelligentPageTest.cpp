@@ -165,6 +165,15 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
     const std::wstring key = L"TsuAppSmartNsis";
     test::RemoveNsisLeftovers(key);
     ASSERT_TRUE(test::InstallNsisFixture(L"fixture_app_smart_nsis"));
+    // The registered uninstaller runs the real one only when the test lets it, so the checks made
+    // while it runs cannot race its end.
+    const test::NamedEvent started(L"TsuSmartStarted");
+    const test::NamedEvent release(L"TsuSmartRelease");
+    const std::wstring installDir = L"C:\\Program Files\\" + key + L"\\";
+    ASSERT_TRUE(test::SetRegistryString(
+        HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + key, L"UninstallString",
+        L"\"" + test::HelperPath() + L"\" --signal " + started.Name() + L" --wait-event " + release.Name() +
+            L" --start \"" + installDir + L"uninst.exe\" [ ] --wait-children"));
     const std::wstring folder = test::MakeScratchFolder(L"smart-registered");
     const std::wstring shortcut = folder + L"Tsu Smart NSIS.lnk";
     ASSERT_TRUE(MakeShortcut(shortcut, L"C:\\Program Files\\" + key + L"\\" + key + L".exe"));
@@ -188,8 +197,8 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
     EXPECT_EQ(answerer.Texts()[2], L"您确定卸载当前软件？");
     // Confirmed twice: the program's own uninstaller runs; a drop meanwhile is refused.
     PressUninstall();
-    // The result comes as a message this thread has not handled yet: the uninstall still runs.
     ASSERT_TRUE(page().IsStandardUninstallRunning());
+    ASSERT_TRUE(started.WaitFor());
     Drop({shortcut});
     EXPECT_EQ(answerer.Texts().back(), L"正在卸载软件，请稍后再试！");
     PressUninstall();
@@ -209,6 +218,7 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
                                            IDC_FEEDBACK_CLOSE);
                                    });
     // The uninstaller ends, its result is shown, then the tool closes and asks its question once.
+    release.Set();
     ASSERT_TRUE(test::PumpUntil([&] { return tool->window->GetSafeHwnd() == nullptr; }, kMustMs));
     EXPECT_EQ(questions, 1);
     EXPECT_EQ(answerer.Texts().back(), L"卸载成功！");
