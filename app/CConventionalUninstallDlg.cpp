@@ -166,9 +166,9 @@ void CConventionalUninstallDlg::FillList() {
         nameCell.hasIcon = iconIndex >= 0;
         nameCell.iconIndex = iconIndex;
         row.cells[0] = nameCell;
-        row.cells[1] = ListCell{CELL_TEXT, record.sizeText, kAlignCenter};
-        row.cells[2] = ListCell{CELL_TEXT, record.displayVersion, kAlignCenter};
-        row.cells[3] = ListCell{CELL_BUTTON, L"", kAlignLeft};
+        row.cells[1] = MakeCell(CELL_TEXT, record.sizeText, kAlignCenter);
+        row.cells[2] = MakeCell(CELL_TEXT, record.displayVersion, kAlignCenter);
+        row.cells[3] = MakeCell(CELL_BUTTON, L"", kAlignLeft);
         m_list.InsertRow(rowNumber, std::move(row));
         (void)m_list.SetItemData(rowNumber, new SoftwareRecord(record));
         ++rowNumber;

@@ -109,11 +109,11 @@ void CIntelligenceUninstallDlg::ShowResults() {
         ListRow row;
         row.index = i;
         row.height = S(30);
-        ListCell path{CELL_TEXT, items[static_cast<size_t>(i)].path, kAlignLeft};
+        ListCell path = MakeCell(CELL_TEXT, items[static_cast<size_t>(i)].path, kAlignLeft);
         path.hasCheck = true;
         path.checked = true;
         row.cells[0] = path;
-        row.cells[1] = ListCell{CELL_TEXT, items[static_cast<size_t>(i)].description, kAlignLeft};
+        row.cells[1] = MakeCell(CELL_TEXT, items[static_cast<size_t>(i)].description, kAlignLeft);
         m_list.InsertRow(i, std::move(row));
         (void)m_list.SetItemData(i, new RelatedItem(items[static_cast<size_t>(i)]));
     }

@@ -217,15 +217,7 @@ void CSoftwareUninstallFunctionDlg::PaintBackground(HDC dc) {
         return;
     DrawStretched(canvas.Dc(), m_image.get(), client);
     DrawStretched(canvas.Dc(), m_panel.get(), RECT{S(34), S(44), client.right - S(34), client.bottom - S(24)});
-    if (!m_titleFont)
-        (void)CreateDerivedFont(m_hWnd, 6, FW_BOLD, m_titleFont);
-    {
-        const ScopedSelectObjectIfAny font(canvas.Dc(), m_titleFont.Get());
-        ::SetBkMode(canvas.Dc(), TRANSPARENT);
-        ::SetTextColor(canvas.Dc(), kWhite);
-        RECT title{S(36), 0, S(300), S(42)};
-        ::DrawTextW(canvas.Dc(), kToolTitle, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-    }
+    DrawToolTitle(m_hWnd, canvas.Dc(), m_scale, m_titleFont);
     (void)canvas.CopyTo(dc);
 }
 

@@ -129,15 +129,7 @@ void CSoftwareUninstallMainDlg::PaintBackground(HDC dc) {
     if (!canvas.CreateCompatible(dc, client.right, client.bottom))
         return;
     DrawStretched(canvas.Dc(), m_image.get(), client);
-    if (!m_titleFont)
-        (void)CreateDerivedFont(m_hWnd, 6, FW_BOLD, m_titleFont);
-    {
-        const ScopedSelectObjectIfAny font(canvas.Dc(), m_titleFont.Get());
-        ::SetBkMode(canvas.Dc(), TRANSPARENT);
-        ::SetTextColor(canvas.Dc(), kWhite);
-        RECT title{S(36), 0, S(300), S(42)};
-        ::DrawTextW(canvas.Dc(), kToolTitle, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-    }
+    DrawToolTitle(m_hWnd, canvas.Dc(), m_scale, m_titleFont);
     (void)canvas.CopyTo(dc);
 }
 

@@ -1,5 +1,7 @@
 #include "app/LayeredWindow.h"
 
+#include "app/core/ToolIdentity.h"
+#include "controls/DrawingUtils.h"
 #include "framework/CMemoryCanvas.h"
 #include "framework/ScopedHandles.h"
 
@@ -50,6 +52,17 @@ void DrawStretched(HDC dc, Gdiplus::Image* image, const RECT& target) {
     graphics.DrawImage(
         image, Gdiplus::Rect(target.left, target.top, target.right - target.left, target.bottom - target.top), 0, 0,
         static_cast<INT>(image->GetWidth()), static_cast<INT>(image->GetHeight()), Gdiplus::UnitPixel);
+}
+
+void DrawToolTitle(HWND window, HDC dc, float scale, UniqueHfont& font) {
+    if (!font)
+        (void)CreateDerivedFont(window, 6, FW_BOLD, font);
+    const auto s = [scale](int n) { return static_cast<int>(n * static_cast<double>(scale)); };
+    const ScopedSelectObjectIfAny selected(dc, font.Get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, RGB(255, 255, 255));
+    RECT title{s(36), 0, s(300), s(42)};
+    ::DrawTextW(dc, kToolTitle, -1, &title, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
 }
 
 void PaintStretchedBackground(HWND window, HDC dc, Gdiplus::Image* image) {

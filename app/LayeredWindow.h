@@ -4,6 +4,7 @@
 // background and hand each control the piece of it behind the control.
 
 #include "app/core/WindowGeometry.h"
+#include "framework/ScopedHandles.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -19,6 +20,9 @@ namespace tsu {
 void PaintStretchedBackground(HWND window, HDC dc, Gdiplus::Image* image);
 // The same into an already prepared DC of client size (for pages that draw more on top).
 void DrawStretched(HDC dc, Gdiplus::Image* image, const RECT& target);
+// The tool's name in white bold in the title strip of a page at scale; font is made from the
+// window's font on first use and kept by the caller.
+void DrawToolTitle(HWND window, HDC dc, float scale, UniqueHfont& font);
 
 // The piece of a dialog's stretched background image that lies behind control, in image pixels.
 [[nodiscard]] RECT BackgroundPieceFor(HWND dialog, HWND control, Gdiplus::Image* image);

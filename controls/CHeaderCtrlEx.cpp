@@ -2,7 +2,7 @@
 
 #include "controls/DrawingUtils.h"
 #include "controls/core/Scaling.h"
-#include "framework/CPaintDC.h"
+#include "framework/BufferedPaint.h"
 #include "framework/Messages.h"
 #include "res/ResourceIds.h"
 
@@ -52,27 +52,11 @@ void CHeaderCtrlEx::EnsureFont() {
 }
 
 void CHeaderCtrlEx::OnPaint() {
-    CPaintDC paint(m_hWnd);
-    if (!paint)
-        return;
-    const RECT client = GetClientRect();
-    if (client.right <= 0 || client.bottom <= 0)
-        return;
-    if (!m_canvas.EnsureCompatible(paint.Get(), client.right, client.bottom))
-        return;
-    Draw(m_canvas.Dc(), client);
-    m_canvas.CopyTo(paint.Get());
+    PaintBuffered(m_hWnd, m_canvas, [this](HDC dc, const RECT& client) { Draw(dc, client); });
 }
 
 void CHeaderCtrlEx::PaintTo(HDC target) {
-    const RECT client = GetClientRect();
-    if (!target || client.right <= 0 || client.bottom <= 0)
-        return;
-    CMemoryCanvas canvas;
-    if (!canvas.CreateCompatible(target, client.right, client.bottom))
-        return;
-    Draw(canvas.Dc(), client);
-    canvas.CopyTo(target);
+    PaintBufferedTo(m_hWnd, target, [this](HDC dc, const RECT& client) { Draw(dc, client); });
 }
 
 void CHeaderCtrlEx::Draw(HDC dc, const RECT& client) {

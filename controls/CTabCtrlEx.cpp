@@ -1,7 +1,7 @@
 #include "controls/CTabCtrlEx.h"
 
 #include "controls/DrawingUtils.h"
-#include "framework/CPaintDC.h"
+#include "framework/BufferedPaint.h"
 #include "framework/ResourceModule.h"
 #include "res/ResourceIds.h"
 
@@ -49,23 +49,11 @@ LRESULT CTabCtrlEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CTabCtrlEx::OnPaint() {
-    CPaintDC paint(m_hWnd);
-    if (!paint)
-        return;
-    const RECT client = GetClientRect();
-    if (client.right <= 0 || client.bottom <= 0 || !m_canvas.EnsureCompatible(paint.Get(), client.right, client.bottom))
-        return;
-    Draw(m_canvas.Dc(), client);
-    m_canvas.CopyTo(paint.Get());
+    PaintBuffered(m_hWnd, m_canvas, [this](HDC dc, const RECT& client) { Draw(dc, client); });
 }
 
 void CTabCtrlEx::PaintTo(HDC target) {
-    const RECT client = GetClientRect();
-    CMemoryCanvas canvas;
-    if (!target || !canvas.CreateCompatible(target, client.right, client.bottom))
-        return;
-    Draw(canvas.Dc(), client);
-    canvas.CopyTo(target);
+    PaintBufferedTo(m_hWnd, target, [this](HDC dc, const RECT& client) { Draw(dc, client); });
 }
 
 void CTabCtrlEx::Draw(HDC dc, const RECT& client) {

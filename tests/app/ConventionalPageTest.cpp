@@ -175,8 +175,9 @@ TEST(ConventionalPage, ClosingWhileTheListIsReadWaitsForTheReading) {
                                    60000);
     ::SendMessageW(tool.window->GetSafeHwnd(), WM_CLOSE, 0, 0);
     // Never gone while the reading still runs.
-    if (refreshing)
+    if (refreshing) {
         EXPECT_TRUE(tool.window->GetSafeHwnd() != nullptr || !tool.window->Engine().IsInventoryWorkRunning());
+    }
     ASSERT_TRUE(test::PumpUntil([&] { return tool.window->GetSafeHwnd() == nullptr; }, kMustMs));
     EXPECT_TRUE(answerer.Texts().empty()); // no warning for a short task
     EXPECT_FALSE(tool.window->Engine().IsInventoryWorkRunning());

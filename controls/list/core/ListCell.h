@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tsu {
 
@@ -39,5 +40,14 @@ struct ListCell {
     ListRect doneIconRect;
     ListRect stateTextRect;
 };
+
+// A cell of kind with its text and alignment, everything else at its default.
+inline ListCell MakeCell(int kind, std::wstring text, int align) {
+    ListCell cell;
+    cell.kind = kind;
+    cell.text = std::move(text);
+    cell.align = align;
+    return cell;
+}
 
 } // namespace tsu
