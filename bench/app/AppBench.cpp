@@ -221,8 +221,8 @@ int wmain(int argc, wchar_t** argv) {
             status = 1;
         } else {
             (void)::WaitForInputIdle(tool.process.Get(), 10000); // painted
-            std::printf("开始运行 to filled list: %.0f ms for %ls programs (%d of them added), pictures included\n",
-                        fillMs, TextOf(count).c_str(), kPrograms);
+            std::printf("开始运行 to filled list: %.0f ms for %ls programs (%d of them added), %s\n", fillMs,
+                        TextOf(count).c_str(), kPrograms, noIcons ? "none with a picture" : "pictures included");
             PROCESS_MEMORY_COUNTERS_EX memory{};
             memory.cb = sizeof memory;
             (void)::GetProcessMemoryInfo(tool.process.Get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
