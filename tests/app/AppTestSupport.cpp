@@ -240,8 +240,4 @@ void ScratchInventory::AddProgram(const std::wstring& keyName, const std::wstrin
         m_uninstall.SetDword(keyName, L"EstimatedSize", estimatedSizeKb);
 }
 
-std::wstring HelperProgram() {
-    return BinDir() + L"tsu_process_helper.exe";
-}
-
 } // namespace tsu::test

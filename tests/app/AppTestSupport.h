@@ -5,6 +5,7 @@
 
 #include "app/CPromptDlg.h"
 #include "inventory/InventorySequence.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/common/ScratchKey.h"
 #include "framework/ScopedHandles.h"
 
@@ -144,8 +145,5 @@ private:
     ScratchKey m_products;
     ScratchKey m_uninstall;
 };
-
-// The stand-in uninstaller of the process-control tests, and a command line for it.
-[[nodiscard]] std::wstring HelperProgram();
 
 } // namespace tsu::test

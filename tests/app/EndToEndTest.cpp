@@ -86,7 +86,7 @@ TEST(ToolStart, AnnouncedNewerVersionShowsTheDownloadPromptOpensTheDownloadAndEx
     const std::wstring mark = tool.Folder() + L"browser-started";
     // The "browser" is the process helper, which creates the mark file (TSU_HELPER_ARGS).
     std::string helper;
-    for (wchar_t c : test::HelperProgram())
+    for (wchar_t c : test::HelperPath())
         helper.push_back(static_cast<char>(c));
     ASSERT_TRUE(tool.WriteFile(L"VeltorFeedbackInformation.ini",
                                "[Update]\r\nLatestVersion=1.0.21.0\r\nDownloadUrl=https://dl.example/tool.zip\r\n"

@@ -156,7 +156,7 @@ TEST(MainWindow, DraggingEitherPageMovesAllThreeWindows) {
 
 TEST(MainWindow, StartFillsTheListAndTheTabsSwitchPages) {
     test::ToolWindow tool(L"main-load");
-    const std::wstring helper = L"\"" + test::HelperProgram() + L"\" --exit 0";
+    const std::wstring helper = L"\"" + test::HelperPath() + L"\" --exit 0";
     tool.inventory.AddProgram(L"TsuAlpha", L"Tsu Alpha", L"1.0.1", helper, L"C:\\windows\\notepad.exe", 2048);
     tool.inventory.AddProgram(L"TsuBeta", L"Tsu Beta", L"2.5", helper, L"", 1536 * 1024);
     tool.inventory.AddProgram(L"TsuGamma", L"Tsu Gamma", L"", helper);
@@ -202,7 +202,7 @@ TEST(MainWindow, StartFillsTheListAndTheTabsSwitchPages) {
 
 TEST(MainWindow, ACachedPictureThatFailsToLoadShowsTheDefaultIcon) {
     test::ToolWindow tool(L"main-pictures");
-    tool.inventory.AddProgram(L"TsuPicture", L"Tsu Picture", L"1", L"\"" + test::HelperProgram() + L"\"",
+    tool.inventory.AddProgram(L"TsuPicture", L"Tsu Picture", L"1", L"\"" + test::HelperPath() + L"\"",
                               L"C:\\windows\\notepad.exe");
     ASSERT_TRUE(tool.Create());
     ASSERT_TRUE(tool.LoadPrograms());

@@ -2,17 +2,26 @@
 
 #include "framework/ScopedHandles.h"
 
-#include <thread>
 #include <vector>
 
 namespace tsu::test {
 
 namespace {
-void Drain(HANDLE pipe, std::string& sink) {
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        sink.append(buffer, read);
+// Moves what the pipe holds now into sink without blocking; false once every writer has closed it
+// and it is empty.
+bool TakeAvailable(HANDLE pipe, std::string& sink) {
+    DWORD available = 0;
+    if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
+        return false;
+    if (available > 0) {
+        const size_t before = sink.size();
+        sink.resize(before + available);
+        DWORD read = 0;
+        if (!::ReadFile(pipe, sink.data() + before, available, &read, nullptr))
+            read = 0;
+        sink.resize(before + read);
+    }
+    return true;
 }
 } // namespace
 
@@ -45,12 +54,33 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
     outWrite.Reset();
     errWrite.Reset();
 
-    std::thread errReader([&] { Drain(errRead.Get(), result.err); });
-    std::thread outReader([&] { Drain(outRead.Get(), result.out); });
-    if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0)
+    // Reading to the end of the pipes is not enough: a child that is the first in the prefix to
+    // need the desktop starts Wine's explorer.exe, which inherits the pipes and keeps them open.
+    // So the output is taken while it comes, and the child's exit (then one last drain) ends it.
+    // A host program that Wine starts by its Z: path has no process object to wait on (the wait
+    // fails): it has ended when both pipes are closed.
+    constexpr DWORD kPollMs = 20;
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    bool exited = false;
+    for (;;) {
+        const bool outOpen = TakeAvailable(outRead.Get(), result.out);
+        const bool errOpen = TakeAvailable(errRead.Get(), result.err);
+        if (exited || (!outOpen && !errOpen))
+            break;
+        if (::GetTickCount64() >= deadline) {
+            ::TerminateProcess(process.Get(), STILL_ACTIVE);
+            break;
+        }
+        const DWORD wait = ::WaitForSingleObject(process.Get(), kPollMs);
+        if (wait == WAIT_FAILED)
+            ::Sleep(kPollMs); // nothing to wait on: poll the pipes
+        exited = wait == WAIT_OBJECT_0;
+    }
+    const ULONGLONG now = ::GetTickCount64();
+    if (::WaitForSingleObject(process.Get(), now < deadline ? static_cast<DWORD>(deadline - now) : 0) == WAIT_TIMEOUT) {
         ::TerminateProcess(process.Get(), STILL_ACTIVE);
-    outReader.join();
-    errReader.join();
+        (void)::WaitForSingleObject(process.Get(), INFINITE);
+    }
     ::GetExitCodeProcess(process.Get(), &result.exitCode);
     return result;
 }

@@ -14,7 +14,8 @@ struct ProcessResult {
     std::string err; // raw bytes of standard error
 };
 
-// Starts the command line hidden, reads both pipes to their end and waits for the exit.
+// Starts the command line hidden, collects both pipes while it runs and what is left at its exit
+// (a grandchild that inherited the pipes does not hold the run up).
 // timeoutMs bounds the whole run; a program still running then is terminated (exitCode 259).
 [[nodiscard]] ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000);
 

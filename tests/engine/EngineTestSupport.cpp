@@ -246,33 +246,6 @@ bool SetRegistryString(HKEY root, const std::wstring& path, const std::wstring& 
     return status == ERROR_SUCCESS;
 }
 
-std::wstring UniqueName(const std::wstring& prefix) {
-    return prefix + L"_" + std::to_wstring(::GetCurrentProcessId());
-}
-
-std::wstring HelperPath() {
-    return BinDir() + L"tsu_process_helper.exe";
-}
-
-NamedEvent::NamedEvent(const std::wstring& prefix) {
-    static int counter = 0;
-    m_name = UniqueName(prefix) + L"_" + std::to_wstring(++counter);
-    m_event = ::CreateEventW(nullptr, TRUE, FALSE, m_name.c_str());
-}
-
-NamedEvent::~NamedEvent() {
-    if (m_event)
-        ::CloseHandle(m_event);
-}
-
-void NamedEvent::Set() const {
-    ::SetEvent(m_event);
-}
-
-bool NamedEvent::WaitFor(DWORD ms) const {
-    return m_event && ::WaitForSingleObject(m_event, ms) == WAIT_OBJECT_0;
-}
-
 SoftwareRecord WriteScratchEntry(ScratchKey& key, const std::wstring& subkey, const std::wstring& displayName,
                                  const std::wstring& uninstallString) {
     (void)key.SetString(subkey, L"DisplayName", displayName);

@@ -4,6 +4,7 @@
 // scratch uninstall entries.
 
 #include "inventory/core/SoftwareRecord.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/common/ScratchKey.h"
 
 #include <windows.h>
@@ -18,10 +19,6 @@
 #include <vector>
 
 namespace tsu::test {
-
-// Long enough for anything that must happen under a loaded machine; a fault shows as a failed
-// wait, not a hung test.
-constexpr DWORD kMustHappenMs = 60000;
 
 struct RecordedMessage {
     UINT message = 0;
@@ -95,28 +92,6 @@ void RemoveNsisLeftovers(const std::wstring& appKey);
 // Writes a string value into an existing key (64-bit view).
 [[nodiscard]] bool SetRegistryString(HKEY root, const std::wstring& path, const std::wstring& name,
                                      const std::wstring& value);
-
-// "prefix_<pid>": unique among test programs running at the same time in the prefix.
-[[nodiscard]] std::wstring UniqueName(const std::wstring& prefix);
-
-// The stand-in uninstaller of the process tests (tsu_process_helper.exe in the bin folder).
-[[nodiscard]] std::wstring HelperPath();
-
-// A manual-reset named event of a unique name, for the helper's --signal and --wait-event.
-class NamedEvent {
-public:
-    explicit NamedEvent(const std::wstring& prefix);
-    ~NamedEvent();
-    NamedEvent(const NamedEvent&) = delete;
-    NamedEvent& operator=(const NamedEvent&) = delete;
-    [[nodiscard]] const std::wstring& Name() const { return m_name; }
-    void Set() const;
-    [[nodiscard]] bool WaitFor(DWORD ms = kMustHappenMs) const;
-
-private:
-    std::wstring m_name;
-    HANDLE m_event = nullptr;
-};
 
 // An uninstall entry below a scratch key of HKEY_CURRENT_USER, and the record the scan would make
 // of it (keyPath, rootKey, relativeKeyPath, displayName, uninstallString).

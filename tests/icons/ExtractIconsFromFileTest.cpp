@@ -10,17 +10,17 @@
 namespace tsu {
 namespace {
 
-using test::BinPath;
+using test::BinFile;
 using test::FixturePath;
 using test::NsisPath;
 
 constexpr UINT kNoId = static_cast<UINT>(-1);
 
 std::wstring FixtureApp() {
-    return BinPath(L"icons_fixture_app.exe");
+    return BinFile(L"icons_fixture_app.exe");
 }
 std::wstring PngFirstLibrary() {
-    return BinPath(L"icons_fixture_pngfirst.dll");
+    return BinFile(L"icons_fixture_pngfirst.dll");
 }
 
 struct Extraction {

@@ -15,13 +15,13 @@ namespace tsu {
 namespace {
 
 using test::AlphaOf;
-using test::BinPath;
+using test::BinFile;
 using test::FixturePath;
 using test::NsisPath;
 using test::PixelAt;
 
 std::wstring FixtureApp() {
-    return BinPath(L"icons_fixture_app.exe");
+    return BinFile(L"icons_fixture_app.exe");
 }
 
 bool HasOpaquePixels(const IconPixels& pixels) {
@@ -134,7 +134,7 @@ TEST_F(IconPngCacheTest, LibraryWithManyGroupsDestroysEveryIcon) {
 }
 
 TEST_F(IconPngCacheTest, LibraryWhoseBestImageIsPngGivesNothing) {
-    ExpectNothing(BinPath(L"icons_fixture_pngfirst.dll"), kIconKindDll);
+    ExpectNothing(BinFile(L"icons_fixture_pngfirst.dll"), kIconKindDll);
     ExpectNothing(NsisPath(L"Contrib\\UIs\\modern.exe"), kIconKindDll); // no icon group at all
     ExpectNothing(L"C:\\no\\such\\library.dll", kIconKindDll);
 }
@@ -173,7 +173,7 @@ TEST_F(IconPngCacheTest, PngOnlyExecutableAndMissingFilesGiveNothing) {
     ExpectNothing(L"C:\\no\\such\\program.exe", kIconKindExe);
     ExpectNothing(FixturePath(L"multi.ico"), kIconKindExe); // not a module
     // The first group's 32-pixel choice is the PNG image: no picture, and no shell fallback.
-    ExpectNothing(BinPath(L"icons_fixture_pngfirst.dll"), kIconKindExe);
+    ExpectNothing(BinFile(L"icons_fixture_pngfirst.dll"), kIconKindExe);
 }
 
 TEST_F(IconPngCacheTest, UnknownKindsGiveNothing) {

@@ -14,10 +14,6 @@ std::wstring FixturePath(const std::wstring& name) {
     return std::wstring(TSU_SOURCE_DIR) + L"\\tests\\icons\\fixtures\\" + name;
 }
 
-std::wstring BinPath(const std::wstring& name) {
-    return std::wstring(TSU_TEST_BIN_DIR) + L"\\" + name;
-}
-
 std::wstring NsisPath(const std::wstring& relative) {
     return L"Z:\\usr\\share\\nsis\\" + relative;
 }
@@ -34,28 +30,6 @@ std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstri
     } while (::FindNextFileW(find.Get(), &data));
     std::sort(files.begin(), files.end());
     return files;
-}
-
-ScratchFolder::ScratchFolder(const std::wstring& label) {
-    static std::atomic<unsigned> counter{0};
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD chars = ::GetTempPathW(MAX_PATH, temp);
-    m_path = std::wstring(temp, chars) + L"tsu_icons_" + label + L"_" + std::to_wstring(::GetCurrentProcessId()) +
-             L"_" + std::to_wstring(counter++) + L"\\";
-    (void)::CreateDirectoryW(m_path.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder() {
-    for (const std::wstring& name : Names())
-        (void)::DeleteFileW((m_path + name).c_str());
-    (void)::RemoveDirectoryW(m_path.c_str());
-}
-
-std::vector<std::wstring> ScratchFolder::Names() const {
-    std::vector<std::wstring> names;
-    for (const std::wstring& file : ListFiles(m_path.substr(0, m_path.size() - 1), L"*"))
-        names.push_back(file.substr(m_path.size()));
-    return names;
 }
 
 bool WriteBytes(const std::wstring& path, const Bytes& bytes) {
@@ -80,10 +54,6 @@ Bytes ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
-bool FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 int CountMappedViews(const std::wstring& suffix) {
     int views = 0;
     const void* counted = nullptr;
@@ -102,58 +72,6 @@ int CountMappedViews(const std::wstring& suffix) {
         }
     }
     return views;
-}
-
-bool RunProcess(const std::wstring& commandLine, ProcessResult& result) {
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE readRaw = nullptr;
-    HANDLE writeRaw = nullptr;
-    if (!::CreatePipe(&readRaw, &writeRaw, &inherit, 0))
-        return false;
-    UniqueHandle readEnd(readRaw);
-    UniqueHandle writeEnd(writeRaw);
-    if (!::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0))
-        return false;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdOutput = writeEnd.Get();
-    startup.hStdError = writeEnd.Get();
-    startup.hStdInput = nullptr;
-    PROCESS_INFORMATION info{};
-    std::wstring mutableLine = commandLine;
-    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &info))
-        return false;
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
-    writeEnd.Reset();
-    // Reading to the end of the pipe is not enough: a child that is the first in the prefix to
-    // need the desktop starts Wine's explorer.exe, which inherits the pipe and keeps it open. So
-    // the output is read while it comes and the child's exit ends the loop.
-    result.output.clear();
-    constexpr DWORD kExitPollMs = 20;
-    bool exited = false;
-    for (;;) {
-        DWORD available = 0;
-        if (!::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr))
-            break;
-        if (available > 0) {
-            std::string chunk(available, '\0');
-            DWORD read = 0;
-            if (!::ReadFile(readEnd.Get(), chunk.data(), available, &read, nullptr))
-                break;
-            result.output.append(chunk.data(), read);
-            continue;
-        }
-        if (exited)
-            break; // exited and drained
-        exited = ::WaitForSingleObject(process.Get(), kExitPollMs) == WAIT_OBJECT_0;
-    }
-    if (::WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0)
-        return false;
-    return ::GetExitCodeProcess(process.Get(), &result.exitCode) != FALSE;
 }
 
 SIZE IconSize(HICON icon) {

@@ -4,6 +4,7 @@
 
 #include "PeImageBuilder.h"
 #include "icons/IconPngConversion.h"
+#include "tests/common/ProcessTestSupport.h"
 
 #include <windows.h>
 
@@ -15,42 +16,17 @@ namespace tsu::test {
 
 // tests/icons/fixtures/<name> in the source tree.
 [[nodiscard]] std::wstring FixturePath(const std::wstring& name);
-// <build>/bin/<name>: the fixture programs built with the tests.
-[[nodiscard]] std::wstring BinPath(const std::wstring& name);
 // Files NSIS ships: /usr/share/nsis/<relative> as Wine sees it.
 [[nodiscard]] std::wstring NsisPath(const std::wstring& relative);
 // Every "*.ico" (or other pattern) in a folder, as full paths, sorted.
 [[nodiscard]] std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern);
 
-// A fresh folder under %TEMP% (ending in "\"), emptied and removed at scope end.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::wstring& label);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    [[nodiscard]] const std::wstring& Path() const { return m_path; }
-    [[nodiscard]] std::wstring File(const std::wstring& name) const { return m_path + name; }
-    [[nodiscard]] std::vector<std::wstring> Names() const; // files inside, sorted
-
-private:
-    std::wstring m_path;
-};
-
 [[nodiscard]] bool WriteBytes(const std::wstring& path, const Bytes& bytes);
 [[nodiscard]] Bytes ReadBytes(const std::wstring& path);
-[[nodiscard]] bool FileExists(const std::wstring& path);
 
 // How many views of files whose name ends with `suffix` are mapped into this process (data-file
 // modules and file mappings alike).
 [[nodiscard]] int CountMappedViews(const std::wstring& suffix);
-
-// Runs a command line hidden, with standard output captured; false when it cannot start.
-struct ProcessResult {
-    DWORD exitCode = 0;
-    std::string output;
-};
-[[nodiscard]] bool RunProcess(const std::wstring& commandLine, ProcessResult& result);
 
 // Width and height of an icon's image; {0, 0} when the handle is not an icon.
 [[nodiscard]] SIZE IconSize(HICON icon);

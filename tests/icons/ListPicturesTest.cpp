@@ -8,7 +8,7 @@
 namespace tsu {
 namespace {
 
-using test::BinPath;
+using test::BinFile;
 using test::FixturePath;
 
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
@@ -50,17 +50,17 @@ TEST(ListPicturesTest, JsonListCarriesThePicturePaths) {
     ScopedGdiplusStartup gdiplus;
     const ScratchUninstallEntry iconEntry(L"TsuIconsTestIcon", L"Tsu Icons Test Icon", FixturePath(L"multi.ico"));
     const ScratchUninstallEntry exeEntry(L"TsuIconsTestExe", L"Tsu Icons Test Exe",
-                                         L"\"" + BinPath(L"icons_fixture_app.exe") + L"\",0");
+                                         L"\"" + BinFile(L"icons_fixture_app.exe") + L"\",0");
     const ScratchUninstallEntry missingEntry(L"TsuIconsTestMissing", L"Tsu Icons Test Missing",
                                              L"C:\\no\\such\\program.exe");
 
-    test::ProcessResult run;
-    ASSERT_TRUE(test::RunProcess(L"\"" + BinPath(L"tsu.exe") + L"\" list --json --pictures", run));
-    ASSERT_EQ(run.exitCode, 0u) << run.output;
-    const nlohmann::json list = nlohmann::json::parse(run.output, nullptr, false);
-    ASSERT_TRUE(list.is_array()) << run.output;
+    const test::ProcessResult run = test::RunProcess(L"\"" + BinFile(L"tsu.exe") + L"\" list --json --pictures");
+    ASSERT_TRUE(run.started);
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    const nlohmann::json list = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(list.is_array()) << run.out;
 
-    const std::wstring imageFolder = BinPath(L"Image\\");
+    const std::wstring imageFolder = BinFile(L"Image\\");
     int found = 0;
     for (const nlohmann::json& record : list) {
         const std::string name = record.value("displayName", "");
@@ -81,10 +81,10 @@ TEST(ListPicturesTest, JsonListCarriesThePicturePaths) {
 }
 
 TEST(ListPicturesTest, UnknownOptionsAreStillRefused) {
-    test::ProcessResult run;
-    ASSERT_TRUE(test::RunProcess(L"\"" + BinPath(L"tsu.exe") + L"\" list --pictures --colour", run));
+    const test::ProcessResult run = test::RunProcess(L"\"" + BinFile(L"tsu.exe") + L"\" list --pictures --colour");
+    ASSERT_TRUE(run.started);
     EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_NE(run.output.find("unknown option"), std::string::npos) << run.output;
+    EXPECT_NE(run.err.find("unknown option"), std::string::npos) << run.err;
 }
 
 } // namespace

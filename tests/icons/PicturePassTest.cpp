@@ -8,7 +8,7 @@
 namespace tsu {
 namespace {
 
-using test::BinPath;
+using test::BinFile;
 using test::FixturePath;
 
 SoftwareRecord Record(const std::wstring& iconPath, int32_t kind, int32_t index = 0) {
@@ -44,11 +44,11 @@ protected:
 
 TEST_F(PicturePassTest, StemsCountOnlySuccessfulPictures) {
     SoftwareMap software;
-    software[L"A library, index ignored"] = Record(BinPath(L"icons_fixture_app.exe"), kIconKindDll, -101);
+    software[L"A library, index ignored"] = Record(BinFile(L"icons_fixture_app.exe"), kIconKindDll, -101);
     software[L"B missing program"] = Record(L"C:\\no\\such\\app.exe", kIconKindExe);
     software[L"C short path"] = Record(L"\"a\"", kIconKindOther);
     software[L"D quoted icon"] = Record(L"\"" + FixturePath(L"small16.ico") + L"\"", kIconKindOther);
-    software[L"E own icon"] = Record(BinPath(L"icons_fixture_app.exe"), kIconKindExe);
+    software[L"E own icon"] = Record(BinFile(L"icons_fixture_app.exe"), kIconKindExe);
     software[L"F no kind"] = Record(FixturePath(L"small16.ico"), kIconKindNone);
     software[L"F no kind"].imagePath = L"kept";
 
@@ -66,7 +66,7 @@ TEST_F(PicturePassTest, StemsCountOnlySuccessfulPictures) {
 TEST_F(PicturePassTest, NextPassReusesTheNamesInTheNewOrder) {
     ScopedGdiplusStartup gdiplus;
     SoftwareMap first;
-    first[L"A"] = Record(BinPath(L"icons_fixture_app.exe"), kIconKindDll); // 128 x 128
+    first[L"A"] = Record(BinFile(L"icons_fixture_app.exe"), kIconKindDll); // 128 x 128
     first[L"B"] = Record(FixturePath(L"small16.ico"), kIconKindOther);     // 32 x 32
     {
         IconPngCache cache(m_folder.Path());

@@ -1,6 +1,6 @@
 // The uninstaller launch against real process trees, a planted program, a real NSIS uninstaller
 // and msiexec.
-#include "ProcessTestSupport.h"
+#include "tests/common/ProcessTestSupport.h"
 
 #include "uninstall/LaunchUninstaller.h"
 #include "uninstall/ProcessMonitor.h"

@@ -1,5 +1,5 @@
 // The stand-in uninstaller itself: other tests rely on what its arguments promise.
-#include "ProcessTestSupport.h"
+#include "tests/common/ProcessTestSupport.h"
 
 #include <gtest/gtest.h>
 

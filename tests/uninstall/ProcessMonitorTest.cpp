@@ -1,5 +1,5 @@
 // The process monitor against real process trees of the stand-in uninstaller.
-#include "ProcessTestSupport.h"
+#include "tests/common/ProcessTestSupport.h"
 
 #include "uninstall/ProcessMonitor.h"
 

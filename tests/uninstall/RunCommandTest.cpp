@@ -1,5 +1,5 @@
 // The command runner against the real command interpreter.
-#include "ProcessTestSupport.h"
+#include "tests/common/ProcessTestSupport.h"
 
 #include "uninstall/RunCommand.h"
 #include "uninstall/core/UninstallCommandRules.h"

@@ -1,5 +1,8 @@
-#include "ProcessTestSupport.h"
+#include "tests/common/ProcessTestSupport.h"
 
+#include "tests/common/TestProcess.h"
+
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -8,28 +11,15 @@ namespace tsu::test {
 namespace {
 std::atomic<unsigned> g_nameCounter{0};
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data{};
-    UniqueFindHandle find(::FindFirstFileW((folder + L"*").c_str(), &data));
-    if (find) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = folder + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path + L"\\");
-            else
-                (void)::DeleteFileW(path.c_str());
-        } while (::FindNextFileW(find.Get(), &data));
-    }
-    find.Reset();
-    (void)::RemoveDirectoryW(folder.c_str());
+// A name no other object of this test program has: tsuproc_<tag>_<pid>_<n>.
+std::wstring FreshName(const std::wstring& tag) {
+    return L"tsuproc_" + tag + L"_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+           std::to_wstring(++g_nameCounter);
 }
 } // namespace
 
 std::wstring BinFile(const std::wstring& name) {
-    return std::wstring(TSU_TEST_BIN_DIR) + L"\\" + name;
+    return BinDir() + name;
 }
 
 std::wstring HelperPath() {
@@ -41,11 +31,10 @@ std::wstring Quoted(const std::wstring& text) {
 }
 
 std::wstring UniqueName(const std::wstring& tag) {
-    return L"tsuproc_" + tag + L"_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-           std::to_wstring(++g_nameCounter);
+    return tag + L"_" + std::to_wstring(::GetCurrentProcessId());
 }
 
-ScratchFolder::ScratchFolder(const std::wstring& tag) : m_path(L"C:\\" + UniqueName(tag) + L"\\") {
+ScratchFolder::ScratchFolder(const std::wstring& tag) : m_path(L"C:\\" + FreshName(tag) + L"\\") {
     (void)::CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
@@ -53,8 +42,22 @@ ScratchFolder::~ScratchFolder() {
     RemoveTree(m_path);
 }
 
+std::vector<std::wstring> ScratchFolder::Names() const {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(::FindFirstFileW((m_path + L"*").c_str(), &data));
+    if (find) {
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(data.cFileName);
+        } while (::FindNextFileW(find.Get(), &data));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 NamedEvent::NamedEvent(const std::wstring& tag)
-    : m_name(UniqueName(tag)), m_event(::CreateEventW(nullptr, TRUE, FALSE, m_name.c_str())) {}
+    : m_name(FreshName(tag)), m_event(::CreateEventW(nullptr, TRUE, FALSE, m_name.c_str())) {}
 
 void NamedEvent::Set() const {
     (void)::SetEvent(m_event.Get());
@@ -62,10 +65,6 @@ void NamedEvent::Set() const {
 
 bool NamedEvent::WaitFor(DWORD ms) const {
     return ::WaitForSingleObject(m_event.Get(), ms) == WAIT_OBJECT_0;
-}
-
-bool FileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::wstring ReadUtf16File(const std::wstring& path) {

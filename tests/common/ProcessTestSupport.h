@@ -4,6 +4,7 @@
 // events and the processes that the helpers record.
 
 #include "framework/ScopedHandles.h"
+#include "tests/common/TestProcess.h"
 
 #include <windows.h>
 
@@ -12,17 +13,19 @@
 
 namespace tsu::test {
 
-// Generous limit for anything that must happen; a fault shows as a failed wait, not a hung test.
-constexpr DWORD kMustHappenMs = 20000;
+// Long enough for anything that must happen under a loaded machine; a fault shows as a failed
+// wait, not a hung test.
+constexpr DWORD kMustHappenMs = 60000;
 // Long enough for two monitor passes (500 ms apart): a launch still waiting after it is waiting.
 constexpr DWORD kTwoPassesMs = 1200;
 
-// TSU_TEST_BIN_DIR\<name>
+// The build's bin folder with name appended.
 [[nodiscard]] std::wstring BinFile(const std::wstring& name);
 [[nodiscard]] std::wstring HelperPath();
 // "text" with quotes around it.
 [[nodiscard]] std::wstring Quoted(const std::wstring& text);
-// A name no other test program running in the same prefix uses: tsuproc_<tag>_<pid>_<n>.
+// "<tag>_<pid>": the same for every call of this test program with that tag, and unique among
+// test programs running at the same time in the prefix.
 [[nodiscard]] std::wstring UniqueName(const std::wstring& tag);
 
 // A folder of its own under C:\ (no hyphen anywhere in its path), removed with its content.
@@ -34,6 +37,7 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     [[nodiscard]] const std::wstring& Path() const { return m_path; } // ends with "\"
     [[nodiscard]] std::wstring File(const std::wstring& name) const { return m_path + name; }
+    [[nodiscard]] std::vector<std::wstring> Names() const; // files inside, sorted
 
 private:
     std::wstring m_path;
@@ -46,14 +50,13 @@ public:
     [[nodiscard]] const std::wstring& Name() const { return m_name; }
     [[nodiscard]] HANDLE Get() const { return m_event.Get(); }
     void Set() const;
-    [[nodiscard]] bool WaitFor(DWORD ms) const;
+    [[nodiscard]] bool WaitFor(DWORD ms = kMustHappenMs) const;
 
 private:
     std::wstring m_name;
     UniqueHandle m_event;
 };
 
-[[nodiscard]] bool FileExists(const std::wstring& path);
 [[nodiscard]] std::wstring ReadUtf16File(const std::wstring& path);
 [[nodiscard]] bool CopyProgram(const std::wstring& from, const std::wstring& to);
 // Process ids the helpers appended with --record.
