@@ -1,7 +1,7 @@
 #pragma once
-// What the process-control tests share: the stand-in uninstaller tsu_process_helper (its
-// arguments are described at the top of ProcessHelper.cpp), unique names, scratch folders, named
-// events and the processes that the helpers record.
+// What the Wine tests of every area share about processes: the stand-in uninstaller
+// tsu_process_helper (its arguments are described at the top of tests/uninstall/ProcessHelper.cpp),
+// unique names, scratch folders, named events and the processes that the helpers record.
 
 #include "framework/ScopedHandles.h"
 #include "tests/common/TestProcess.h"
