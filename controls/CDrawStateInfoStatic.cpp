@@ -1,7 +1,6 @@
 #include "controls/CDrawStateInfoStatic.h"
 
 #include "controls/DrawingUtils.h"
-#include "framework/BufferedPaint.h"
 
 namespace tsu {
 
@@ -52,46 +51,20 @@ UINT CDrawStateInfoStatic::AlignmentFlags(int alignment) {
 }
 
 LRESULT CDrawStateInfoStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_ERASEBKGND:
-        return TRUE;
-    case WM_TIMER:
-        if (wp == kDotsTimer) {
-            m_dotStep = (m_dotStep + 1) % 4;
-            Invalidate(true);
-        }
-        return CStatic::WindowProc(msg, wp, lp);
-    case WM_SETTEXT:
-    case WM_ENABLE: {
-        // See CDrawTextStatic: keep the static control from painting its own look.
-        const LRESULT result = ::DefWindowProcW(m_hWnd, msg, wp, lp);
+    if (msg == WM_TIMER && wp == kDotsTimer) {
+        m_dotStep = (m_dotStep + 1) % 4;
         Invalidate(true);
-        return result;
     }
-    default:
-        return CStatic::WindowProc(msg, wp, lp);
-    }
-}
-
-void CDrawStateInfoStatic::OnPaint() {
-    PaintBuffered(m_hWnd, m_canvas, [this](HDC dc, const RECT& client) { Draw(dc, client); });
-}
-
-void CDrawStateInfoStatic::PaintTo(HDC target) {
-    PaintBufferedTo(m_hWnd, target, [this](HDC dc, const RECT& client) { Draw(dc, client); });
+    return CSelfDrawnStatic::WindowProc(msg, wp, lp);
 }
 
 void CDrawStateInfoStatic::Draw(HDC dc, const RECT& client) {
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     ::SetBkMode(dc, TRANSPARENT);
-    ScopedSelectObjectIfAny font(dc, m_font ? static_cast<HGDIOBJ>(m_font.Get()) : GetFont());
+    ScopedSelectObjectIfAny font(dc, TextFont());
     ::SetTextColor(dc, m_textColour);
     const std::wstring text = GetDisplayText();
-    if (m_backgroundImage)
-        DrawImagePiece(dc, m_backgroundImage, m_backgroundRect, client);
+    DrawBackgroundPiece(dc, client);
     DrawTextInRect(dc, text, client, AlignmentFlags(m_alignment) | DT_NOPREFIX);
 }
 

@@ -2,17 +2,13 @@
 // The busy text of the wait dialog: the window text followed by "", ".", "..", "..." in turn, one
 // step per second while the dots run, painted through a memory bitmap.
 
-#include "framework/CMemoryCanvas.h"
-#include "framework/CStatic.h"
-#include "framework/ScopedHandles.h"
-
-#include <gdiplus.h>
+#include "controls/CSelfDrawnStatic.h"
 
 #include <string>
 
 namespace tsu {
 
-class CDrawStateInfoStatic : public CStatic {
+class CDrawStateInfoStatic : public CSelfDrawnStatic {
 public:
     static constexpr UINT_PTR kDotsTimer = 36;
     static constexpr UINT kDotsIntervalMs = 1000;
@@ -23,10 +19,6 @@ public:
     // 1-3 single line (left, centre, right), 4-6 word-wrapped (left, centre, right), vertically
     // centred; any other value single line left.
     void SetAlignment(int alignment) { m_alignment = alignment; }
-    void SetBackground(Gdiplus::Image* image) { m_backgroundImage = image; }
-    void SetBackgroundRect(int left, int top, int right, int bottom) {
-        m_backgroundRect = RECT{left, top, right, bottom};
-    }
 
     void StartDots();
     void StopDots();
@@ -35,22 +27,14 @@ public:
     [[nodiscard]] std::wstring GetDisplayText() const;
     [[nodiscard]] static UINT AlignmentFlags(int alignment);
 
-    void PaintTo(HDC target);
-
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void Draw(HDC dc, const RECT& client) override;
 
 private:
-    void OnPaint();
-    void Draw(HDC dc, const RECT& client);
-
-    UniqueHfont m_font;
     COLORREF m_textColour = RGB(0, 0, 0);
     int m_dotStep = 0;
     int m_alignment = 0;
-    Gdiplus::Image* m_backgroundImage = nullptr;
-    RECT m_backgroundRect{};
-    CMemoryCanvas m_canvas;
 };
 
 } // namespace tsu

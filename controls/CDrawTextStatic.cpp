@@ -1,7 +1,6 @@
 #include "controls/CDrawTextStatic.h"
 
 #include "controls/DrawingUtils.h"
-#include "framework/BufferedPaint.h"
 
 namespace tsu {
 
@@ -53,34 +52,6 @@ void CDrawTextStatic::UpdateHot(POINT screenPoint) {
     Invalidate(true);
 }
 
-LRESULT CDrawTextStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_ERASEBKGND:
-        return TRUE;
-    case WM_SETTEXT:
-    case WM_ENABLE: {
-        // The static control repaints itself in its own look right inside these messages; store
-        // the state through the plain window procedure and repaint in ours instead.
-        const LRESULT result = ::DefWindowProcW(m_hWnd, msg, wp, lp);
-        Invalidate(true);
-        return result;
-    }
-    default:
-        return CStatic::WindowProc(msg, wp, lp);
-    }
-}
-
-void CDrawTextStatic::OnPaint() {
-    PaintBuffered(m_hWnd, m_canvas, [this](HDC dc, const RECT& client) { Draw(dc, client); });
-}
-
-void CDrawTextStatic::PaintTo(HDC target) {
-    PaintBufferedTo(m_hWnd, target, [this](HDC dc, const RECT& client) { Draw(dc, client); });
-}
-
 void CDrawTextStatic::Draw(HDC dc, const RECT& client) {
     // The brush follows the colour (a colour set after the first paint is not lost).
     if (!m_backgroundBrush || m_brushColour != m_backgroundColour) {
@@ -89,9 +60,8 @@ void CDrawTextStatic::Draw(HDC dc, const RECT& client) {
     }
     ::FillRect(dc, &client, m_backgroundBrush.Get());
     ::SetBkMode(dc, TRANSPARENT);
-    if (m_backgroundImage)
-        DrawImagePiece(dc, m_backgroundImage, m_backgroundRect, client);
-    ScopedSelectObjectIfAny font(dc, m_font ? static_cast<HGDIOBJ>(m_font.Get()) : GetFont());
+    DrawBackgroundPiece(dc, client);
+    ScopedSelectObjectIfAny font(dc, TextFont());
     ::SetTextColor(dc, m_hot ? m_hotColour : m_normalColour);
     UINT flags = 0;
     if (!AlignmentFlags(m_alignment, flags))

@@ -79,6 +79,17 @@ protected:
             3000);
     }
 
+    // A 200-line target taken in by a skin frame at scale, and the frame's vertical bar once it
+    // shows the target's range, page and position; null when any of that fails.
+    CSkinScrollBar* SkinnedBar(float scale = 1.0f) {
+        if (!MakeTarget(WS_VSCROLL, 0, 200))
+            return nullptr;
+        CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), scale, 0);
+        if (!frame || !BarInStep(frame->VerticalBar()))
+            return nullptr;
+        return &frame->VerticalBar();
+    }
+
     UniqueHbitmap m_skin;
     test::TestHostWindow m_host;
     HWND m_target = nullptr;
@@ -145,11 +156,9 @@ TEST_F(SkinScrollTest, PageCoveringEverythingDisablesTheBarAndHidesTheThumb) {
 }
 
 TEST_F(SkinScrollTest, HeldDownArrowScrollsOnceThenRepeatsAfterHalfASecond) {
-    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
-    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(BarInStep(bar));
+    CSkinScrollBar* skinned = SkinnedBar();
+    ASSERT_NE(skinned, nullptr);
+    CSkinScrollBar& bar = *skinned;
     ASSERT_EQ(FirstVisibleLine(), 0);
     const POINT arrow = Centre(bar.GetPartRect(kSkinPartLineDown));
 
@@ -196,11 +205,9 @@ TEST_F(SkinScrollTest, HeldDownArrowStopsRepeatingAtTheLastPosition) {
 }
 
 TEST_F(SkinScrollTest, LosingTheCaptureEndsThePress) {
-    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
-    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(BarInStep(bar));
+    CSkinScrollBar* skinned = SkinnedBar();
+    ASSERT_NE(skinned, nullptr);
+    CSkinScrollBar& bar = *skinned;
     const POINT arrow = Centre(bar.GetPartRect(kSkinPartLineDown));
     bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
     ASSERT_EQ(::GetCapture(), bar.GetSafeHwnd());
@@ -245,11 +252,9 @@ TEST_F(SkinScrollTest, ZeroSizeAndHugeBarsPaintSafely) {
 }
 
 TEST_F(SkinScrollTest, HeldArrowStopsWhileThePointerIsAway) {
-    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
-    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(BarInStep(bar));
+    CSkinScrollBar* skinned = SkinnedBar();
+    ASSERT_NE(skinned, nullptr);
+    CSkinScrollBar& bar = *skinned;
     const POINT arrow = Centre(bar.GetPartRect(kSkinPartLineDown));
     bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
     bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(POINT{arrow.x, 5})); // onto the up arrow
@@ -259,11 +264,9 @@ TEST_F(SkinScrollTest, HeldArrowStopsWhileThePointerIsAway) {
 }
 
 TEST_F(SkinScrollTest, PageAreaPagesUntilTheThumbReachesThePointer) {
-    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
-    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(BarInStep(bar));
+    CSkinScrollBar* skinned = SkinnedBar();
+    ASSERT_NE(skinned, nullptr);
+    CSkinScrollBar& bar = *skinned;
     const RECT page = bar.GetPartRect(kSkinPartPageDown);
     // The button goes down a third of the way down the bar and the pointer stays there.
     POINT pointer{(page.left + page.right) / 2, page.top + (page.bottom - page.top) / 3};
@@ -279,11 +282,9 @@ TEST_F(SkinScrollTest, PageAreaPagesUntilTheThumbReachesThePointer) {
 }
 
 TEST_F(SkinScrollTest, DraggingTheThumbScrollsLive) {
-    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
-    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(BarInStep(bar));
+    CSkinScrollBar* skinned = SkinnedBar();
+    ASSERT_NE(skinned, nullptr);
+    CSkinScrollBar& bar = *skinned;
     const POINT thumb = Centre(bar.GetPartRect(kSkinPartThumb));
     bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(thumb));
     EXPECT_TRUE(bar.IsDragging());
@@ -303,11 +304,9 @@ TEST_F(SkinScrollTest, DraggingTheThumbScrollsLive) {
 }
 
 TEST_F(SkinScrollTest, DoubleClickDoesNothingMoreThanTheFirstClick) {
-    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
-    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(BarInStep(bar));
+    CSkinScrollBar* skinned = SkinnedBar();
+    ASSERT_NE(skinned, nullptr);
+    CSkinScrollBar& bar = *skinned;
     const POINT arrow = Centre(bar.GetPartRect(kSkinPartLineDown));
     bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
     bar.SendMessage(WM_LBUTTONUP, 0, At(arrow));
@@ -317,11 +316,9 @@ TEST_F(SkinScrollTest, DoubleClickDoesNothingMoreThanTheFirstClick) {
 }
 
 TEST_F(SkinScrollTest, HotPartFollowsThePointerAndLeaves) {
-    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
-    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.0f, 0);
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(BarInStep(bar));
+    CSkinScrollBar* skinned = SkinnedBar();
+    ASSERT_NE(skinned, nullptr);
+    CSkinScrollBar& bar = *skinned;
     bar.SendMessage(WM_MOUSEMOVE, 0, At(Centre(bar.GetPartRect(kSkinPartLineDown))));
     EXPECT_EQ(bar.GetHotPart(), kSkinPartLineDown);
     bar.SendMessage(WM_MOUSEMOVE, 0, At(Centre(bar.GetPartRect(kSkinPartThumb))));
@@ -331,11 +328,9 @@ TEST_F(SkinScrollTest, HotPartFollowsThePointerAndLeaves) {
 }
 
 TEST_F(SkinScrollTest, BarPaintsItsPartsFromTheSkinCells) {
-    ASSERT_NE(MakeTarget(WS_VSCROLL, 0, 200), nullptr);
-    CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), 1.2f, 0);
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(BarInStep(bar));
+    CSkinScrollBar* skinned = SkinnedBar(1.2f);
+    ASSERT_NE(skinned, nullptr);
+    CSkinScrollBar& bar = *skinned;
     const RECT client = bar.GetClientRect();
     CMemoryCanvas canvas;
     ASSERT_TRUE(canvas.CreateDib32(client.right, client.bottom));
