@@ -11,6 +11,7 @@
 #include "tests/app/ToolWindow.h"
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "uninstall/LaunchUninstaller.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -18,6 +19,7 @@
 #include <shobjidl.h>
 
 #include <cstring>
+#include <thread>
 
 namespace tsu {
 namespace {
@@ -57,6 +59,37 @@ HDROP MakeDrop(const std::vector<std::wstring>& paths) {
     ::GlobalUnlock(memory);
     return static_cast<HDROP>(memory);
 }
+
+// A launch of the stand-in uninstaller that waits for Release (or the end of the scope); while it
+// waits, every other launch of this process waits behind it.
+class LauncherHold {
+public:
+    LauncherHold() {
+        // A launch starts a quoted program without its arguments: the helper reads them from the
+        // environment it inherits.
+        const test::ScopedEnvironmentVariable args(
+            L"TSU_HELPER_ARGS", L"--signal " + m_started.Name() + L" --wait-event " + m_release.Name());
+        m_thread = std::thread([this] {
+            std::wstring command = test::Quoted(test::HelperPath());
+            (void)LaunchUninstaller(command);
+        });
+        m_running = m_started.WaitFor();
+    }
+    ~LauncherHold() {
+        Release();
+        m_thread.join();
+    }
+    LauncherHold(const LauncherHold&) = delete;
+    LauncherHold& operator=(const LauncherHold&) = delete;
+    [[nodiscard]] bool Started() const { return m_running; }
+    void Release() const { m_release.Set(); }
+
+private:
+    test::NamedEvent m_started{L"TsuSmartHoldStarted"};
+    test::NamedEvent m_release{L"TsuSmartHoldRelease"};
+    std::thread m_thread;
+    bool m_running = false;
+};
 
 class IntelligentPage : public ::testing::Test {
 protected:
@@ -165,15 +198,11 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
     const std::wstring key = L"TsuAppSmartNsis";
     test::RemoveNsisLeftovers(key);
     ASSERT_TRUE(test::InstallNsisFixture(L"fixture_app_smart_nsis"));
-    // The registered uninstaller runs the real one only when the test lets it, so the checks made
-    // while it runs cannot race its end.
-    const test::NamedEvent started(L"TsuSmartStarted");
-    const test::NamedEvent release(L"TsuSmartRelease");
-    const std::wstring installDir = L"C:\\Program Files\\" + key + L"\\";
-    ASSERT_TRUE(test::SetRegistryString(
-        HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + key, L"UninstallString",
-        L"\"" + test::HelperPath() + L"\" --signal " + started.Name() + L" --wait-event " + release.Name() +
-            L" --start \"" + installDir + L"uninst.exe\" [ ] --wait-children"));
+    // Another launch holds the launcher (one runs at a time), so the program's own uninstaller
+    // starts only when the test lets it: the checks made while the uninstall runs cannot race its
+    // end, and the uninstaller runs exactly as registered.
+    LauncherHold hold;
+    ASSERT_TRUE(hold.Started());
     const std::wstring folder = test::MakeScratchFolder(L"smart-registered");
     const std::wstring shortcut = folder + L"Tsu Smart NSIS.lnk";
     ASSERT_TRUE(MakeShortcut(shortcut, L"C:\\Program Files\\" + key + L"\\" + key + L".exe"));
@@ -198,7 +227,6 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
     // Confirmed twice: the program's own uninstaller runs; a drop meanwhile is refused.
     PressUninstall();
     ASSERT_TRUE(page().IsStandardUninstallRunning());
-    ASSERT_TRUE(started.WaitFor());
     Drop({shortcut});
     EXPECT_EQ(answerer.Texts().back(), L"正在卸载软件，请稍后再试！");
     PressUninstall();
@@ -218,7 +246,7 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
                                            IDC_FEEDBACK_CLOSE);
                                    });
     // The uninstaller ends, its result is shown, then the tool closes and asks its question once.
-    release.Set();
+    hold.Release();
     ASSERT_TRUE(test::PumpUntil([&] { return tool->window->GetSafeHwnd() == nullptr; }, kMustMs));
     EXPECT_EQ(questions, 1);
     EXPECT_EQ(answerer.Texts().back(), L"卸载成功！");

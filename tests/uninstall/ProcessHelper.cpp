@@ -22,7 +22,6 @@
 //   --child [ ARGS ]          start a copy of this program with ARGS (brackets nest), do not wait
 //   --child-as NAME [ ARGS ]  the same with the program NAME from this program's folder; the build
 //                             puts copies named iexplore.exe, chrome.exe and 360se.exe there
-//   --start PROGRAM [ ARGS ]  start PROGRAM (any program, by its full path) with ARGS, do not wait
 //   --wait-children           wait until every child started so far has ended
 //   --desktop                 ask for the desktop window (under Wine the first such call of a prefix
 //                             starts explorer.exe as the desktop process, a child of the caller)
@@ -292,9 +291,9 @@ int wmain() {
             if (!WriteStdout(text))
                 return kExitActionFailed;
             i += 2;
-        } else if (option == L"--child" || ((option == L"--child-as" || option == L"--start") && hasValue)) {
-            const bool named = option != L"--child";
-            const std::wstring program = option == L"--start" ? value : named ? OwnFolder() + value : OwnPath();
+        } else if (option == L"--child" || (option == L"--child-as" && hasValue)) {
+            const bool named = option == L"--child-as";
+            const std::wstring program = named ? OwnFolder() + value : OwnPath();
             std::vector<std::wstring> inner;
             size_t end = 0;
             if (!TakeBracketed(args, i + (named ? 2 : 1), inner, end))
