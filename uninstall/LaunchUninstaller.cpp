@@ -15,6 +15,14 @@ namespace {
 
 constexpr uint32_t kMonitorUserValue = 0;
 
+// When the process was created, in FILETIME ticks as the process list reports it; 0 when unknown.
+uint64_t CreationTimeOf(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
 // The completion event and the monitor exist once, so two launches at the same moment (an engine
 // uninstall and a standard uninstall of the intelligent page) would take each other's end signal.
 std::mutex& LaunchLock() {
@@ -75,7 +83,7 @@ bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor) {
     // A fresh run: nothing of an earlier launch is followed, and the browsers are known before the
     // first pass can meet them.
     monitor.ResetLists();
-    (void)monitor.AddWatchedProcess(info.dwProcessId);
+    (void)monitor.AddWatchedProcess(info.dwProcessId, CreationTimeOf(process.Get()));
     for (const std::wstring& name : IgnoredBrowserNames(command))
         (void)monitor.AddIgnoredName(name);
 

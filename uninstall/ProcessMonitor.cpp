@@ -144,9 +144,9 @@ ProcessMonitor& ProcessMonitor::GetInstance() {
     return instance;
 }
 
-bool ProcessMonitor::AddWatchedProcess(uint32_t processId) {
+bool ProcessMonitor::AddWatchedProcess(uint32_t processId, uint64_t creationTime) {
     std::lock_guard<std::mutex> guard(m_listsLock);
-    return AddWatchedId(m_lists, processId);
+    return AddWatchedId(m_lists, processId, creationTime);
 }
 
 bool ProcessMonitor::AddIgnoredName(const std::wstring& exeName) {

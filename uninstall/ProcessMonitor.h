@@ -43,8 +43,9 @@ public:
     // The one monitor of the process.
     static ProcessMonitor& GetInstance();
 
-    // False when the id is already watched.
-    [[nodiscard]] bool AddWatchedProcess(uint32_t processId);
+    // False when the id is already watched. creationTime (FILETIME ticks, 0 when not known) ties
+    // the id to that one process (see AddWatchedId).
+    [[nodiscard]] bool AddWatchedProcess(uint32_t processId, uint64_t creationTime = 0);
     // Lower-cases the name (CharLowerW); false when that lower-case name is already there.
     [[nodiscard]] bool AddIgnoredName(const std::wstring& exeName);
     // Empties watched ids, live ids and ignored names; done before each launch so that ids of an

@@ -109,7 +109,14 @@ TEST_F(LaunchUninstallerTest, ProcessThatExitedBeforeTheFirstSnapshotEndsTheRunA
     std::wstring command = Helper(L"--exit 0");
     EXPECT_TRUE(LaunchUninstaller(command));
     EXPECT_EQ(ProcessMonitor::GetInstance().State(), kMonitorStateFinished);
-    EXPECT_TRUE(ProcessMonitor::GetInstance().Lists().liveIds.empty());
+    const MonitorLists lists = ProcessMonitor::GetInstance().Lists();
+    EXPECT_TRUE(lists.liveIds.empty());
+    // The launch told the monitor when its process was created, though no pass ever saw it: an
+    // older process naming the same id as its parent is not taken for a child.
+    ASSERT_EQ(lists.watchedIds.size(), 1u);
+    const auto created = lists.creationTimes.find(lists.watchedIds[0]);
+    ASSERT_NE(created, lists.creationTimes.end());
+    EXPECT_NE(created->second, 0u);
 }
 
 struct BrowserCase {

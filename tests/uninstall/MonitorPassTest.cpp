@@ -188,6 +188,33 @@ TEST(MonitorPassIdReuseTest, ChildMadeBeforeItsParentEndedIsStillFollowed) {
     EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000, 1200}));
 }
 
+// The launched process may end before the first pass sees it; the time it was created, known from
+// the launch, still ties its id to it.
+TEST(MonitorPassIdReuseTest, LaunchedProcessGoneBeforeTheFirstPassAdoptsNoOlderOrphan) {
+    // services.exe was started by a process that ended long ago and whose id the launch got.
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000, kT0));
+    EXPECT_EQ(Pass(lists, System({{2000, 1000, L"services.exe", kT0 - 500}})),
+              (std::vector<int32_t>{kMonitorStateFinished}));
+    EXPECT_EQ(lists.watchedIds, (std::vector<uint32_t>{1000}));
+}
+
+TEST(MonitorPassIdReuseTest, StrangerWithTheIdOfALaunchedProcessGoneBeforeTheFirstPassIsNotWaitedFor) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000, kT0));
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"stranger.exe", kT0 + 90}})),
+              (std::vector<int32_t>{kMonitorStateFinished}));
+}
+
+TEST(MonitorPassIdReuseTest, CopyOfALaunchedProcessGoneBeforeTheFirstPassIsFollowed) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000, kT0));
+    EXPECT_EQ(lists.creationTimes[1000], kT0);
+    EXPECT_EQ(Pass(lists, System({{1100, 1000, L"Un_A.exe", kT0 + 10}})),
+              (std::vector<int32_t>{kMonitorStateNewProcess, kMonitorStateActivity}));
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1100}));
+}
+
 TEST(MonitorPassIdReuseTest, WithoutCreationTimesIdsAreTakenAtTheirWord) {
     // Toolhelp gives no creation times: the plain id rules apply.
     MonitorLists lists;

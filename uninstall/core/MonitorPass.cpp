@@ -30,10 +30,12 @@ std::wstring_view MonitorStateText(int32_t stateCode) {
     }
 }
 
-bool AddWatchedId(MonitorLists& lists, uint32_t processId) {
+bool AddWatchedId(MonitorLists& lists, uint32_t processId, uint64_t creationTime) {
     if (ContainsValue(lists.watchedIds, processId))
         return false;
     lists.watchedIds.push_back(processId);
+    if (creationTime != 0)
+        lists.creationTimes[processId] = creationTime;
     return true;
 }
 

@@ -42,8 +42,11 @@ struct MonitorLists {
     std::map<uint32_t, uint64_t> creationTimes;
 };
 
-// False when the id is already watched.
-bool AddWatchedId(MonitorLists& lists, uint32_t processId);
+// False when the id is already watched. creationTime (FILETIME ticks, 0 when not known) pins the
+// id to that process: a launched process that ends before the first pass would otherwise leave
+// its id open to be taken for a parent by any older process that names it (an orphan whose own
+// parent once had the id), or by a stranger that gets the id next.
+bool AddWatchedId(MonitorLists& lists, uint32_t processId, uint64_t creationTime = 0);
 // Takes an already lower-cased name; false when it is already there (exact comparison).
 bool AddIgnoredLowerName(MonitorLists& lists, std::wstring lowerCaseName);
 
