@@ -3,6 +3,7 @@
 
 #include "cli/Commands.h"
 #include "cli/RecordJson.h"
+#include "framework/MessageWindowThread.h"
 #include "core/TextRules.h"
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/UninstallEngine.h"
@@ -16,7 +17,6 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
-#include <thread>
 
 namespace tsu {
 
@@ -122,43 +122,12 @@ private:
 // message-only window with a message loop on a thread of its own.
 class EngineWindow {
 public:
-    explicit EngineWindow(Progress& progress) : m_progress(progress) {
-        std::mutex readyLock;
-        std::condition_variable ready;
-        bool created = false;
-        m_thread = std::thread([&] {
-            {
-                const std::lock_guard<std::mutex> lock(readyLock);
-                WNDCLASSEXW windowClass{};
-                windowClass.cbSize = sizeof windowClass;
-                windowClass.lpfnWndProc = &EngineWindow::WindowProc;
-                windowClass.hInstance = ::GetModuleHandleW(nullptr);
-                windowClass.lpszClassName = kWindowClass;
-                (void)::RegisterClassExW(&windowClass);
-                m_window = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                             windowClass.hInstance, this);
-                created = true;
-            }
-            ready.notify_all();
-            if (!m_window)
-                return;
-            MSG message;
-            while (::GetMessageW(&message, nullptr, 0, 0) > 0)
-                ::DispatchMessageW(&message);
-        });
-        std::unique_lock<std::mutex> lock(readyLock);
-        ready.wait(lock, [&] { return created; });
-    }
-    ~EngineWindow() {
-        if (m_window)
-            ::PostMessageW(m_window, WM_CLOSE, 0, 0);
-        if (m_thread.joinable())
-            m_thread.join();
-    }
+    explicit EngineWindow(Progress& progress)
+        : m_progress(progress), m_windowThread(kWindowClass, &EngineWindow::WindowProc, this) {}
     EngineWindow(const EngineWindow&) = delete;
     EngineWindow& operator=(const EngineWindow&) = delete;
 
-    [[nodiscard]] HWND Window() const { return m_window; }
+    [[nodiscard]] HWND Window() const { return m_windowThread.Window(); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -179,20 +148,11 @@ private:
         } catch (...) {
             return 0; // nothing may leave a window procedure
         }
-        if (message == WM_CLOSE) {
-            ::DestroyWindow(window);
-            return 0;
-        }
-        if (message == WM_DESTROY) {
-            ::PostQuitMessage(0);
-            return 0;
-        }
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
 
     Progress& m_progress;
-    HWND m_window = nullptr;
-    std::thread m_thread;
+    MessageWindowThread m_windowThread; // last: its window reaches m_progress until it ends
 };
 
 // The uninstaller launch writes a diagnostic line through the C runtime's stdout. The command's

@@ -63,6 +63,12 @@ struct FindHandleTraits {
     static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
     static void Close(Handle h) { ::FindClose(h); }
 };
+struct ChangeNotificationTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindCloseChangeNotification(h); }
+};
 struct HkeyTraits {
     using Handle = HKEY;
     static Handle Invalid() { return nullptr; }
@@ -103,6 +109,7 @@ struct GlobalMemoryTraits {
 using UniqueHandle = UniqueResource<HandleNullTraits>;
 using UniqueFileHandle = UniqueResource<HandleFileTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
+using UniqueChangeNotification = UniqueResource<ChangeNotificationTraits>;
 using UniqueHkey = UniqueResource<HkeyTraits>;
 using UniqueHicon = UniqueResource<HiconTraits>;
 using UniqueHbitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;

@@ -2,6 +2,7 @@
 
 #include "framework/ScopedHandles.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tsu::test {
@@ -57,8 +58,6 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
     // Reading to the end of the pipes is not enough: a child that is the first in the prefix to
     // need the desktop starts Wine's explorer.exe, which inherits the pipes and keeps them open.
     // So the output is taken while it comes, and the child's exit (then one last drain) ends it.
-    // A host program that Wine starts by its Z: path has no process object to wait on (the wait
-    // fails): it has ended when both pipes are closed.
     constexpr DWORD kPollMs = 20;
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     bool exited = false;
@@ -73,7 +72,7 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
         }
         const DWORD wait = ::WaitForSingleObject(process.Get(), kPollMs);
         if (wait == WAIT_FAILED)
-            ::Sleep(kPollMs); // nothing to wait on: poll the pipes
+            break; // no process to follow (a host program under Wine): see RunHostProgramUntil
         exited = wait == WAIT_OBJECT_0;
     }
     const ULONGLONG now = ::GetTickCount64();
@@ -83,6 +82,42 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
     }
     ::GetExitCodeProcess(process.Get(), &result.exitCode);
     return result;
+}
+
+bool RunHostProgramUntil(const std::wstring& commandLine, const std::wstring& watchedFolder,
+                         const std::function<bool()>& done, DWORD timeoutMs) {
+    // Watched before the start, so a change that comes at once is not missed.
+    const UniqueChangeNotification change(::FindFirstChangeNotificationW(
+        watchedFolder.c_str(), FALSE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+    if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &startup, &info))
+        return false;
+    const UniqueHandle process(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+
+    // Without a notification (a folder Wine cannot watch) the effect is looked for every 20 ms.
+    constexpr DWORD kFallbackPollMs = 20;
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (done())
+            return true;
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline)
+            return false;
+        const DWORD remaining = static_cast<DWORD>(deadline - now);
+        if (!change) {
+            ::Sleep(std::min(remaining, kFallbackPollMs));
+            continue;
+        }
+        if (::WaitForSingleObject(change.Get(), remaining) == WAIT_OBJECT_0)
+            (void)::FindNextChangeNotification(change.Get());
+    }
 }
 
 std::wstring BinDir() { return std::wstring(TSU_TEST_BIN_DIR) + L"\\"; }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace tsu::test {
@@ -18,6 +19,13 @@ struct ProcessResult {
 // (a grandchild that inherited the pipes does not hold the run up).
 // timeoutMs bounds the whole run; a program still running then is terminated (exitCode 259).
 [[nodiscard]] ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000);
+
+// Starts a host program by its Z: path under Wine and waits until done() holds, at most timeoutMs.
+// Wine runs such a program without a process object and without the caller's pipes, so its effect
+// is the only sign that it has run: the wait follows change notifications on watchedFolder, where
+// that effect shows. False when it cannot be started or done() never holds.
+[[nodiscard]] bool RunHostProgramUntil(const std::wstring& commandLine, const std::wstring& watchedFolder,
+                                       const std::function<bool()>& done, DWORD timeoutMs = 30000);
 
 // The build's bin folder (where the programs and test programs lie), ending in "\".
 [[nodiscard]] std::wstring BinDir();

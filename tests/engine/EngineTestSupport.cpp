@@ -52,46 +52,7 @@ std::wstring Describe(const std::vector<RecordedMessage>& messages) {
     return text;
 }
 
-MessageRecorder::MessageRecorder() {
-    std::mutex readyLock;
-    std::condition_variable ready;
-    bool started = false;
-    m_thread = std::thread([&] {
-        {
-            const std::lock_guard<std::mutex> lock(readyLock);
-            m_threadId = ::GetCurrentThreadId();
-            WNDCLASSEXW windowClass{};
-            windowClass.cbSize = sizeof windowClass;
-            windowClass.lpfnWndProc = &MessageRecorder::WindowProc;
-            windowClass.hInstance = ::GetModuleHandleW(nullptr);
-            windowClass.lpszClassName = kRecorderClass;
-            ::RegisterClassExW(&windowClass); // fails harmlessly when a second recorder registers again
-            m_window = ::CreateWindowExW(0, kRecorderClass, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, HWND_MESSAGE,
-                                         nullptr, windowClass.hInstance, this);
-            started = true;
-        }
-        ready.notify_all();
-        if (m_window)
-            ThreadMain();
-    });
-    std::unique_lock<std::mutex> lock(readyLock);
-    ready.wait(lock, [&] { return started; });
-}
-
-MessageRecorder::~MessageRecorder() {
-    if (m_window)
-        ::PostMessageW(m_window, WM_CLOSE, 0, 0);
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
-void MessageRecorder::ThreadMain() {
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
+MessageRecorder::MessageRecorder() : m_windowThread(kRecorderClass, &MessageRecorder::WindowProc, this) {}
 
 LRESULT CALLBACK MessageRecorder::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -102,14 +63,6 @@ LRESULT CALLBACK MessageRecorder::WindowProc(HWND window, UINT message, WPARAM w
     if (self && IsEngineMessage(message)) {
         self->Record(message, wParam, lParam);
         return 1;
-    }
-    if (message == WM_CLOSE) {
-        ::DestroyWindow(window);
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        ::PostQuitMessage(0);
-        return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }

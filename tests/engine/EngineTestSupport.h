@@ -3,6 +3,7 @@
 // of its own that records every engine message, real installers from the fixtures folder, and
 // scratch uninstall entries.
 
+#include "framework/MessageWindowThread.h"
 #include "inventory/core/SoftwareRecord.h"
 #include "tests/common/ProcessTestSupport.h"
 #include "tests/common/ScratchKey.h"
@@ -41,11 +42,10 @@ public:
     using Hook = std::function<void(const RecordedMessage&)>;
 
     MessageRecorder();
-    ~MessageRecorder();
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
-    [[nodiscard]] HWND Window() const { return m_window; }
+    [[nodiscard]] HWND Window() const { return m_windowThread.Window(); }
     void SetHook(Hook hook);
 
     [[nodiscard]] std::vector<RecordedMessage> Messages() const;
@@ -59,15 +59,12 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Record(UINT message, WPARAM wParam, LPARAM lParam);
-    void ThreadMain();
 
     mutable std::mutex m_lock;
     mutable std::condition_variable m_changed;
     std::vector<RecordedMessage> m_messages;
     Hook m_hook;
-    HWND m_window = nullptr;
-    DWORD m_threadId = 0;
-    std::thread m_thread;
+    MessageWindowThread m_windowThread; // last: its window reaches the members above until it ends
 };
 
 [[nodiscard]] size_t CountOf(const std::vector<RecordedMessage>& messages, UINT message);

@@ -1,10 +1,11 @@
 // Threads and the GUI thread under Wine: work posted to the GUI thread runs there and only there,
-// queued work dies with its dispatcher, a pumping wait survives a worker's SendMessage, and the
-// critical section keeps two threads apart.
+// queued work dies with its dispatcher, a pumping wait survives a worker's SendMessage, the
+// critical section keeps two threads apart, and a message-only window lives on its own thread.
 
 #include "framework/CCriticalSection.h"
 #include "framework/CGuiThreadDispatcher.h"
 #include "framework/MessageLoop.h"
+#include "framework/MessageWindowThread.h"
 #include "framework/ScopedHandles.h"
 #include "tests/support/TestSupport.h"
 
@@ -139,6 +140,55 @@ TEST(CriticalSection, TryLockFailsWhileAnotherThreadHoldsIt) {
     });
     again.join();
     EXPECT_TRUE(gotIt);
+}
+
+// What a message-only window of MessageWindowThread saw.
+struct WindowLog {
+    DWORD thread = 0;
+    int messages = 0;
+
+    static constexpr UINT kProbe = WM_APP + 7;
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* log = reinterpret_cast<WindowLog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (log && message == kProbe) {
+            log->thread = ::GetCurrentThreadId();
+            ++log->messages;
+            return static_cast<LRESULT>(wParam) + 1;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+};
+
+TEST(MessageWindowThread, MessagesAreHandledOnItsOwnThreadUntilItIsDestroyed) {
+    WindowLog log;
+    HWND window = nullptr;
+    {
+        const MessageWindowThread host(L"TsuThreadingTestWindow", &WindowLog::Procedure, &log);
+        window = host.Window();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(::SendMessageW(window, WindowLog::kProbe, 41, 0), 42);
+        EXPECT_NE(log.thread, ::GetCurrentThreadId());
+        EXPECT_EQ(log.thread, ::GetWindowThreadProcessId(window, nullptr));
+    }
+    // The destructor ended the thread, and the window with it.
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(::SendMessageW(window, WindowLog::kProbe, 1, 0), 0);
+    EXPECT_EQ(log.messages, 1);
+}
+
+TEST(MessageWindowThread, ManyMadeAndEndedInARowEachWork) {
+    // The constructor returns while the new thread still runs on: nothing the thread touches after
+    // announcing its window may belong to the constructor's frame.
+    for (int round = 0; round < 200; ++round) {
+        WindowLog log;
+        const MessageWindowThread host(L"TsuThreadingTestWindow", &WindowLog::Procedure, &log);
+        ASSERT_NE(host.Window(), nullptr) << round;
+        ASSERT_EQ(::SendMessageW(host.Window(), WindowLog::kProbe, round, 0), round + 1);
+    }
 }
 
 } // namespace

@@ -146,24 +146,32 @@ std::wstring HostPath(UnixNameFn unixName, const std::wstring& path) {
     ::HeapFree(::GetProcessHeap(), 0, hostPath);
     return wide;
 }
+
+std::wstring ParentFolder(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+bool IsDirectoryLink(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
 } // namespace
 
 bool CreateDirectoryLink(const std::wstring& linkPath, const std::wstring& relativeTarget) {
     const UnixNameFn unixName = WineUnixNameFunction();
     if (!unixName)
         return ::CreateSymbolicLinkW(linkPath.c_str(), relativeTarget.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != FALSE;
-    // Wine 8 cannot make junctions or symbolic links itself, but shows a host symbolic link as a
-    // directory reparse point; Wine starts host programs given by their Z: path.
+    // Wine 8 cannot make junctions or symbolic links itself, but shows a host symbolic link to a
+    // folder as a directory reparse point.
     const std::wstring hostLink = HostPath(unixName, linkPath);
     if (hostLink.empty())
         return false;
     std::wstring target = relativeTarget;
     for (auto& c : target)
         c = c == L'\\' ? L'/' : c;
-    const ProcessResult result = RunProcess(L"Z:\\bin\\ln -s -n \"" + target + L"\" \"" + hostLink + L"\"");
-    const DWORD attributes = ::GetFileAttributesW(linkPath.c_str());
-    return result.started && result.exitCode == 0 && attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return RunHostProgramUntil(L"Z:\\bin\\ln -s -n \"" + target + L"\" \"" + hostLink + L"\"", ParentFolder(linkPath),
+                               [&] { return IsDirectoryLink(linkPath); });
 }
 
 bool RemoveDirectoryLink(const std::wstring& linkPath) {
@@ -173,8 +181,8 @@ bool RemoveDirectoryLink(const std::wstring& linkPath) {
     const std::wstring hostLink = HostPath(unixName, linkPath);
     if (hostLink.empty())
         return false;
-    const ProcessResult result = RunProcess(L"Z:\\bin\\rm -f \"" + hostLink + L"\"");
-    return result.started && !FileExists(linkPath);
+    return RunHostProgramUntil(L"Z:\\bin\\rm -f \"" + hostLink + L"\"", ParentFolder(linkPath),
+                               [&] { return !FileExists(linkPath); });
 }
 
 std::wstring CommonDesktop() {
