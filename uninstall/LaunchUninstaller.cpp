@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace tsu {
@@ -71,8 +72,11 @@ bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor) {
     std::vector<wchar_t> commandLine(launchText.begin(), launchText.end());
     commandLine.push_back(L'\0');
     if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                          &startup, &info))
+                          &startup, &info)) {
+        WriteToolLog(L"Uninstaller could not be started, error " + std::to_wstring(::GetLastError()) + L": " +
+                     launchText);
         return false;
+    }
     const UniqueHandle process(info.hProcess);
     const UniqueHandle thread(info.hThread);
 

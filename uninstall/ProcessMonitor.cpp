@@ -98,6 +98,13 @@ private:
     std::vector<ULONGLONG> m_buffer = std::vector<ULONGLONG>(kInitialBufferBytes / sizeof(ULONGLONG));
 };
 
+// The system time in FILETIME ticks, the clock of the snapshot's creation times.
+uint64_t SystemTimeNow() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
 bool TakeToolhelpSnapshot(std::vector<ProcessEntry>& processes) {
     UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
@@ -202,10 +209,12 @@ void ProcessMonitor::MonitorLoop() {
     std::vector<ProcessEntry> snapshot;
     for (;;) {
         if (m_takeSnapshot(snapshot)) {
+            // Read after the snapshot: whatever it lacks had ended by now.
+            const uint64_t takenBy = SystemTimeNow();
             std::vector<int32_t> states;
             {
                 std::lock_guard<std::mutex> guard(m_listsLock);
-                states = RunMonitorPass(m_lists, snapshot, &LowerCaseName);
+                states = RunMonitorPass(m_lists, snapshot, &LowerCaseName, takenBy);
             }
             // Reported outside the list lock: a callback may well call back into the monitor.
             for (int32_t state : states)

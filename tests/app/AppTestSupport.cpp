@@ -1,8 +1,11 @@
 #include "tests/app/AppTestSupport.h"
 
 #include "framework/CMemoryCanvas.h"
+#include "framework/Encoding.h"
 #include "tests/common/TestProcess.h"
 #include "tests/support/TestSupport.h"
+
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -238,6 +241,14 @@ void ScratchInventory::AddProgram(const std::wstring& keyName, const std::wstrin
         m_uninstall.SetString(keyName, L"DisplayIcon", displayIcon);
     if (estimatedSizeKb)
         m_uninstall.SetDword(keyName, L"EstimatedSize", estimatedSizeKb);
+}
+
+std::wstring ToolLogText() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder)))
+        return std::wstring();
+    const std::wstring path = std::wstring(folder) + L"\\ToolLog\\" + L"软件卸载工具.txt";
+    return FromCp936(ReadFileBytes(path + L"bak")) + FromCp936(ReadFileBytes(path));
 }
 
 } // namespace tsu::test

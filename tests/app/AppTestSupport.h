@@ -23,6 +23,9 @@ namespace tsu::test {
 // test program before its first window, and for the tool before it is started.
 void UseUnmanagedWindows(const std::wstring& programName);
 
+// The tool's log file and what it holds now (both files of its rotation), as UTF-16.
+[[nodiscard]] std::wstring ToolLogText();
+
 enum class FeedbackKind { Real, FakeFull, FakePartial, None };
 // A fresh scratch folder (ending in "\") holding VeltorFeedbackInformation.dll of the given kind.
 [[nodiscard]] std::wstring MakeFeedbackFolder(const std::wstring& name, FeedbackKind kind);

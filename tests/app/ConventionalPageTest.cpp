@@ -17,6 +17,13 @@ namespace {
 
 constexpr DWORD kMustMs = 30000;
 
+// The last lines of the tool's log, for failure messages.
+std::wstring LogTail() {
+    const std::wstring log = test::ToolLogText();
+    constexpr size_t kTailChars = 800;
+    return log.size() > kTailChars ? log.substr(log.size() - kTailChars) : log;
+}
+
 // Presses a row's "卸载" as the list reports it.
 void PressRowButton(CConventionalUninstallDlg& page, int row) {
     ListButtonClick click;
@@ -87,7 +94,8 @@ TEST(ConventionalPage, RowsGoThroughUninstallingWaitingDoneAndDisappear) {
     // A program removed behind the tool's back: its row still answers, and goes.
     ASSERT_TRUE(tool.inventory.Uninstall().DeleteSubkey(L"TsuC"));
     PressRowButton(page, RowOf(page, L"Tsu C"));
-    EXPECT_TRUE(test::PumpUntil([&] { return RowOf(page, L"Tsu C") < 0; }, kMustMs));
+    EXPECT_TRUE(test::PumpUntil([&] { return RowOf(page, L"Tsu C") < 0; }, kMustMs))
+        << "state " << StateOf(page, L"Tsu C") << ", the tool log ends:\n" << LogTail();
     EXPECT_EQ(page.CountText(), L"1");
 }
 

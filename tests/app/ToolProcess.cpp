@@ -1,9 +1,7 @@
 #include "tests/app/ToolProcess.h"
 
-#include "framework/Encoding.h"
 #include "tests/common/TestProcess.h"
 
-#include <shlobj.h>
 #include <tlhelp32.h>
 
 namespace tsu::test {
@@ -144,14 +142,6 @@ bool ToolProcess::AnswerFeedbackQuestion(DWORD timeoutMs) {
         return false;
     Press(close);
     return true;
-}
-
-std::wstring ToolLogText() {
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder)))
-        return std::wstring();
-    const std::wstring path = std::wstring(folder) + L"\\ToolLog\\" + L"软件卸载工具.txt";
-    return FromCp936(ReadFileBytes(path + L"bak")) + FromCp936(ReadFileBytes(path));
 }
 
 std::vector<UniqueHandle> ChildProcessesOf(DWORD processId) {

@@ -59,8 +59,6 @@ private:
     DWORD m_processId = 0;
 };
 
-// The tool's log file and what it holds now (both files of its rotation), as UTF-16.
-[[nodiscard]] std::wstring ToolLogText();
 // The processes whose parent is processId, opened for waiting.
 [[nodiscard]] std::vector<UniqueHandle> ChildProcessesOf(DWORD processId);
 

@@ -16,8 +16,8 @@ std::wstring AsciiLower(std::wstring_view text) {
     return lower;
 }
 
-std::vector<int32_t> Pass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot) {
-    return RunMonitorPass(lists, snapshot, &AsciiLower);
+std::vector<int32_t> Pass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot, uint64_t takenBy = 0) {
+    return RunMonitorPass(lists, snapshot, &AsciiLower, takenBy);
 }
 
 // A system with a few unrelated processes around the ones a test cares about.
@@ -186,6 +186,47 @@ TEST(MonitorPassIdReuseTest, ChildMadeBeforeItsParentEndedIsStillFollowed) {
     EXPECT_EQ(Pass(lists, System(later)),
               (std::vector<int32_t>{kMonitorStateNewProcess, kMonitorStateActivity, kMonitorStateClose}));
     EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000, 1200}));
+}
+
+// A pass that no longer finds a followed process knows it had ended by the snapshot's time; what
+// is made after that names it as parent only because a stranger had its id in between.
+TEST(MonitorPassIdReuseTest, ProcessMadeAfterAPassFoundItsParentGoneIsNoChild) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000, kT0));
+    (void)Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 1000, L"a.exe", kT0 + 10}}), kT0 + 20);
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"u.exe", kT0}}), kT0 + 100),
+              (std::vector<int32_t>{kMonitorStateClose}));
+    // A stranger got 1100, started a long-lived program and ended before this pass.
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1300, 1100, L"tray.exe", kT0 + 150}}), kT0 + 200),
+              (std::vector<int32_t>{}));
+    EXPECT_EQ(Pass(lists, System({{1300, 1100, L"tray.exe", kT0 + 150}}), kT0 + 300),
+              (std::vector<int32_t>{kMonitorStateClose, kMonitorStateFinished}));
+}
+
+TEST(MonitorPassIdReuseTest, ChildMadeBeforeThePassThatFoundItsParentGoneIsFollowed) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000, kT0));
+    (void)Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 1000, L"a.exe", kT0 + 10}}), kT0 + 20);
+    // a.exe started b.exe and ended between two passes.
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1200, 1100, L"b.exe", kT0 + 50}}), kT0 + 100),
+              (std::vector<int32_t>{kMonitorStateNewProcess, kMonitorStateActivity, kMonitorStateClose}));
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000, 1200}));
+}
+
+TEST(MonitorPassIdReuseTest, NewChildThatTookTheIdOfAGoneOneHasItsOwnChildrenFollowed) {
+    MonitorLists lists;
+    ASSERT_TRUE(AddWatchedId(lists, 1000, kT0));
+    (void)Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 1000, L"step1.exe", kT0 + 10}}), kT0 + 20);
+    (void)Pass(lists, System({{1000, 512, L"u.exe", kT0}}), kT0 + 100);
+    EXPECT_EQ(Pass(lists, System({{1000, 512, L"u.exe", kT0}, {1100, 1000, L"step2.exe", kT0 + 150}}), kT0 + 200),
+              (std::vector<int32_t>{kMonitorStateNewProcess, kMonitorStateActivity}));
+    EXPECT_EQ(Pass(lists,
+                   System({{1000, 512, L"u.exe", kT0},
+                           {1100, 1000, L"step2.exe", kT0 + 150},
+                           {1400, 1100, L"step3.exe", kT0 + 250}}),
+                   kT0 + 300),
+              (std::vector<int32_t>{kMonitorStateNewProcess, kMonitorStateActivity}));
+    EXPECT_EQ(lists.liveIds, (std::vector<uint32_t>{1000, 1100, 1400}));
 }
 
 // The launched process may end before the first pass sees it; the time it was created, known from

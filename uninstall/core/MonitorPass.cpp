@@ -71,6 +71,10 @@ bool IsChildOfWatched(const MonitorLists& lists, const ProcessEntry& entry,
     // Older than the watched parent: its real parent ended long ago and the id was handed on.
     if (parentTime != kUnknownTime && entry.creationTime < parentTime)
         return false;
+    // Made after an earlier pass found the parent gone: the child of a later holder of the id.
+    const auto ended = lists.endedBy.find(entry.parentId);
+    if (ended != lists.endedBy.end() && entry.creationTime >= ended->second)
+        return false;
     // The parent id belongs to a newer process now: children made after that are that one's.
     const auto holder = currentTimes.find(entry.parentId);
     if (holder != currentTimes.end() && holder->second != kUnknownTime && parentTime != kUnknownTime &&
@@ -82,13 +86,26 @@ bool IsChildOfWatched(const MonitorLists& lists, const ProcessEntry& entry,
 } // namespace
 
 std::vector<int32_t> RunMonitorPass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot,
-                                    const LowerCaseFn& lowerCase) {
+                                    const LowerCaseFn& lowerCase, uint64_t snapshotTime) {
     std::vector<int32_t> states;
     std::vector<uint32_t> missing = lists.liveIds;
     std::map<uint32_t, uint64_t> currentTimes;
+    std::vector<uint32_t> present; // watched processes this snapshot still holds
     for (const ProcessEntry& entry : snapshot) {
-        if (entry.creationTime != kUnknownTime && ContainsValue(lists.watchedIds, entry.id))
+        if (!ContainsValue(lists.watchedIds, entry.id))
+            continue;
+        if (entry.creationTime != kUnknownTime)
             currentTimes[entry.id] = entry.creationTime;
+        if (IsSameProcess(lists, entry))
+            present.push_back(entry.id);
+    }
+    // Recorded before the children are looked at: this pass's own snapshot already tells that a
+    // process made after snapshotTime cannot be a child of these.
+    if (snapshotTime != kUnknownTime) {
+        for (uint32_t id : lists.watchedIds) {
+            if (!ContainsValue(present, id))
+                lists.endedBy.emplace(id, snapshotTime); // the first pass that missed it counts
+        }
     }
     for (const ProcessEntry& entry : snapshot) {
         const bool isWatched = ContainsValue(lists.watchedIds, entry.id) && IsSameProcess(lists, entry);
@@ -101,6 +118,7 @@ std::vector<int32_t> RunMonitorPass(MonitorLists& lists, const std::vector<Proce
             // The id may be one of an ended descendant, handed on to this new child.
             (void)AddWatchedId(lists, entry.id);
             lists.creationTimes[entry.id] = entry.creationTime;
+            lists.endedBy.erase(entry.id);
             states.push_back(kMonitorStateNewProcess);
         } else if (RecordedTime(lists, entry.id) == kUnknownTime) {
             lists.creationTimes[entry.id] = entry.creationTime;

@@ -40,6 +40,10 @@ struct MonitorLists {
     // Creation time of the process each watched id stood for when it was first seen. Windows hands
     // the id of an ended process to the next new one; the time tells the two apart.
     std::map<uint32_t, uint64_t> creationTimes;
+    // For each watched process that a pass no longer found: the time of that snapshot, by which it
+    // had ended. A process created at or after that time is nobody's child of it, whoever had the
+    // id in between.
+    std::map<uint32_t, uint64_t> endedBy;
 };
 
 // False when the id is already watched. creationTime (FILETIME ticks, 0 when not known) pins the
@@ -58,9 +62,11 @@ using LowerCaseFn = std::function<std::wstring(std::wstring_view)>;
 // Where the snapshot gives creation times, a process that merely inherited an id is not taken for
 // the watched process that had it: a process holding a watched id but created at another time is
 // not followed (unless it is a new child of a watched process), and a process is only taken for a
-// child when it is not older than its parent and not younger than whoever holds the parent's id
-// now, if that is someone else.
+// child when it is not older than its parent, not younger than whoever holds the parent's id now
+// if that is someone else, and not made after an earlier pass found the parent gone.
+// snapshotTime (FILETIME ticks on the clock of the creation times, read once the snapshot was
+// taken; 0 when not known) is when this snapshot's watched processes that it lacks had ended by.
 [[nodiscard]] std::vector<int32_t> RunMonitorPass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot,
-                                                  const LowerCaseFn& lowerCase);
+                                                  const LowerCaseFn& lowerCase, uint64_t snapshotTime = 0);
 
 } // namespace tsu
