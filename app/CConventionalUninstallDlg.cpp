@@ -114,12 +114,8 @@ void CConventionalUninstallDlg::SetupColumns() {
 }
 
 void CConventionalUninstallDlg::FreeRowData() {
-    if (!m_list.GetSafeHwnd())
-        return;
-    for (int row = 0; row < m_list.GetRowCount(); ++row) {
-        delete static_cast<SoftwareRecord*>(m_list.GetItemData(row));
-        (void)m_list.SetItemData(row, nullptr);
-    }
+    if (m_list.GetSafeHwnd())
+        m_list.DeleteItemData<SoftwareRecord>();
 }
 
 void CConventionalUninstallDlg::SetCount(int count) {

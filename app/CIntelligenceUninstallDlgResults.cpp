@@ -138,12 +138,8 @@ void CIntelligenceUninstallDlg::SetResultCount(int count) {
 }
 
 void CIntelligenceUninstallDlg::FreeRowData() {
-    if (!m_list.GetSafeHwnd())
-        return;
-    for (int row = 0; row < m_list.GetRowCount(); ++row) {
-        delete static_cast<RelatedItem*>(m_list.GetItemData(row));
-        (void)m_list.SetItemData(row, nullptr);
-    }
+    if (m_list.GetSafeHwnd())
+        m_list.DeleteItemData<RelatedItem>();
 }
 
 void CIntelligenceUninstallDlg::OnUninstallClicked() {

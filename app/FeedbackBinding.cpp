@@ -2,15 +2,13 @@
 
 #include "app/core/ToolIdentity.h"
 #include "feedback/core/FeedbackSettings.h"
+#include "framework/ModulePath.h"
 #include "framework/ScopedHandles.h"
-
-#include <vector>
 
 namespace tsu {
 
 namespace {
 
-constexpr DWORD kMaxModulePathChars = 32768;
 constexpr DWORD kMaxSettingsBytes = 64 * 1024;
 
 template <typename Fn> bool Lookup(HMODULE module, const char* name, Fn& target, std::string& missing) {
@@ -43,19 +41,7 @@ feedback::FeedbackSettings ReadSettings(const std::wstring& folder) {
 } // namespace
 
 std::wstring FeedbackBinding::ExecutableFolder() {
-    // GetModuleFileNameW cuts at the buffer without failing; grow until the whole path fits.
-    for (DWORD size = MAX_PATH; size <= kMaxModulePathChars; size *= 2) {
-        std::vector<wchar_t> buffer(size, L'\0');
-        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), size);
-        if (length == 0)
-            return std::wstring();
-        if (length < size - 1) {
-            std::wstring path(buffer.data(), length);
-            const size_t slash = path.find_last_of(L'\\');
-            return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-        }
-    }
-    return std::wstring();
+    return tsu::ExecutableFolder();
 }
 
 bool FeedbackBinding::Load() {

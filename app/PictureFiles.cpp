@@ -1,9 +1,10 @@
 #include "app/PictureFiles.h"
 
+#include "framework/MemoryStream.h"
 #include "framework/ScopedHandles.h"
 #include "icons/IconPngCache.h"
 
-#include <cstring>
+#include <vector>
 
 namespace tsu {
 
@@ -28,22 +29,13 @@ std::unique_ptr<Gdiplus::Image> LoadPictureFile(const std::wstring& path) {
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxPictureBytes)
         return nullptr;
-    const auto bytes = static_cast<DWORD>(size.QuadPart);
-    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
-    if (!memory)
-        return nullptr;
-    void* target = ::GlobalLock(memory.Get());
-    if (!target)
-        return nullptr;
+    std::vector<char> bytes(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    const BOOL ok = ::ReadFile(file.Get(), target, bytes, &read, nullptr);
-    ::GlobalUnlock(memory.Get());
-    if (!ok || read != bytes)
+    if (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
         return nullptr;
-    IStream* stream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(memory.Get(), TRUE, &stream)) || !stream)
+    IStream* stream = CreateStreamOnCopy(bytes.data(), bytes.size());
+    if (!stream)
         return nullptr;
-    (void)memory.Release(); // the stream frees it
     std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(stream, FALSE));
     stream->Release(); // the image keeps its own reference
     if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0 || image->GetHeight() == 0)

@@ -1,37 +1,18 @@
 #include "app/SelfRemoval.h"
 
 #include "app/core/SelfRemovalPlan.h"
+#include "framework/ModulePath.h"
 #include "framework/ScopedHandles.h"
 #include "log/CLogSave.h"
 
 #include <windows.h>
 
-#include <vector>
-
 namespace tsu {
 
 namespace {
 
-constexpr DWORD kMaxModulePathChars = 32768;
-
 bool FileExists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The executable's path and whether even the largest buffer could not hold it.
-std::wstring ModulePath(bool& cut) {
-    cut = true;
-    for (DWORD size = MAX_PATH; size <= kMaxModulePathChars; size *= 2) {
-        std::vector<wchar_t> buffer(size, L'\0');
-        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), size);
-        if (length == 0)
-            return std::wstring();
-        if (length < size - 1) {
-            cut = false;
-            return std::wstring(buffer.data(), length);
-        }
-    }
-    return std::wstring();
 }
 
 // Only the numbered pictures the tool wrote; the folder goes only when that empties it.
@@ -66,9 +47,9 @@ bool IsInBuildTree(const std::wstring& executableFolder) {
 }
 
 bool StartSelfRemoval() {
-    bool cut = false;
-    const std::wstring modulePath = ModulePath(cut);
-    const SelfRemovalPlan plan = PlanSelfRemoval(modulePath, cut);
+    // A path that cannot be read whole counts as cut: nothing is removed then.
+    const std::wstring modulePath = ExecutablePath();
+    const SelfRemovalPlan plan = PlanSelfRemoval(modulePath, modulePath.empty());
     if (!plan.ShouldRemove() || IsInBuildTree(plan.folder))
         return false;
     DeleteCachePictures(plan.cacheFolder);

@@ -2,11 +2,10 @@
 
 #include "controls/core/FitTextRules.h"
 #include "controls/core/Scaling.h"
-#include "framework/ResourceModule.h"
+#include "framework/MemoryStream.h"
 #include "res/ResourceIds.h"
 
 #include <climits>
-#include <cstring>
 
 namespace tsu {
 
@@ -46,33 +45,9 @@ bool GetLogFont(HFONT font, LOGFONTW& logFont) {
 }
 
 bool LoadPngResource(Gdiplus::Image*& image, UINT id) {
-    HMODULE module = GetResourceModule();
-    HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(id), res::kPngResourceType);
-    if (!info)
+    IStream* stream = CreateResourceStream(res::kPngResourceType, MAKEINTRESOURCEW(id));
+    if (!stream)
         return false;
-    const DWORD size = ::SizeofResource(module, info);
-    HGLOBAL resource = ::LoadResource(module, info);
-    const void* bytes = resource ? ::LockResource(resource) : nullptr;
-    if (!bytes || size == 0)
-        return false;
-
-    // Movable memory, because the stream wraps it with GlobalLock/GlobalUnlock; the stream owns it
-    // (delete-on-release) and GDI+ holds the stream as long as the image lives, so the copy goes
-    // when the image goes.
-    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
-    if (!memory)
-        return false;
-    void* target = ::GlobalLock(memory.Get());
-    if (!target)
-        return false;
-    std::memcpy(target, bytes, size);
-    ::GlobalUnlock(memory.Get());
-
-    IStream* stream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(memory.Get(), TRUE, &stream)) || !stream)
-        return false;
-    (void)memory.Release(); // the stream frees it now
-
     auto* loaded = Gdiplus::Image::FromStream(stream, FALSE);
     stream->Release(); // the image keeps its own reference
     if (!loaded)

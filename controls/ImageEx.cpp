@@ -1,7 +1,7 @@
 #include "controls/ImageEx.h"
 
+#include "framework/MemoryStream.h"
 #include "framework/Messages.h"
-#include "framework/ResourceModule.h"
 
 #include <process.h>
 
@@ -19,32 +19,7 @@ constexpr unsigned kDelayForZeroHundredths = 10;
 } // namespace
 
 ImageEx::ResourceStream ImageEx::LoadResourceStream(const wchar_t* type, const wchar_t* name) {
-    ResourceStream result;
-    if (!type || !name)
-        return result;
-    HMODULE module = GetResourceModule();
-    HRSRC info = ::FindResourceW(module, name, type);
-    if (!info)
-        return result;
-    const DWORD size = ::SizeofResource(module, info);
-    HGLOBAL resource = ::LoadResource(module, info);
-    const void* bytes = resource ? ::LockResource(resource) : nullptr;
-    if (!bytes || size < 1)
-        return result;
-    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
-    if (!memory)
-        return result;
-    void* target = ::GlobalLock(memory.Get());
-    if (!target)
-        return result;
-    std::memcpy(target, bytes, size);
-    ::GlobalUnlock(memory.Get());
-    IStream* stream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(memory.Get(), TRUE, &stream)) || !stream)
-        return result;
-    (void)memory.Release(); // released with the stream
-    result.stream = stream;
-    return result;
+    return ResourceStream{CreateResourceStream(type, name)};
 }
 
 ImageEx::ImageEx(const wchar_t* type, const wchar_t* name) : ImageEx(LoadResourceStream(type, name)) {}

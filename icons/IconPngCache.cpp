@@ -1,11 +1,11 @@
 #include "icons/IconPngCache.h"
 
+#include "framework/ModulePath.h"
 #include "icons/ExtractIconsFromFile.h"
 #include "icons/IconHandleRoom.h"
 #include "icons/IconPngConversion.h"
 #include "inventory/core/SoftwareRecord.h"
 
-#include <vector>
 
 namespace tsu {
 
@@ -18,19 +18,6 @@ constexpr UINT kLibraryLoadFlags = LR_COLOR; // the value 2 the list has always 
 constexpr UINT kExecutableLoadFlags = LR_DEFAULTCOLOR;
 constexpr int kIcoBitsPerPixel = 32;
 constexpr int kSmallestIconFileWidth = 32; // narrower icon files are loaded again at 32 x 32
-constexpr DWORD kModuleNameChars = MAX_PATH;
-
-std::wstring ModuleFileName() {
-    std::vector<wchar_t> buffer(kModuleNameChars);
-    for (;;) {
-        const DWORD chars = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (chars == 0)
-            return std::wstring();
-        if (chars < buffer.size())
-            return std::wstring(buffer.data(), chars);
-        buffer.resize(buffer.size() * 2); // truncated: try again with more room
-    }
-}
 
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool CreateFolderWithParents(const std::wstring& folder) {
@@ -75,9 +62,7 @@ IconPngCache::IconPngCache() : IconPngCache(DefaultCacheFolder()) {}
 IconPngCache::IconPngCache(std::wstring cacheFolder) : m_cacheFolder(std::move(cacheFolder)) {}
 
 std::wstring IconPngCache::DefaultCacheFolder() {
-    const std::wstring module = ModuleFileName();
-    const size_t slash = module.rfind(L'\\');
-    return (slash == std::wstring::npos ? std::wstring() : module.substr(0, slash)) + kCacheFolderName;
+    return ExecutableFolder() + kCacheFolderName;
 }
 
 bool IconPngCache::CreateCacheFolder() const {

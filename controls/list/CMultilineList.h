@@ -46,6 +46,13 @@ public:
     void InsertRow(int index, ListRow row);
     [[nodiscard]] BOOL SetItemData(int row, void* data);
     [[nodiscard]] void* GetItemData(int row) const;
+    // Deletes every row's item data as the T the page stored there, and clears it.
+    template <typename T> void DeleteItemData() {
+        for (int row = 0; row < GetRowCount(); ++row) {
+            delete static_cast<T*>(GetItemData(row));
+            (void)SetItemData(row, nullptr);
+        }
+    }
     [[nodiscard]] BOOL SetCellKind(int row, int column, int kind);
     [[nodiscard]] BOOL GetCellCheck(int row, int column) const;
     [[nodiscard]] BOOL DeleteRow(int row);

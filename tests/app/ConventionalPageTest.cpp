@@ -139,28 +139,20 @@ TEST(ConventionalPage, ClosingDuringAnUninstallWarnsReleasesTheQueueAndAsksOnceW
     answerer.onPrompt = [](CPromptDlg& prompt) {
         test::SaveWindowAreaPng(prompt.GetSafeHwnd(), L"prompt_close_guard");
     };
-    int questions = 0;
-    test::WhenReady answerQuestion([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
-                                   [&] {
-                                       ++questions;
-                                       test::ClickButton(
-                                           test::FindShownDialog<CProblemSolvingFeedbackDlg>()->Child().GetSafeHwnd(),
-                                           IDC_FEEDBACK_CLOSE);
-                                   },
-                                   60000);
+    const test::QuestionCloser question(60000);
     test::ClickButton(tool.Function().GetSafeHwnd(), IDC_FUNCTION_CLOSE);
     EXPECT_EQ(answerer.Texts(), std::vector<std::wstring>{L"正在有卸载的软件，请勿关闭程序"});
     // Still open: the queued program went back to its button, the running one still runs.
     ASSERT_NE(tool.window->GetSafeHwnd(), nullptr);
     EXPECT_TRUE(tool.Function().IsClosePending());
     EXPECT_EQ(StateOf(page, L"Tsu F queued"), CELL_BUTTON);
-    EXPECT_EQ(questions, 0);
+    EXPECT_EQ(question.Count(), 0);
     // A second close while waiting warns again but does not start a second wait.
     test::ClickButton(tool.Function().GetSafeHwnd(), IDC_FUNCTION_CLOSE);
     EXPECT_EQ(answerer.Texts().size(), 2u);
     release.Set();
     ASSERT_TRUE(test::PumpUntil([&] { return tool.window->GetSafeHwnd() == nullptr; }, kMustMs));
-    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(question.Count(), 1);
     EXPECT_TRUE(tool.window->HasAskedFeedback());
 }
 
@@ -174,13 +166,7 @@ TEST(ConventionalPage, ClosingWhileTheListIsReadWaitsForTheReading) {
     tool.Function().SelectTab(0);
     const bool refreshing = tool.window->Engine().IsInventoryWorkRunning();
     test::PromptAnswerer answerer;
-    test::WhenReady answerQuestion([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
-                                   [&] {
-                                       test::ClickButton(
-                                           test::FindShownDialog<CProblemSolvingFeedbackDlg>()->Child().GetSafeHwnd(),
-                                           IDC_FEEDBACK_CLOSE);
-                                   },
-                                   60000);
+    const test::QuestionCloser question(60000);
     ::SendMessageW(tool.window->GetSafeHwnd(), WM_CLOSE, 0, 0);
     // Never gone while the reading still runs.
     if (refreshing) {

@@ -237,18 +237,11 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
     EXPECT_EQ(answerer.Texts().back(), L"正在有卸载的软件，请勿关闭程序");
     ASSERT_NE(tool->window->GetSafeHwnd(), nullptr);
     EXPECT_TRUE(tool->Function().IsClosePending());
-    int questions = 0;
-    test::WhenReady answerQuestion([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
-                                   [&] {
-                                       ++questions;
-                                       test::ClickButton(
-                                           test::FindShownDialog<CProblemSolvingFeedbackDlg>()->Child().GetSafeHwnd(),
-                                           IDC_FEEDBACK_CLOSE);
-                                   });
+    const test::QuestionCloser question;
     // The uninstaller ends, its result is shown, then the tool closes and asks its question once.
     hold.Release();
     ASSERT_TRUE(test::PumpUntil([&] { return tool->window->GetSafeHwnd() == nullptr; }, kMustMs));
-    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(question.Count(), 1);
     EXPECT_EQ(answerer.Texts().back(), L"卸载成功！");
     EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\" + key + L"\\readme.txt"));
     test::RemoveNsisLeftovers(key);

@@ -226,16 +226,9 @@ TEST(MainWindow, ACachedPictureThatFailsToLoadShowsTheDefaultIcon) {
 TEST(MainWindow, ClosingAsksTheQuestionOnceAndReportsTheAnswer) {
     test::ToolWindow tool(L"main-close");
     ASSERT_TRUE(tool.Create());
-    int questions = 0;
-    test::WhenReady answer([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
-                           [&] {
-                               CProblemSolvingFeedbackDlg* dialog = test::FindShownDialog<CProblemSolvingFeedbackDlg>();
-                               ++questions;
-                               test::SaveWindowAreaPng(dialog->GetSafeHwnd(), L"feedback_dialog");
-                               test::ClickButton(dialog->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
-                           });
+    const test::QuestionCloser question(10000, L"feedback_dialog");
     test::ClickButton(tool.Start().GetSafeHwnd(), IDC_CLOSE_BUTTON);
-    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(question.Count(), 1);
     EXPECT_TRUE(tool.window->HasAskedFeedback());
     EXPECT_EQ(tool.window->GetSafeHwnd(), nullptr); // a modeless main window is destroyed at once
     const std::vector<std::wstring> calls = tool.FeedbackCalls();
@@ -254,14 +247,7 @@ TEST(MainWindow, ClosingWhileAPromptIsOpenCancelsItThenAsksTheQuestionOnce) {
     test::ToolWindow tool(L"main-close-prompt");
     ASSERT_TRUE(tool.Create());
     HWND main = tool.window->GetSafeHwnd();
-    int questions = 0;
-    test::WhenReady answer([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
-                           [&] {
-                               ++questions;
-                               test::ClickButton(
-                                   test::FindShownDialog<CProblemSolvingFeedbackDlg>()->Child().GetSafeHwnd(),
-                                   IDC_FEEDBACK_CLOSE);
-                           });
+    const test::QuestionCloser question;
     // While a question of a page is open, the tool is told to close (the taskbar, Alt+F4).
     test::WhenReady close(
         [] {
@@ -273,7 +259,7 @@ TEST(MainWindow, ClosingWhileAPromptIsOpenCancelsItThenAsksTheQuestionOnce) {
     EXPECT_TRUE(close.Ran());
     EXPECT_EQ(result, IDCANCEL);
     ASSERT_TRUE(test::PumpUntil([&] { return tool.window->GetSafeHwnd() == nullptr; }, 10000));
-    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(question.Count(), 1);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "app/CConventionalUninstallDlg.h"
 #include "app/CIntelligenceUninstallDlg.h"
+#include "app/CProblemSolvingFeedbackDlg.h"
 #include "app/CSoftwareUninstallFunctionDlg.h"
 #include "app/CSoftwareUninstallMainDlg.h"
 #include "app/CTarrowSoftwareUninstallDlg.h"
@@ -13,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tsu::test {
@@ -59,6 +61,30 @@ public:
     std::wstring feedbackFolder;
     std::wstring feedbackLog;
     std::unique_ptr<CTarrowSoftwareUninstallDlg> window;
+};
+
+// Answers the tool's closing question with its close button as soon as it shows (from inside
+// whatever message loop runs then), and counts the questions so answered (once at most).
+class QuestionCloser {
+public:
+    explicit QuestionCloser(DWORD timeoutMs = 10000, std::wstring screenshot = std::wstring())
+        : m_screenshot(std::move(screenshot)),
+          m_answer([] { return FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; }, [this] { Close(); },
+                   timeoutMs) {}
+    [[nodiscard]] int Count() const { return m_count; }
+
+private:
+    void Close() {
+        CProblemSolvingFeedbackDlg* dialog = FindShownDialog<CProblemSolvingFeedbackDlg>();
+        ++m_count;
+        if (!m_screenshot.empty())
+            SaveWindowAreaPng(dialog->GetSafeHwnd(), m_screenshot);
+        ClickButton(dialog->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
+    }
+
+    std::wstring m_screenshot;
+    int m_count = 0;
+    WhenReady m_answer; // last: it may call Close as soon as it exists
 };
 
 } // namespace tsu::test
