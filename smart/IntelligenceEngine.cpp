@@ -15,6 +15,8 @@ namespace tsu {
 namespace {
 
 constexpr wchar_t kAnalysisThreadFailed[] = L"创建查找应用程序文件线程失败";
+constexpr wchar_t kTooManyFilesBefore[] = L"相关文件超过";
+constexpr wchar_t kTooManyFilesAfter[] = L"个，只列出快捷方式和目标文件：";
 constexpr size_t kMinUsableTargetChars = 4; // "C:\" and shorter are no program
 // Folder trees deeper than this are not followed further (a safety net beside the reparse-point
 // test, for loops the file system does not mark).
@@ -25,7 +27,8 @@ bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-// Calls visit(fullPath, findData) for every entry of folder except "." and "..".
+// Calls visit(fullPath, findData) for every entry of folder except "." and "..", until it returns
+// false.
 template <typename Visit> void ForEachEntry(const std::wstring& folder, Visit&& visit) {
     const std::wstring pattern = folder + L"\\*.*";
     WIN32_FIND_DATAW data{};
@@ -36,8 +39,8 @@ template <typename Visit> void ForEachEntry(const std::wstring& folder, Visit&& 
     if (!search)
         return;
     do {
-        if (!IsDotEntry(data.cFileName))
-            visit(folder + L"\\" + data.cFileName, data);
+        if (!IsDotEntry(data.cFileName) && !visit(folder + L"\\" + data.cFileName, data))
+            return;
     } while (::FindNextFileW(search.Get(), &data));
 }
 
@@ -46,11 +49,6 @@ bool IsFollowableDirectory(const WIN32_FIND_DATAW& data) {
     // a link elsewhere leads out of the program's folder.
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace
@@ -142,21 +140,20 @@ bool IntelligenceEngine::Analyze() {
 
     if (m_targetPath.size() >= kMinUsableTargetChars) {
         Notify(kAnalysisStarted);
-        if (Shared().IsInWindowsFolder(m_targetPath)) {
+        if (IsSystemProgram(m_targetPath, Shared())) {
             // A system program: never searched further, never matched to an uninstall entry.
             Append(m_shortcutPath, kDesktopShortcutText);
             Append(m_targetPath, kRelatedFileText);
         } else {
             ScanStartMenu(kStartMenuRoot, m_targetPath);
             Append(m_shortcutPath, kDesktopShortcutText);
-            const std::wstring folder = ParentFolder(m_targetPath);
-            // Only a folder of the program's own is listed whole; in a shared folder (a drive root,
-            // Program Files, the desktop, ...) or for a target that is itself a folder, the
-            // target alone is the program's file.
-            if (IsDirectory(m_targetPath) || Shared().IsShared(folder))
+            // Only a folder of the program's own is listed whole. In a shared folder (a drive root,
+            // Program Files, any profile's desktop, ...), behind a link, on another machine, for a
+            // target that is itself a folder or does not exist, and when the folder holds too many
+            // files, the target alone is the program's file.
+            const std::optional<std::wstring> folder = ProgramFolderToScan(m_targetPath, Shared());
+            if (!folder || !ScanFolder(*folder))
                 Append(m_targetPath, kRelatedFileText);
-            else if (folder.find(L'\\') != std::wstring::npos)
-                ScanFolder(folder);
             (void)MatchRegistryEntry();
         }
     }
@@ -182,36 +179,48 @@ void IntelligenceEngine::ScanStartMenuLevel(const std::wstring& folder, const st
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (IsFollowableDirectory(data))
                 ScanStartMenuLevel(path, target, depth + 1, reader);
-            return;
+            return true;
         }
         if (!HasShortcutExtension(path))
-            return;
+            return true;
         const std::wstring resolved = reader.TargetOf(path);
         // File names compare without regard to letter case on Windows: "c:\tools\app.exe" is the
         // same program as "C:\Tools\App.exe".
         if (resolved.empty() || !SamePath(resolved, target))
-            return;
+            return true;
         Append(path, kStartMenuShortcutText);
         if (const auto startMenuFolder = StartMenuFolderItem(path))
             Append(*startMenuFolder, kStartMenuShortcutText);
+        return true;
     });
 }
 
-void IntelligenceEngine::ScanFolder(const std::wstring& folder) {
-    ScanFolderLevel(folder, 0);
+bool IntelligenceEngine::ScanFolder(const std::wstring& folder) {
+    std::vector<std::wstring> files;
+    if (!CollectFiles(folder, 0, files)) {
+        WriteToolLog(kTooManyFilesBefore + std::to_wstring(kMaxRelatedFiles) + kTooManyFilesAfter + folder);
+        return false;
+    }
+    for (const std::wstring& file : files)
+        Append(file, kRelatedFileText);
+    return true;
 }
 
-void IntelligenceEngine::ScanFolderLevel(const std::wstring& folder, int depth) {
+bool IntelligenceEngine::CollectFiles(const std::wstring& folder, int depth, std::vector<std::wstring>& files) {
     if (depth > kMaxScanDepth)
-        return;
+        return true;
+    bool withinLimit = true;
     ForEachEntry(folder, [&](const std::wstring& path, const WIN32_FIND_DATAW& data) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (IsFollowableDirectory(data))
-                ScanFolderLevel(path, depth + 1);
-            return;
+                withinLimit = CollectFiles(path, depth + 1, files);
+        } else {
+            files.push_back(path);
+            withinLimit = files.size() <= kMaxRelatedFiles;
         }
-        Append(path, kRelatedFileText);
+        return withinLimit;
     });
+    return withinLimit;
 }
 
 bool IntelligenceEngine::MatchRegistryEntry() {
@@ -229,8 +238,7 @@ bool IntelligenceEngine::MatchRegistryEntry() {
     criteria.folder = ParentFolder(m_targetPath);
     criteria.folderName = LastPathComponent(criteria.folder);
     criteria.on64BitWindows = on64BitWindows;
-    criteria.folderUsable =
-        !criteria.folder.empty() && !Shared().IsShared(criteria.folder) && !IsDirectory(m_targetPath);
+    criteria.folderUsable = ProgramFolderToScan(m_targetPath, Shared()).has_value();
     criteria.sharedFolders = &Shared();
     for (const auto& [name, record] : m_installedSoftware) {
         if (MatchesRecord(record, criteria)) {

@@ -32,6 +32,9 @@ class IntelligenceEngine {
 public:
     // The only start menu searched: the all-users one.
     static constexpr wchar_t kStartMenuRoot[] = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+    // A folder scan that finds more files than this gives up: the program's own folder never holds
+    // that many, and the list would grow without bound (a 32-bit process runs out of memory).
+    static constexpr size_t kMaxRelatedFiles = 20000;
 
     explicit IntelligenceEngine(InventoryLocations locations = InventoryLocations::Default());
     // Waits for a running analysis worker (it uses the engine), handling the messages it sends to
@@ -62,7 +65,8 @@ public:
     // followed by its start-menu sub-folder. Does not follow junctions or symbolic links.
     void ScanStartMenu(const std::wstring& folder, const std::wstring& target);
     // Appends every file below folder as a related file. Does not follow junctions or symbolic links.
-    void ScanFolder(const std::wstring& folder);
+    // False, appending nothing (logged), when there are more than kMaxRelatedFiles.
+    bool ScanFolder(const std::wstring& folder);
     // Reads the installed programs and takes the first entry that belongs to the target.
     bool MatchRegistryEntry();
 
@@ -88,7 +92,8 @@ public:
 private:
     static DWORD WINAPI AnalysisThread(void* parameter);
     void ScanStartMenuLevel(const std::wstring& folder, const std::wstring& target, int depth, ShortcutReader& reader);
-    void ScanFolderLevel(const std::wstring& folder, int depth);
+    // Collects the files below folder; false once there are more than kMaxRelatedFiles.
+    static bool CollectFiles(const std::wstring& folder, int depth, std::vector<std::wstring>& files);
     void Append(const std::wstring& path, const wchar_t* description);
     void Notify(LPARAM state) const;
     // The system's shared folders, read once.

@@ -1,5 +1,10 @@
 #include "smart/SystemFolders.h"
 
+#include "smart/CanonicalPaths.h"
+#include "smart/core/AnalysisRules.h"
+#include "smart/core/CanonicalPathText.h"
+#include "uninstall/engine/core/PathText.h"
+
 #include <windows.h>
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -105,23 +110,64 @@ std::wstring TempFolder() {
     return folder;
 }
 
+// The folder and, where it differs, its canonical spelling (a known folder may be redirected
+// through a link, or named with 8.3 names).
+void AddFolder(std::vector<std::wstring>& folders, std::wstring path) {
+    if (path.empty())
+        return;
+    if (auto canonical = CanonicalLocalPath(path, LinkRule::Resolve); canonical && !SamePath(*canonical, path))
+        folders.push_back(std::move(*canonical));
+    folders.push_back(std::move(path));
+}
+
+std::wstring Canonical(const std::wstring& path) {
+    auto canonical = CanonicalLocalPath(path, LinkRule::Resolve);
+    return canonical ? std::move(*canonical) : path;
+}
+
 } // namespace
 
 SharedFolders QuerySharedFolders() {
     std::vector<std::wstring> folders;
-    for (const KNOWNFOLDERID* id : kSharedKnownFolders) {
-        std::wstring path = KnownFolderPath(*id);
-        if (!path.empty())
-            folders.push_back(std::move(path));
-    }
-    for (const wchar_t* name : kSharedFolderVariables) {
-        std::wstring path = EnvironmentValue(name);
-        if (!path.empty())
-            folders.push_back(std::move(path));
-    }
-    if (std::wstring temp = TempFolder(); !temp.empty())
-        folders.push_back(std::move(temp));
-    return SharedFolders(WindowsFolder(), KnownFolderPath(FOLDERID_UserProfiles), std::move(folders));
+    for (const KNOWNFOLDERID* id : kSharedKnownFolders)
+        AddFolder(folders, KnownFolderPath(*id));
+    for (const wchar_t* name : kSharedFolderVariables)
+        AddFolder(folders, EnvironmentValue(name));
+    AddFolder(folders, TempFolder());
+    const std::wstring windows = WindowsFolder();
+    AddFolder(folders, windows); // the Windows folder's other spellings, for IsShared
+    return SharedFolders(Canonical(windows), Canonical(KnownFolderPath(FOLDERID_UserProfiles)), std::move(folders));
+}
+
+bool IsSystemProgram(const std::wstring& target, const SharedFolders& shared) {
+    if (shared.IsInWindowsFolder(target))
+        return true;
+    const std::optional<std::wstring> text = CanonicalPathText(target, OwnComputerNames());
+    if (!text || IsNetworkPath(*text))
+        return false;
+    if (shared.IsInWindowsFolder(*text))
+        return true;
+    const std::optional<std::wstring> folder = CanonicalLocalPath(ParentFolder(*text), LinkRule::Resolve);
+    return folder && shared.IsInWindowsFolder(*folder);
+}
+
+std::optional<std::wstring> ProgramFolderToScan(const std::wstring& target, const SharedFolders& shared) {
+    const std::optional<std::wstring> text = CanonicalPathText(target, OwnComputerNames());
+    if (!text || IsNetworkPath(*text))
+        return std::nullopt;
+    // A target that is itself a folder is listed alone, never its content.
+    const DWORD attributes = ::GetFileAttributesW(text->c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    // The text rules must name what Windows opens for the shortcut: "\\?\C:\App.\app.exe" is a
+    // folder "App." of its own, not "C:\App". A target on an administrative share of this computer
+    // is not opened through the network.
+    if (!IsNetworkPath(target) && !IsSameFile(target, *text))
+        return std::nullopt;
+    std::optional<std::wstring> folder = CanonicalLocalPath(ParentFolder(*text), LinkRule::Refuse);
+    if (!folder || shared.IsInWindowsFolder(*folder) || shared.IsShared(*folder))
+        return std::nullopt;
+    return folder;
 }
 
 } // namespace tsu

@@ -1,4 +1,6 @@
 #include "smart/core/AnalysisRules.h"
+#include "smart/core/CanonicalPathText.h"
+#include "smart/core/SharedFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,76 @@ INSTANTIATE_TEST_SUITE_P(
                       FolderItemCase{PROGRAMS L"\\Programs Extra\\App.lnk", PROGRAMS L"\\Programs Extra"},
                       FolderItemCase{L"C:\\Elsewhere\\App.lnk", L""}, FolderItemCase{PROGRAMS, L""}));
 #undef PROGRAMS
+
+struct SpellingCase {
+    const wchar_t* path;
+    const wchar_t* canonical; // nullptr: no local or network path the text can name
+};
+
+class CanonicalPathTextTest : public ::testing::TestWithParam<SpellingCase> {};
+
+TEST_P(CanonicalPathTextTest, OneSpellingPerPath) {
+    const auto canonical = CanonicalPathText(GetParam().path, {L"MYPC", L"mypc.example.org"});
+    if (!GetParam().canonical)
+        EXPECT_FALSE(canonical.has_value()) << *canonical;
+    else
+        EXPECT_EQ(canonical.value_or(L"<none>"), GetParam().canonical) << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spellings, CanonicalPathTextTest,
+    ::testing::Values(
+        SpellingCase{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\app.exe"},
+        SpellingCase{L"c:/Tools//App/", L"C:\\Tools\\App"}, SpellingCase{L"C:\\Windows.\\", L"C:\\Windows"},
+        SpellingCase{L"C:\\.\\", L"C:\\"}, SpellingCase{L"C:\\Windows \\System32. .\\x.exe", L"C:\\Windows\\System32\\x.exe"},
+        SpellingCase{L"C:\\Tools\\..\\..\\Windows\\.\\x.exe", L"C:\\Windows\\x.exe"},
+        SpellingCase{L"\\\\?\\C:\\Windows\\x.exe", L"C:\\Windows\\x.exe"}, SpellingCase{L"\\??\\d:\\x", L"D:\\x"},
+        SpellingCase{L"\\\\?\\UNC\\server\\share\\App", L"\\\\server\\share\\App"},
+        SpellingCase{L"\\\\localhost\\C$\\Windows", L"C:\\Windows"}, SpellingCase{L"\\\\127.0.0.1\\c$\\x", L"C:\\x"},
+        SpellingCase{L"\\\\::1\\d$", L"D:\\"}, SpellingCase{L"\\\\.\\c$\\x", L"C:\\x"},
+        SpellingCase{L"\\\\MyPc\\c$\\x", L"C:\\x"}, SpellingCase{L"//mypc.example.org/C$/x", L"C:\\x"},
+        SpellingCase{L"\\\\otherpc\\C$\\x", L"\\\\otherpc\\C$\\x"},
+        SpellingCase{L"\\\\localhost\\Tools\\x", L"\\\\localhost\\Tools\\x"},
+        SpellingCase{L"\\\\server\\share\\..\\..\\x", L"\\\\server\\share\\x"},
+        SpellingCase{L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive0"}, SpellingCase{L"\\\\?\\Volume{1}\\x", nullptr},
+        SpellingCase{L"C:x.exe", nullptr}, SpellingCase{L"\\\\?\\C:", nullptr}, SpellingCase{L"Tools\\x", nullptr},
+        SpellingCase{L"\\Tools\\x", nullptr}, SpellingCase{L"\\\\server", nullptr},
+        SpellingCase{L"C:\\a\\...\\b", nullptr}, SpellingCase{L"C:\\a\\x.exe:stream", nullptr},
+        SpellingCase{L"C:\\a\\x\x01.exe", nullptr}, SpellingCase{L"", nullptr}));
+
+TEST(CanonicalPathTextTest, OnlyUncPathsAreOnTheNetwork) {
+    EXPECT_TRUE(IsNetworkPath(L"\\\\server\\share"));
+    EXPECT_FALSE(IsNetworkPath(L"C:\\x"));
+}
+
+struct ProfileCase {
+    const wchar_t* folder;
+    bool shared;
+};
+
+class ProfileFolderTest : public ::testing::TestWithParam<ProfileCase> {};
+
+// The shell names only the running account's folders; every profile's are shared alike.
+TEST_P(ProfileFolderTest, EveryProfilesStandardFoldersAreShared) {
+    const SharedFolders folders(L"C:\\windows", L"C:\\users", {});
+    EXPECT_EQ(folders.IsShared(GetParam().folder), GetParam().shared) << GetParam().folder;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, ProfileFolderTest,
+    ::testing::Values(ProfileCase{L"C:\\users\\other", true}, ProfileCase{L"C:\\Users\\OTHER\\desktop\\", true},
+                      ProfileCase{L"C:\\users\\Public\\Documents", true},
+                      ProfileCase{L"C:\\users\\other\\Downloads", true}, ProfileCase{L"C:\\users\\other\\Videos", true},
+                      ProfileCase{L"C:\\users\\other\\AppData\\LocalLow", true},
+                      ProfileCase{L"C:\\users\\other\\appdata\\roaming", true},
+                      ProfileCase{L"C:\\users\\other\\OneDrive", true},
+                      ProfileCase{L"C:\\users\\other\\OneDrive - Contoso Ltd", true},
+                      ProfileCase{L"C:\\users\\other\\OneDrive\\Desktop", true},
+                      ProfileCase{L"C:\\users\\other\\Desktop\\App", false},
+                      ProfileCase{L"C:\\users\\other\\AppData\\Local\\Vendor", false},
+                      ProfileCase{L"C:\\users\\other\\OneDriveTools", false},
+                      ProfileCase{L"C:\\users\\other\\OneDrive\\App", false},
+                      ProfileCase{L"C:\\Tools\\Desktop", false}));
 
 TEST(DeleteResultCodeTest, CountsDecideTheCode) {
     EXPECT_EQ(DeleteResultCode(0, 0), kDeleteNone);
