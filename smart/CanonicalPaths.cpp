@@ -103,8 +103,8 @@ std::optional<std::wstring> CanonicalLocalPath(const std::wstring& path, LinkRul
     if (!full || !IsAbsolutePath(*full) || IsNetworkPath(*full))
         return std::nullopt;
     // 8.3 names ("PROGRA~1") expanded; fails when the path does not exist.
-    const auto longPath = GrowingText(
-        [&](wchar_t* buffer, DWORD size) { return ::GetLongPathNameW(full->c_str(), buffer, size); });
+    const auto longPath =
+        GrowingText([&](wchar_t* buffer, DWORD size) { return ::GetLongPathNameW(full->c_str(), buffer, size); });
     if (!longPath || !IsAbsolutePath(*longPath))
         return std::nullopt;
     // Links must be seen before the final path resolves them away.

@@ -53,7 +53,8 @@ bool IsFollowableDirectory(const WIN32_FIND_DATAW& data) {
 
 } // namespace
 
-IntelligenceEngine::IntelligenceEngine(InventoryLocations locations) : m_locations(std::move(locations)) {}
+IntelligenceEngine::IntelligenceEngine(InventoryLocations locations, size_t maxRelatedFiles)
+    : m_locations(std::move(locations)), m_maxRelatedFiles(maxRelatedFiles) {}
 
 IntelligenceEngine::~IntelligenceEngine() {
     if (!m_analysisThread)
@@ -198,7 +199,7 @@ void IntelligenceEngine::ScanStartMenuLevel(const std::wstring& folder, const st
 bool IntelligenceEngine::ScanFolder(const std::wstring& folder) {
     std::vector<std::wstring> files;
     if (!CollectFiles(folder, 0, files)) {
-        WriteToolLog(kTooManyFilesBefore + std::to_wstring(kMaxRelatedFiles) + kTooManyFilesAfter + folder);
+        WriteToolLog(kTooManyFilesBefore + std::to_wstring(m_maxRelatedFiles) + kTooManyFilesAfter + folder);
         return false;
     }
     for (const std::wstring& file : files)
@@ -206,7 +207,7 @@ bool IntelligenceEngine::ScanFolder(const std::wstring& folder) {
     return true;
 }
 
-bool IntelligenceEngine::CollectFiles(const std::wstring& folder, int depth, std::vector<std::wstring>& files) {
+bool IntelligenceEngine::CollectFiles(const std::wstring& folder, int depth, std::vector<std::wstring>& files) const {
     if (depth > kMaxScanDepth)
         return true;
     bool withinLimit = true;
@@ -216,7 +217,7 @@ bool IntelligenceEngine::CollectFiles(const std::wstring& folder, int depth, std
                 withinLimit = CollectFiles(path, depth + 1, files);
         } else {
             files.push_back(path);
-            withinLimit = files.size() <= kMaxRelatedFiles;
+            withinLimit = files.size() <= m_maxRelatedFiles;
         }
         return withinLimit;
     });

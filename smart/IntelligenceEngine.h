@@ -36,7 +36,9 @@ public:
     // that many, and the list would grow without bound (a 32-bit process runs out of memory).
     static constexpr size_t kMaxRelatedFiles = 20000;
 
-    explicit IntelligenceEngine(InventoryLocations locations = InventoryLocations::Default());
+    // maxRelatedFiles: the folder scan's limit (tests pass a small one).
+    explicit IntelligenceEngine(InventoryLocations locations = InventoryLocations::Default(),
+                                size_t maxRelatedFiles = kMaxRelatedFiles);
     // Waits for a running analysis worker (it uses the engine), handling the messages it sends to
     // windows of the calling thread meanwhile.
     ~IntelligenceEngine();
@@ -65,7 +67,7 @@ public:
     // followed by its start-menu sub-folder. Does not follow junctions or symbolic links.
     void ScanStartMenu(const std::wstring& folder, const std::wstring& target);
     // Appends every file below folder as a related file. Does not follow junctions or symbolic links.
-    // False, appending nothing (logged), when there are more than kMaxRelatedFiles.
+    // False, appending nothing (logged), when there are more files than the engine's limit.
     bool ScanFolder(const std::wstring& folder);
     // Reads the installed programs and takes the first entry that belongs to the target.
     bool MatchRegistryEntry();
@@ -92,8 +94,8 @@ public:
 private:
     static DWORD WINAPI AnalysisThread(void* parameter);
     void ScanStartMenuLevel(const std::wstring& folder, const std::wstring& target, int depth, ShortcutReader& reader);
-    // Collects the files below folder; false once there are more than kMaxRelatedFiles.
-    static bool CollectFiles(const std::wstring& folder, int depth, std::vector<std::wstring>& files);
+    // Collects the files below folder; false once there are more than m_maxRelatedFiles.
+    bool CollectFiles(const std::wstring& folder, int depth, std::vector<std::wstring>& files) const;
     void Append(const std::wstring& path, const wchar_t* description);
     void Notify(LPARAM state) const;
     // The system's shared folders, read once.
@@ -111,6 +113,7 @@ private:
     bool m_hasStandardUninstall = false;
 
     const InventoryLocations m_locations;
+    const size_t m_maxRelatedFiles;
     SharedFolders m_sharedFolders;
     bool m_sharedFoldersRead = false;
     std::atomic<bool> m_analysisRunning{false};

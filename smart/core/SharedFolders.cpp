@@ -13,11 +13,23 @@ constexpr std::wstring_view kProgramFilesName = L"Program Files";
 // The standard folders of a profile, below its root. The shell names only the running account's,
 // but the tool runs elevated, often as another account than the user whose desktop the shortcut
 // lies on: every profile's are shared.
-constexpr std::wstring_view kProfileFolders[] = {
-    L"Desktop",          L"Documents",     L"Downloads",           L"Pictures",         L"Music",
-    L"Videos",           L"Favorites",     L"Links",               L"Saved Games",      L"Contacts",
-    L"Searches",         L"AppData",       L"AppData\\Roaming",    L"AppData\\Local",   L"AppData\\LocalLow",
-    L"AppData\\Local\\Temp", L"AppData\\Local\\Programs"};
+constexpr std::wstring_view kProfileFolders[] = {L"Desktop",
+                                                 L"Documents",
+                                                 L"Downloads",
+                                                 L"Pictures",
+                                                 L"Music",
+                                                 L"Videos",
+                                                 L"Favorites",
+                                                 L"Links",
+                                                 L"Saved Games",
+                                                 L"Contacts",
+                                                 L"Searches",
+                                                 L"AppData",
+                                                 L"AppData\\Roaming",
+                                                 L"AppData\\Local",
+                                                 L"AppData\\LocalLow",
+                                                 L"AppData\\Local\\Temp",
+                                                 L"AppData\\Local\\Programs"};
 // Folders a OneDrive root takes over from the profile when it backs them up.
 constexpr std::wstring_view kOneDriveFolders[] = {L"Desktop", L"Documents", L"Pictures"};
 constexpr std::wstring_view kOneDriveName = L"OneDrive";

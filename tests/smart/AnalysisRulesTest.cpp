@@ -89,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SpellingCase{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\app.exe"},
         SpellingCase{L"c:/Tools//App/", L"C:\\Tools\\App"}, SpellingCase{L"C:\\Windows.\\", L"C:\\Windows"},
-        SpellingCase{L"C:\\.\\", L"C:\\"}, SpellingCase{L"C:\\Windows \\System32. .\\x.exe", L"C:\\Windows\\System32\\x.exe"},
+        SpellingCase{L"C:\\.\\", L"C:\\"},
+        SpellingCase{L"C:\\Windows \\System32. .\\x.exe", L"C:\\Windows\\System32\\x.exe"},
         SpellingCase{L"C:\\Tools\\..\\..\\Windows\\.\\x.exe", L"C:\\Windows\\x.exe"},
         SpellingCase{L"\\\\?\\C:\\Windows\\x.exe", L"C:\\Windows\\x.exe"}, SpellingCase{L"\\??\\d:\\x", L"D:\\x"},
         SpellingCase{L"\\\\?\\UNC\\server\\share\\App", L"\\\\server\\share\\App"},
@@ -123,21 +124,22 @@ TEST_P(ProfileFolderTest, EveryProfilesStandardFoldersAreShared) {
     EXPECT_EQ(folders.IsShared(GetParam().folder), GetParam().shared) << GetParam().folder;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Profiles, ProfileFolderTest,
-    ::testing::Values(ProfileCase{L"C:\\users\\other", true}, ProfileCase{L"C:\\Users\\OTHER\\desktop\\", true},
-                      ProfileCase{L"C:\\users\\Public\\Documents", true},
-                      ProfileCase{L"C:\\users\\other\\Downloads", true}, ProfileCase{L"C:\\users\\other\\Videos", true},
-                      ProfileCase{L"C:\\users\\other\\AppData\\LocalLow", true},
-                      ProfileCase{L"C:\\users\\other\\appdata\\roaming", true},
-                      ProfileCase{L"C:\\users\\other\\OneDrive", true},
-                      ProfileCase{L"C:\\users\\other\\OneDrive - Contoso Ltd", true},
-                      ProfileCase{L"C:\\users\\other\\OneDrive\\Desktop", true},
-                      ProfileCase{L"C:\\users\\other\\Desktop\\App", false},
-                      ProfileCase{L"C:\\users\\other\\AppData\\Local\\Vendor", false},
-                      ProfileCase{L"C:\\users\\other\\OneDriveTools", false},
-                      ProfileCase{L"C:\\users\\other\\OneDrive\\App", false},
-                      ProfileCase{L"C:\\Tools\\Desktop", false}));
+INSTANTIATE_TEST_SUITE_P(Profiles, ProfileFolderTest,
+                         ::testing::Values(ProfileCase{L"C:\\users\\other", true},
+                                           ProfileCase{L"C:\\Users\\OTHER\\desktop\\", true},
+                                           ProfileCase{L"C:\\users\\Public\\Documents", true},
+                                           ProfileCase{L"C:\\users\\other\\Downloads", true},
+                                           ProfileCase{L"C:\\users\\other\\Videos", true},
+                                           ProfileCase{L"C:\\users\\other\\AppData\\LocalLow", true},
+                                           ProfileCase{L"C:\\users\\other\\appdata\\roaming", true},
+                                           ProfileCase{L"C:\\users\\other\\OneDrive", true},
+                                           ProfileCase{L"C:\\users\\other\\OneDrive - Contoso Ltd", true},
+                                           ProfileCase{L"C:\\users\\other\\OneDrive\\Desktop", true},
+                                           ProfileCase{L"C:\\users\\other\\Desktop\\App", false},
+                                           ProfileCase{L"C:\\users\\other\\AppData\\Local\\Vendor", false},
+                                           ProfileCase{L"C:\\users\\other\\OneDriveTools", false},
+                                           ProfileCase{L"C:\\users\\other\\OneDrive\\App", false},
+                                           ProfileCase{L"C:\\Tools\\Desktop", false}));
 
 TEST(DeleteResultCodeTest, CountsDecideTheCode) {
     EXPECT_EQ(DeleteResultCode(0, 0), kDeleteNone);

@@ -2,7 +2,9 @@
 // start menu and its sub-folders, programs in the Windows folder, directly in Program Files and in
 // a folder of their own.
 
+#include "framework/Encoding.h"
 #include "smart/IntelligenceEngine.h"
+#include "smart/SystemFolders.h"
 #include "smart/core/AnalysisRules.h"
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -213,6 +215,64 @@ TEST_F(AnalysisTest, ProgramsInSharedFoldersNeverListTheirNeighbours) {
     const std::wstring rootShortcut = DesktopShortcut(test::UniqueName(L"TsuSmartRoot") + L".lnk", rootTarget);
     AnalyzeOnWorker(engine, rootShortcut);
     EXPECT_EQ(Lines(engine.Items()), (std::vector<std::wstring>{Desktop(rootShortcut), Related(rootTarget)}));
+
+    // On the desktop of another account than the one the tool runs as.
+    const std::wstring profile =
+        ParentFolder(ParentFolder(test::CommonDesktop())) + L"\\" + test::UniqueName(L"TsuOtherUser");
+    const std::wstring otherTarget = profile + L"\\Desktop\\app.exe";
+    ASSERT_TRUE(test::CreateFolders(profile + L"\\Desktop"));
+    ASSERT_TRUE(test::WriteFileBytes(otherTarget, "x"));
+    ASSERT_TRUE(test::WriteFileBytes(profile + L"\\Desktop\\sentinel.txt", "x"));
+    const std::wstring otherShortcut = DesktopShortcut(test::UniqueName(L"TsuSmartOther") + L".lnk", otherTarget);
+    AnalyzeOnWorker(engine, otherShortcut);
+    EXPECT_EQ(Lines(engine.Items()), (std::vector<std::wstring>{Desktop(otherShortcut), Related(otherTarget)}));
+    test::RemoveTree(profile);
+}
+
+// The guards see one spelling of a path however the shortcut writes it.
+TEST_F(AnalysisTest, EverySpellingOfAPathMeetsTheSameGuards) {
+    const SharedFolders shared = QuerySharedFolders();
+    const std::wstring inC = s_app.substr(3) + L"\\app.exe"; // "Tools\\...\\app.exe"
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_NE(::GetShortPathNameW(s_app.c_str(), shortName, MAX_PATH), 0u);
+    std::wstring slashes = L"c:/" + inC;
+    std::replace(slashes.begin(), slashes.end(), L'\\', L'/');
+    for (const std::wstring& spelling :
+         {s_app + L"\\app.exe", slashes, L"C:\\.\\Tools.\\..\\" + inC, L"\\\\?\\C:\\" + inC,
+          L"\\\\localhost\\C$\\" + inC, L"\\\\127.0.0.1\\c$\\" + inC, std::wstring(shortName) + L"\\app.exe"})
+        EXPECT_EQ(ProgramFolderToScan(spelling, shared).value_or(L"<none>"), s_app) << spelling;
+    for (const wchar_t* system : {L"C:\\Windows.\\system32\\notepad.exe", L"c:/tools/../windows/notepad.exe",
+                                  L"\\\\?\\C:\\windows\\notepad.exe", L"\\\\localhost\\C$\\windows\\notepad.exe"})
+        EXPECT_TRUE(IsSystemProgram(system, shared)) << system;
+    // Another machine's share, a missing target, and the drive root spelt another way are never scanned.
+    const std::wstring rootFile = L"C:\\" + test::UniqueName(L"TsuSmartRoot") + L".exe";
+    ASSERT_TRUE(test::WriteFileBytes(rootFile, "x"));
+    m_cleanup.push_back(rootFile);
+    for (const std::wstring& unscanned :
+         {std::wstring(L"\\\\otherhost\\share\\app.exe"), s_app + L"\\missing.exe",
+          L"C:\\Tools\\..\\" + rootFile.substr(3), L"\\\\localhost\\c$\\" + rootFile.substr(3)})
+        EXPECT_FALSE(ProgramFolderToScan(unscanned, shared).has_value()) << unscanned;
+}
+
+// A link above the program's folder, or the folder itself a link: the files behind it are not
+// listed, whatever they are.
+TEST_F(SmartPageTest, NoScanThroughAFolderLink) {
+    const std::wstring base = L"C:\\Tools\\" + test::UniqueName(L"TsuSmartLinked");
+    ASSERT_TRUE(test::CreateFolders(base + L"\\real\\App"));
+    ASSERT_TRUE(test::WriteFileBytes(base + L"\\real\\App\\app.exe", "x"));
+    ASSERT_TRUE(test::WriteFileBytes(base + L"\\real\\App\\sentinel.txt", "x"));
+    ASSERT_TRUE(test::CreateDirectoryLink(base + L"\\parent", L"real"));
+    ASSERT_TRUE(test::CreateDirectoryLink(base + L"\\folder", L"real/App"));
+    IntelligenceEngine engine;
+    ASSERT_TRUE(engine.SetOwnerWindow(m_page.Window()));
+    for (const std::wstring& target : {base + L"\\parent\\App\\app.exe", base + L"\\folder\\app.exe"}) {
+        const std::wstring shortcut = DesktopShortcut(test::UniqueName(L"TsuSmartLinked") + L".lnk", target);
+        AnalyzeOnWorker(engine, shortcut);
+        EXPECT_EQ(Lines(engine.Items()), (std::vector<std::wstring>{Desktop(shortcut), Related(target)}));
+    }
+    test::RemoveDirectoryLink(base + L"\\parent");
+    test::RemoveDirectoryLink(base + L"\\folder");
+    test::RemoveTree(base);
 }
 
 struct UnusableCase {
@@ -279,6 +339,31 @@ TEST_F(AnalysisTest, ScansDoNotFollowDirectoryLinks) {
     IntelligenceEngine startMenu;
     startMenu.ScanStartMenu(s_vendor, s_app + L"\\app.exe");
     EXPECT_EQ(startMenu.Items().size(), 4u) << Joined(Lines(startMenu.Items()));
+}
+
+// The real limit takes too long to fill under Wine (each new name is looked up in the whole folder);
+// the engine takes a smaller one.
+TEST_F(SmartPageTest, AFolderOfMoreFilesThanTheLimitListsOnlyShortcutAndTarget) {
+    constexpr size_t kLimit = 3;
+    const std::wstring folder = L"C:\\Tools\\" + test::UniqueName(L"TsuSmartMany");
+    const std::wstring target = folder + L"\\app.exe";
+    ASSERT_TRUE(test::CreateFolders(folder + L"\\sub"));
+    for (const wchar_t* file : {L"\\app.exe", L"\\sub\\1", L"\\sub\\2"})
+        ASSERT_TRUE(test::WriteFileBytes(folder + file, "x"));
+    IntelligenceEngine engine(InventoryLocations::Default(), kLimit);
+    EXPECT_TRUE(engine.ScanFolder(folder)); // the limit itself is still listed
+    EXPECT_EQ(engine.Items().size(), kLimit);
+
+    ASSERT_TRUE(test::WriteFileBytes(folder + L"\\sub\\3", "x"));
+    const std::wstring log = L"C:\\ProgramData\\ToolLog\\软件卸载工具.txt";
+    const size_t logBefore = test::ReadFileBytes(log).size();
+    const std::wstring shortcut = DesktopShortcut(test::UniqueName(L"TsuSmartMany") + L".lnk", target);
+    ASSERT_TRUE(engine.SetOwnerWindow(m_page.Window()));
+    AnalyzeOnWorker(engine, shortcut);
+    EXPECT_EQ(Lines(engine.Items()), (std::vector<std::wstring>{Desktop(shortcut), Related(target)}));
+    EXPECT_NE(test::ReadFileBytes(log).find(ToCp936(L"相关文件超过3个，只列出快捷方式和目标文件"), logBefore),
+              std::string::npos);
+    test::RemoveTree(folder);
 }
 
 TEST_F(AnalysisTest, AnAnalysisWhileOneRunsIsRefused) {
