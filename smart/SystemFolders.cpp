@@ -110,6 +110,11 @@ std::wstring TempFolder() {
     return folder;
 }
 
+// "\\host\share\...", here an administrative share of this computer; not "\\?\C:\...".
+bool IsShareSpelling(const std::wstring& path) {
+    return IsNetworkPath(path) && !(path.size() >= 4 && (path[2] == L'?' || path[2] == L'.') && path[3] == L'\\');
+}
+
 // The folder and, where it differs, its canonical spelling (a known folder may be redirected
 // through a link, or named with 8.3 names).
 void AddFolder(std::vector<std::wstring>& folders, std::wstring path) {
@@ -162,7 +167,7 @@ std::optional<std::wstring> ProgramFolderToScan(const std::wstring& target, cons
     // The text rules must name what Windows opens for the shortcut: "\\?\C:\App.\app.exe" is a
     // folder "App." of its own, not "C:\App". A target on an administrative share of this computer
     // is not opened through the network.
-    if (!IsNetworkPath(target) && !IsSameFile(target, *text))
+    if (!IsShareSpelling(target) && !IsSameFile(target, *text))
         return std::nullopt;
     std::optional<std::wstring> folder = CanonicalLocalPath(ParentFolder(*text), LinkRule::Refuse);
     if (!folder || shared.IsInWindowsFolder(*folder) || shared.IsShared(*folder))
