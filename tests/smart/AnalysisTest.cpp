@@ -229,28 +229,40 @@ TEST_F(AnalysisTest, ProgramsInSharedFoldersNeverListTheirNeighbours) {
     test::RemoveTree(profile);
 }
 
+// The folder with its last name in 8.3 form, as the directory listing gives it.
+std::wstring ShortSpelling(const std::wstring& folder) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE search = ::FindFirstFileW(folder.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return folder;
+    ::FindClose(search);
+    return data.cAlternateFileName[0] ? ParentFolder(folder) + L"\\" + data.cAlternateFileName : folder;
+}
+
 // The guards see one spelling of a path however the shortcut writes it.
 TEST_F(AnalysisTest, EverySpellingOfAPathMeetsTheSameGuards) {
     const SharedFolders shared = QuerySharedFolders();
     const std::wstring inC = s_app.substr(3) + L"\\app.exe"; // "Tools\\...\\app.exe"
-    wchar_t shortName[MAX_PATH] = {};
-    ASSERT_NE(::GetShortPathNameW(s_app.c_str(), shortName, MAX_PATH), 0u);
+    const std::wstring shortApp = ShortSpelling(s_app);
+    ASSERT_NE(shortApp, s_app);
     std::wstring slashes = L"c:/" + inC;
     std::replace(slashes.begin(), slashes.end(), L'\\', L'/');
     for (const std::wstring& spelling :
          {s_app + L"\\app.exe", slashes, L"C:\\.\\Tools.\\..\\" + inC, L"\\\\?\\C:\\" + inC,
-          L"\\\\localhost\\C$\\" + inC, L"\\\\127.0.0.1\\c$\\" + inC, std::wstring(shortName) + L"\\app.exe"})
+          L"\\\\localhost\\C$\\" + inC, L"\\\\127.0.0.1\\c$\\" + inC, shortApp + L"\\app.exe"})
         EXPECT_EQ(ProgramFolderToScan(spelling, shared).value_or(L"<none>"), s_app) << spelling;
     for (const wchar_t* system : {L"C:\\Windows.\\system32\\notepad.exe", L"c:/tools/../windows/notepad.exe",
                                   L"\\\\?\\C:\\windows\\notepad.exe", L"\\\\localhost\\C$\\windows\\notepad.exe"})
         EXPECT_TRUE(IsSystemProgram(system, shared)) << system;
-    // Another machine's share, a missing target, and the drive root spelt another way are never scanned.
-    const std::wstring rootFile = L"C:\\" + test::UniqueName(L"TsuSmartRoot") + L".exe";
-    ASSERT_TRUE(test::WriteFileBytes(rootFile, "x"));
-    m_cleanup.push_back(rootFile);
+    // Another machine's share, a missing target, and the drive root and Program Files spelt another
+    // way are never scanned.
+    const std::wstring name = test::UniqueName(L"TsuSmartSpelt") + L".exe";
+    ASSERT_TRUE(test::WriteFileBytes(L"C:\\" + name, "x"));
+    ASSERT_TRUE(test::WriteFileBytes(L"C:\\Program Files\\" + name, "x"));
+    m_cleanup.insert(m_cleanup.end(), {L"C:\\" + name, L"C:\\Program Files\\" + name});
     for (const std::wstring& unscanned :
-         {std::wstring(L"\\\\otherhost\\share\\app.exe"), s_app + L"\\missing.exe",
-          L"C:\\Tools\\..\\" + rootFile.substr(3), L"\\\\localhost\\c$\\" + rootFile.substr(3)})
+         {std::wstring(L"\\\\otherhost\\share\\app.exe"), s_app + L"\\missing.exe", L"C:\\Tools\\..\\" + name,
+          L"\\\\localhost\\c$\\" + name, ShortSpelling(L"C:\\Program Files") + L"\\" + name})
         EXPECT_FALSE(ProgramFolderToScan(unscanned, shared).has_value()) << unscanned;
 }
 
