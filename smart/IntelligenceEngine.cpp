@@ -130,12 +130,14 @@ const SharedFolders& IntelligenceEngine::Shared() {
 
 void IntelligenceEngine::Append(const std::wstring& path, const wchar_t* description) {
     m_items.push_back(RelatedItem{path, description});
+    m_analysedItems.Record(path, description);
 }
 
 bool IntelligenceEngine::Analyze() {
     // One apartment for the whole analysis; each resolution below only adds a reference to it.
     const ScopedComInit com(COINIT_APARTMENTTHREADED);
     m_items.clear();
+    m_analysedItems.Clear();
     m_hasStandardUninstall = false;
     m_targetPath = ResolveShortcut(m_shortcutPath);
     m_programName = ProgramNameFromShortcut(m_shortcutPath);
@@ -198,6 +200,7 @@ void IntelligenceEngine::ScanStartMenuLevel(const std::wstring& folder, const st
 }
 
 void IntelligenceEngine::ScanFolder(const std::wstring& folder) {
+    m_analysedItems.SetAnalysedFolder(folder);
     ScanFolderLevel(folder, 0);
 }
 
