@@ -129,12 +129,14 @@ const SharedFolders& IntelligenceEngine::Shared() {
 
 void IntelligenceEngine::Append(const std::wstring& path, const wchar_t* description) {
     m_items.push_back(RelatedItem{path, description});
+    m_analysedItems.Record(path, description);
 }
 
 bool IntelligenceEngine::Analyze() {
     // One apartment for the whole analysis; each resolution below only adds a reference to it.
     const ScopedComInit com(COINIT_APARTMENTTHREADED);
     m_items.clear();
+    m_analysedItems.Clear();
     m_hasStandardUninstall = false;
     m_targetPath = ResolveShortcut(m_shortcutPath);
     m_programName = ProgramNameFromShortcut(m_shortcutPath);
@@ -197,6 +199,7 @@ void IntelligenceEngine::ScanStartMenuLevel(const std::wstring& folder, const st
 }
 
 bool IntelligenceEngine::ScanFolder(const std::wstring& folder) {
+    m_analysedItems.SetAnalysedFolder(folder);
     std::vector<std::wstring> files;
     if (!CollectFiles(folder, 0, files)) {
         WriteToolLog(kTooManyFilesBefore + std::to_wstring(m_maxRelatedFiles) + kTooManyFilesAfter + folder);

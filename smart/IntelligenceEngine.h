@@ -14,6 +14,7 @@
 
 #include "framework/ScopedHandles.h"
 #include "inventory/InventorySequence.h"
+#include "smart/AnalysedItems.h"
 #include "inventory/core/SoftwareRecord.h"
 #include "smart/core/RelatedItem.h"
 #include "smart/core/SharedFolders.h"
@@ -72,7 +73,8 @@ public:
     // Reads the installed programs and takes the first entry that belongs to the target.
     bool MatchRegistryEntry();
 
-    // Deletes the selected paths on a worker: files are deleted, folders removed when empty.
+    // Deletes the selected paths on a worker: items of the analysis that are still what it saw;
+    // files are deleted, folders removed when empty.
     // False (logged) when the thread cannot be created.
     [[nodiscard]] bool StartDeletion();
     bool DeleteSelected();
@@ -117,6 +119,8 @@ private:
     SharedFolders m_sharedFolders;
     bool m_sharedFoldersRead = false;
     std::atomic<bool> m_analysisRunning{false};
+    // What each listed item is, so that deletion removes exactly those files and folders.
+    AnalysedItems m_analysedItems{kStartMenuRoot};
     // The latest analysis worker, kept for the destructor. An earlier worker's last use of the engine
     // is clearing m_analysisRunning, which a new analysis waits for.
     UniqueHandle m_analysisThread;

@@ -27,6 +27,7 @@ void Send(HWND window, UINT message, WPARAM wParam) {
 
 struct DeletionJob {
     std::vector<std::wstring> paths;
+    AnalysedItems items;
     HWND owner = nullptr;
 };
 
@@ -40,20 +41,20 @@ void DeletePaths(const DeletionJob& job) {
     int deleted = 0;
     int failed = 0;
     for (const std::wstring& path : job.paths) {
-        const DWORD attributes = ::GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            continue; // gone since the analysis: counts nowhere
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            // Only an empty folder goes (a start-menu folder after its shortcut); nothing inside a
-            // folder is ever deleted, and the outcome is not counted.
-            (void)::RemoveDirectoryW(path.c_str());
-            continue;
-        }
-        // A file a running program holds open, or a read-only one, stays and counts as failed.
-        if (::DeleteFileW(path.c_str()))
+        // Only an item of the analysis goes, and only while it is still the file or folder the
+        // analysis saw there. A file a running program holds open, or a read-only one, stays and
+        // counts as failed; a folder goes only when empty, and counts neither way.
+        switch (job.items.Delete(path)) {
+        case AnalysedItems::Outcome::Deleted:
             ++deleted;
-        else
+            break;
+        case AnalysedItems::Outcome::Failed:
             ++failed;
+            break;
+        case AnalysedItems::Outcome::Vanished:   // gone since the analysis
+        case AnalysedItems::Outcome::FolderDone: // a start-menu folder after its shortcut
+            break;
+        }
     }
     // Also for an empty selection: the page's progress display must close.
     Send(job.owner, WM_CLOSE_PROGRESS, 0);
@@ -107,7 +108,7 @@ template <typename Job, void (*Body)(const Job&)> bool StartJob(std::unique_ptr<
 } // namespace
 
 bool IntelligenceEngine::StartDeletion() {
-    auto job = std::make_unique<DeletionJob>(DeletionJob{m_selectedPaths, m_ownerWindow});
+    auto job = std::make_unique<DeletionJob>(DeletionJob{m_selectedPaths, m_analysedItems, m_ownerWindow});
     if (!StartJob<DeletionJob, &DeletePaths>(std::move(job))) {
         WriteToolLog(kDeletionThreadFailed);
         return false;
@@ -116,7 +117,7 @@ bool IntelligenceEngine::StartDeletion() {
 }
 
 bool IntelligenceEngine::DeleteSelected() {
-    DeletePaths(DeletionJob{m_selectedPaths, m_ownerWindow});
+    DeletePaths(DeletionJob{m_selectedPaths, m_analysedItems, m_ownerWindow});
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "framework/Encoding.h"
 #include "framework/ScopedHandles.h"
 #include "inventory/Is64BitWindows.h"
+#include "uninstall/core/InterpreterCommand.h"
 #include "uninstall/core/UninstallCommandRules.h"
 
 #include <windows.h>
@@ -18,8 +19,7 @@ namespace {
 constexpr DWORD kPipeBufferBytes = 4096;
 constexpr DWORD kMaxReadBytes = kPipeBufferBytes - 1; // a chunk always leaves room for a terminator
 constexpr DWORD kReadPauseMs = 500;                   // throttles the reading after each chunk
-constexpr wchar_t kInterpreterName[] = L"\\cmd.exe";
-constexpr wchar_t kInterpreterSwitch[] = L" /C ";
+constexpr wchar_t kInterpreterName[] = L"cmd.exe";
 
 // Switches WOW64 file-system redirection off for the calling thread while it lives, so that a
 // 32-bit process on 64-bit Windows runs the 64-bit system tools. Only a process that really runs
@@ -59,9 +59,9 @@ std::mutex& InheritableHandlesLock() {
     return lock;
 }
 
-// The interpreter by its full path: a bare "cmd" would be looked for in the current folder first,
-// where anyone could have put a cmd.exe.
-std::wstring InterpreterPath() {
+} // namespace
+
+std::wstring SystemToolPath(std::wstring_view fileName) {
     const UINT needed = ::GetSystemDirectoryW(nullptr, 0);
     if (needed == 0)
         return std::wstring();
@@ -70,16 +70,18 @@ std::wstring InterpreterPath() {
     if (written == 0 || written >= needed)
         return std::wstring();
     folder.resize(written);
-    return folder + kInterpreterName;
+    folder += L'\\';
+    folder += fileName;
+    return folder;
 }
-
-} // namespace
 
 bool RunCommand(std::wstring command, std::wstring& output) {
     const ScopedFsRedirectionOff redirection;
     if (redirection.Failed())
         return false;
-    const std::wstring interpreter = InterpreterPath();
+    // The interpreter by its full path: a bare "cmd" would be looked for in the current folder
+    // first, where anyone could have put a cmd.exe.
+    const std::wstring interpreter = SystemToolPath(kInterpreterName);
     if (interpreter.empty())
         return false;
 
@@ -115,7 +117,7 @@ bool RunCommand(std::wstring command, std::wstring& output) {
     startup.wShowWindow = SW_HIDE;
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
 
-    std::wstring line = L"\"" + interpreter + L"\"" + kInterpreterSwitch + command;
+    const std::wstring line = MakeInterpreterCommandLine(interpreter, command);
     // Refused whole rather than cut: a cut command could do something else.
     if (line.size() > kMaxCommandLineChars)
         return false;

@@ -14,6 +14,8 @@ UninstallerProbe FakeProbe() {
         {L"C:\\Program Files\\App\\uninst.exe", FileState::Present},
         {L"C:\\Program Files\\App", FileState::Present},
         {L"C:\\Denied\\uninst.exe", FileState::Unknown},
+        {L"C:\\x\\un.exe", FileState::Present},
+        {L"C:\\Tools.exe", FileState::Present},
     };
     UninstallerProbe probe;
     probe.expandVariables = [](const std::wstring& text) {
@@ -31,6 +33,8 @@ UninstallerProbe FakeProbe() {
         const auto it = files.find(path);
         return it == files.end() ? FileState::Missing : it->second;
     };
+    // C: is a fixed drive; D: a network drive; no other drive is there.
+    probe.isFixedDrive = [](const std::wstring& root) { return root == L"C:\\" || root == L"c:\\"; };
     return probe;
 }
 
@@ -71,6 +75,25 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{L"\"C:\\Denied\\uninst.exe\"", UninstallerVerdict::Launch}, // access denied
         VerdictCase{L"\"C:\\Program Files\\App\"", UninstallerVerdict::Launch}, // a folder: exists
         VerdictCase{L"C:\\Windows\\System32\\rundll32 shell32.dll,X", UninstallerVerdict::Launch},
+        VerdictCase{L"C:\\Tools Gone\\un.exe", UninstallerVerdict::Launch}, // tries C:\Tools.exe first
+        // Read ambiguously: the quote never closes, or ".exe" runs into an argument.
+        VerdictCase{L"\"C:\\x\\un.exe /S", UninstallerVerdict::Launch},
+        VerdictCase{L"\"C:\\Gone\\un.exe /S", UninstallerVerdict::Launch},
+        VerdictCase{L"C:\\x\\un.exe-S", UninstallerVerdict::Launch},
+        VerdictCase{L"C:\\Gone\\un.exe-S /x", UninstallerVerdict::Launch},
+        VerdictCase{L"\"C:\\x\\un.exe -uninstall", UninstallerVerdict::Launch},
+        VerdictCase{L"\"C:\\Gone\\un.exe\"-uninstall", UninstallerVerdict::Launch},
+        VerdictCase{L"\"C:\\Gone\\un.exe-S\"", UninstallerVerdict::Launch},
+        VerdictCase{L"\"C:\\Gone\\un.exe /S\"", UninstallerVerdict::Launch},
+        VerdictCase{L"C:\\Gone\\un.exe\" /S", UninstallerVerdict::Launch},
+        // Not on a fixed local drive that is there, or not a drive path at all.
+        VerdictCase{L"\\\\server\\share\\Gone\\un.exe", UninstallerVerdict::Launch},
+        VerdictCase{L"\"\\\\?\\C:\\Gone\\un.exe\"", UninstallerVerdict::Launch},
+        VerdictCase{L"\\\\.\\C:\\Gone\\un.exe", UninstallerVerdict::Launch},
+        VerdictCase{L"C:un.exe", UninstallerVerdict::Launch},
+        VerdictCase{L"\\Gone\\un.exe", UninstallerVerdict::Launch},
+        VerdictCase{L"D:\\Gone\\un.exe", UninstallerVerdict::Launch},
+        VerdictCase{L"\"E:\\Gone\\un.exe\" /S", UninstallerVerdict::Launch},
         // Unquoted path with blanks: the ".exe" prefix is the program.
         VerdictCase{L"C:\\Program Files\\App\\uninst.exe", UninstallerVerdict::Launch},
         // Nothing that could be started.
@@ -79,12 +102,14 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{L"  \" \"  ", UninstallerVerdict::Unusable}));
 
 TEST(UninstallerCandidatesTest, ReadsProgramNames) {
-    using V = std::vector<std::wstring>;
-    EXPECT_EQ(UninstallerCandidates(L"\"C:\\My.exe Tools\\un.exe\" /S"), V{L"C:\\My.exe Tools\\un.exe"});
-    EXPECT_EQ(UninstallerCandidates(L"C:\\My.exe Tools\\un.exe /S"), (V{L"C:\\My.exe", L"C:\\My.exe Tools\\un.exe"}));
-    EXPECT_EQ(UninstallerCandidates(L"C:\\a.exefile\\un.EXE"), V{L"C:\\a.exefile\\un.EXE"});
-    EXPECT_EQ(UninstallerCandidates(L"\"C:\\unterminated.exe"), V{L"C:\\unterminated.exe"});
-    EXPECT_TRUE(UninstallerCandidates(L"app uninstall now").empty());
+    using V = std::optional<std::vector<std::wstring>>;
+    EXPECT_EQ(UninstallerCandidates(L"\"C:\\My.exe Tools\\un.exe\" /S"), V{{L"C:\\My.exe Tools\\un.exe"}});
+    EXPECT_EQ(UninstallerCandidates(L"C:\\My.exe Tools\\un.exe /S"), V({L"C:\\My.exe", L"C:\\My.exe Tools\\un.exe"}));
+    EXPECT_EQ(UninstallerCandidates(L"C:\\a.exefile\\un.EXE"), V{{L"C:\\a.exefile\\un.EXE"}});
+    EXPECT_EQ(UninstallerCandidates(L"C:\\Program Files\\My App\\un.exe"),
+              V({L"C:\\Program Files\\My App\\un.exe", L"C:\\Program.exe", L"C:\\Program Files\\My.exe"}));
+    EXPECT_EQ(UninstallerCandidates(L"\"C:\\unterminated.exe"), std::nullopt);
+    EXPECT_EQ(UninstallerCandidates(L"app uninstall now"), V{std::vector<std::wstring>{}});
 }
 
 TEST(UninstallerCandidatesTest, BothProgramReadingsMissingMeansStale) {
@@ -113,9 +138,15 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyPathCase{L"HKEY_CURRENT_USER\\Software\\X\\tab\there", false},
                       KeyPathCase{L"HKEY_CURRENT_USER\\Software\\X\\del\x7F", false}, KeyPathCase{L"", false}));
 
-TEST(RegDeleteCommandTest, QuotesTheKeyPath) {
-    EXPECT_EQ(MakeRegDeleteCommand(L"HKEY_CURRENT_USER\\Software\\A B"),
-              L"reg delete \"HKEY_CURRENT_USER\\Software\\A B\" /f");
+TEST(RegDeleteCommandTest, NamesTheToolByItsPathAndQuotesTheKeyPath) {
+    const std::wstring reg = L"C:\\Windows\\system32\\reg.exe";
+    EXPECT_EQ(MakeRegDeleteCommand(reg, L"HKEY_CURRENT_USER\\Software\\A B"),
+              L"C:\\Windows\\system32\\reg.exe delete \"HKEY_CURRENT_USER\\Software\\A B\" /f");
+    // Nothing runs with a tool that could be anyone's, or that cmd would split, or with an unsafe key.
+    EXPECT_EQ(MakeRegDeleteCommand(L"reg.exe", L"HKEY_CURRENT_USER\\Software\\A"), L"");
+    EXPECT_EQ(MakeRegDeleteCommand(L"", L"HKEY_CURRENT_USER\\Software\\A"), L"");
+    EXPECT_EQ(MakeRegDeleteCommand(L"C:\\Win dows\\system32\\reg.exe", L"HKEY_CURRENT_USER\\Software\\A"), L"");
+    EXPECT_EQ(MakeRegDeleteCommand(reg, L"HKEY_CURRENT_USER\\Software\\A\" & x"), L"");
 }
 
 } // namespace

@@ -1,13 +1,18 @@
 // Stale entries and bad uninstall commands, on the real file system and registry: which entries
 // the worker deletes with the registry tool, which it launches, and which it refuses.
 
+#include "log/CLogSave.h"
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "uninstall/RunCommand.h"
 #include "uninstall/engine/EngineMessages.h"
+#include "uninstall/engine/StaleEntryBackup.h"
 #include "uninstall/engine/UninstallEngine.h"
 #include "uninstall/engine/UninstallerFileProbe.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace tsu {
 namespace {
@@ -38,7 +43,37 @@ INSTANTIATE_TEST_SUITE_P(
                       ProbeCase{L"\"C:\\tsu_gone_folder\\UNINST.EXE\" /S", UninstallerVerdict::StaleEntry},
                       ProbeCase{L"C:\\windows\\tsu_gone_uninstaller.exe", UninstallerVerdict::StaleEntry},
                       ProbeCase{L"\"%SystemRoot%\\tsu_gone_folder\\x.exe\"", UninstallerVerdict::StaleEntry},
+                      ProbeCase{L"R:\\tsu_gone_folder\\x.exe", UninstallerVerdict::Launch}, // no such drive
+                      ProbeCase{L"\"\\\\?\\C:\\tsu_gone_folder\\x.exe\"", UninstallerVerdict::Launch},
                       ProbeCase{L"\"\"", UninstallerVerdict::Unusable}));
+
+// Whether the log folder holds a backup of that key, as the worker writes before a delete.
+bool LogFolderHasBackupOf(const std::wstring& keyPath) {
+    const std::wstring folder = CLogSave::GetInstance()->LogDirectory();
+    WIN32_FIND_DATAW found{};
+    const UniqueFindHandle search(::FindFirstFileW((folder + L"StaleEntry_*.reg").c_str(), &found));
+    for (bool more = search.IsValid(); more; more = ::FindNextFileW(search.Get(), &found) != FALSE) {
+        if (test::ReadUtf16File(folder + found.cFileName).find(L"[" + keyPath + L"]") != std::wstring::npos)
+            return true;
+    }
+    return false;
+}
+
+// A copy of the stand-in helper under another name, removed again at the end.
+class PlantedProgram {
+public:
+    explicit PlantedProgram(std::wstring path) : m_path(std::move(path)) {
+        m_planted = test::CopyProgram(test::HelperPath(), m_path);
+    }
+    ~PlantedProgram() { (void)::DeleteFileW(m_path.c_str()); }
+    PlantedProgram(const PlantedProgram&) = delete;
+    PlantedProgram& operator=(const PlantedProgram&) = delete;
+    [[nodiscard]] bool Planted() const { return m_planted; }
+
+private:
+    std::wstring m_path;
+    bool m_planted = false;
+};
 
 // Every kind of bad entry in one queue: one worker run, one message sequence.
 class BadEntriesTest : public ::testing::Test {
@@ -63,6 +98,17 @@ TEST_F(BadEntriesTest, OnlyCertainlyStaleEntriesWithSafeNamesAreDeleted) {
     wchar_t currentFolder[MAX_PATH] = {};
     ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, currentFolder), 0u);
     const std::wstring marker = std::wstring(currentFolder) + L"\\" + markerName;
+    // reg.exe planted where a bare "reg" is looked for: it would leave a mark when run.
+    const std::wstring regMark = std::wstring(currentFolder) + L"\\" + test::UniqueName(L"tsu_planted_reg") + L".txt";
+    const test::ScopedEnvironmentVariable plantedArgs(L"TSU_HELPER_ARGS", L"--mark " + test::Quoted(regMark));
+    const PlantedProgram regHere(std::wstring(currentFolder) + L"\\reg.exe");
+    const PlantedProgram regBeside(test::BinDir() + L"reg.exe");
+    ASSERT_TRUE(regHere.Planted() && regBeside.Planted());
+    std::wstring ignored;
+    ASSERT_TRUE(RunCommand(L"reg", ignored)); // the trap works for a bare name
+    ASSERT_TRUE(test::FileExists(regMark));
+    ASSERT_TRUE(::DeleteFileW(regMark.c_str()));
+
     const SoftwareRecord stale = Add(L"Stale", L"Bad 01 stale", gone);
     // cmd.exe reads nothing of this inside the quotes: the key goes, no file is made.
     const SoftwareRecord ampersand = Add(L"Amp & echo x > " + markerName + L" ^| more", L"Bad 02 ampersand", gone);
@@ -80,7 +126,10 @@ TEST_F(BadEntriesTest, OnlyCertainlyStaleEntriesWithSafeNamesAreDeleted) {
     const SoftwareRecord relative = Add(L"Relative", L"Bad 09 relative", L"tsu_nowhere_uninst.exe /S");
     const SoftwareRecord unset = Add(L"Unset", L"Bad 10 unset", L"\"%TSU_SURELY_UNSET_VARIABLE%\\uninst.exe\"");
     const SoftwareRecord folder = Add(L"Folder", L"Bad 11 folder", L"\"C:\\windows\"");
-    const SoftwareRecord empty = test::WriteScratchEntry(m_entries, L"Empty", L"Bad 12 empty", L"");
+    // The quote never closes: the file exists, so this is no stale entry (and it cannot start).
+    const SoftwareRecord unclosed =
+        Add(L"Unclosed", L"Bad 12 unclosed", L"\"" + test::SystemFolderPath() + L"\\rundll32.exe /S");
+    const SoftwareRecord empty = test::WriteScratchEntry(m_entries, L"Empty", L"Bad 13 empty", L"");
     m_engine.Enqueue(empty);
 
     ASSERT_TRUE(m_engine.SetOwnerWindow(m_page.Window()));
@@ -97,14 +146,86 @@ TEST_F(BadEntriesTest, OnlyCertainlyStaleEntriesWithSafeNamesAreDeleted) {
                           L"3 Bad 05 rundll",   L"2 Bad 05 rundll",   L"3 Bad 06 msi",         L"2 Bad 06 msi",
                           L"3 Bad 07 variable", L"2 Bad 07 variable", L"3 Bad 08 only quotes", L"2 Bad 08 only quotes",
                           L"3 Bad 09 relative", L"2 Bad 09 relative", L"3 Bad 10 unset",       L"2 Bad 10 unset",
-                          L"3 Bad 11 folder",   L"2 Bad 11 folder",   L"2 Bad 12 empty"}));
+                          L"3 Bad 11 folder",   L"2 Bad 11 folder",   L"3 Bad 12 unclosed",    L"2 Bad 12 unclosed",
+                          L"2 Bad 13 empty"}));
 
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_CURRENT_USER, stale.relativeKeyPath));
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_CURRENT_USER, ampersand.relativeKeyPath));
+    EXPECT_TRUE(LogFolderHasBackupOf(stale.keyPath));
+    EXPECT_TRUE(LogFolderHasBackupOf(ampersand.keyPath));
     EXPECT_FALSE(test::FileExists(marker));
+    EXPECT_FALSE(test::FileExists(regMark));
     for (const SoftwareRecord* kept :
-         {&quote, &percent, &rundll, &msi, &variable, &onlyQuotes, &relative, &unset, &folder, &empty})
+         {&quote, &percent, &rundll, &msi, &variable, &onlyQuotes, &relative, &unset, &folder, &unclosed, &empty})
         EXPECT_TRUE(test::UninstallKeyExists(HKEY_CURRENT_USER, kept->relativeKeyPath)) << kept->displayName;
+}
+
+using RegistrySnapshot = std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>>;
+
+// Every value below root\path, keyed by its key path below path and its name.
+void TakeSnapshot(HKEY root, const std::wstring& path, const std::wstring& below, RegistrySnapshot& snapshot) {
+    UniqueHkey key;
+    ASSERT_EQ(::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.Put()), ERROR_SUCCESS) << path;
+    wchar_t name[16384];
+    std::vector<BYTE> data(65536);
+    for (DWORD index = 0;; ++index) {
+        DWORD nameChars = 16384;
+        DWORD type = 0;
+        DWORD size = static_cast<DWORD>(data.size());
+        if (::RegEnumValueW(key.Get(), index, name, &nameChars, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+            break;
+        snapshot[below + L"|" + std::wstring(name, nameChars)] = {type,
+                                                                  std::vector<BYTE>(data.begin(), data.begin() + size)};
+    }
+    for (DWORD index = 0;; ++index) {
+        DWORD nameChars = 256;
+        if (::RegEnumKeyExW(key.Get(), index, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        const std::wstring subkey(name, nameChars);
+        TakeSnapshot(root, path + L"\\" + subkey, below + L"\\" + subkey, snapshot);
+    }
+}
+
+TEST(StaleEntryBackupTest, RegImportRestoresEveryValueByteForByte) {
+    test::ScratchKey entries(HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuEngineBackup"));
+    const SoftwareRecord record =
+        test::WriteScratchEntry(entries, L"App", L"Backup \"sample\" \\", L"C:\\gone\\un.exe");
+    const std::wstring multi(L"one\0two\0\0", 9);
+    const std::wstring noTerminator = L"ab";
+    const uint64_t qword = 0x0102030405060708ull;
+    const BYTE bytes[] = {0x00, 0x01, 0xFF};
+    ASSERT_TRUE(entries.SetString(L"App", L"", L"default"));
+    ASSERT_TRUE(entries.SetString(L"App", L"q\"uote\\back", L"C:\\x\\\"y\""));
+    ASSERT_TRUE(entries.SetRaw(L"App", L"Expand", REG_EXPAND_SZ, L"%SystemRoot%\\x", 30));
+    ASSERT_TRUE(entries.SetRaw(L"App", L"Multi", REG_MULTI_SZ, multi.data(), 18));
+    ASSERT_TRUE(entries.SetRaw(L"App", L"Unterminated", REG_SZ, noTerminator.data(), 4));
+    ASSERT_TRUE(entries.SetDword(L"App", L"Dword", 0x8000002A));
+    ASSERT_TRUE(entries.SetRaw(L"App", L"Qword", REG_QWORD, &qword, sizeof qword));
+    ASSERT_TRUE(entries.SetRaw(L"App", L"Binary", REG_BINARY, bytes, sizeof bytes));
+    ASSERT_TRUE(entries.SetRaw(L"App", L"None", REG_NONE, nullptr, 0));
+    ASSERT_TRUE(entries.SetRaw(L"App", L"Other", 0x1234, bytes, sizeof bytes));
+    ASSERT_TRUE(entries.SetString(L"App\\Child\\Grandchild", L"Deep", L"value"));
+    RegistrySnapshot before;
+    TakeSnapshot(HKEY_CURRENT_USER, record.relativeKeyPath, L"", before);
+    ASSERT_EQ(before.size(), 13u);
+
+    test::ScratchFolder folder(L"backup");
+    std::wstring file;
+    std::wstring second;
+    ASSERT_EQ(BackupUninstallEntry(record, folder.Path(), file), BackupResult::Written);
+    ASSERT_EQ(BackupUninstallEntry(record, folder.Path(), second), BackupResult::Written);
+    EXPECT_NE(file, second); // a second backup never takes the first one's place
+    ASSERT_TRUE(test::DeleteKeyTree(HKEY_CURRENT_USER, record.relativeKeyPath));
+    ASSERT_EQ(test::RunToEnd(test::Quoted(test::SystemFolderPath() + L"\\reg.exe") + L" import " + test::Quoted(file)),
+              0u);
+    RegistrySnapshot after;
+    TakeSnapshot(HKEY_CURRENT_USER, record.relativeKeyPath, L"", after);
+    EXPECT_EQ(after, before);
+
+    // Nowhere to write it: no backup, and the engine keeps the key.
+    std::wstring none;
+    EXPECT_EQ(BackupUninstallEntry(record, folder.File(L"missing"), none), BackupResult::Failed);
+    EXPECT_EQ(BackupUninstallEntry(record, L"relative\\folder", none), BackupResult::Failed);
 }
 
 } // namespace

@@ -52,6 +52,7 @@ struct ValueCase {
     const wchar_t* folder;
     bool ignoreCase;
     bool matches;
+    bool command = false; // an uninstall command rather than a location or icon file
 };
 
 class PathValueTest : public ::testing::TestWithParam<ValueCase> {};
@@ -59,29 +60,42 @@ class PathValueTest : public ::testing::TestWithParam<ValueCase> {};
 TEST_P(PathValueTest, ContainmentAtPathBoundaries) {
     const SharedFolders folders = TestFolders();
     const ValueCase& c = GetParam();
-    EXPECT_EQ(PathValueMatchesFolder(c.value, c.folder, c.ignoreCase, &folders), c.matches)
+    EXPECT_EQ(c.command ? CommandMatchesFolder(c.value, c.folder, c.ignoreCase, &folders)
+                        : PathValueMatchesFolder(c.value, c.folder, c.ignoreCase, &folders),
+              c.matches)
         << c.value << L" / " << c.folder;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Values, PathValueTest,
-    ::testing::Values(ValueCase{L"C:\\Tools\\App", L"C:\\Tools\\App", true, true},
-                      ValueCase{L"C:\\Tools\\App\\", L"c:\\tools\\app", true, true},
-                      ValueCase{L"C:\\Tools\\App\\", L"c:\\tools\\app", false, false}, // 32-bit rules: exact case
-                      ValueCase{L"\"C:\\Tools\\App\\uninst.exe\" /S", L"C:\\Tools\\App", true, true},
-                      ValueCase{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App", true, true},
-                      ValueCase{L"C:\\Tools", L"C:\\Tools\\App\\bin", true, true}, // the location above the folder
-                      ValueCase{L"C:\\Tools\\AppSuite", L"C:\\Tools\\App", true, false},
-                      ValueCase{L"C:\\Tools\\AppSuite\\x.exe", L"C:\\Tools\\App", true, false},
-                      ValueCase{L"C:\\Tools\\Ap", L"C:\\Tools\\App", true, false},
-                      // Three characters or fewer, after quotes and a trailing backslash: never.
-                      ValueCase{L"C:\\", L"C:\\Tools\\App", true, false},
-                      ValueCase{L"\"C:\\\"", L"C:\\Tools\\App", true, false},
-                      ValueCase{L"C:", L"C:\\Tools\\App", true, false},
-                      ValueCase{L"C:\\Tools\\App", L"C:", true, false},
-                      // A shared folder is nobody's location.
-                      ValueCase{L"C:\\Program Files", L"C:\\Program Files\\App", true, false},
-                      ValueCase{L"C:\\ProgramData\\", L"C:\\ProgramData\\Vendor\\App", true, false}));
+    ::testing::Values(
+        ValueCase{L"C:\\Tools\\App", L"C:\\Tools\\App", true, true},
+        ValueCase{L"C:\\Tools\\App\\", L"c:\\tools\\app", true, true},
+        ValueCase{L"C:\\Tools\\App\\", L"c:\\tools\\app", false, false}, // 32-bit rules: exact case
+        ValueCase{L"\"C:\\Tools\\App\\uninst.exe\" /S", L"C:\\Tools\\App", true, true, true},
+        ValueCase{L"C:\\Tools\\App\\uninst.exe /S", L"c:\\tools\\app", true, true, true},
+        ValueCase{L"C:\\Tools\\uninst.exe", L"C:\\Tools\\App\\bin", true, true, true},
+        // Only the program counts, not a folder named in its arguments; a bare name never.
+        ValueCase{L"\"D:\\Other\\uninst.exe\" C:\\Tools\\App", L"C:\\Tools\\App", true, false, true},
+        ValueCase{L"MsiExec.exe /X{0AB1C2D3-0000-0000-0000-000000000000}", L"C:\\Tools\\App", true, false, true},
+        ValueCase{L"C:\\Tools\\App\\bin", L"C:\\Tools\\App", true, true}, // below the folder
+        // A prefix at a path boundary only, never a piece of a path or a relative one.
+        ValueCase{L"ools\\App", L"D:\\Tools\\App", true, false},
+        ValueCase{L"\\Tools\\App", L"D:\\Tools\\App", true, false},
+        ValueCase{L"Tools\\App\\bin", L"Tools\\App", true, false},
+        ValueCase{L"E:\\Backup\\Tools\\App", L"C:\\Tools\\App", true, false},
+        ValueCase{L"C:\\Tools\\App\\..\\..\\Windows", L"C:\\Tools\\App", true, false},
+        ValueCase{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App", true, true},
+        ValueCase{L"C:\\Tools", L"C:\\Tools\\App\\bin", true, true}, // the location above the folder
+        ValueCase{L"C:\\Tools\\AppSuite", L"C:\\Tools\\App", true, false},
+        ValueCase{L"C:\\Tools\\AppSuite\\x.exe", L"C:\\Tools\\App", true, false},
+        ValueCase{L"C:\\Tools\\Ap", L"C:\\Tools\\App", true, false},
+        // Three characters or fewer, after quotes and a trailing backslash: never.
+        ValueCase{L"C:\\", L"C:\\Tools\\App", true, false}, ValueCase{L"\"C:\\\"", L"C:\\Tools\\App", true, false},
+        ValueCase{L"C:", L"C:\\Tools\\App", true, false}, ValueCase{L"C:\\Tools\\App", L"C:", true, false},
+        // A shared folder is nobody's location.
+        ValueCase{L"C:\\Program Files", L"C:\\Program Files\\App", true, false},
+        ValueCase{L"C:\\ProgramData\\", L"C:\\ProgramData\\Vendor\\App", true, false}));
 
 SoftwareRecord Entry(const std::wstring& name) {
     SoftwareRecord record;
@@ -107,6 +121,9 @@ TEST(MatchesRecordTest, DisplayNameContainsProgramNameCaseSensitively) {
     const SharedFolders folders = TestFolders();
     EXPECT_TRUE(MatchesRecord(Entry(L"Sample Editor 3"), Criteria(folders, L"Sample Editor", L"E:\\Other")));
     EXPECT_FALSE(MatchesRecord(Entry(L"sample editor 3"), Criteria(folders, L"Sample Editor", L"E:\\Other")));
+    // Names of three characters or fewer are in too many display names.
+    EXPECT_FALSE(MatchesRecord(Entry(L"Mapper Suite"), Criteria(folders, L"App", L"E:\\Other")));
+    EXPECT_TRUE(MatchesRecord(Entry(L"Mapper Suite"), Criteria(folders, L"Mapp", L"E:\\Other")));
 }
 
 TEST(MatchesRecordTest, EmptyProgramNameSkipsTheNameTest) {

@@ -2,6 +2,7 @@
 // file held open by a running program, and real NSIS programs.
 
 #include "smart/IntelligenceEngine.h"
+#include "smart/core/AnalysisRules.h"
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/smart/ShortcutFiles.h"
@@ -26,8 +27,13 @@ using Kind = std::pair<UINT, WPARAM>;
 
 class DeletionTest : public ::testing::Test {
 protected:
-    DeletionTest() : m_folder(test::MakeScratchFolder(L"smartdel")) { (void)m_engine.SetOwnerWindow(m_page.Window()); }
-    ~DeletionTest() override { test::RemoveTree(m_folder); }
+    DeletionTest() : m_folder(test::MakeScratchFolder(L"smartdel")), m_target(File(L"app.exe")) {
+        (void)m_engine.SetOwnerWindow(m_page.Window());
+    }
+    ~DeletionTest() override {
+        ::DeleteFileW(m_shortcut.c_str());
+        test::RemoveTree(m_folder);
+    }
 
     std::wstring File(const std::wstring& name) {
         const std::wstring path = m_folder + name;
@@ -35,7 +41,18 @@ protected:
         return path;
     }
 
+    // Analyses a desktop shortcut to app.exe: the folder's files become the items that may be
+    // deleted. The analysis's own messages are dropped.
+    void Analyze() {
+        m_shortcut = test::CommonDesktop() + L"\\" + test::UniqueName(L"TsuSmartDel") + L".lnk";
+        ASSERT_TRUE(test::CreateShortcut(m_shortcut, m_target));
+        ASSERT_TRUE(m_engine.AnalyzeNow(m_shortcut));
+        m_page.Clear();
+    }
+
     std::wstring m_folder;
+    std::wstring m_target;
+    std::wstring m_shortcut;
     test::MessageRecorder m_page;
     IntelligenceEngine m_engine;
 };
@@ -45,18 +62,65 @@ TEST_F(DeletionTest, ShortcutAndItsStartMenuFolderBothGo) {
         std::wstring(IntelligenceEngine::kStartMenuRoot) + L"\\" + test::UniqueName(L"TsuSmartDelVendor");
     ASSERT_TRUE(test::CreateFolders(vendor));
     const std::wstring link = vendor + L"\\App.lnk";
-    ASSERT_TRUE(test::CreateShortcut(link, L"C:\\Tools\\nowhere\\app.exe"));
+    ASSERT_TRUE(test::CreateShortcut(link, m_target));
+    const std::wstring gone = File(L"gone.txt");
+    Analyze();
+    // The folder alone stays while it holds the shortcut, and an item deleted by hand counts
+    // nowhere: nothing deleted.
+    ASSERT_TRUE(::DeleteFileW(gone.c_str()));
+    m_engine.SelectedPaths() = {vendor, gone};
+    EXPECT_TRUE(m_engine.DeleteSelected());
+    EXPECT_TRUE(test::FileExists(link));
     m_engine.SelectedPaths() = {link, vendor};
     ASSERT_TRUE(m_engine.StartDeletion());
-    ASSERT_TRUE(m_page.WaitForCount(WM_DELETE_RESULT, 1));
-    EXPECT_EQ(Kinds(m_page.Messages()), (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_DELETE_RESULT, 1}}));
+    ASSERT_TRUE(m_page.WaitForCount(WM_DELETE_RESULT, 2));
+    EXPECT_EQ(Kinds(m_page.Messages()),
+              (std::vector<Kind>{
+                  {WM_CLOSE_PROGRESS, 0}, {WM_DELETE_RESULT, 2}, {WM_CLOSE_PROGRESS, 0}, {WM_DELETE_RESULT, 1}}));
     EXPECT_FALSE(test::FileExists(link));
     EXPECT_FALSE(test::FileExists(vendor));
     test::RemoveTree(vendor);
 }
 
+TEST_F(DeletionTest, ItemsChangedAfterTheAnalysisStayAndCountAsFailed) {
+    // A look-alike of the program's sub-folder outside the program's folder.
+    const std::wstring sentinel = ParentFolder(m_folder) + L"Sentinel";
+    ASSERT_TRUE(test::CreateFolders(sentinel) && test::CreateFolders(m_folder + L"sub"));
+    ASSERT_TRUE(test::WriteFileBytes(sentinel + L"\\data.bin", "sentinel"));
+    const std::wstring swapped = File(L"sub\\data.bin");
+    const std::wstring replaced = File(L"readme.txt");
+    const std::wstring one = File(L"one.txt");
+    const std::wstring two = File(L"two.txt");
+    Analyze();
+    // Then the sub-folder becomes a link to the look-alike, readme.txt another file of that name,
+    // and a file appears that the analysis never saw.
+    ASSERT_TRUE(::MoveFileW((m_folder + L"sub").c_str(), (m_folder + L"sub.old").c_str()));
+    ASSERT_TRUE(test::CreateDirectoryLink(m_folder + L"sub", L"..\\" + LastPathComponent(sentinel)));
+    ASSERT_TRUE(test::WriteFileBytes(m_folder + L"new.txt", "new"));
+    ASSERT_TRUE(::MoveFileExW((m_folder + L"new.txt").c_str(), replaced.c_str(), MOVEFILE_REPLACE_EXISTING));
+    const std::wstring unlisted = File(L"unlisted.txt");
+
+    // Each run pairs an unchanged item, which goes, with a changed path, which stays: result 3.
+    for (const auto& [item, changed] : {std::pair{m_target, swapped}, {one, replaced}, {two, unlisted}}) {
+        m_engine.SelectedPaths() = {item, changed};
+        EXPECT_TRUE(m_engine.DeleteSelected());
+        EXPECT_FALSE(test::FileExists(item)) << item;
+        EXPECT_TRUE(test::FileExists(changed)) << changed;
+    }
+    EXPECT_EQ(Kinds(m_page.Messages()), (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0},
+                                                           {WM_DELETE_RESULT, 3},
+                                                           {WM_CLOSE_PROGRESS, 0},
+                                                           {WM_DELETE_RESULT, 3},
+                                                           {WM_CLOSE_PROGRESS, 0},
+                                                           {WM_DELETE_RESULT, 3}}));
+    EXPECT_EQ(test::ReadFileBytes(sentinel + L"\\data.bin"), "sentinel");
+    EXPECT_EQ(test::ReadFileBytes(replaced), "new");
+    EXPECT_TRUE(test::RemoveDirectoryLink(m_folder + L"sub"));
+    test::RemoveTree(sentinel);
+}
+
 TEST_F(DeletionTest, NothingDeletedIsResultTwo) {
-    // A folder that is not empty stays, and so does its content; vanished files count nowhere.
+    // Paths the analysis never listed stay (a folder and its content); vanished ones count nowhere.
     const std::wstring inside = File(L"keep.txt");
     m_engine.SelectedPaths() = {m_folder.substr(0, m_folder.size() - 1), m_folder + L"already-gone.txt"};
     EXPECT_TRUE(m_engine.DeleteSelected());
@@ -75,6 +139,7 @@ TEST_F(DeletionTest, AFileHeldOpenByARunningProgramIsResultThree) {
     const std::wstring first = File(L"one.txt");
     const std::wstring held = File(L"held.txt");
     const std::wstring third = File(L"three.txt");
+    Analyze();
     const test::NamedEvent holding(L"TsuSmartHolding");
     const test::NamedEvent done(L"TsuSmartDone");
     const std::wstring helper = L"\"" + test::HelperPath() + L"\" --hold \"" + held + L"\" --signal " + holding.Name() +
@@ -106,6 +171,7 @@ TEST_F(DeletionTest, AReadOnlyFileStaysAndCountsAsFailed) {
     const std::wstring readOnly = File(L"readonly.txt");
     ASSERT_TRUE(::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     const std::wstring normal = File(L"normal.txt");
+    Analyze();
     m_engine.SelectedPaths() = {readOnly, normal};
     EXPECT_TRUE(m_engine.DeleteSelected());
     EXPECT_EQ(Kinds(m_page.Messages()), (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_DELETE_RESULT, 3}}));

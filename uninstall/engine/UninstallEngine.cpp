@@ -9,8 +9,10 @@
 #include "uninstall/LaunchUninstaller.h"
 #include "uninstall/RunCommand.h"
 #include "uninstall/engine/EngineMessages.h"
+#include "uninstall/engine/StaleEntryBackup.h"
 #include "uninstall/engine/UninstallerFileProbe.h"
 #include "uninstall/engine/core/InventoryRules.h"
+#include "uninstall/engine/core/RegFileText.h"
 #include "uninstall/engine/core/RemovalPacer.h"
 #include "uninstall/engine/core/StaleEntryRules.h"
 
@@ -29,6 +31,9 @@ constexpr wchar_t kLoadThreadFailed[] = L"创建获取已安装软件线程失�
 constexpr wchar_t kUninstallThreadFailed[] = L"创建卸载软件线程失败";
 constexpr wchar_t kWatcherThreadFailed[] = L"创建删除卸载成功软件项线程失败";
 constexpr DWORD kThreadResult = 1;
+constexpr wchar_t kRegistryTool[] = L"reg.exe";
+constexpr wchar_t kBackupWritten[] = L"删除失效卸载项前已备份: ";
+constexpr wchar_t kBackupFailed[] = L"备份失效卸载项失败，不删除: ";
 } // namespace
 
 struct UninstallEngine::State {
@@ -168,21 +173,38 @@ bool IsRecordGone(const SoftwareRecord& record) {
     return scanner.IsEntryGone(record.rootKey, record.relativeKeyPath);
 }
 
+// Deletes the entry of an uninstaller that is certainly gone, after writing it to a registry file in
+// the log folder; without that copy the key stays. False when nothing was deleted.
+bool DeleteStaleEntry(const SoftwareRecord& record) {
+    // The key path goes into a cmd.exe command line: a name that cmd could read as syntax is never
+    // run. The key deleted must be the key saved.
+    const std::wstring command = MakeRegDeleteCommand(SystemToolPath(kRegistryTool), record.keyPath);
+    if (command.empty() || record.keyPath != RegistryRootName(record.rootKey) + L"\\" + record.relativeKeyPath)
+        return false;
+    std::wstring backupFile;
+    switch (BackupUninstallEntry(record, CLogSave::GetInstance()->LogDirectory(), backupFile)) {
+    case BackupResult::KeyMissing:
+        return true; // already gone: nothing to keep, nothing to delete
+    case BackupResult::Failed:
+        WriteToolLog(kBackupFailed + record.keyPath);
+        return false;
+    case BackupResult::Written:
+        WriteToolLog(kBackupWritten + record.keyPath + L" -> " + backupFile);
+        break;
+    }
+    std::wstring output; // the registry tool's messages are not needed
+    return RunCommand(command, output);
+}
+
 // Runs one program's removal and reports the row's new state.
 WPARAM UninstallOne(const SoftwareRecord& record) {
     switch (ClassifyUninstaller(record.uninstallString, SystemUninstallerProbe())) {
     case UninstallerVerdict::Unusable:
         return kUninstallFailed;
-    case UninstallerVerdict::StaleEntry: {
-        // The key path goes into a cmd.exe command line: a name that cmd could read as syntax is
-        // never run.
-        if (!IsSafeKeyPathForCommand(record.keyPath))
-            return kUninstallFailed;
-        std::wstring output; // the registry tool's messages are not needed
-        if (!RunCommand(MakeRegDeleteCommand(record.keyPath), output))
+    case UninstallerVerdict::StaleEntry:
+        if (!DeleteStaleEntry(record))
             return kUninstallFailed;
         break;
-    }
     case UninstallerVerdict::Launch: {
         std::wstring command = record.uninstallString;
         if (!LaunchUninstaller(command))

@@ -63,6 +63,16 @@ FileState QueryFile(const std::wstring& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileState::Missing : FileState::Unknown;
 }
 
+// A mapped network drive may be invisible to the elevated process although the user sees it, and
+// an unplugged removable drive has no root: only a fixed drive that is there can vouch for a file
+// being missing.
+bool IsFixedDrive(const std::wstring& root) {
+    if (::GetDriveTypeW(root.c_str()) != DRIVE_FIXED)
+        return false;
+    const DWORD attributes = ::GetFileAttributesW(root.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 } // namespace
 
 UninstallerProbe SystemUninstallerProbe() {
@@ -70,6 +80,7 @@ UninstallerProbe SystemUninstallerProbe() {
     probe.expandVariables = &ExpandVariables;
     probe.searchPath = &SearchSystemPath;
     probe.queryFile = &QueryFile;
+    probe.isFixedDrive = &IsFixedDrive;
     return probe;
 }
 
