@@ -22,9 +22,6 @@ constexpr wchar_t kHint[] = L"可直接拖拽要卸载的程序快捷方式至�
 constexpr wchar_t kTitleText[] = L"文件和文件夹分析结果（";
 constexpr wchar_t kBracketText[] = L"）";
 constexpr wchar_t kStandardNotice[] = L"检测到此软件具有标准卸载方式，点击卸载采用标准方式卸载。";
-// Not in every SDK's headers: the message the shell uses to hand over drop data.
-constexpr UINT kCopyGlobalData = 0x0049;
-
 int LineHeight(HDC dc, HFONT font, int& leading) {
     const ScopedSelectObjectIfAny select(dc, font);
     TEXTMETRICW metrics{};
@@ -48,9 +45,7 @@ CIntelligenceUninstallDlg::~CIntelligenceUninstallDlg() {
 }
 
 BOOL CIntelligenceUninstallDlg::OnInitToolDialog() {
-    // The elevated tool must let drops from the (not elevated) shell through the integrity filter.
-    (void)::ChangeWindowMessageFilter(WM_DROPFILES, MSGFLT_ADD);
-    (void)::ChangeWindowMessageFilter(kCopyGlobalData, MSGFLT_ADD);
+    // The drop box lets the drag-and-drop messages through the integrity filter to itself alone.
     (void)m_drop.SubclassDlgItem(IDC_DROP_EDIT, m_hWnd);
     (void)m_title.SubclassDlgItem(IDC_RESULT_TITLE, m_hWnd);
     (void)m_count.SubclassDlgItem(IDC_RESULT_COUNT, m_hWnd);

@@ -2,6 +2,7 @@
 
 #include "app/CTarrowSoftwareUninstallDlg.h"
 #include "framework/ScopedHandles.h"
+#include "framework/StartupHardening.h"
 
 #include <commctrl.h>
 
@@ -20,8 +21,8 @@ int CTarrowSoftwareUninstallApp::Run() {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), kWin95Classes};
     (void)::InitCommonControlsEx(&controls);
     // The terms viewer's box is a RichEdit20W control; its class comes with this library, which
-    // stays loaded for the run.
-    const UniqueModule richEdit(::LoadLibraryW(L"riched20.dll"));
+    // stays loaded for the run. The system's copy only: one beside the tool would run elevated.
+    const UniqueModule richEdit(LoadSystemLibrary(L"riched20.dll"));
     // Drag and drop and the shell's icons work in a single-threaded apartment.
     const ScopedComInit com(COINIT_APARTMENTTHREADED);
 

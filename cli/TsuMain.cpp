@@ -1,6 +1,7 @@
 // tsu.exe: the tool's engines from the command line, for scripts and end-to-end tests.
 
 #include "cli/Commands.h"
+#include "framework/StartupHardening.h"
 
 #include <windows.h>
 
@@ -36,20 +37,42 @@ void PrintHelp(ConsoleOutput& out) {
     out.Out(text);
 }
 
-int Dispatch(int argc, wchar_t** argv) {
+// The shortcut named to "analyze" as a full path, read against the folder tsu was started from,
+// before the start-up moves the current folder away from it.
+void MakeShortcutPathFull(CommandArgs& words) {
+    if (words.size() < 2 || words[0] != L"analyze")
+        return;
+    for (size_t i = 1; i < words.size(); ++i) {
+        std::wstring& word = words[i];
+        if (word.rfind(L"--", 0) == 0)
+            continue;
+        const DWORD needed = ::GetFullPathNameW(word.c_str(), 0, nullptr, nullptr);
+        if (needed == 0)
+            return;
+        std::wstring full(needed, L'\0');
+        const DWORD written = ::GetFullPathNameW(word.c_str(), needed, full.data(), nullptr);
+        if (written == 0 || written >= needed)
+            return;
+        full.resize(written);
+        word = full;
+        return;
+    }
+}
+
+int Dispatch(const CommandArgs& words) {
     ConsoleOutput out;
-    if (argc < 2) {
+    if (words.empty()) {
         PrintHelp(out);
         return 1;
     }
-    const std::wstring name = argv[1];
+    const std::wstring& name = words[0];
     if (name == L"--help" || name == L"-h" || name == L"/?" || name == L"help") {
         PrintHelp(out);
         return 0;
     }
     for (const CommandInfo& command : AllCommands()) {
         if (name == command.name)
-            return command.run(CommandArgs(argv + 2, argv + argc), out);
+            return command.run(CommandArgs(words.begin() + 1, words.end()), out);
     }
     out.Error(L"tsu: unknown command '" + name + L"'; see tsu --help\n");
     return 1;
@@ -61,7 +84,12 @@ int Dispatch(int argc, wchar_t** argv) {
 int wmain(int argc, wchar_t** argv) {
     // Nothing may escape into the C runtime: an unexpected failure is an error exit.
     try {
-        return tsu::Dispatch(argc, argv);
+        tsu::CommandArgs words(argv + (argc > 0 ? 1 : 0), argv + argc);
+        tsu::MakeShortcutPathFull(words);
+        // Before anything can load a library or start a program (an uninstall command); a failed
+        // step does not stop the command, every later load and launch names its file in full.
+        (void)tsu::HardenProcessStart();
+        return tsu::Dispatch(words);
     } catch (...) {
         tsu::ConsoleOutput().Error(L"tsu: internal error\n");
         return 1;

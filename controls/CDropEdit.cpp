@@ -47,11 +47,12 @@ void CDropEdit::PreSubclassWindow() {
 
 void CDropEdit::AcceptDrops() {
     ::DragAcceptFiles(m_hWnd, TRUE);
-    // An elevated process does not receive drops from the (not elevated) shell unless it lets the
-    // drag-and-drop messages through the integrity filter. Fails harmlessly where not needed.
-    ::ChangeWindowMessageFilter(WM_DROPFILES, MSGFLT_ADD);
-    ::ChangeWindowMessageFilter(WM_COPYDATA, MSGFLT_ADD);
-    ::ChangeWindowMessageFilter(kCopyGlobalData, MSGFLT_ADD);
+    // An elevated process does not receive drops from the (not elevated) shell unless the
+    // drag-and-drop messages pass the integrity filter. They are let through to this window only,
+    // never process-wide, so no other window of the tool can be sent them from a lower level.
+    // WM_COPYDATA is not needed for a drop and stays filtered. Fails harmlessly where not needed.
+    for (const UINT message : {static_cast<UINT>(WM_DROPFILES), kCopyGlobalData})
+        (void)::ChangeWindowMessageFilterEx(m_hWnd, message, MSGFLT_ALLOW, nullptr);
 }
 
 LRESULT CDropEdit::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

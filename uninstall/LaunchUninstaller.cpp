@@ -1,6 +1,7 @@
 #include "uninstall/LaunchUninstaller.h"
 
 #include "framework/ScopedHandles.h"
+#include "framework/StartupHardening.h"
 #include "log/CLogSave.h"
 #include "uninstall/ProcessMonitor.h"
 #include "uninstall/core/UninstallCommandRules.h"
@@ -29,6 +30,38 @@ uint64_t CreationTimeOf(HANDLE process) {
 std::mutex& LaunchLock() {
     static std::mutex lock;
     return lock;
+}
+
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The full path of the program the launch text starts, or empty when it must not be started.
+// Process creation is handed this path, so it never searches the tool's folder, the current
+// folder or PATH, and never tries C:\Program.exe for an unquoted C:\Program Files\... path.
+std::wstring ProgramToStart(const std::wstring& launchText) {
+    const LaunchProgram program = PickLaunchProgram(launchText);
+    std::vector<std::wstring> found;
+    if (program.kind == LaunchProgram::Kind::SystemProgram) {
+        for (const std::wstring& folder : {SystemFolder(), WindowsFolder()}) {
+            const std::wstring path = folder + L"\\" + program.candidates.front();
+            if (!folder.empty() && IsExistingFile(path)) {
+                found.push_back(path);
+                break;
+            }
+        }
+    } else {
+        for (const std::wstring& candidate : program.candidates) {
+            if (IsExistingFile(candidate))
+                found.push_back(candidate);
+        }
+    }
+    if (found.size() == 1)
+        return found.front();
+    WriteToolLog(found.empty() ? L"Uninstaller not started, no such program: " + launchText
+                               : L"Uninstaller not started, the command can name more than one program: " + launchText);
+    return std::wstring();
 }
 
 void WriteDiagnosticLine(const char* line) {
@@ -68,11 +101,14 @@ bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor) {
     // Refused whole rather than cut: a cut command could start something else.
     if (launchText.empty() || launchText.size() > kMaxCommandLineChars)
         return false;
+    const std::wstring program = ProgramToStart(launchText);
+    if (program.empty())
+        return false;
     // CreateProcessW may write into its command line, so it gets a private, terminated copy.
     std::vector<wchar_t> commandLine(launchText.begin(), launchText.end());
     commandLine.push_back(L'\0');
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                          &startup, &info)) {
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                          nullptr, &startup, &info)) {
         WriteToolLog(L"Uninstaller could not be started, error " + std::to_wstring(::GetLastError()) + L": " +
                      launchText);
         return false;

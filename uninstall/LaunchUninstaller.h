@@ -12,11 +12,12 @@ namespace tsu {
 class ProcessMonitor;
 
 // Applies the fixed product-code rule to command (it may be rewritten in place), starts the
-// launch text (see BuildLaunchText), follows the new process and its descendants with the
-// process monitor, not following the browsers of IgnoredBrowserNames, and returns once all have
-// ended. False only when the process cannot be created; the uninstaller's exit code plays no
-// part. One launch runs at a time: a second caller waits for the first. Blocks without a time
-// limit: never call from the GUI thread.
+// launch text (see BuildLaunchText) with the program named by its full path (see
+// PickLaunchProgram: a bare name runs the system folder's copy, nothing is searched for), follows the new process and
+// its descendants with the process monitor, not following the browsers of IgnoredBrowserNames, and returns once all
+// have ended. False when the process cannot be created or the text names no one existing program; the uninstaller's
+// exit code plays no part. One launch runs at a time: a second caller waits for the first. Blocks without a time limit:
+// never call from the GUI thread.
 [[nodiscard]] bool LaunchUninstaller(std::wstring& command);
 
 // The same with another monitor than the process's own one (tests).

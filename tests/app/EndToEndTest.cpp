@@ -4,8 +4,10 @@
 // uninstalled through its row's "卸载".
 
 #include "framework/Encoding.h"
+#include "framework/StartupHardening.h"
 #include "inventory/InventorySequence.h"
 #include "tests/app/ToolProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/common/ScratchKey.h"
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -57,6 +59,47 @@ void ExpectStartupFailure(ToolProcess& tool, const std::wstring& logLine, const 
 TEST(ToolStart, MissingFeedbackLibraryEndsWithFailureSeven) {
     ToolProcess tool(L"e2e-no-library", FeedbackKind::None);
     ExpectStartupFailure(tool, L"工具初始化失败7", L"工具初始化失败", L"prompt_startup_failure");
+}
+
+// A library named like the system's rich-edit library, planted beside the tool, which is also
+// the folder it is started from: the tool loads that library before its start-up checks, and
+// only the system's copy.
+TEST(ToolStart, LibraryPlantedBesideTheToolIsNeverLoaded) {
+    const std::wstring programName = test::UniqueName(L"PlantedLibraryTool") + L".exe";
+    ToolProcess tool(L"e2e-planted-library", FeedbackKind::None, programName);
+    const std::wstring planted = tool.Folder() + L"riched20.dll";
+    ASSERT_TRUE(::CopyFileW((test::BinDir() + L"planted\\riched20.dll").c_str(), planted.c_str(), FALSE));
+    // Wine otherwise runs its own riched20 for any file of that name it finds (and only reports
+    // the planted path); with this, a planted library that is found really runs, as on Windows.
+    test::ScratchKey wine(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + programName);
+    ASSERT_TRUE(wine.CreateSubkey(L"DllOverrides"));
+    ASSERT_TRUE(wine.SetString(L"DllOverrides", L"riched20", L"native,builtin"));
+    ExpectStartupFailure(tool, L"工具初始化失败7", L"工具初始化失败", L"");
+    EXPECT_FALSE(test::FileExists(planted + L".loaded"));
+}
+
+// tsu.exe started from a folder of its own: it works from the system folder, so the uninstaller
+// it starts finds that as its current folder, not the folder tsu was started from.
+TEST(ToolStart, TsuWorksFromTheSystemFolderWhereverItIsStarted) {
+    const test::ScratchFolder folder(L"e2e_tsu_folder");
+    const std::wstring uninstaller = folder.File(L"un.exe");
+    const std::wstring seen = folder.File(L"cwd.txt");
+    ASSERT_TRUE(test::CopyProgram(test::BinDir() + L"tsu.exe", folder.File(L"tsu.exe")));
+    ASSERT_TRUE(test::CopyProgram(test::HelperPath(), uninstaller));
+    const std::wstring name = test::UniqueName(L"Tsu E2E Folder");
+    test::ScratchKey key(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+                                                test::UniqueName(L"TsuE2EFolder"));
+    ASSERT_TRUE(key.SetString(L"", L"DisplayName", name));
+    ASSERT_TRUE(key.SetString(L"", L"UninstallString", test::Quoted(uninstaller)));
+    const test::ScopedEnvironmentVariable args(L"TSU_HELPER_ARGS", L"--cwd " + test::Quoted(seen));
+    wchar_t previous[MAX_PATH] = {};
+    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.Path().c_str()));
+    const test::ProcessResult result =
+        test::RunProcess(test::Quoted(folder.File(L"tsu.exe")) + L" uninstall " + test::Quoted(name));
+    ASSERT_TRUE(::SetCurrentDirectoryW(previous));
+    ASSERT_TRUE(result.started);
+    EXPECT_EQ(test::ReadUtf16File(seen), SystemFolder());
 }
 
 TEST(ToolStart, LibraryWithoutOneEntryPointEndsWithFailureSeven) {

@@ -199,11 +199,55 @@ TEST_F(LaunchUninstallerTest, UninstallerThatNeverEndsIsWaitedForUntilEndedFromO
 TEST_F(LaunchUninstallerTest, CommandsThatCannotBeStartedReturnFalse) {
     for (const std::wstring& bad : {std::wstring(), std::wstring(L"\""), std::wstring(L"\"\" /S"),
                                     std::wstring(L"\"C:\\never closed\\uninst.exe /S"), m_scratch.File(L"missing.exe"),
-                                    Quoted(m_scratch.File(L"missing.exe"))}) {
+                                    Quoted(m_scratch.File(L"missing.exe")),
+                                    // A bare name that is no system program: the helper beside this
+                                    // test program is not searched for.
+                                    std::wstring(L"tsu_process_helper.exe --exit 0")}) {
         std::wstring command = bad;
         EXPECT_FALSE(LaunchUninstaller(command)) << "[" << std::string(bad.begin(), bad.end()) << "]";
         EXPECT_EQ(command, bad);
     }
+}
+
+// The current folder of this process for the life of the object.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::wstring& folder) {
+        wchar_t previous[MAX_PATH] = {};
+        if (::GetCurrentDirectoryW(MAX_PATH, previous) > 0 && ::SetCurrentDirectoryW(folder.c_str()))
+            m_previous = previous;
+    }
+    ~ScopedCurrentFolder() {
+        if (!m_previous.empty())
+            (void)::SetCurrentDirectoryW(m_previous.c_str());
+    }
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+    [[nodiscard]] bool Changed() const { return !m_previous.empty(); }
+
+private:
+    std::wstring m_previous;
+};
+
+TEST_F(LaunchUninstallerTest, BareSystemProgramNamesRunTheSystemFoldersCopy) {
+    for (const wchar_t* name : {L"cmd.exe", L"msiexec.exe"})
+        ASSERT_TRUE(CopyProgram(HelperPath(), m_scratch.File(name)));
+    const std::wstring planted = m_scratch.File(L"planted.txt");
+    ScopedEnvironmentVariable args(L"TSU_HELPER_ARGS", L"--mark " + Quoted(planted));
+    ScopedCurrentFolder here(m_scratch.Path());
+    ASSERT_TRUE(here.Changed());
+    // The trap is real: a search by name finds the current folder's copy before the system's.
+    ASSERT_EQ(RunToEnd(L"cmd /C exit 0"), 0u);
+    ASSERT_TRUE(FileExists(planted));
+    ASSERT_TRUE(::DeleteFileW(planted.c_str()));
+
+    const std::wstring made = m_scratch.File(L"made by cmd");
+    std::wstring command = L"cmd /C mkdir " + Quoted(made);
+    ASSERT_TRUE(LaunchUninstaller(command));
+    EXPECT_TRUE(FileExists(made)) << "the system's cmd did not run";
+    command = kFixedProductCodeCommand;
+    ASSERT_TRUE(LaunchUninstaller(command));
+    EXPECT_FALSE(FileExists(planted)) << "a planted program ran";
 }
 
 // A command of exactly the given length that makes the helper write down its command line.
@@ -265,6 +309,24 @@ TEST_F(QuotedPathTest, QuotedPathIsStartedQuotedWithoutItsArguments) {
     EXPECT_EQ(ReadUtf16File(m_seen), m_tool) << "the planted program ran";
     EXPECT_EQ(ReadUtf16File(m_scratch.File(L"cmd.txt")), Quoted(m_tool));
     EXPECT_EQ(command, Quoted(m_tool) + L" /S"); // the caller's text is not touched
+}
+
+TEST_F(QuotedPathTest, UnquotedPathWithSpacesRunsTheProgramItNames) {
+    ScopedEnvironmentVariable args(L"TSU_HELPER_ARGS", L"--image " + Quoted(m_seen));
+    std::wstring command = m_tool + L" /S";
+    ASSERT_TRUE(LaunchUninstaller(command));
+    EXPECT_EQ(ReadUtf16File(m_seen), m_tool) << "the planted program ran";
+}
+
+TEST_F(QuotedPathTest, UnquotedPathThatNamesTwoProgramsIsRefused) {
+    // "...\Un.exe Install\tool.exe /S" reads as the planted Un.exe or as tool.exe.
+    const std::wstring tool = m_scratch.File(L"Un.exe Install\\tool.exe");
+    ASSERT_TRUE(::CreateDirectoryW(m_scratch.File(L"Un.exe Install").c_str(), nullptr));
+    ASSERT_TRUE(CopyProgram(HelperPath(), tool));
+    ScopedEnvironmentVariable args(L"TSU_HELPER_ARGS", L"--image " + Quoted(m_seen));
+    std::wstring command = tool + L" /S";
+    EXPECT_FALSE(LaunchUninstaller(command));
+    EXPECT_FALSE(FileExists(m_seen));
 }
 
 TEST_F(QuotedPathTest, OfTwoQuotedTokensOnlyTheFirstIsStarted) {

@@ -9,6 +9,7 @@
 //   --record FILE             append this process's id as a decimal line to FILE
 //   --cmdline FILE            write this process's whole command line to FILE (UTF-16LE, no BOM)
 //   --image FILE              write the full path of this program's own file to FILE (UTF-16LE, no BOM)
+//   --cwd FILE                write this process's current folder to FILE (UTF-16LE, no BOM)
 //   --note TEXT               do nothing (puts any text into a command line)
 //   --mark FILE               create FILE (empty)
 //   --signal NAME             set the named event NAME, which the caller has created
@@ -240,6 +241,12 @@ int wmain() {
         } else if (option == L"--image" && hasValue) {
             const std::wstring path = OwnPath();
             if (!AppendToFile(value, path.data(), path.size() * sizeof(wchar_t), false))
+                return kExitActionFailed;
+            i += 2;
+        } else if (option == L"--cwd" && hasValue) {
+            wchar_t folder[MAX_PATH] = {};
+            const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, folder);
+            if (length == 0 || length >= MAX_PATH || !AppendToFile(value, folder, length * sizeof(wchar_t), false))
                 return kExitActionFailed;
             i += 2;
         } else if (option == L"--note" && hasValue) {

@@ -61,6 +61,50 @@ TEST(LaunchTextLengthTest, LongCommandsAreNeverCut) {
     EXPECT_EQ(BuildLaunchText(longQuotedWithHyphen), longQuotedWithHyphen);
 }
 
+struct ProgramCase {
+    const char* name;
+    std::wstring launchText;
+    LaunchProgram::Kind kind;
+    std::vector<std::wstring> candidates;
+};
+
+class LaunchProgramTest : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(LaunchProgramTest, NamesTheProgramWithoutASearch) {
+    const LaunchProgram program = PickLaunchProgram(GetParam().launchText);
+    EXPECT_EQ(program.kind, GetParam().kind);
+    EXPECT_EQ(program.candidates, GetParam().candidates);
+}
+
+using Kind = LaunchProgram::Kind;
+INSTANTIATE_TEST_SUITE_P(
+    Rules, LaunchProgramTest,
+    ::testing::Values(
+        // Bare names are the system's programs, whatever lies beside the tool or in the current folder.
+        ProgramCase{"BareMsiexec",
+                    L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}",
+                    Kind::SystemProgram,
+                    {L"MsiExec.exe"}},
+        ProgramCase{"BareWithoutExtension", L"RunDll32 C:\\App\\un.dll,Remove", Kind::SystemProgram, {L"RunDll32.exe"}},
+        ProgramCase{"QuotedBareName", L"\"cmd.exe\" /C exit", Kind::SystemProgram, {L"cmd.exe"}},
+        ProgramCase{
+            "QuotedPath", L"\"C:\\Program Files\\App\\un.exe\" -S", Kind::Path, {L"C:\\Program Files\\App\\un.exe"}},
+        ProgramCase{"LeadingBlanks", L" \t\"C:\\App\\un.exe\"", Kind::Path, {L"C:\\App\\un.exe"}},
+        // Unquoted with spaces: the path up to a written ".exe", never C:\Program.exe.
+        ProgramCase{"UnquotedWithSpaces",
+                    L"C:\\Program Files\\App\\un.exe /S",
+                    Kind::Path,
+                    {L"C:\\Program Files\\App\\un.exe"}},
+        ProgramCase{"TwoReadings", L"C:\\A.exe B\\un.EXE /S", Kind::Path, {L"C:\\A.exe", L"C:\\A.exe B\\un.EXE"}},
+        ProgramCase{"NoExeWritten", L"C:\\App\\uninst /S", Kind::Path, {L"C:\\App\\uninst.exe"}},
+        ProgramCase{"UncPath", L"\\\\server\\share\\un.exe", Kind::Path, {L"\\\\server\\share\\un.exe"}},
+        // Nothing that names one program without depending on the current folder.
+        ProgramCase{"RelativePath", L"App\\un.exe /S", Kind::None, {}},
+        ProgramCase{"DriveRelative", L"C:un.exe", Kind::None, {}},
+        ProgramCase{"QuoteNeverClosed", L"\"C:\\App\\un.exe -S", Kind::None, {}},
+        ProgramCase{"EmptyQuotes", L"\"\" /S", Kind::None, {}}, ProgramCase{"Blank", L"  ", Kind::None, {}}),
+    [](const ::testing::TestParamInfo<ProgramCase>& info) { return info.param.name; });
+
 struct ProductCodeCase {
     const char* name;
     std::wstring command;

@@ -38,6 +38,26 @@ bool ApplyFixedProductCodeRule(std::wstring& command);
 // - any other command is used unchanged, whatever its length.
 [[nodiscard]] std::wstring BuildLaunchText(std::wstring_view command);
 
+// Which program a launch text starts, read as process creation reads its command line, but
+// without any search: the tool runs elevated, and a search would try the program's own folder,
+// the current folder and PATH, where anyone may have put a program of that name.
+struct LaunchProgram {
+    enum class Kind {
+        None,          // nothing that can be started safely: no text, an unclosed quote, a relative path
+        SystemProgram, // a bare name ("MsiExec.exe", "rundll32"): only the system's own copy runs
+        Path,          // a full path: the one candidate that names an existing file runs
+    };
+    Kind kind = Kind::None;
+    // SystemProgram: the one file name (".exe" added when it has no extension).
+    // Path: every full path the text can be read as, shortest first. An unquoted path with spaces
+    // gives one candidate for each ".exe" that ends before a space or at the end
+    // (C:\Program Files\App\un.exe /S names C:\Program Files\App\un.exe, never
+    // C:\Program.exe); when no ".exe" is written, the first word with ".exe" added if it has
+    // no extension. The launch refuses a text whose candidates name no file or more than one.
+    std::vector<std::wstring> candidates;
+};
+[[nodiscard]] LaunchProgram PickLaunchProgram(std::wstring_view launchText);
+
 // Executable names (lower case) the process monitor must not follow for this command, in the
 // order they are handed to it: "iexplore.exe" always; then "chrome.exe" when the command contains
 // "360se.exe", else "360se.exe" when it contains "Google Chrome", else both "chrome.exe" and
