@@ -3,6 +3,7 @@
 #include "framework/MemoryStream.h"
 #include "framework/ScopedHandles.h"
 #include "icons/IconPngCache.h"
+#include "icons/PicturePass.h"
 
 #include <vector>
 
@@ -20,6 +21,7 @@ std::wstring MakeCachePicture(const std::wstring& iconPath, const std::wstring& 
     std::wstring pngPath;
     if (!cache.MakeIconPng(iconPath, stem, iconKind, pngPath))
         return std::wstring();
+    NotePictureWritten(pngPath); // the self-removal deletes exactly these
     return pngPath;
 }
 

@@ -2,7 +2,9 @@
 
 #include "app/core/SelfRemovalPlan.h"
 #include "framework/ModulePath.h"
+#include "framework/PlainFolder.h"
 #include "framework/ScopedHandles.h"
+#include "icons/PicturePass.h"
 #include "log/CLogSave.h"
 
 #include <windows.h>
@@ -15,17 +17,20 @@ bool FileExists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Only the numbered pictures the tool wrote; the folder goes only when that empties it.
+// Only the pictures this run wrote, by name; a numbered picture someone else put there stays.
+// Nothing at all when the cache folder is a link: deleting through it would reach wherever it
+// points. The folder goes only when that empties it.
 void DeleteCachePictures(const std::wstring& cacheFolder) {
-    WIN32_FIND_DATAW found{};
-    UniqueFindHandle search(::FindFirstFileW((cacheFolder + L"\\*").c_str(), &found));
-    if (search) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsCachePictureName(found.cFileName))
-                (void)::DeleteFileW((cacheFolder + L"\\" + found.cFileName).c_str());
-        } while (::FindNextFileW(search.Get(), &found));
+    if (!IsPlainFolder(cacheFolder))
+        return;
+    for (const std::wstring& picture : PicturesWrittenThisRun()) {
+        const size_t slash = picture.find_last_of(L'\\');
+        if (slash == std::wstring::npos || !IsCachePictureName(std::wstring_view(picture).substr(slash + 1)) ||
+            ::CompareStringOrdinal(picture.c_str(), static_cast<int>(slash), cacheFolder.c_str(),
+                                   static_cast<int>(cacheFolder.size()), TRUE) != CSTR_EQUAL)
+            continue;
+        (void)::DeleteFileW(picture.c_str());
     }
-    search.Reset();
     (void)::RemoveDirectoryW(cacheFolder.c_str());
 }
 

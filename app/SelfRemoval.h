@@ -10,7 +10,7 @@ namespace tsu {
 // programs are run from there by developers and tests, and that folder is never removed.
 [[nodiscard]] bool IsInBuildTree(const std::wstring& executableFolder);
 
-// Deletes the picture cache's own files, then starts the hidden command interpreter that removes
+// Deletes the pictures this run wrote into the cache, then starts the hidden command interpreter that removes
 // the executable, the feedback library and the folder once this process has ended. False when
 // nothing was started (refused path, or the interpreter could not start).
 bool StartSelfRemoval();

@@ -2,6 +2,7 @@
 
 #include "core/TextRules.h"
 
+#include <sddl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -14,6 +15,7 @@ namespace {
 constexpr DWORD kMaxSettingsBytes = 64 * 1024;
 constexpr DWORD kMaxModulePathChars = 32768;
 constexpr wchar_t kLogFolderName[] = L"ToolLog";
+constexpr wchar_t kLogFolderSddl[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BU)";
 
 // Closes a file handle at scope end; the library stays free of the tool's own headers.
 class FileHandle {
@@ -35,6 +37,35 @@ private:
 std::wstring CutBeforeLastBackslash(const std::wstring& path) {
     const size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// The log folder as the tool makes it: administrators and SYSTEM write, users read; an existing
+// folder is used as it is. False when it is a link or no folder: the library runs in the
+// elevated tool and writes nothing through a link.
+bool EnsureLogFolder(const std::wstring& folder) {
+    if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogFolderSddl, SDDL_REVISION_1, &descriptor,
+                                                                    nullptr))
+            return false;
+        SECURITY_ATTRIBUTES attributes{sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE};
+        (void)::CreateDirectoryW(folder.c_str(), &attributes); // someone may have made it first
+        ::LocalFree(descriptor);
+    }
+    // Opened without following a link, so that a link shows as one.
+    FileHandle handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    return handle.IsValid() && ::GetFileInformationByHandle(handle.Get(), &information) &&
+           (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A configured browser is started only when it is a program file that is there.
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace
@@ -97,7 +128,8 @@ bool AppendFeedback(FeedbackRecord record) {
     const std::wstring path = FeedbackFilePath();
     if (path.empty())
         return false;
-    (void)::CreateDirectoryW(CutBeforeLastBackslash(path).c_str(), nullptr); // usually there already
+    if (!EnsureLogFolder(CutBeforeLastBackslash(path)))
+        return false;
     if (record.localTime.empty())
         record.localTime = NowText();
     const std::string line = FormatFeedbackLine(record);
@@ -115,9 +147,11 @@ bool AppendFeedback(FeedbackRecord record) {
 bool OpenAddress(const std::wstring& url, const FeedbackSettings& settings) {
     if (!IsWebAddress(url))
         return false;
+    // A browser the settings name that is not there is ignored: the system's handler opens it.
+    // BrowserProgram has already refused network paths, so this check stays on local drives.
     const std::wstring browser = settings.BrowserProgram();
     HINSTANCE result = nullptr;
-    if (!browser.empty()) {
+    if (!browser.empty() && IsExistingFile(browser)) {
         // The address goes in quotes; IsWebAddress has refused any quote inside it.
         const std::wstring parameters = L"\"" + url + L"\"";
         result = ::ShellExecuteW(nullptr, L"open", browser.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);

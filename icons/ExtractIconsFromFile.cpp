@@ -18,14 +18,6 @@ constexpr DWORD kIconResourceVersion = 0x00030000; // CreateIconFromResourceEx: 
 constexpr DWORD kRopDsna = 0x00220326;             // dest AND NOT source: clears the masked pixels
 constexpr UINT kNoId = static_cast<UINT>(-1);
 
-struct MappedViewTraits {
-    using Handle = void*;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::UnmapViewOfFile(h); }
-};
-using UniqueMappedView = UniqueResource<MappedViewTraits>;
-
 std::optional<std::wstring> ReadEnvironmentVariable(const std::wstring& name) {
     std::vector<wchar_t> buffer(kIconPathChars);
     for (;;) {
@@ -98,21 +90,40 @@ UniqueHbitmap MakeKeyMask(HDC colourDc, int width, int height, COLORREF key) {
 
 } // namespace
 
+bool IsNetworkFile(const std::wstring& path) {
+    if (IsNetworkPath(path))
+        return true;
+    // A drive letter mapped to a share; asking for the drive's type does not reach the server.
+    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) {
+        const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+        return ::GetDriveTypeW(root) == DRIVE_REMOTE;
+    }
+    return false;
+}
+
 int ExpandEnvironmentInPlace(std::wstring& path) {
     return ExpandEnvironmentText(path, ReadEnvironmentVariable);
 }
 
 UINT ExtractPeIcons(HANDLE file, int index, int width, int height, HICON* icons, UINT* ids, UINT count, UINT flags) {
+    // Read whole with ReadFile instead of through a mapped view: a view of a file that vanishes
+    // (a network file, a removed medium) raises an in-page error at the first touch of a page,
+    // which would end the tool; a failed read is only a failed read.
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file, &size) || size.QuadPart <= 0 || static_cast<uint64_t>(size.QuadPart) > SIZE_MAX)
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart <= 0 || static_cast<uint64_t>(size.QuadPart) > kMaxIconFileBytes)
         return 0;
-    UniqueHandle mapping(::CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping)
+    std::vector<uint8_t> image(static_cast<size_t>(size.QuadPart));
+    const LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
         return 0;
-    UniqueMappedView view(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
-    if (!view)
-        return 0;
-    const ByteReader bytes(static_cast<const uint8_t*>(view.Get()), static_cast<size_t>(size.QuadPart));
+    for (size_t done = 0; done < image.size();) {
+        DWORD read = 0;
+        if (!::ReadFile(file, image.data() + done, static_cast<DWORD>(image.size() - done), &read, nullptr) ||
+            read == 0)
+            return 0; // the file shrank or cannot be read
+        done += read;
+    }
+    const ByteReader bytes(image.data(), image.size());
     PeResourceReader reader;
     if (!reader.Open(bytes))
         return 0;
@@ -211,8 +222,11 @@ UINT ExtractIconsFromFile(const std::wstring& fileName, int index, int width, in
     // A variable may have brought in one of the refused extensions.
     if (IsRefusedExtensionClass(ClassifyExtension(path)))
         return 0;
+    // Checked before the search, which would already reach out to the server.
+    if (IsNetworkFile(path))
+        return 0;
     const std::optional<std::wstring> found = SearchFile(path);
-    if (!found)
+    if (!found || IsNetworkFile(*found))
         return 0;
 
     UniqueFileHandle file(::CreateFileW(found->c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
@@ -228,6 +242,9 @@ UINT ExtractIconsFromFile(const std::wstring& fileName, int index, int width, in
     if (canWriteAttributes)
         keeper.emplace(file.Get());
 
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size) || static_cast<uint64_t>(size.QuadPart) > kMaxIconFileBytes)
+        return 0;
     std::array<uint8_t, kFileKindProbeBytes> header{};
     DWORD read = 0;
     if (!::ReadFile(file.Get(), header.data(), static_cast<DWORD>(header.size()), &read, nullptr) ||

@@ -1,6 +1,6 @@
 #pragma once
 // The tool's own icon reader: icon handles of a requested size from executables and libraries
-// (read through a file mapping, never loaded as modules), icon and cursor files, animated
+// (read whole with ReadFile, never loaded as modules or mapped), icon and cursor files, animated
 // cursors and bitmaps. The contract follows the shell's private extraction function.
 
 #include <windows.h>
@@ -17,10 +17,15 @@ namespace tsu {
 // caller destroys them.
 //
 // Refused without opening: .com .bat .cmd .pif .lnk names, paths that do not fit (or whose
-// "%VAR%" expansion does not fit) a 260-character buffer. The file's last-access time is put
-// back after reading where the file allows it.
+// "%VAR%" expansion does not fit) a 260-character buffer, network paths (IsNetworkFile). Files
+// over kMaxIconFileBytes give no icon. The file's last-access time is put back after reading
+// where the file allows it.
 [[nodiscard]] UINT ExtractIconsFromFile(const std::wstring& fileName, int index, int width, int height, HICON* icons,
                                         UINT* ids, UINT count, UINT flags);
+
+// A UNC or other network path (IsNetworkPath), or a path on a drive letter mapped to a share.
+// Decided without touching the file.
+[[nodiscard]] bool IsNetworkFile(const std::wstring& path);
 
 // The steps, for tests.
 
@@ -28,7 +33,7 @@ namespace tsu {
 // kExpandTooLong (see icons/core/IconFileRules.h).
 [[nodiscard]] int ExpandEnvironmentInPlace(std::wstring& path);
 
-// Icons of a PE image open for reading.
+// Icons of a PE image open for reading (read from its start, whatever the file position).
 [[nodiscard]] UINT ExtractPeIcons(HANDLE file, int index, int width, int height, HICON* icons, UINT* ids, UINT count,
                                   UINT flags);
 

@@ -1,9 +1,11 @@
 #include "icons/IconPngCache.h"
 
 #include "framework/ModulePath.h"
+#include "framework/PlainFolder.h"
 #include "icons/ExtractIconsFromFile.h"
 #include "icons/IconHandleRoom.h"
 #include "icons/IconPngConversion.h"
+#include "icons/core/IconFileRules.h"
 #include "inventory/core/SoftwareRecord.h"
 
 
@@ -19,7 +21,8 @@ constexpr UINT kExecutableLoadFlags = LR_DEFAULTCOLOR;
 constexpr int kIcoBitsPerPixel = 32;
 constexpr int kSmallestIconFileWidth = 32; // narrower icon files are loaded again at 32 x 32
 
-// Creates the folder and every missing parent; true when it exists afterwards.
+// Creates the folder and every missing parent; true when it exists afterwards (as a folder, not
+// necessarily a plain one: the caller checks that).
 bool CreateFolderWithParents(const std::wstring& folder) {
     std::wstring path = folder;
     while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
@@ -66,12 +69,15 @@ std::wstring IconPngCache::DefaultCacheFolder() {
 }
 
 bool IconPngCache::CreateCacheFolder() const {
-    return CreateFolderWithParents(m_cacheFolder);
+    // A cache folder that is a link (or a file) would take the pictures, the temporary .ico and
+    // the self-removal's deletions wherever it points: no pictures then.
+    return CreateFolderWithParents(m_cacheFolder) && IsPlainFolder(m_cacheFolder);
 }
 
 bool IconPngCache::MakeIconPng(const std::wstring& iconPath, const std::wstring& stem, int32_t kind,
                                std::wstring& pngPath) {
-    if (!m_gdiplus.Succeeded())
+    // A network file is never opened: no picture, so the list shows its default one.
+    if (!m_gdiplus.Succeeded() || IsNetworkFile(iconPath))
         return false;
     switch (kind) {
     case kIconKindExe:
@@ -101,6 +107,12 @@ bool IconPngCache::MakeLibraryPng(const std::wstring& iconPath, const std::wstri
 
 bool IconPngCache::MakeIconFilePng(const std::wstring& iconPath, const std::wstring& stem, std::wstring& pngPath) {
     if (!CreateCacheFolder()) {
+        pngPath.clear();
+        return false;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    if (!::GetFileAttributesExW(iconPath.c_str(), GetFileExInfoStandard, &file) ||
+        ((static_cast<uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow) > kMaxIconFileBytes) {
         pngPath.clear();
         return false;
     }

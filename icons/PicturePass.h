@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tsu {
 
@@ -16,6 +17,14 @@ namespace tsu {
 // is longer than 3 characters gets a PNG with the counter as its stem; on success the record's
 // imagePath is set and the counter advances, so the files are 0.png, 1.png, ... without gaps.
 // Records that get no picture keep imagePath as it was. Returns the number of pictures made.
+// Every picture written is also noted for PicturesWrittenThisRun.
 size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache);
+
+// The full paths of every picture the passes of this process have written (the imagePath values
+// they set), each once. The self-removal deletes these and nothing else: a numbered picture that
+// a user put into the folder is not the tool's.
+[[nodiscard]] std::vector<std::wstring> PicturesWrittenThisRun();
+// Notes a picture made outside a pass (the engine's per-picture maker) for that list.
+void NotePictureWritten(const std::wstring& pngPath);
 
 } // namespace tsu

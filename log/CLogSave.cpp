@@ -1,7 +1,7 @@
 #include "log/CLogSave.h"
 
 #include "framework/Encoding.h"
-#include "framework/ScopedHandles.h"
+#include "framework/PlainFolder.h"
 #include "log/CLogSaveCloseFile.h"
 #include "log/CLogSaveOpenFile.h"
 #include "log/core/LogFormat.h"
@@ -17,12 +17,6 @@ constexpr size_t kFolderBufferChars = 1024;
 constexpr DWORD kSwitchBufferChars = 100;
 // The writer mode stays a constant: the tool always uses the close-file writer.
 constexpr wchar_t kWriterMode[] = L"0";
-
-bool PathExists(const std::wstring& path) {
-    WIN32_FIND_DATAW found{};
-    tsu::UniqueFindHandle search(::FindFirstFileW(path.c_str(), &found));
-    return search.IsValid();
-}
 
 bool ReadPrintSwitch(const std::wstring& iniPath) {
     std::array<wchar_t, kSwitchBufferChars> value{};
@@ -40,10 +34,14 @@ CLogSave* CLogSave::GetInstance() {
 
 CLogSave::CLogSave(const std::wstring& baseFolder) {
     m_logDirectory = baseFolder + L"ToolLog";
-    if (!PathExists(m_logDirectory))
-        ::CreateDirectoryW(m_logDirectory.c_str(), nullptr); // a failure shows later as dropped entries
+    // Made for administrators and SYSTEM to write and users to read; an existing folder is used
+    // as it is. A folder that is a link, or a file of that name, gets no writer: the elevated tool
+    // writes nothing through it.
+    const bool plainFolder = tsu::EnsurePlainFolder(m_logDirectory, tsu::kAdminWriteUsersReadSddl);
     m_logDirectory += L"\\";
     m_printSwitch = ReadPrintSwitch(baseFolder + L"logCfg.ini");
+    if (!plainFolder)
+        return;
 
     if (tsu::IsOpenFileWriterMode(kWriterMode))
         m_writer.reset(new (std::nothrow) CLogSaveOpenFile(m_logDirectory));

@@ -89,7 +89,8 @@ SelfRemovalPlan PlanSelfRemoval(std::wstring_view modulePath, bool pathWasCut) {
     // when the tool's process has gone (it holds the only write end of that pipe). The ping gives
     // the system a moment to let go of the executable's image; Wine's cmd has no "timeout".
     // rmdir without /s removes only an empty folder: a user's file keeps the folder.
-    plan.commandParameters = L"/C set /p tsuwait= & ping -n 2 127.0.0.1 >nul & del /f /q " +
+    // /D: the interpreter runs no AutoRun command from the registry before this one.
+    plan.commandParameters = L"/D /C set /p tsuwait= & ping -n 2 127.0.0.1 >nul & del /f /q " +
                              Quoted(plan.executablePath) + L" & del /f /q " + Quoted(plan.libraryPath) + L" & rmdir " +
                              Quoted(plan.cacheFolder) + L" & rmdir " + Quoted(plan.folder);
     plan.verdict = SelfRemovalVerdict::Remove;

@@ -3,10 +3,10 @@
 // Portable.
 //
 // Only the tool's own files go: the executable, the feedback library beside it, and the picture
-// cache "\Image\" (its numbered PNG files; the folder only when that leaves it empty). The tool's
-// folder is removed only when nothing else is left in it. Nothing is removed at all when the
-// folder is a drive or share root, or its path is one the command interpreter could misread
-// ("%" expands even inside quotes) or was cut at the path buffer.
+// cache "\Image\" (the numbered PNG files this run wrote; the folder only when that leaves it
+// empty). The tool's folder is removed only when nothing else is left in it. Nothing is removed
+// at all when the folder is a drive or share root, or its path is one the command interpreter
+// could misread ("%" expands even inside quotes) or was cut at the path buffer.
 
 #include <string>
 #include <string_view>
@@ -28,9 +28,9 @@ struct SelfRemovalPlan {
     std::wstring executablePath; // folder + "\" + the executable's name
     std::wstring libraryPath;    // folder + "\VeltorFeedbackInformation.dll"
     std::wstring cacheFolder;    // folder + "\Image"
-    // The arguments for cmd.exe: waits until its standard input ends (the tool holds the other
-    // end of that pipe until it exits), then deletes the two files and removes the folder if it
-    // is empty. Empty unless verdict is Remove.
+    // The arguments for cmd.exe ("/D /C ...": no AutoRun command runs first): waits until its
+    // standard input ends (the tool holds the other end of that pipe until it exits), then
+    // deletes the two files and removes the folder if it is empty. Empty unless verdict is Remove.
     std::wstring commandParameters;
 
     [[nodiscard]] bool ShouldRemove() const { return verdict == SelfRemovalVerdict::Remove; }

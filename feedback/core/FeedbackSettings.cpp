@@ -116,9 +116,36 @@ std::wstring FeedbackSettings::BrowserProgram() const {
     std::wstring unquoted = program;
     if (unquoted.size() >= 2 && unquoted.front() == L'"' && unquoted.back() == L'"')
         unquoted = unquoted.substr(1, unquoted.size() - 2);
-    if (unquoted.find(L'"') != std::wstring::npos)
-        return std::wstring();
-    return unquoted;
+    return IsBrowserProgramPath(unquoted) ? unquoted : std::wstring();
+}
+
+bool IsBrowserProgramPath(std::wstring_view path) {
+    constexpr std::wstring_view kExe = L".exe";
+    const bool driveRoot = path.size() > 3 &&
+                           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+                           path[1] == L':' && path[2] == L'\\';
+    if (!driveRoot || path.size() <= 3 + kExe.size())
+        return false;
+    for (const wchar_t c : path) {
+        if (c < 0x20 || c == 0x7F || c == L'"' || c == L'%' || c == L'/')
+            return false;
+    }
+    for (size_t i = 0; i < kExe.size(); ++i) {
+        wchar_t c = path[path.size() - kExe.size() + i];
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        if (c != kExe[i])
+            return false;
+    }
+    // Every part between the backslashes is a name: none empty, none "." or "..".
+    for (size_t start = 3; start <= path.size();) {
+        const size_t end = std::min(path.find(L'\\', start), path.size());
+        const std::wstring_view part = path.substr(start, end - start);
+        if (part.empty() || part == L"." || part == L"..")
+            return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 int FeedbackSettings::CompareWithLatest(std::wstring_view currentVersion) const {

@@ -51,7 +51,9 @@ public:
     [[nodiscard]] std::wstring DownloadUrl() const;
     // The announced newest version text, or empty.
     [[nodiscard]] std::wstring LatestVersion() const;
-    // A browser program to start with the address instead of the default browser, or empty.
+    // A browser program to start with the address instead of the default browser, or empty
+    // when the file names none or none that IsBrowserProgramPath accepts. Surrounding quotes are
+    // dropped.
     [[nodiscard]] std::wstring BrowserProgram() const;
 
     // 3 when the announced version is newer than currentVersion, else 1 (also when either text
@@ -73,6 +75,12 @@ private:
 // by at least one character, without control characters or double quotes and at most 2048
 // characters long. Everything else (file paths, commands, "javascript:") is refused.
 [[nodiscard]] bool IsWebAddress(std::wstring_view url);
+
+// A browser program the library may start: an absolute path on a local drive ("C:\...\x.exe")
+// ending in ".exe" (any letter case), without quotes, control characters or "%", and without any
+// "." or ".." part. A network path, a bare name (searched for along the path), a script or a
+// command with arguments is refused. Whether the file exists is checked when it is started.
+[[nodiscard]] bool IsBrowserProgramPath(std::wstring_view path);
 
 // The knowledge-base address joined with a path that starts with '/'.
 [[nodiscard]] std::wstring JoinUrl(std::wstring_view base, std::wstring_view path);

@@ -25,6 +25,7 @@ constexpr DWORD kStartMs = 30000;
 constexpr UINT kPromptFirst = 1007;
 constexpr UINT kStartButton = 1014;
 constexpr UINT kStartPageClose = 1005;
+constexpr UINT kFunctionPageClose = 1018;
 constexpr UINT kTabs = 1020;
 constexpr UINT kCount = 1023;
 constexpr UINT kList = 1026;
@@ -154,8 +155,27 @@ TEST(ToolStart, AnnouncedNewerVersionShowsTheDownloadPromptOpensTheDownloadAndEx
     EXPECT_TRUE(test::FileExists(mark));
 }
 
-// Starts the tool, waits for the start page, closes it through its close button and the closing
-// question, and waits until the self-removal's command interpreter has finished.
+// An uninstall entry with Notepad's icon: loading the list then writes at least one picture,
+// "Image\0.png".
+void WritePictureEntry(test::ScratchKey& key, const ToolProcess& tool) {
+    ASSERT_TRUE(key.SetString(L"", L"DisplayName", L"Tsu Self Removal Picture"));
+    ASSERT_TRUE(key.SetString(L"", L"UninstallString", L"\"" + tool.ProgramPath() + L"\""));
+    ASSERT_TRUE(key.SetString(L"", L"DisplayIcon", test::SystemFolderPath() + L"\\notepad.exe"));
+}
+constexpr wchar_t kPictureEntryKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TsuSelfRemovalPicture";
+
+// Presses "开始运行" and waits for the list, whose picture pass has run by then; the function
+// page's close button, or null.
+HWND LoadList(ToolProcess& tool) {
+    ToolProcess::Press(tool.FindControl(kStartButton));
+    if (!tool.WaitForControl(kTabs, kStartMs))
+        return nullptr;
+    return tool.WaitForControl(kFunctionPageClose, kStartMs);
+}
+
+// Starts the tool, waits for the start page, loads the list, closes it through its close button
+// and the closing question, and waits until the self-removal's command interpreter has finished.
 void RunAndCloseNormally(ToolProcess& tool) {
     ASSERT_TRUE(tool.Start());
     HWND close = tool.WaitForControl(kStartPageClose, kStartMs);
@@ -168,6 +188,9 @@ void RunAndCloseNormally(ToolProcess& tool) {
         },
         kStartMs));
     EXPECT_TRUE(tool.PromptText().empty());
+    close = LoadList(tool);
+    ASSERT_NE(close, nullptr) << "the list did not show";
+    EXPECT_TRUE(test::FileExists(tool.Folder() + L"Image\\0.png")) << "no picture was written";
     ToolProcess::Press(close);
     ASSERT_TRUE(tool.AnswerFeedbackQuestion(kStartMs));
     const std::optional<DWORD> code = tool.WaitForExit(kStartMs);
@@ -182,15 +205,23 @@ void RunAndCloseNormally(ToolProcess& tool) {
 TEST(SelfRemoval, OnlyTheToolsOwnFilesGoAndTheUsersFilesStay) {
     ToolProcess tool(L"e2e-self-removal-shared", FeedbackKind::FakeFull);
     test::ConfigureFakeFeedback(tool.Folder() + L"calls.txt", 1, 4);
+    test::ScratchKey entry(HKEY_CURRENT_USER, kPictureEntryKey);
+    WritePictureEntry(entry, tool);
+    ProductIconMap icons;
+    SoftwareMap installed;
+    ASSERT_EQ(RunInventorySequence(icons, installed), InventoryResult::Loaded);
     ASSERT_TRUE(tool.WriteFile(L"my notes.txt", "the user's own file"));
-    ASSERT_TRUE(tool.WriteFile(L"Image\\0.png", "a cached picture"));
     ASSERT_TRUE(tool.WriteFile(L"Image\\holiday.png", "the user's own picture"));
+    // A numbered picture past any number this run's pictures can have: the user's, not the tool's.
+    const std::wstring numbered = L"Image\\" + std::to_wstring(installed.size() + 7) + L".png";
+    ASSERT_TRUE(tool.WriteFile(numbered, "the user's own numbered picture"));
     RunAndCloseNormally(tool);
     EXPECT_FALSE(test::FileExists(tool.ProgramPath()));
     EXPECT_FALSE(test::FileExists(tool.Folder() + L"VeltorFeedbackInformation.dll"));
     EXPECT_FALSE(test::FileExists(tool.Folder() + L"Image\\0.png"));
     EXPECT_TRUE(test::FileExists(tool.Folder() + L"my notes.txt"));
     EXPECT_TRUE(test::FileExists(tool.Folder() + L"Image\\holiday.png"));
+    EXPECT_TRUE(test::FileExists(tool.Folder() + numbered));
     test::RemoveTree(tool.Folder());
 }
 
@@ -198,11 +229,15 @@ TEST(SelfRemoval, AFolderWithNothingElseIsRemovedWhole) {
     ToolProcess tool(L"e2e-self-removal-own (1)", FeedbackKind::FakeFull);
     const std::wstring log = test::MakeScratchFolder(L"e2e-self-removal-log") + L"calls.txt";
     test::ConfigureFakeFeedback(log, 1, 2);
-    // The stand-in's call log lives elsewhere, so the tool's folder holds only the tool's files.
-    ASSERT_TRUE(tool.WriteFile(L"Image\\3.png", "a cached picture"));
+    // The stand-in's call log lives elsewhere, so the tool's folder holds only the tool's files
+    // and the pictures of the list.
+    test::ScratchKey entry(HKEY_CURRENT_USER, kPictureEntryKey);
+    WritePictureEntry(entry, tool);
     ASSERT_TRUE(tool.Start());
-    HWND close = tool.WaitForControl(kStartPageClose, kStartMs);
-    ASSERT_NE(close, nullptr);
+    ASSERT_NE(tool.WaitForControl(kStartPageClose, kStartMs), nullptr);
+    HWND close = LoadList(tool);
+    ASSERT_NE(close, nullptr) << "the list did not show";
+    ASSERT_TRUE(test::FileExists(tool.Folder() + L"Image\\0.png"));
     ToolProcess::Press(close);
     ASSERT_TRUE(tool.AnswerFeedbackQuestion(kStartMs));
     ASSERT_TRUE(tool.WaitForExit(kStartMs).has_value());

@@ -15,7 +15,8 @@ TEST(SelfRemoval, OrdinaryFolderRemovesOnlyTheToolsOwnFilesThenTheFolderIfEmpty)
     EXPECT_EQ(plan.libraryPath, L"C:\\Tools\\My Uninstall\\VeltorFeedbackInformation.dll");
     EXPECT_EQ(plan.cacheFolder, L"C:\\Tools\\My Uninstall\\Image");
     const std::wstring& p = plan.commandParameters;
-    EXPECT_EQ(p.rfind(L"/C ", 0), 0u);
+    // /D: no AutoRun command of the registry runs in the elevated interpreter.
+    EXPECT_EQ(p.rfind(L"/D /C ", 0), 0u);
     EXPECT_NE(p.find(L"del /f /q \"C:\\Tools\\My Uninstall\\TarrowSoftwareUninstall.exe\""), std::wstring::npos);
     EXPECT_NE(p.find(L"del /f /q \"C:\\Tools\\My Uninstall\\VeltorFeedbackInformation.dll\""), std::wstring::npos);
     EXPECT_NE(p.find(L"rmdir \"C:\\Tools\\My Uninstall\\Image\""), std::wstring::npos);

@@ -200,6 +200,48 @@ TEST_F(FeedbackLibrary, OpenUrlRefusesAnythingButWebAddresses) {
     EXPECT_FALSE(test::FileExists(record));
 }
 
+// Makes a command the system's handler of https addresses for the life of the object (Wine reads
+// the handler from the machine's classes only), then puts the old one back.
+class ScopedHttpsHandler {
+public:
+    explicit ScopedHttpsHandler(const std::wstring& command) {
+        wchar_t old[1024] = {};
+        DWORD bytes = sizeof old;
+        m_hadOld = ::RegGetValueW(HKEY_LOCAL_MACHINE, kKey, nullptr, RRF_RT_REG_SZ, nullptr, old, &bytes) ==
+                   ERROR_SUCCESS;
+        m_old = old;
+        m_set = Set(command);
+    }
+    ~ScopedHttpsHandler() {
+        if (m_hadOld)
+            (void)Set(m_old);
+    }
+    ScopedHttpsHandler(const ScopedHttpsHandler&) = delete;
+    ScopedHttpsHandler& operator=(const ScopedHttpsHandler&) = delete;
+    [[nodiscard]] bool IsSet() const { return m_set; }
+
+private:
+    static constexpr wchar_t kKey[] = L"Software\\Classes\\https\\shell\\open\\command";
+    static bool Set(const std::wstring& command) {
+        return ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, nullptr, REG_SZ, command.c_str(),
+                                 static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    std::wstring m_old;
+    bool m_hadOld = false;
+    bool m_set = false;
+};
+
+TEST_F(FeedbackLibrary, BrowserThatIsNotThereLeavesTheAddressToTheSystemHandler) {
+    const ScopedHttpsHandler handler(L"\"" + ThisProgram() + L"\" \"%1\"");
+    ASSERT_TRUE(handler.IsSet());
+    const std::wstring record = s_folder + L"browser-system.txt";
+    const UniqueHandle started = ExpectBrowserStart(record);
+    WriteSettings("[Browser]\r\nProgram=" + ToNarrow(s_folder) + "no-such-browser.exe\r\n");
+    Entry<OpenUrlFn>("OpenUrl")(L"https://kb.example/system-handler");
+    ASSERT_EQ(::WaitForSingleObject(started.Get(), 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(test::ReadFileBytes(record), "https://kb.example/system-handler");
+}
+
 // Started as the "browser": records its one argument and signals the test.
 int RunAsBrowser(const wchar_t* url) {
     wchar_t record[MAX_PATH] = {};

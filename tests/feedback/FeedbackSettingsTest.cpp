@@ -67,6 +67,28 @@ TEST(FeedbackSettings, BrowserProgramLosesItsQuotesButMayNotContainQuotes) {
     EXPECT_EQ(FeedbackSettings::Parse("[Browser]\nProgram=C:\\b.exe\" /evil \"\n").BrowserProgram(), L"");
 }
 
+struct BrowserCase {
+    const wchar_t* path;
+    bool accepted;
+};
+
+class BrowserProgramRule : public ::testing::TestWithParam<BrowserCase> {};
+
+TEST_P(BrowserProgramRule, OnlyAnAbsoluteLocalExeIsStarted) {
+    EXPECT_EQ(IsBrowserProgramPath(GetParam().path), GetParam().accepted) << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BrowserProgramRule,
+    ::testing::Values(BrowserCase{L"C:\\Program Files\\Browser\\browser.exe", true}, BrowserCase{L"d:\\b.EXE", true},
+                      BrowserCase{L"\\\\server\\share\\browser.exe", false},
+                      BrowserCase{L"\\\\?\\C:\\browser.exe", false}, BrowserCase{L"browser.exe", false},
+                      BrowserCase{L"\\Windows\\browser.exe", false}, BrowserCase{L"C:browser.exe", false},
+                      BrowserCase{L"C:\\b.exe /evil", false}, BrowserCase{L"C:\\b.exe\" --x \"", false},
+                      BrowserCase{L"C:\\run.bat", false}, BrowserCase{L"C:\\b.exe.txt", false},
+                      BrowserCase{L"C:\\%TEMP%\\b.exe", false}, BrowserCase{L"C:\\a\\..\\b.exe", false},
+                      BrowserCase{L"C:/b.exe", false}, BrowserCase{L"C:\\.exe", false}, BrowserCase{L"", false}));
+
 struct VersionCase {
     const char* latest;
     const wchar_t* current;

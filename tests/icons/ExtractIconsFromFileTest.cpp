@@ -168,6 +168,24 @@ TEST(ExtractPeIconsTest, NoViewOfTheFileStaysMapped) {
     EXPECT_EQ(test::CountMappedViews(L"mapcheck.exe"), 0);
 }
 
+TEST(ExtractPeIconsTest, FileOverTheSizeCapGivesNoIcon) {
+    test::ScratchFolder folder(L"oversize");
+    const std::wstring big = folder.File(L"big.exe");
+    ASSERT_TRUE(::CopyFileW(FixtureApp().c_str(), big.c_str(), FALSE));
+    const auto extendTo = [&](LONGLONG size) {
+        // Zeros after the image (an overlay, which the reader ignores); sparse where the host can.
+        UniqueFileHandle file(::CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        LARGE_INTEGER end{};
+        end.QuadPart = size;
+        return file && ::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get());
+    };
+    ASSERT_TRUE(extendTo(static_cast<LONGLONG>(kMaxIconFileBytes)));
+    EXPECT_EQ(Extract(big, 0, 32).count, 1u);
+    ASSERT_TRUE(extendTo(static_cast<LONGLONG>(kMaxIconFileBytes) + 1));
+    EXPECT_EQ(Extract(big, 0, 32).count, 0u);
+    EXPECT_EQ(CountGroups(big), 0u);
+}
+
 // ---- Damaged PE files, through the real icon creation ---------------------------------------
 
 class DamagedPeTest : public ::testing::Test {

@@ -2,6 +2,7 @@
 #include "icons/PicturePass.h"
 
 #include "framework/ScopedHandles.h"
+#include "tests/smart/ShortcutFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,7 @@ TEST_F(PicturePassTest, StemsCountOnlySuccessfulPictures) {
     SoftwareMap software;
     software[L"A library, index ignored"] = Record(BinFile(L"icons_fixture_app.exe"), kIconKindDll, -101);
     software[L"B missing program"] = Record(L"C:\\no\\such\\app.exe", kIconKindExe);
+    software[L"B network icon"] = Record(L"\\\\tsu-nowhere\\share\\app.ico", kIconKindOther); // never opened
     software[L"C short path"] = Record(L"\"a\"", kIconKindOther);
     software[L"D quoted icon"] = Record(L"\"" + FixturePath(L"small16.ico") + L"\"", kIconKindOther);
     software[L"E own icon"] = Record(BinFile(L"icons_fixture_app.exe"), kIconKindExe);
@@ -56,6 +58,7 @@ TEST_F(PicturePassTest, StemsCountOnlySuccessfulPictures) {
     EXPECT_EQ(RunPicturePass(software, cache), 3u);
     EXPECT_EQ(software[L"A library, index ignored"].imagePath, m_folder.File(L"0.png"));
     EXPECT_TRUE(software[L"B missing program"].imagePath.empty());
+    EXPECT_TRUE(software[L"B network icon"].imagePath.empty());
     EXPECT_TRUE(software[L"C short path"].imagePath.empty());
     EXPECT_EQ(software[L"D quoted icon"].imagePath, m_folder.File(L"1.png"));
     EXPECT_EQ(software[L"E own icon"].imagePath, m_folder.File(L"2.png"));
@@ -88,6 +91,29 @@ TEST_F(PicturePassTest, NextPassReusesTheNamesInTheNewOrder) {
     ASSERT_TRUE(test::DecodeImage(m_folder.File(L"0.png"), pixels));
     EXPECT_EQ(pixels.width, 32);
     EXPECT_EQ(m_folder.Names(), (std::vector<std::wstring>{L"0.png", L"1.png"}));
+}
+
+TEST_F(PicturePassTest, CacheFolderThatIsALinkOrAFileGetsNoPictures) {
+    const std::wstring sentinel = m_folder.File(L"sentinel");
+    const std::wstring image = m_folder.File(L"Image");
+    ASSERT_TRUE(::CreateDirectoryW(sentinel.c_str(), nullptr));
+    ASSERT_TRUE(test::CreateDirectoryLink(image, L"sentinel"));
+    SoftwareMap software;
+    software[L"A"] = Record(FixturePath(L"small16.ico"), kIconKindOther);
+    software[L"B"] = Record(BinFile(L"icons_fixture_app.exe"), kIconKindDll);
+    {
+        IconPngCache linked(image + L"\\");
+        EXPECT_EQ(RunPicturePass(software, linked), 0u);
+    }
+    EXPECT_TRUE(software[L"A"].imagePath.empty());
+    EXPECT_TRUE(software[L"B"].imagePath.empty());
+    EXPECT_TRUE(test::ListFiles(sentinel, L"*").empty());
+    ASSERT_TRUE(test::RemoveDirectoryLink(image));
+
+    ASSERT_TRUE(test::WriteFileBytes(image, "in the way"));
+    IconPngCache blocked(image + L"\\");
+    EXPECT_EQ(RunPicturePass(software, blocked), 0u);
+    EXPECT_EQ(test::ReadFileBytes(image), "in the way");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "log/CLogSave.h"
 #include "tests/common/TestProcess.h"
 #include "tests/log/LogTestSupport.h"
+#include "tests/smart/ShortcutFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,18 @@ TEST_F(LogSaveTest, CreatesTheLogFolderAndWritesForcedEntriesWithoutConfig) {
     std::string text;
     ASSERT_TRUE(IsEntry(lines[0], &text));
     EXPECT_EQ(text, "forced");
+}
+
+TEST_F(LogSaveTest, LogFolderThatIsALinkGetsNoLog) {
+    const std::wstring sentinel = m_base + L"sentinel";
+    ASSERT_TRUE(::CreateDirectoryW(sentinel.c_str(), nullptr));
+    ASSERT_TRUE(test::CreateDirectoryLink(m_base + L"ToolLog", L"sentinel"));
+    {
+        CLogSave log(m_base);
+        log.WriteLog("lost", "t.txt", true);
+    }
+    EXPECT_FALSE(test::FileExists(sentinel + L"\\t.txt"));
+    EXPECT_TRUE(test::RemoveDirectoryLink(m_base + L"ToolLog"));
 }
 
 TEST_F(LogSaveTest, ExistingLogFolderIsKept) {
