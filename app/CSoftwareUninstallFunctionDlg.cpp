@@ -69,6 +69,8 @@ void CSoftwareUninstallFunctionDlg::BuildContents() {
     (void)m_version.MoveWindow(RECT{S(160), S(16), S(160) + S(150), S(16) + S(15)});
 
     if (m_tab.SubclassDlgItem(IDC_FUNCTION_TAB, m_hWnd)) {
+        // Every tab takes the set item size, whatever its text's width.
+        (void)m_tab.ModifyStyle(0, TCS_FIXEDWIDTH);
         (void)m_tab.MoveWindow(RECT{S(55), S(48), w - S(55), S(48) + S(42)});
         (void)m_tab.SetFontFromParent(0, 0);
         (void)m_tab.InsertItem(kConventionalTab, L"常规卸载");

@@ -102,9 +102,13 @@ void CTarrowSoftwareUninstallDlg::OnShowPage(WPARAM page) {
     if (!m_startPage || !m_functionPage)
         return;
     if (page == kShowFunctionPage) {
-        m_startPage->ShowWindow(SW_HIDE);
-        m_functionPage->ShowWindow(SW_SHOW);
+        // The list is filled while its page is still hidden, and the page is shown and painted
+        // before the start page goes: no frame shows the bare main window between the two.
         m_functionPage->FillConventionalList();
+        m_functionPage->ShowWindow(SW_SHOW);
+        ::RedrawWindow(m_functionPage->GetSafeHwnd(), nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        m_startPage->ShowWindow(SW_HIDE);
         m_shownPage = 1;
     } else {
         m_functionPage->ShowWindow(SW_HIDE);

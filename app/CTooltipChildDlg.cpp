@@ -5,10 +5,31 @@
 #include "framework/CMemoryCanvas.h"
 #include "res/ResourceIds.h"
 
+#include <richedit.h>
+
+#include <string>
+
 namespace tsu {
 
 namespace {
 constexpr int kPointerRows = 18;
+
+// The terms as the box holds them: the spaces that indent each paragraph become no-break spaces,
+// which look the same. The rich-edit box breaks lines only at spaces, and a paragraph that starts
+// with spaces followed by text it cannot break (Chinese mixed with Latin letters or digits) would
+// otherwise stay one over-long line; without a space to break at it wraps between characters.
+std::wstring BoxText(const std::wstring& text) {
+    std::wstring boxText(text);
+    bool indent = true;
+    for (wchar_t& c : boxText) {
+        if (indent && c == L' ') {
+            c = L'\u00A0';
+            continue;
+        }
+        indent = c == L'\n';
+    }
+    return boxText;
+}
 } // namespace
 
 CTooltipChildDlg::CTooltipChildDlg() : CLayeredChildDlg(IDD_TOOLTIP_CHILD, IDB_PNG_TERMS_BACKGROUND, false) {}
@@ -27,7 +48,9 @@ BOOL CTooltipChildDlg::OnInitToolDialog() {
         ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SCROLLBAR_SKIN), IMAGE_BITMAP, 0, 0, 0)));
     if (m_scrollSkin)
         (void)SkinWndScroll(edit, m_scrollSkin.Get(), m_scale, 0);
-    ::SetWindowTextW(edit, TermsText().c_str());
+    // Wrapped to the box's width (line width 0: the window), so only the vertical bar scrolls.
+    ::SendMessageW(edit, EM_SETTARGETDEVICE, 0, 0);
+    ::SetWindowTextW(edit, BoxText(TermsText()).c_str());
     m_initialised = true;
     return FALSE;
 }

@@ -534,13 +534,15 @@ def make_tab_skin():
     d.line([(0, 2), (0, 29)], fill=rgba((205, 212, 220)))
     d.line([(14, 2), (14, 29)], fill=rgba((205, 212, 220)))
     d.line([(1, 1), (13, 1)], fill=rgba((205, 212, 220)))
-    # Selected: white body with a blue accent along the top.
-    for y in range(29, 59):
+    # Selected: white body with a blue accent along the top. Row 29 belongs to both halves: it is
+    # the unselected tab's bottom row, so it keeps the unselected body colour and the selected tab
+    # starts its accent one row lower.
+    for y in range(30, 59):
         d.line([(1, y), (13, y)], fill=rgba(WHITE))
-    d.line([(1, 29), (13, 29)], fill=rgba(BLUE))
     d.line([(1, 30), (13, 30)], fill=rgba(BLUE))
-    d.line([(0, 29), (0, 58)], fill=rgba(BORDER_STRONG))
-    d.line([(14, 29), (14, 58)], fill=rgba(BORDER_STRONG))
+    d.line([(1, 31), (13, 31)], fill=rgba(BLUE))
+    d.line([(0, 30), (0, 58)], fill=rgba(BORDER_STRONG))
+    d.line([(14, 30), (14, 58)], fill=rgba(BORDER_STRONG))
     path = os.path.join(RES, "bmp", "tab_skin.bmp")
     img.convert("RGB").save(path, "BMP")
 

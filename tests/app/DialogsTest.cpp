@@ -7,6 +7,7 @@
 #include "app/CProblemSolvingFeedbackDlg.h"
 #include "app/CTooltipDlg.h"
 #include "app/FeedbackBinding.h"
+#include "tests/app/TermsLayout.h"
 #include "tests/app/ToolWindow.h"
 #include "tests/common/TestProcess.h"
 
@@ -50,6 +51,15 @@ TEST(TermsViewer, TheLabelTogglesItAndClicksElsewhereHideIt) {
     ASSERT_NE(edit, nullptr);
     EXPECT_GT(::GetWindowTextLengthW(edit), 2000);
     EXPECT_TRUE(::GetWindowLongPtrW(edit, GWL_STYLE) & ES_READONLY);
+    // The box paints (and its frame places it) when their messages run; the screen then shows it,
+    // every line wrapped to the visible width: more lines than paragraphs, none reaching past it.
+    ::RedrawWindow(viewer->Child().GetSafeHwnd(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    test::PumpPending();
+    const test::TermsLayout layout = test::MeasureTermsLayout(edit);
+    EXPECT_GT(layout.lines, layout.paragraphs);
+    EXPECT_LE(layout.widestRight, layout.visibleRight);
+    EXPECT_GT(layout.widestRight, layout.visibleRight * 3 / 4);
     test::SaveWindowAreaPng(tool.window->GetSafeHwnd(), L"terms_viewer");
 
     clickLabel();

@@ -1,12 +1,15 @@
 // The tool's windows at 120 DPI: the main window 967 x 727, the pages 959 x 719 (each computed in
-// floating point from the truncated window size and truncated again), the closing question 492 x
-// 574 around its 480 x 560 child. Wine reads the screen's DPI when a process starts, so this
-// program sets it for a copy of itself and puts it back afterwards (the test runs alone).
+// floating point from the truncated window size and truncated again), tabs 120 wide, the terms
+// wrapped to their box, the closing question 492 x 574 around its 480 x 560 child. Wine reads the
+// screen's DPI when a process starts, so this program sets it for a copy of itself and puts it
+// back afterwards (the test runs alone).
 
 #include "app/CProblemSolvingFeedbackDlg.h"
 #include "app/CPromptDlg.h"
+#include "app/CTooltipDlg.h"
 #include "controls/DrawingUtils.h"
 #include "framework/ScopedHandles.h"
+#include "tests/app/TermsLayout.h"
 #include "tests/app/ToolWindow.h"
 #include "tests/common/TestProcess.h"
 
@@ -37,6 +40,21 @@ TEST(At120Dpi, TheWindowsHaveTheirScaledSizes) {
     EXPECT_EQ(start.top - main.top, 2);
     EXPECT_TRUE(::EqualRect(&start, &function));
     test::SaveWindowAreaPng(tool.window->GetSafeHwnd(), L"start_page_120dpi");
+    RECT tab{};
+    ASSERT_TRUE(TabCtrl_GetItemRect(tool.Function().GetDlgItem(IDC_FUNCTION_TAB), 0, &tab));
+    EXPECT_EQ(tab.right - tab.left, 120);
+    // The terms viewer wraps its text to the scaled box as well.
+    HWND label = tool.Start().GetDlgItem(IDC_TERMS_LABEL);
+    ::SendMessageW(tool.Start().GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_TERMS_LABEL, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(label));
+    ASSERT_NE(tool.Start().TermsViewer(), nullptr);
+    test::PumpPending();
+    const test::TermsLayout layout = test::MeasureTermsLayout(tool.Start().TermsViewer()->Child().RichEdit());
+    EXPECT_GT(layout.lines, layout.paragraphs);
+    EXPECT_LE(layout.widestRight, layout.visibleRight);
+    test::SaveWindowAreaPng(tool.window->GetSafeHwnd(), L"terms_viewer_120dpi");
+    ::SendMessageW(tool.Start().GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_TERMS_LABEL, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(label));
 
     CProblemSolvingFeedbackDlg question;
     SIZE host{}, child{};

@@ -19,6 +19,8 @@
 #include "tests/common/TestProcess.h"
 #include "tests/support/TestSupport.h"
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace tsu {
@@ -43,6 +45,9 @@ TEST(MainWindow, StartsOnTheStartPageWithTheDesignSizesAndTheConsentGiven) {
     EXPECT_EQ(start.right - start.left, 800);
     EXPECT_EQ(start.bottom - start.top, 600);
     EXPECT_TRUE(::EqualRect(&start, &function));
+    RECT tab{};
+    ASSERT_TRUE(TabCtrl_GetItemRect(tool.Function().GetDlgItem(IDC_FUNCTION_TAB), 0, &tab));
+    EXPECT_EQ(tab.right - tab.left, 100); // fixed width, not the text's
     EXPECT_TRUE(tool.Start().IsWindowVisible());
     EXPECT_FALSE(tool.Function().IsWindowVisible());
     EXPECT_EQ(tool.window->ShownPage(), 0);
@@ -154,6 +159,14 @@ TEST(MainWindow, DraggingEitherPageMovesAllThreeWindows) {
     EXPECT_EQ(WindowRectOf(start).left, page.left);
 }
 
+// Runs for every message sent to a window of this thread while set.
+std::function<void(const CWPSTRUCT&)> g_onSentMessage;
+LRESULT CALLBACK WatchSentMessages(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && g_onSentMessage)
+        g_onSentMessage(*reinterpret_cast<const CWPSTRUCT*>(lp));
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
 TEST(MainWindow, StartFillsTheListAndTheTabsSwitchPages) {
     test::ToolWindow tool(L"main-load");
     const std::wstring helper = L"\"" + test::HelperPath() + L"\" --exit 0";
@@ -164,11 +177,27 @@ TEST(MainWindow, StartFillsTheListAndTheTabsSwitchPages) {
     bool waitShown = false;
     test::WhenReady watch([&] { return test::FindShownDialog<CExecutePromptDlg>() != nullptr; },
                           [&] { waitShown = true; });
+    // When the start page goes, the list page already covers the main window, filled and painted:
+    // no frame shows the bare main window in between.
+    CMultilineList& list = tool.Conventional().List();
+    int rowsWhenStartHides = -1;
+    bool paintedWhenStartHides = false;
+    g_onSentMessage = [&](const CWPSTRUCT& msg) {
+        if (msg.hwnd != tool.Start().GetSafeHwnd() || msg.message != WM_SHOWWINDOW || msg.wParam)
+            return;
+        rowsWhenStartHides = tool.Function().IsWindowVisible() ? list.GetRowCount() : -1;
+        paintedWhenStartHides = !::GetUpdateRect(tool.Function().GetSafeHwnd(), nullptr, FALSE) &&
+                                !::GetUpdateRect(list.GetSafeHwnd(), nullptr, FALSE);
+    };
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &WatchSentMessages, nullptr, ::GetCurrentThreadId());
     ASSERT_TRUE(tool.LoadPrograms());
+    ::UnhookWindowsHookEx(hook);
+    g_onSentMessage = nullptr;
+    EXPECT_EQ(rowsWhenStartHides, 3);
+    EXPECT_TRUE(paintedWhenStartHides);
     EXPECT_FALSE(tool.Start().IsWindowVisible());
     EXPECT_TRUE(tool.Function().IsWindowVisible());
     EXPECT_EQ(tool.Conventional().CountText(), L"3");
-    CMultilineList& list = tool.Conventional().List();
     ASSERT_EQ(list.GetRowCount(), 3);
     const ListModel& model = list.Model();
     EXPECT_EQ(model.FindCell(0, 0)->text, L"Tsu Alpha");

@@ -17,7 +17,8 @@ class TabTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_host.Create(520, 60));
-        ASSERT_TRUE(m_tabs.Create(WS_VISIBLE | WS_TABSTOP, RECT{10, 10, 510, 52}, m_host.GetSafeHwnd(), 1020));
+        ASSERT_TRUE(m_tabs.Create(WS_VISIBLE | WS_TABSTOP | TCS_FIXEDWIDTH, RECT{10, 10, 510, 52},
+                                  m_host.GetSafeHwnd(), 1020));
         ASSERT_TRUE(m_tabs.SetFontFromParent(0, 0));
     }
     void AddTabs() {
@@ -64,6 +65,9 @@ TEST_F(TabTest, SelectedTabIsDrawnFromTheSelectedSkinWithBlueText) {
     const COLORREF accent = canvas.PixelAt((first.left + first.right) / 2, first.top + 1);
     EXPECT_GT(GetBValue(accent), 200);
     EXPECT_LT(GetRValue(accent), 100);
+    // ...and not along the bottom of the unselected one (the skin row both halves share).
+    const RECT bottomRow{second.left, second.bottom - 1, second.right, second.bottom};
+    EXPECT_EQ(test::CountPixels(canvas, bottomRow, [](COLORREF c) { return GetBValue(c) > GetRValue(c) + 60; }), 0);
 }
 
 TEST_F(TabTest, GreyLineRunsUnderTheTabs) {
