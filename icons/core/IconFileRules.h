@@ -4,6 +4,8 @@
 
 #include "icons/core/ByteReader.h"
 
+#include "core/PathRules.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -35,13 +37,6 @@ enum ExtensionClass : int {
 [[nodiscard]] inline bool IsRefusedExtensionClass(int extensionClass) {
     return extensionClass >= kExtensionCom && extensionClass <= kExtensionLnk;
 }
-
-// A path that leads to another machine: "\\server\share\..." (either slash) and the device forms
-// "\\?\UNC\...", "\\.\UNC\..." and "\??\UNC\...". Opening one from the elevated tool would hand the account's
-// credentials to that machine and can stall for as long as the network takes; such icons are
-// never read. The device forms with a drive ("\\?\C:\...") are local; any other device path
-// ("\\.\pipe\...", "\\?\GLOBALROOT\...") is no local file either and counts with them.
-[[nodiscard]] bool IsNetworkPath(std::wstring_view path);
 
 // Files larger than this give no icon: the reader reads a PE image whole into memory (a mapped
 // view would end the process with an in-page error when the file vanishes under it).

@@ -120,8 +120,4 @@ std::optional<std::wstring> CanonicalPathText(std::wstring_view input, const std
     return result;
 }
 
-bool IsNetworkPath(std::wstring_view path) {
-    return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
-}
-
 } // namespace tsu

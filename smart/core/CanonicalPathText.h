@@ -5,6 +5,8 @@
 // "\\localhost\C$\Windows", and every guard must see "C:\Windows". Portable: the Win32 side does
 // the file-system parts (8.3 names, links, the folder's real name) and names this computer.
 
+#include "core/PathRules.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,9 +27,5 @@ namespace tsu {
 // share, a segment of dots and spaces only, or a character the file system refuses in a name.
 [[nodiscard]] std::optional<std::wstring> CanonicalPathText(std::wstring_view path,
                                                             const std::vector<std::wstring>& ownNames);
-
-// "\\server\share...": a path on another machine (after CanonicalPathText, local administrative
-// shares are drives).
-[[nodiscard]] bool IsNetworkPath(std::wstring_view path);
 
 } // namespace tsu

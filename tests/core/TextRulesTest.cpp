@@ -1,3 +1,4 @@
+#include "core/PathRules.h"
 #include "core/TextRules.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,30 @@ TEST(TextRulesTest, Utf8RoundTripsEveryPlaneAndReplacesBrokenInput) {
     EXPECT_EQ(FromUtf8("\xC0\xAF"), std::wstring(L"\xFFFD\xFFFD"));
     EXPECT_EQ(FromUtf8("\x80"), std::wstring(L"\xFFFD"));
 }
+
+struct NetworkPathCase {
+    const wchar_t* path;
+    bool network;
+};
+
+class IsNetworkPathTest : public ::testing::TestWithParam<NetworkPathCase> {};
+
+TEST_P(IsNetworkPathTest, OnlyLocalDrivePathsAreLocal) {
+    EXPECT_EQ(IsNetworkPath(GetParam().path), GetParam().network) << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, IsNetworkPathTest,
+    ::testing::Values(NetworkPathCase{L"\\\\server\\share\\app.ico", true},
+                      NetworkPathCase{L"//server/share/a.exe", true}, NetworkPathCase{L"\\/server\\a.ico", true},
+                      NetworkPathCase{L"\\\\?\\UNC\\server\\share\\a.ico", true},
+                      NetworkPathCase{L"\\\\.\\UNC\\server\\a.ico", true},
+                      NetworkPathCase{L"\\??\\UNC\\server\\a.ico", true}, NetworkPathCase{L"\\\\.\\pipe\\x", true},
+                      NetworkPathCase{L"\\\\?\\GLOBALROOT\\Device\\x", true}, NetworkPathCase{L"\\\\", true},
+                      NetworkPathCase{L"\\\\?\\C:\\Program Files\\a.exe", false},
+                      NetworkPathCase{L"\\\\.\\d:\\a.ico", false}, NetworkPathCase{L"\\??\\C:\\a.ico", false},
+                      NetworkPathCase{L"C:\\Program Files\\a.exe", false}, NetworkPathCase{L"\\Windows\\a.ico", false},
+                      NetworkPathCase{L"a.ico", false}, NetworkPathCase{L"", false}));
 
 } // namespace
 } // namespace tsu

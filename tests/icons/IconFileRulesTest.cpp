@@ -38,30 +38,6 @@ TEST(RefusedExtensionTest, RefusesProgramsBatchFilesAndShortcutsOnly) {
         EXPECT_EQ(IsRefusedExtensionClass(c), c >= kExtensionCom && c <= kExtensionLnk) << c;
 }
 
-struct NetworkPathCase {
-    const wchar_t* path;
-    bool network;
-};
-
-class IsNetworkPathTest : public ::testing::TestWithParam<NetworkPathCase> {};
-
-TEST_P(IsNetworkPathTest, OnlyLocalDrivePathsAreRead) {
-    EXPECT_EQ(IsNetworkPath(GetParam().path), GetParam().network) << GetParam().path;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, IsNetworkPathTest,
-    ::testing::Values(NetworkPathCase{L"\\\\server\\share\\app.ico", true},
-                      NetworkPathCase{L"//server/share/a.exe", true}, NetworkPathCase{L"\\/server\\a.ico", true},
-                      NetworkPathCase{L"\\\\?\\UNC\\server\\share\\a.ico", true},
-                      NetworkPathCase{L"\\\\.\\UNC\\server\\a.ico", true},
-                      NetworkPathCase{L"\\??\\UNC\\server\\a.ico", true}, NetworkPathCase{L"\\\\.\\pipe\\x", true},
-                      NetworkPathCase{L"\\\\?\\GLOBALROOT\\Device\\x", true}, NetworkPathCase{L"\\\\", true},
-                      NetworkPathCase{L"\\\\?\\C:\\Program Files\\a.exe", false},
-                      NetworkPathCase{L"\\\\.\\d:\\a.ico", false}, NetworkPathCase{L"\\??\\C:\\a.ico", false},
-                      NetworkPathCase{L"C:\\Program Files\\a.exe", false}, NetworkPathCase{L"\\Windows\\a.ico", false},
-                      NetworkPathCase{L"a.ico", false}, NetworkPathCase{L"", false}));
-
 struct HeaderCase {
     const char* label;
     std::vector<uint8_t> bytes;

@@ -106,11 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
         SpellingCase{L"C:\\a\\...\\b", nullptr}, SpellingCase{L"C:\\a\\x.exe:stream", nullptr},
         SpellingCase{L"C:\\a\\x\x01.exe", nullptr}, SpellingCase{L"", nullptr}));
 
-TEST(CanonicalPathTextTest, OnlyUncPathsAreOnTheNetwork) {
-    EXPECT_TRUE(IsNetworkPath(L"\\\\server\\share"));
-    EXPECT_FALSE(IsNetworkPath(L"C:\\x"));
-}
-
 struct ProfileCase {
     const wchar_t* folder;
     bool shared;
