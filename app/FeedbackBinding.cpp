@@ -57,13 +57,13 @@ bool FeedbackBinding::LoadFrom(const std::wstring& given) {
     HMODULE module = nullptr;
     if (!folder.empty()) {
         const std::wstring path = folder + L"\\" + kFeedbackLibraryName;
-        // Only this file, and the libraries it needs from its own folder or the system folder.
-        // LOAD_WITH_ALTERED_SEARCH_PATH is no choice here: it may not be combined with the
-        // LOAD_LIBRARY_SEARCH_* flags, and alone it searches the current folder and PATH for what
-        // the library imports. Windows 7 without update KB2533623 knows no LOAD_LIBRARY_SEARCH_*
-        // flag and refuses it as an invalid parameter; there the full path alone is used.
-        module =
-            ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+        // Only this file, and what it imports only from the system folder: its own folder is the
+        // tool's folder, where anyone who can write there could place a library of a system name
+        // (one the system does not protect, such as wininet.dll). LOAD_WITH_ALTERED_SEARCH_PATH is
+        // no choice here: alone it searches the current folder and PATH for the imports. Windows 7
+        // without update KB2533623 knows no LOAD_LIBRARY_SEARCH_* flag and refuses it as an
+        // invalid parameter; there the full path alone is used.
+        module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (!module && ::GetLastError() == ERROR_INVALID_PARAMETER)
             module = ::LoadLibraryExW(path.c_str(), nullptr, 0);
     }

@@ -47,8 +47,13 @@ bool HardenProcessStart() {
     const auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
                                          reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")))
                                    : nullptr;
-    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
+    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         ok = false;
+        // GDI+ is delay-loaded by name at its first use; without the restricted search that name
+        // would be looked up beside the program first. Loaded now by its full path, the first
+        // use finds it already in the process.
+        (void)LoadSystemLibrary(L"gdiplus.dll");
+    }
     // An empty string takes the current folder out of the search where the call above is missing.
     if (!::SetDllDirectoryW(L""))
         ok = false;

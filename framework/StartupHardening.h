@@ -11,7 +11,9 @@
 namespace tsu {
 
 // Restricts the library search of this process to the system folder (and drops the current
-// folder from it), then makes the system folder the current folder. False when a step failed;
+// folder from it), then makes the system folder the current folder. The libraries the programs
+// need beyond the protected system ones (GDI+) are delay-loaded, so they are looked up only after
+// this has run. False when a step failed;
 // the steps that worked stay in force.
 [[nodiscard]] bool HardenProcessStart();
 

@@ -67,16 +67,33 @@ TEST(ToolStart, MissingFeedbackLibraryEndsWithFailureSeven) {
 // only the system's copy.
 TEST(ToolStart, LibraryPlantedBesideTheToolIsNeverLoaded) {
     const std::wstring programName = test::UniqueName(L"PlantedLibraryTool") + L".exe";
+    const std::wstring tsuName = test::UniqueName(L"PlantedLibraryTsu") + L".exe";
     ToolProcess tool(L"e2e-planted-library", FeedbackKind::None, programName);
-    const std::wstring planted = tool.Folder() + L"riched20.dll";
-    ASSERT_TRUE(::CopyFileW((test::BinDir() + L"planted\\riched20.dll").c_str(), planted.c_str(), FALSE));
-    // Wine otherwise runs its own riched20 for any file of that name it finds (and only reports
-    // the planted path); with this, a planted library that is found really runs, as on Windows.
-    test::ScratchKey wine(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + programName);
-    ASSERT_TRUE(wine.CreateSubkey(L"DllOverrides"));
-    ASSERT_TRUE(wine.SetString(L"DllOverrides", L"riched20", L"native,builtin"));
+    ASSERT_TRUE(test::CopyProgram(test::BinDir() + L"tsu.exe", tool.Folder() + tsuName));
+    // Wine otherwise runs its own copy of a system library for any file of that name it finds (and
+    // only reports the planted path); with these, a planted library that is found really runs, as
+    // on Windows. riched20 is loaded late by the window program, gdiplus by both at first use.
+    const wchar_t* const libraries[] = {L"riched20", L"gdiplus"};
+    test::ScratchKey toolDefaults(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + programName);
+    test::ScratchKey tsuDefaults(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + tsuName);
+    for (test::ScratchKey* defaults : {&toolDefaults, &tsuDefaults}) {
+        ASSERT_TRUE(defaults->CreateSubkey(L"DllOverrides"));
+        for (const wchar_t* library : libraries)
+            ASSERT_TRUE(defaults->SetString(L"DllOverrides", library, L"native,builtin"));
+    }
+    for (const wchar_t* library : libraries)
+        ASSERT_TRUE(::CopyFileW((test::BinDir() + L"planted\\riched20.dll").c_str(),
+                                (tool.Folder() + library + L".dll").c_str(), FALSE));
     ExpectStartupFailure(tool, L"工具初始化失败7", L"工具初始化失败", L"");
-    EXPECT_FALSE(test::FileExists(planted + L".loaded"));
+    // tsu makes its pictures with GDI+; started from the folder that holds the planted libraries.
+    wchar_t previous[MAX_PATH] = {};
+    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(::SetCurrentDirectoryW(tool.Folder().c_str()));
+    const test::ProcessResult listed = test::RunProcess(test::Quoted(tool.Folder() + tsuName) + L" list --pictures");
+    ASSERT_TRUE(::SetCurrentDirectoryW(previous));
+    EXPECT_EQ(listed.exitCode, 0u);
+    for (const wchar_t* library : libraries)
+        EXPECT_FALSE(test::FileExists(tool.Folder() + library + L".dll.loaded")) << library;
 }
 
 // tsu.exe started from a folder of its own: it works from the system folder, so the uninstaller
