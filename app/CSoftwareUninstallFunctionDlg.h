@@ -47,6 +47,10 @@ public:
     // over, posting WM_CLOSE_WHEN_IDLE to the main window); false when the tool may close now.
     bool GuardClose();
     [[nodiscard]] bool IsClosePending() const { return m_closePending; }
+    // A further close request while the guard waits: the user will not wait. The running
+    // uninstaller is left to run (never killed), the queue is released, and true says the tool may
+    // close now; false when what runs belongs to a page that must see it to its end.
+    bool StopWaiting();
 
     [[nodiscard]] CConventionalUninstallDlg* ConventionalPage() const { return m_conventional.get(); }
     [[nodiscard]] CIntelligenceUninstallDlg* IntelligencePage() const { return m_intelligence.get(); }
@@ -86,6 +90,7 @@ private:
     bool m_inDragStrip = false;
     bool m_initialised = false;
     bool m_closePending = false;
+    bool m_waitStopped = false;
 };
 
 } // namespace tsu
