@@ -2,7 +2,7 @@
 // The function page (template 138): the tab strip "常规卸载" / "智能卸载" over the two tab pages,
 // the version label, the close and minimise buttons. Its close button is the close guard: while
 // something runs that a window of the tool must see to its end, the tool says so and closes only
-// when everything is over.
+// when everything is over, or, for an uninstaller that may never end, when asked to close again.
 
 #include "app/CToolDialog.h"
 #include "app/core/PageRules.h"
