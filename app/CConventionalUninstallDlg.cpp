@@ -164,7 +164,8 @@ void CConventionalUninstallDlg::FillList() {
         row.cells[0] = nameCell;
         row.cells[1] = MakeCell(CELL_TEXT, record.sizeText, kAlignCenter);
         row.cells[2] = MakeCell(CELL_TEXT, record.displayVersion, kAlignCenter);
-        row.cells[3] = MakeCell(CELL_BUTTON, L"", kAlignLeft);
+        // A refill (the refresh after a tab switch) keeps what the uninstall of a program shows.
+        row.cells[3] = MakeCell(CellKindOnRefill(m_keptStates, record), L"", kAlignLeft);
         m_list.InsertRow(rowNumber, std::move(row));
         (void)m_list.SetItemData(rowNumber, new SoftwareRecord(record));
         ++rowNumber;
@@ -207,16 +208,25 @@ void CConventionalUninstallDlg::StopEngine() {
         m_engine->RequestStop();
 }
 
+void CConventionalUninstallDlg::SetRowState(int row, const SoftwareRecord& record, int kind) {
+    KeepRowState(m_keptStates, record, kind);
+    if (row >= 0)
+        (void)m_list.SetCellKind(row, kOperationColumn, kind);
+}
+
 void CConventionalUninstallDlg::OnListButtonClick(const ListButtonClick* click) {
     if (!click || click->kind != CELL_BUTTON || click->action != 1 || !m_engine)
         return;
-    const SoftwareRecord* record = RowRecord(click->row);
-    if (!record)
+    const SoftwareRecord* rowRecord = RowRecord(click->row);
+    // The row itself decides: a click reported for a row that no longer shows its button (queued
+    // or running) queues nothing a second time.
+    if (!rowRecord || OperationState(click->row) != CELL_BUTTON)
         return;
+    const SoftwareRecord record = *rowRecord;
     const int row = click->row;
     (void)m_engine->SetOwnerWindow(m_hWnd);
-    m_engine->Enqueue(*record);
-    (void)m_list.SetCellKind(row, kOperationColumn, CELL_UNINSTALLING);
+    m_engine->Enqueue(record);
+    SetRowState(row, record, CELL_UNINSTALLING);
     if (!m_engine->IsWorkerRunning()) {
         if (!m_startWorker || !m_startWorker()) {
             (void)CPromptDlg::Show(nullptr, m_scale, kPromptStyleConfirm, L"卸载软件失败！");
@@ -226,19 +236,19 @@ void CConventionalUninstallDlg::OnListButtonClick(const ListButtonClick* click) 
         }
         return;
     }
-    (void)m_list.SetCellKind(row, kOperationColumn, CellKindAfterQueueing(true, m_engine->IsBusy()));
+    SetRowState(FindRow(record), record, CellKindAfterQueueing(true, m_engine->IsBusy()));
 }
 
 void CConventionalUninstallDlg::OnUninstallState(WPARAM state, const SoftwareRecord* record) {
     const std::optional<int> kind = CellKindForUninstallState(state);
     if (!kind || !record)
         return;
-    const int row = FindRecordRow(RowRecords(), record);
-    if (row >= 0)
-        (void)m_list.SetCellKind(row, kOperationColumn, *kind);
+    SetRowState(FindRecordRow(RowRecords(), record), *record, *kind);
 }
 
 void CConventionalUninstallDlg::OnUninstallRemoved(const SoftwareRecord* record) {
+    if (record)
+        KeepRowState(m_keptStates, *record, CELL_BUTTON);
     const int row = FindRecordRow(RowRecords(), record);
     if (row < 0)
         return;

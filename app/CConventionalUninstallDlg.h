@@ -5,6 +5,7 @@
 // carries its own heap copy of the program's record, owned by the page.
 
 #include "app/CToolDialog.h"
+#include "app/core/PageRules.h"
 #include "controls/CDrawTextStatic.h"
 #include "controls/list/CMultilineList.h"
 #include "framework/ScopedHandles.h"
@@ -56,6 +57,8 @@ private:
     void OnListButtonClick(const ListButtonClick* click);
     void OnUninstallState(WPARAM state, const SoftwareRecord* record);
     void OnUninstallRemoved(const SoftwareRecord* record);
+    // Sets the row's operation cell and remembers it for the program, so a refill keeps it.
+    void SetRowState(int row, const SoftwareRecord& record, int kind);
     void SetCount(int count);
     void FreeRowData();
     [[nodiscard]] std::vector<const SoftwareRecord*> RowRecords() const;
@@ -70,6 +73,8 @@ private:
     CMultilineList m_list;
     UninstallEngine* m_engine = nullptr;
     std::function<bool()> m_startWorker;
+    // Programs queued, being uninstalled or found gone, by name and key path.
+    std::vector<KeptRowState> m_keptStates;
 };
 
 } // namespace tsu

@@ -153,13 +153,15 @@ BusyState CSoftwareUninstallFunctionDlg::CurrentBusyState() const {
 }
 
 bool CSoftwareUninstallFunctionDlg::GuardClose() {
+    if (m_waitStopped)
+        return false;
     const CloseDecision decision = DecideClose(CurrentBusyState());
     if (decision == CloseDecision::CloseNow)
         return false;
-    if (decision == CloseDecision::WarnThenWait)
-        (void)CPromptDlg::Show(nullptr, m_scale, kPromptStyleConfirm, L"正在有卸载的软件，请勿关闭程序");
     if (m_closePending)
         return true;
+    if (decision == CloseDecision::WarnThenWait)
+        (void)CPromptDlg::Show(nullptr, m_scale, kPromptStyleConfirm, L"正在有卸载的软件，请勿关闭程序");
     m_closePending = true;
     if (!SetTimer(kCloseWaitTimer, kCloseWaitIntervalMs))
         WriteToolLog(L"创建等待关闭软件线程失败");
@@ -169,6 +171,26 @@ bool CSoftwareUninstallFunctionDlg::GuardClose() {
         m_conventional->StopEngine();
         m_conventional->ReleaseQueue();
     }
+    return true;
+}
+
+bool CSoftwareUninstallFunctionDlg::StopWaiting() {
+    if (m_waitStopped)
+        return true;
+    const BusyState busy = CurrentBusyState();
+    if (!MayStopWaitingOnSecondClose(busy))
+        return false;
+    m_waitStopped = true;
+    m_closePending = false;
+    KillTimer(kCloseWaitTimer);
+    // The engine outlives this window and its worker still waits for the uninstaller, which may
+    // never end; nothing else is started after it.
+    if (m_conventional) {
+        m_conventional->StopEngine();
+        m_conventional->ReleaseQueue();
+    }
+    if (!IsIdle(busy))
+        WriteToolLog(L"用户再次关闭，不再等待正在运行的卸载程序");
     return true;
 }
 

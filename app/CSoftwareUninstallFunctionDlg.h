@@ -2,7 +2,7 @@
 // The function page (template 138): the tab strip "常规卸载" / "智能卸载" over the two tab pages,
 // the version label, the close and minimise buttons. Its close button is the close guard: while
 // something runs that a window of the tool must see to its end, the tool says so and closes only
-// when everything is over.
+// when everything is over, or, for an uninstaller that may never end, when asked to close again.
 
 #include "app/CToolDialog.h"
 #include "app/core/PageRules.h"
@@ -47,6 +47,10 @@ public:
     // over, posting WM_CLOSE_WHEN_IDLE to the main window); false when the tool may close now.
     bool GuardClose();
     [[nodiscard]] bool IsClosePending() const { return m_closePending; }
+    // A further close request while the guard waits: the user will not wait. The running
+    // uninstaller is left to run (never killed), the queue is released, and true says the tool may
+    // close now; false when what runs belongs to a page that must see it to its end.
+    bool StopWaiting();
 
     [[nodiscard]] CConventionalUninstallDlg* ConventionalPage() const { return m_conventional.get(); }
     [[nodiscard]] CIntelligenceUninstallDlg* IntelligencePage() const { return m_intelligence.get(); }
@@ -86,6 +90,7 @@ private:
     bool m_inDragStrip = false;
     bool m_initialised = false;
     bool m_closePending = false;
+    bool m_waitStopped = false;
 };
 
 } // namespace tsu

@@ -13,6 +13,8 @@
 #include "controls/DrawingUtils.h"
 #include "res/ResourceIds.h"
 
+#include <vector>
+
 namespace tsu {
 
 namespace {
@@ -120,9 +122,9 @@ void CTarrowSoftwareUninstallDlg::OnShowPage(WPARAM page) {
 void CTarrowSoftwareUninstallDlg::OnClose() {
     if (m_closing)
         return;
-    // Whatever asks to close (the pages' close buttons, the taskbar, Alt+F4): nothing a running
-    // task can still reach is freed before the task ends.
-    if (m_functionPage && m_functionPage->GuardClose())
+    // Asked again while the guard waits: the user will not wait for an uninstaller that may never
+    // end. Unless the guard must see its task to the end, the tool closes now.
+    if (m_functionPage && m_functionPage->IsClosePending() && !m_functionPage->StopWaiting())
         return;
     FinishClose();
 }
@@ -137,14 +139,42 @@ void CTarrowSoftwareUninstallDlg::FinishClose() {
         PostMessage(WM_CLOSE_WHEN_IDLE);
         return;
     }
+    // Whatever asks to close (the pages' close buttons, the taskbar, Alt+F4): nothing a running
+    // task can still reach is freed before the task ends.
+    if (m_functionPage && m_functionPage->GuardClose())
+        return;
     m_closing = true;
     if (!m_feedbackAsked) {
         m_feedbackAsked = true;
-        CProblemSolvingFeedbackDlg feedback;
-        feedback.SetFeedback(&m_feedback);
-        (void)feedback.DoModal();
+        AskClosingQuestion();
+        // Work that started while the question was up (a click already on its way) is guarded
+        // like any other: the tool waits for it and closes by itself afterwards.
+        m_closing = false;
+        if (m_functionPage && m_functionPage->GuardClose())
+            return;
+        m_closing = true;
     }
     EndDialog(IDCANCEL);
+}
+
+void CTarrowSoftwareUninstallDlg::AskClosingQuestion() {
+    // The pages are top-level windows of their own: disabling the question's owner alone would
+    // leave them clickable behind it.
+    std::vector<HWND> disabled;
+    for (CToolDialog* page : std::initializer_list<CToolDialog*>{m_startPage.get(), m_functionPage.get()}) {
+        HWND hwnd = page ? page->GetSafeHwnd() : nullptr;
+        if (hwnd && ::IsWindowEnabled(hwnd)) {
+            ::EnableWindow(hwnd, FALSE);
+            disabled.push_back(hwnd);
+        }
+    }
+    CProblemSolvingFeedbackDlg feedback(m_hWnd);
+    feedback.SetFeedback(&m_feedback);
+    (void)feedback.DoModal();
+    for (HWND hwnd : disabled) {
+        if (::IsWindow(hwnd))
+            ::EnableWindow(hwnd, TRUE);
+    }
 }
 
 void CTarrowSoftwareUninstallDlg::OnDestroy() {

@@ -48,6 +48,7 @@ private:
     void OnShowPage(WPARAM page);
     void OnClose();
     void FinishClose();
+    void AskClosingQuestion();
     void OnDestroy();
     void OnMove();
     void RaisePages();

@@ -1,5 +1,7 @@
-// tsu uninstall NAME... [--json]: queues the named programs through the uninstall engine and
-// prints each state change as the engine reports it.
+// tsu uninstall NAME... [--json] [--timeout SECONDS]: queues the named programs through the
+// uninstall engine and prints each state change as the engine reports it. With a time limit, an
+// uninstaller still running when the time is up is reported "timeout" and left running (never
+// killed); the programs queued behind it are not started and are reported "failed".
 
 #include "cli/Commands.h"
 #include "cli/RecordJson.h"
@@ -13,10 +15,12 @@
 #include <io.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace tsu {
 
@@ -27,15 +31,37 @@ constexpr int kExitNotAllGone = 1;
 constexpr int kExitNotInstalled = 2;
 constexpr wchar_t kWindowClass[] = L"TsuConsoleEngineWindow";
 
+constexpr size_t kMaxTimeoutDigits = 9; // over 31 years: enough, and no overflow
+
 struct UninstallOptions {
     bool json = false;
-    std::vector<std::wstring> names; // exact display names, each once, in the order given
+    std::optional<std::chrono::seconds> timeout; // none: wait as long as the uninstallers run
+    std::vector<std::wstring> names;             // exact display names, each once, in the order given
 };
 
+// A whole number of seconds, at least 1.
+std::optional<std::chrono::seconds> ParseSeconds(const std::wstring& text) {
+    if (text.empty() || text.size() > kMaxTimeoutDigits ||
+        !std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+        return std::nullopt;
+    const long long seconds = std::stoll(text);
+    if (seconds < 1)
+        return std::nullopt;
+    return std::chrono::seconds(seconds);
+}
+
 bool ParseUninstallOptions(const CommandArgs& args, UninstallOptions& options, ConsoleOutput& out) {
-    for (const std::wstring& arg : args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& arg = args[i];
         if (arg == L"--json") {
             options.json = true;
+        } else if (arg == L"--timeout") {
+            options.timeout = i + 1 < args.size() ? ParseSeconds(args[i + 1]) : std::nullopt;
+            if (!options.timeout) {
+                out.Error(L"tsu uninstall: --timeout needs a whole number of seconds (1 or more)\n");
+                return false;
+            }
+            ++i;
         } else if (arg.rfind(L"--", 0) == 0) {
             out.Error(L"tsu uninstall: unknown option '" + arg + L"'\n");
             return false;
@@ -68,10 +94,15 @@ public:
                                                           : nullptr;
         if (!word)
             return;
-        Print(word, record);
-        if (state == kUninstallStarting)
-            return;
         const std::lock_guard<std::mutex> lock(m_lock);
+        // After a time-out the report is written; an uninstaller that ends later changes nothing.
+        if (m_timedOut || m_finalStates.count(record.displayName) != 0)
+            return;
+        Print(word, record);
+        if (state == kUninstallStarting) {
+            m_started[record.displayName] = record;
+            return;
+        }
         m_finalStates[record.displayName] = state;
         m_changed.notify_all();
     }
@@ -81,10 +112,48 @@ public:
         m_changed.wait(lock, [&] { return m_loaded; });
     }
 
-    // Waits until every named program has a final state; true when all of them are gone.
-    bool WaitForAll() {
+    // Waits until every named program has a final state, or the time is up (then false); true when
+    // all of them are gone.
+    bool WaitForAll(std::chrono::steady_clock::time_point deadline) {
         std::unique_lock<std::mutex> lock(m_lock);
-        m_changed.wait(lock, [&] { return m_finalStates.size() >= m_options.names.size(); });
+        const auto allFinal = [&] { return m_finalStates.size() >= m_options.names.size(); };
+        if (!m_options.timeout)
+            m_changed.wait(lock, allFinal);
+        else if (!m_changed.wait_until(lock, deadline, allFinal))
+            return false;
+        return AllGone();
+    }
+
+    // The uninstaller that is still running is reported "timeout"; from now on nothing more is
+    // printed. True when all programs are gone nonetheless (one ended at the last moment).
+    bool TimeOut() {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        for (const auto& [name, record] : m_started) {
+            if (m_finalStates.count(name) == 0) {
+                Print(L"timeout", record);
+                m_finalStates[name] = kUninstallFailed;
+            }
+        }
+        m_timedOut = true;
+        return AllGone();
+    }
+
+    // Names that never got a final state (released from the queue after a time-out, or dropped):
+    // reported "failed".
+    void FailUnfinished(const std::vector<SoftwareRecord>& records) {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        for (const SoftwareRecord& record : records) {
+            if (m_finalStates.count(record.displayName) == 0) {
+                Print(L"failed", record);
+                m_finalStates[record.displayName] = kUninstallFailed;
+            }
+        }
+    }
+
+private:
+    [[nodiscard]] bool AllGone() const {
+        if (m_finalStates.size() < m_options.names.size())
+            return false;
         for (const auto& [name, state] : m_finalStates) {
             if (state != kUninstallGone)
                 return false;
@@ -92,7 +161,6 @@ public:
         return true;
     }
 
-private:
     void Print(const wchar_t* word, const SoftwareRecord& record) {
         if (!m_options.json) {
             m_out.Out(std::wstring(word) + L"\t" + record.displayName + L"\n");
@@ -115,6 +183,8 @@ private:
     std::mutex m_lock;
     std::condition_variable m_changed;
     bool m_loaded = false;
+    bool m_timedOut = false;
+    std::map<std::wstring, SoftwareRecord> m_started;
     std::map<std::wstring, WPARAM> m_finalStates;
 };
 
@@ -217,14 +287,25 @@ int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out) {
     if (!allInstalled)
         return kExitNotInstalled;
 
-    for (SoftwareRecord& record : queued)
-        engine.Enqueue(std::move(record));
+    for (const SoftwareRecord& record : queued)
+        engine.Enqueue(record);
     if (!engine.StartUninstallWorker()) {
         out.Error(L"tsu uninstall: cannot start the uninstall worker\n");
         return 1;
     }
-    const bool allGone = progress.WaitForAll();
-    engine.RequestStop(); // the watcher has nothing left to show
+    const auto deadline = std::chrono::steady_clock::now() + options.timeout.value_or(std::chrono::seconds(0));
+    if (progress.WaitForAll(deadline)) {
+        engine.RequestStop(); // the watcher has nothing left to show
+        return kExitAllGone;
+    }
+    engine.RequestStop(); // nothing after the running uninstaller is started
+    if (!options.timeout)
+        return kExitNotAllGone;
+    // Time is up. The running uninstaller is left to run: the worker that waits for it ends with
+    // this process, the uninstaller does not. The programs still queued were never started.
+    const bool allGone = progress.TimeOut();
+    engine.ReleaseQueue();
+    progress.FailUnfinished(queued);
     return allGone ? kExitAllGone : kExitNotAllGone;
 }
 

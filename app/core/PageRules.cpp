@@ -2,6 +2,8 @@
 
 #include "controls/list/core/ListCell.h"
 
+#include <algorithm>
+
 namespace tsu {
 
 int CellKindAfterQueueing(bool workerRunning, bool workerBusy) {
@@ -34,6 +36,30 @@ int FindRecordRow(const std::vector<const SoftwareRecord*>& rows, const Software
     return -1;
 }
 
+namespace {
+
+bool IsSameProgram(const KeptRowState& state, const SoftwareRecord& record) {
+    return state.displayName == record.displayName && state.keyPath == record.keyPath;
+}
+
+} // namespace
+
+void KeepRowState(std::vector<KeptRowState>& kept, const SoftwareRecord& record, int kind) {
+    kept.erase(std::remove_if(kept.begin(), kept.end(),
+                              [&](const KeptRowState& state) { return IsSameProgram(state, record); }),
+               kept.end());
+    if (kind == CELL_UNINSTALLING || kind == CELL_WAITING || kind == CELL_DONE)
+        kept.push_back(KeptRowState{record.displayName, record.keyPath, kind});
+}
+
+int CellKindOnRefill(const std::vector<KeptRowState>& kept, const SoftwareRecord& record) {
+    for (const KeptRowState& state : kept) {
+        if (IsSameProgram(state, record))
+            return state.kind;
+    }
+    return CELL_BUTTON;
+}
+
 CloseDecision DecideClose(const BusyState& busy) {
     if (busy.uninstallRunning || busy.uninstallQueued || busy.standardUninstall)
         return CloseDecision::WarnThenWait;
@@ -44,6 +70,10 @@ CloseDecision DecideClose(const BusyState& busy) {
 
 bool IsIdle(const BusyState& busy) {
     return DecideClose(busy) == CloseDecision::CloseNow;
+}
+
+bool MayStopWaitingOnSecondClose(const BusyState& busy) {
+    return !busy.standardUninstall && !busy.analysisOrDeletion;
 }
 
 bool ShouldHideTermsViewer(bool inStartPage, bool onTermsLabel, bool inViewer, bool viewerVisible) {

@@ -1,13 +1,14 @@
 // The conventional page with the real uninstall engine and real uninstallers (the process-control
 // tests' stand-in and reg.exe): each state of a row, the queue behind a running uninstall, a row
-// that disappears once its program is gone, a worker that cannot start, and closing the tool while
-// uninstalls run or wait.
+// that disappears once its program is gone, a worker that cannot start, row states across a
+// refresh, and closing the tool while uninstalls run or wait.
 
 #include "app/CProblemSolvingFeedbackDlg.h"
 #include "controls/list/core/ListCell.h"
 #include "controls/list/core/ListRow.h"
 #include "framework/Messages.h"
 #include "tests/app/ToolWindow.h"
+#include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +96,8 @@ TEST(ConventionalPage, RowsGoThroughUninstallingWaitingDoneAndDisappear) {
     ASSERT_TRUE(tool.inventory.Uninstall().DeleteSubkey(L"TsuC"));
     PressRowButton(page, RowOf(page, L"Tsu C"));
     EXPECT_TRUE(test::PumpUntil([&] { return RowOf(page, L"Tsu C") < 0; }, kMustMs))
-        << "state " << StateOf(page, L"Tsu C") << ", the tool log ends:\n" << LogTail();
+        << "state " << StateOf(page, L"Tsu C") << ", the tool log ends:\n"
+        << LogTail();
     EXPECT_EQ(page.CountText(), L"1");
 }
 
@@ -121,11 +123,13 @@ TEST(ConventionalPage, AWorkerThatCannotStartLeavesNothingQueued) {
     EXPECT_EQ(answerer.Texts().size(), 1u);
 }
 
-TEST(ConventionalPage, ClosingDuringAnUninstallWarnsReleasesTheQueueAndAsksOnceWhenItEnds) {
+TEST(ConventionalPage, ClosingDuringAnUninstallWarnsAndWaitsASecondCloseLeavesTheUninstallerRunning) {
     test::ToolWindow tool(L"close-guard");
     const test::NamedEvent started(L"TsuGuardStarted");
     const test::NamedEvent release(L"TsuGuardRelease");
-    tool.inventory.AddProgram(L"TsuE", L"Tsu E held", L"1", HeldUninstaller(started, release));
+    const test::NamedEvent ended(L"TsuGuardEnded");
+    tool.inventory.AddProgram(L"TsuE", L"Tsu E held", L"1",
+                              HeldUninstaller(started, release) + L" --signal " + ended.Name());
     tool.inventory.AddProgram(L"TsuF", L"Tsu F queued", L"1", L"\"" + test::HelperPath() + L"\" --exit 0");
     ASSERT_TRUE(tool.Create());
     ASSERT_TRUE(tool.LoadPrograms());
@@ -147,13 +151,86 @@ TEST(ConventionalPage, ClosingDuringAnUninstallWarnsReleasesTheQueueAndAsksOnceW
     EXPECT_TRUE(tool.Function().IsClosePending());
     EXPECT_EQ(StateOf(page, L"Tsu F queued"), CELL_BUTTON);
     EXPECT_EQ(question.Count(), 0);
-    // A second close while waiting warns again but does not start a second wait.
+    // Asked again while it waits: the tool goes (through the question) and leaves the uninstaller
+    // running, never killed.
     test::ClickButton(tool.Function().GetSafeHwnd(), IDC_FUNCTION_CLOSE);
-    EXPECT_EQ(answerer.Texts().size(), 2u);
+    EXPECT_EQ(tool.window->GetSafeHwnd(), nullptr);
+    EXPECT_EQ(answerer.Texts().size(), 1u);
+    EXPECT_EQ(question.Count(), 1);
+    EXPECT_NE(test::ToolLogText().find(L"用户再次关闭，不再等待正在运行的卸载程序"), std::wstring::npos) << LogTail();
+    EXPECT_FALSE(ended.WaitFor(0));
+    release.Set();
+    EXPECT_TRUE(ended.WaitFor(kMustMs));
+}
+
+TEST(ConventionalPage, AnUninstallStartedBehindTheClosingQuestionIsWaitedFor) {
+    test::ToolWindow tool(L"close-question");
+    const test::NamedEvent started(L"TsuQuestionStarted");
+    const test::NamedEvent release(L"TsuQuestionRelease");
+    tool.inventory.AddProgram(L"TsuQ", L"Tsu Q held", L"1", HeldUninstaller(started, release));
+    ASSERT_TRUE(tool.Create());
+    ASSERT_TRUE(tool.LoadPrograms());
+    HWND main = tool.window->GetSafeHwnd();
+    HWND owner = nullptr;
+    bool pagesDisabled = false;
+    int asked = 0;
+    test::WhenReady behind([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
+                           [&] {
+                               CProblemSolvingFeedbackDlg* question =
+                                   test::FindShownDialog<CProblemSolvingFeedbackDlg>();
+                               ++asked;
+                               owner = ::GetWindow(question->GetSafeHwnd(), GW_OWNER);
+                               pagesDisabled = !::IsWindowEnabled(tool.Function().GetSafeHwnd()) &&
+                                               !::IsWindowEnabled(tool.Start().GetSafeHwnd());
+                               // A click that was on its way when the question came up.
+                               PressRowButton(tool.Conventional(), 0);
+                               test::ClickButton(question->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
+                           },
+                           60000);
+    test::PromptAnswerer answerer;
+    ::SendMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(behind.Ran());
+    EXPECT_EQ(owner, main);
+    EXPECT_TRUE(pagesDisabled);
+    // After the answer the guard sees the uninstall: it warns and waits, the pages usable again.
+    EXPECT_EQ(answerer.Texts(), std::vector<std::wstring>{L"正在有卸载的软件，请勿关闭程序"});
+    EXPECT_EQ(tool.window->GetSafeHwnd(), main);
+    EXPECT_TRUE(::IsWindowEnabled(tool.Function().GetSafeHwnd()));
     release.Set();
     ASSERT_TRUE(test::PumpUntil([&] { return tool.window->GetSafeHwnd() == nullptr; }, kMustMs));
-    EXPECT_EQ(question.Count(), 1);
-    EXPECT_TRUE(tool.window->HasAskedFeedback());
+    EXPECT_TRUE(started.WaitFor(0));
+    EXPECT_EQ(asked, 1);
+}
+
+TEST(ConventionalPage, QueuedRowsKeepTheirStateAcrossARefreshAndAreNotQueuedTwice) {
+    test::ToolWindow tool(L"rows-kept");
+    const test::NamedEvent started(L"TsuKeptStarted");
+    const test::NamedEvent release(L"TsuKeptRelease");
+    const std::wstring runs = test::MakeScratchFolder(L"rows-kept-runs") + L"runs.txt";
+    tool.inventory.AddProgram(L"TsuH", L"Tsu H held", L"1", HeldUninstaller(started, release));
+    tool.inventory.AddProgram(L"TsuI", L"Tsu I queued", L"1",
+                              L"\"" + test::HelperPath() + L"\" --record \"" + runs + L"\"");
+    ASSERT_TRUE(tool.Create());
+    ASSERT_TRUE(tool.LoadPrograms());
+    CConventionalUninstallDlg& page = tool.Conventional();
+    PressRowButton(page, RowOf(page, L"Tsu H held"));
+    ASSERT_TRUE(test::PumpUntil([&] { return started.WaitFor(0); }, kMustMs));
+    PressRowButton(page, RowOf(page, L"Tsu I queued"));
+
+    // Away and back: the list is read anew and every row rebuilt.
+    tool.Function().SelectTab(1);
+    tool.Function().SelectTab(0);
+    EXPECT_TRUE(test::PumpUntil([&] { return !tool.window->Engine().IsInventoryWorkRunning(); }, kMustMs));
+    test::PumpPending();
+    EXPECT_EQ(StateOf(page, L"Tsu H held"), CELL_UNINSTALLING);
+    EXPECT_EQ(StateOf(page, L"Tsu I queued"), CELL_WAITING);
+    PressRowButton(page, RowOf(page, L"Tsu I queued"));
+    EXPECT_EQ(StateOf(page, L"Tsu I queued"), CELL_WAITING);
+
+    release.Set();
+    ASSERT_TRUE(test::PumpUntil([&] { return !tool.window->Engine().IsWorkerRunning(); }, kMustMs));
+    EXPECT_EQ(test::ReadRecordedIds(runs).size(), 1u);
+    EXPECT_EQ(StateOf(page, L"Tsu I queued"), CELL_BUTTON);
 }
 
 TEST(ConventionalPage, ClosingWhileTheListIsReadWaitsForTheReading) {

@@ -40,6 +40,33 @@ TEST(RowLookup, NameAndKeyPathBothMatchExactly) {
     EXPECT_EQ(FindRecordRow({}, &a), -1);
 }
 
+TEST(RowState, QueuedRunningAndDoneRowsKeepTheirStateAcrossARefill) {
+    SoftwareRecord a;
+    a.displayName = L"Alpha";
+    a.keyPath = L"HKEY_CURRENT_USER\\...\\Alpha";
+    SoftwareRecord otherKey = a;
+    otherKey.keyPath = L"HKEY_LOCAL_MACHINE\\...\\Alpha";
+    const struct {
+        std::vector<int> kinds; // noted for a, in order
+        int refilled;
+    } cases[] = {
+        {{}, CELL_BUTTON},
+        {{CELL_WAITING}, CELL_WAITING},
+        {{CELL_WAITING, CELL_UNINSTALLING}, CELL_UNINSTALLING},
+        {{CELL_UNINSTALLING, CELL_DONE}, CELL_DONE},
+        {{CELL_WAITING, CELL_BUTTON}, CELL_BUTTON},
+        {{CELL_UNINSTALLING, CELL_TEXT}, CELL_BUTTON},
+    };
+    for (const auto& c : cases) {
+        std::vector<KeptRowState> kept;
+        for (int kind : c.kinds)
+            KeepRowState(kept, a, kind);
+        EXPECT_EQ(CellKindOnRefill(kept, a), c.refilled);
+        EXPECT_LE(kept.size(), 1u);
+        EXPECT_EQ(CellKindOnRefill(kept, otherKey), CELL_BUTTON);
+    }
+}
+
 TEST(CloseDecision, UninstallsWarnShortTasksWaitQuietly) {
     EXPECT_EQ(DecideClose(BusyState{}), CloseDecision::CloseNow);
     EXPECT_EQ(DecideClose(BusyState{true, false, false, false, false}), CloseDecision::WarnThenWait);
@@ -50,6 +77,10 @@ TEST(CloseDecision, UninstallsWarnShortTasksWaitQuietly) {
     EXPECT_EQ(DecideClose(BusyState{true, false, true, false, true}), CloseDecision::WarnThenWait);
     EXPECT_TRUE(IsIdle(BusyState{}));
     EXPECT_FALSE(IsIdle(BusyState{false, false, true, false, false}));
+    // A second close leaves the engine's work behind, never the intelligent page's.
+    EXPECT_TRUE(MayStopWaitingOnSecondClose(BusyState{true, true, true, false, false}));
+    EXPECT_FALSE(MayStopWaitingOnSecondClose(BusyState{true, false, false, true, false}));
+    EXPECT_FALSE(MayStopWaitingOnSecondClose(BusyState{false, false, false, false, true}));
 }
 
 TEST(TermsViewer, HidesOnClicksAwayFromLabelAndViewer) {

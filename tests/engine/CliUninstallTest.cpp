@@ -91,5 +91,38 @@ TEST_F(CliUninstallTest, ACancelledUninstallIsExitCodeOne) {
     EXPECT_TRUE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + kCancelKey));
 }
 
+TEST_F(CliUninstallTest, AnUninstallerThatOutlastsTheTimeoutIsLeftRunningAndNothingAfterItStarts) {
+    const test::NamedEvent started(L"TsuCliTimeoutStarted");
+    const test::NamedEvent release(L"TsuCliTimeoutRelease");
+    const test::NamedEvent ended(L"TsuCliTimeoutEnded");
+    test::ScratchKey held(HKEY_CURRENT_USER, std::wstring(kUninstallKey) + L"TsuCliTimeoutHeld");
+    test::ScratchKey next(HKEY_CURRENT_USER, std::wstring(kUninstallKey) + L"TsuCliTimeoutNext");
+    const std::wstring helper = L"\"" + test::HelperPath() + L"\" ";
+    ASSERT_TRUE(held.SetString(L"", L"DisplayName", L"Tsu CLI Held"));
+    ASSERT_TRUE(held.SetString(L"", L"UninstallString",
+                               helper + L"--signal " + started.Name() + L" --wait-event " + release.Name() +
+                                   L" --signal " + ended.Name()));
+    ASSERT_TRUE(next.SetString(L"", L"DisplayName", L"Tsu CLI Next"));
+    ASSERT_TRUE(next.SetString(L"", L"UninstallString", helper + L"--signal " + ended.Name()));
+
+    // Every held uninstaller waits for the same word from the test.
+    const auto json = Tsu(L"uninstall \"Tsu CLI Held\" --json --timeout 2");
+    EXPECT_EQ(json.exitCode, 1u);
+    const std::vector<std::string> lines = OutputLines(json.out);
+    EXPECT_EQ(lines.size(), 2u) << json.out;
+    EXPECT_EQ(nlohmann::json::parse(lines.back(), nullptr, false).value("state", ""), "timeout");
+
+    const auto text = Tsu(L"uninstall \"Tsu CLI Held\" \"Tsu CLI Next\" --timeout 3");
+    EXPECT_EQ(text.exitCode, 1u) << text.err;
+    EXPECT_EQ(OutputLines(text.out), (std::vector<std::string>{"uninstalling\tTsu CLI Held", "timeout\tTsu CLI Held",
+                                                               "failed\tTsu CLI Next"}));
+    // Both held uninstallers started and still run after tsu has gone (never killed); the next
+    // program never started.
+    EXPECT_TRUE(started.WaitFor());
+    EXPECT_FALSE(ended.WaitFor(0));
+    release.Set();
+    EXPECT_TRUE(ended.WaitFor());
+}
+
 } // namespace
 } // namespace tsu
