@@ -145,7 +145,7 @@ void UninstallerJob::PortLoop() {
 
 void UninstallerJob::OnNewProcess(uint32_t id) {
     Member member;
-    member.handle.Reset(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
+    member.handle.Reset(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     const auto parent = m_members.find(member.handle ? ParentIdOf(member.handle.Get()) : 0);
     // Whatever a browser that is not waited for starts is not waited for either.
     if (parent != m_members.end() && parent->second.kind == Kind::Ignored)
@@ -156,6 +156,8 @@ void UninstallerJob::OnNewProcess(uint32_t id) {
 }
 
 void UninstallerJob::Classify(uint32_t id, Member& member) {
+    if (!member.handle)
+        member.handle.Reset(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     const std::wstring name = member.handle ? ProgramFileName(member.handle.Get()) : std::wstring();
     if (name.empty()) {
         member.kind = Kind::Unknown;
