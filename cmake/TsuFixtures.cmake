@@ -6,10 +6,10 @@ set(TSU_FIXTURE_SOURCES ${CMAKE_SOURCE_DIR}/tests/fixtures)
 find_program(TSU_MAKENSIS makensis)
 find_program(TSU_WIXL wixl)
 
-# tsu_nsis_fixture(<target> APPNAME <name> APPKEY <key> [ABORT_UNINSTALL] [NO_ESTIMATED_SIZE])
+# tsu_nsis_fixture(<target> APPNAME <name> APPKEY <key> [ABORT_UNINSTALL] [NO_ESTIMATED_SIZE] [HANDOFF_UNINSTALL])
 # builds fixtures/<target>.exe; add the target as a dependency of the test that uses it.
 function(tsu_nsis_fixture target)
-    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE" "APPNAME;APPKEY" "" ${ARGN})
+    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE;HANDOFF_UNINSTALL" "APPNAME;APPKEY" "" ${ARGN})
     if(TARGET ${target})
         return()
     endif()
@@ -20,6 +20,9 @@ function(tsu_nsis_fixture target)
     endif()
     if(F_NO_ESTIMATED_SIZE)
         list(APPEND defines -DNO_ESTIMATED_SIZE)
+    endif()
+    if(F_HANDOFF_UNINSTALL)
+        list(APPEND defines -DHANDOFF_UNINSTALL)
     endif()
     add_custom_command(OUTPUT ${out}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${TSU_FIXTURE_DIR}

@@ -4,6 +4,7 @@
 #include "framework/StartupHardening.h"
 #include "log/CLogSave.h"
 #include "uninstall/ProcessMonitor.h"
+#include "uninstall/UninstallerJob.h"
 #include "uninstall/core/UninstallCommandRules.h"
 
 #include <cstdio>
@@ -107,8 +108,9 @@ bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor) {
     // CreateProcessW may write into its command line, so it gets a private, terminated copy.
     std::vector<wchar_t> commandLine(launchText.begin(), launchText.end());
     commandLine.push_back(L'\0');
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                          nullptr, &startup, &info)) {
+    // Suspended until it is in its job: nothing it starts may escape being counted.
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                          NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
         WriteToolLog(L"Uninstaller could not be started, error " + std::to_wstring(::GetLastError()) + L": " +
                      launchText);
         return false;
@@ -126,6 +128,18 @@ bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor) {
     (void)monitor.AddWatchedProcess(info.dwProcessId, CreationTimeOf(process.Get()));
     for (const std::wstring& name : IgnoredBrowserNames(command))
         (void)monitor.AddIgnoredName(name);
+
+    // The job reports every process of the tree, however short-lived; the snapshots still find
+    // what runs outside it (a service the uninstaller asks for, a child that broke away). The run
+    // ends when the job has no member left that is waited for and a pass finds nothing alive.
+    UninstallerJob job(monitor);
+    (void)job.Follow(process.Get());
+    if (::ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
+        WriteToolLog(L"Uninstaller could not be resumed, error " + std::to_wstring(::GetLastError()) + L": " +
+                     launchText);
+        (void)::TerminateProcess(process.Get(), 1);
+        return false;
+    }
 
     bool followed = false;
     if (completion && monitor.StartMonitor(&OnMonitorEvent, kMonitorUserValue))

@@ -98,13 +98,6 @@ private:
     std::vector<ULONGLONG> m_buffer = std::vector<ULONGLONG>(kInitialBufferBytes / sizeof(ULONGLONG));
 };
 
-// The system time in FILETIME ticks, the clock of the snapshot's creation times.
-uint64_t SystemTimeNow() {
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 bool TakeToolhelpSnapshot(std::vector<ProcessEntry>& processes) {
     UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
@@ -137,7 +130,8 @@ ProcessMonitor::ProcessMonitor() : ProcessMonitor(Seams()) {}
 ProcessMonitor::ProcessMonitor(const Seams& seams)
     : m_startThread(seams.startThread ? seams.startThread : &StartWithCreateThread),
       m_takeSnapshot(seams.takeSnapshot ? seams.takeSnapshot : &TakeSystemSnapshot),
-      m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+      m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_wakeEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 ProcessMonitor::~ProcessMonitor() {
     std::lock_guard<std::mutex> guard(m_threadLock);
@@ -162,6 +156,21 @@ bool ProcessMonitor::AddIgnoredName(const std::wstring& exeName) {
     return AddIgnoredLowerName(m_lists, std::move(lower));
 }
 
+bool ProcessMonitor::IsIgnoredName(std::wstring_view exeName) const {
+    const std::wstring lower = LowerCaseName(exeName);
+    std::lock_guard<std::mutex> guard(m_listsLock);
+    return m_lists.ignoredNames.count(lower) != 0;
+}
+
+void ProcessMonitor::SetOutsideMembers(bool running) {
+    {
+        std::lock_guard<std::mutex> guard(m_stateLock);
+        m_outsideMembers = running;
+    }
+    if (!running && m_wakeEvent)
+        ::SetEvent(m_wakeEvent.Get());
+}
+
 void ProcessMonitor::ResetLists() {
     std::lock_guard<std::mutex> guard(m_listsLock);
     m_lists = MonitorLists();
@@ -178,7 +187,7 @@ bool ProcessMonitor::StartMonitor(MonitorCallback callback, uint32_t userValue) 
     std::lock_guard<std::mutex> guard(m_threadLock);
     // Two loops over the same lists would report the end twice, so the previous one must be over.
     JoinThread();
-    if (!m_stopEvent)
+    if (!m_stopEvent || !m_wakeEvent)
         return false;
     m_thread.Reset(m_startThread(&ThreadEntry, this));
     return m_thread.IsValid();
@@ -207,19 +216,31 @@ DWORD WINAPI ProcessMonitor::ThreadEntry(void* parameter) {
 void ProcessMonitor::MonitorLoop() {
     EnterState(kMonitorStateStart);
     std::vector<ProcessEntry> snapshot;
+    const HANDLE waits[] = {m_stopEvent.Get(), m_wakeEvent.Get()};
     for (;;) {
-        if (m_takeSnapshot(snapshot)) {
-            // Read after the snapshot: whatever it lacks had ended by now.
-            const uint64_t takenBy = SystemTimeNow();
-            std::vector<int32_t> states;
+        std::vector<int32_t> states;
+        bool taken = false;
+        {
+            // The snapshot is taken under the list lock: an id added while it was being read
+            // would otherwise be missing from it and dropped unseen by the pass.
+            std::lock_guard<std::mutex> guard(m_listsLock);
+            taken = m_takeSnapshot(snapshot);
+            if (taken)
+                states = RunMonitorPass(m_lists, snapshot, &LowerCaseName);
+        }
+        if (taken) {
+            bool held = false;
             {
-                std::lock_guard<std::mutex> guard(m_listsLock);
-                states = RunMonitorPass(m_lists, snapshot, &LowerCaseName, takenBy);
+                std::lock_guard<std::mutex> guard(m_stateLock);
+                held = m_outsideMembers;
             }
+            const bool finished = !states.empty() && states.back() == kMonitorStateFinished;
+            if (finished && held)
+                states.pop_back();
             // Reported outside the list lock: a callback may well call back into the monitor.
             for (int32_t state : states)
                 EnterState(state);
-            if (!states.empty() && states.back() == kMonitorStateFinished)
+            if (finished && !held)
                 return;
         } else {
             // A failed snapshot says nothing about the followed processes; counting them all as
@@ -232,8 +253,9 @@ void ProcessMonitor::MonitorLoop() {
             if (first)
                 WriteToolLog(L"Process snapshot failed; monitor pass skipped");
         }
-        if (::WaitForSingleObject(m_stopEvent.Get(), kPollIntervalMs) != WAIT_TIMEOUT)
-            return;
+        const DWORD waited = ::WaitForMultipleObjects(2, waits, FALSE, kPollIntervalMs);
+        if (waited != WAIT_TIMEOUT && waited != WAIT_OBJECT_0 + 1)
+            return; // stopped, or the wait itself failed
     }
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tsu {
@@ -48,6 +49,8 @@ public:
     [[nodiscard]] bool AddWatchedProcess(uint32_t processId, uint64_t creationTime = 0);
     // Lower-cases the name (CharLowerW); false when that lower-case name is already there.
     [[nodiscard]] bool AddIgnoredName(const std::wstring& exeName);
+    // True when the name, lower-cased as AddIgnoredName does, is an ignored one.
+    [[nodiscard]] bool IsIgnoredName(std::wstring_view exeName) const;
     // Empties watched ids, live ids and ignored names; done before each launch so that ids of an
     // earlier run, which the system may have given to unrelated programs since, are not followed.
     void ResetLists();
@@ -56,6 +59,11 @@ public:
     // waits for the previous monitoring thread to end, and starts a new one. False when the
     // thread cannot be started; then no state will be reported for this run.
     [[nodiscard]] bool StartMonitor(MonitorCallback callback, uint32_t userValue);
+
+    // While set, processes the snapshots cannot stand for (the members of the uninstaller's job,
+    // which the job itself reports) still run: a pass that finds nothing alive does not end the
+    // run. Clearing it makes the thread take its next pass at once instead of after the interval.
+    void SetOutsideMembers(bool running);
 
     // Every process of the system from a Toolhelp snapshot; false when none can be taken.
     [[nodiscard]] static bool TakeSystemSnapshot(std::vector<ProcessEntry>& processes);
@@ -79,15 +87,17 @@ private:
     mutable std::mutex m_listsLock; // guards m_lists
     MonitorLists m_lists;
 
-    mutable std::mutex m_stateLock; // guards the callback, user value, state and skipped passes
+    mutable std::mutex m_stateLock; // guards the callback, user value, state, skipped passes, outside members
     MonitorCallback m_callback = nullptr;
     uint32_t m_userValue = 0;
     int32_t m_state = kMonitorStateIdle;
     uint32_t m_skippedPasses = 0;
+    bool m_outsideMembers = false;
 
     std::mutex m_threadLock; // guards m_thread; serialises StartMonitor and the destructor
     UniqueHandle m_thread;
     UniqueHandle m_stopEvent; // manual reset; set by the destructor to end the thread
+    UniqueHandle m_wakeEvent; // auto reset; set to take the next pass at once
 };
 
 } // namespace tsu

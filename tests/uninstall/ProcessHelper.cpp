@@ -12,6 +12,7 @@
 //   --cwd FILE                write this process's current folder to FILE (UTF-16LE, no BOM)
 //   --note TEXT               do nothing (puts any text into a command line)
 //   --mark FILE               create FILE (empty)
+//   --mark-in-job FILE        create FILE (empty) when this process runs in a job object
 //   --signal NAME             set the named event NAME, which the caller has created
 //   --wait-event NAME         wait until the named event NAME, which the caller has created, is set
 //                             (a missing event ends the helper with code 3: no orphan waits forever)
@@ -23,6 +24,8 @@
 //   --child [ ARGS ]          start a copy of this program with ARGS (brackets nest), do not wait
 //   --child-as NAME [ ARGS ]  the same with the program NAME from this program's folder; the build
 //                             puts copies named iexplore.exe, chrome.exe and 360se.exe there
+//   --breakaway-child [ ARGS ] the same, started out of the job the helper runs in
+//   --children N [ ARGS ]     start N copies with ARGS one after the other, do not wait
 //   --wait-children           wait until every child started so far has ended
 //   --desktop                 ask for the desktop window (under Wine the first such call of a prefix
 //                             starts explorer.exe as the desktop process, a child of the caller)
@@ -188,7 +191,8 @@ bool TakeBracketed(const std::vector<std::wstring>& args, size_t start, std::vec
     return false;
 }
 
-bool StartChild(const std::wstring& program, const std::vector<std::wstring>& args, std::vector<HANDLE>& children) {
+bool StartChild(const std::wstring& program, const std::vector<std::wstring>& args, std::vector<HANDLE>& children,
+                DWORD flags = 0) {
     std::wstring line = QuoteArgument(program);
     for (const std::wstring& arg : args)
         line += L" " + QuoteArgument(arg);
@@ -197,7 +201,7 @@ bool StartChild(const std::wstring& program, const std::vector<std::wstring>& ar
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!::CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
                           &info))
         return false;
     ::CloseHandle(info.hThread);
@@ -247,6 +251,13 @@ int wmain() {
             wchar_t folder[MAX_PATH] = {};
             const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, folder);
             if (length == 0 || length >= MAX_PATH || !AppendToFile(value, folder, length * sizeof(wchar_t), false))
+                return kExitActionFailed;
+            i += 2;
+        } else if (option == L"--mark-in-job" && hasValue) {
+            BOOL inJob = FALSE;
+            if (!::IsProcessInJob(::GetCurrentProcess(), nullptr, &inJob))
+                return kExitActionFailed;
+            if (inJob && !AppendToFile(value, nullptr, 0, false))
                 return kExitActionFailed;
             i += 2;
         } else if (option == L"--note" && hasValue) {
@@ -307,6 +318,21 @@ int wmain() {
                 return kExitBadArguments;
             if (!StartChild(program, inner, children))
                 return kExitActionFailed;
+            i = end;
+        } else if (option == L"--breakaway-child" || (option == L"--children" && hasValue)) {
+            const bool many = option == L"--children";
+            std::vector<std::wstring> inner;
+            size_t end = 0;
+            if (!TakeBracketed(args, i + (many ? 2 : 1), inner, end))
+                return kExitBadArguments;
+            for (int n = many ? _wtoi(value.c_str()) : 1; n > 0; --n) {
+                if (!StartChild(OwnPath(), inner, children, many ? 0 : CREATE_BREAKAWAY_FROM_JOB))
+                    return kExitActionFailed;
+                if (many) { // thousands of handles are not kept
+                    ::CloseHandle(children.back());
+                    children.pop_back();
+                }
+            }
             i = end;
         } else if (option == L"--wait-children") {
             for (HANDLE child : children)

@@ -1,17 +1,6 @@
 #include "uninstall/core/MonitorPass.h"
 
-#include <algorithm>
-
 namespace tsu {
-
-namespace {
-template <typename T> bool ContainsValue(const std::vector<T>& list, const T& value) {
-    return std::find(list.begin(), list.end(), value) != list.end();
-}
-template <typename T> void RemoveValue(std::vector<T>& list, const T& value) {
-    list.erase(std::remove(list.begin(), list.end(), value), list.end());
-}
-} // namespace
 
 std::wstring_view MonitorStateText(int32_t stateCode) {
     switch (stateCode) {
@@ -31,19 +20,15 @@ std::wstring_view MonitorStateText(int32_t stateCode) {
 }
 
 bool AddWatchedId(MonitorLists& lists, uint32_t processId, uint64_t creationTime) {
-    if (ContainsValue(lists.watchedIds, processId))
+    if (!lists.watchedIds.insert(processId).second)
         return false;
-    lists.watchedIds.push_back(processId);
     if (creationTime != 0)
         lists.creationTimes[processId] = creationTime;
     return true;
 }
 
 bool AddIgnoredLowerName(MonitorLists& lists, std::wstring lowerCaseName) {
-    if (ContainsValue(lists.ignoredNames, lowerCaseName))
-        return false;
-    lists.ignoredNames.push_back(std::move(lowerCaseName));
-    return true;
+    return lists.ignoredNames.insert(std::move(lowerCaseName)).second;
 }
 
 namespace {
@@ -62,18 +47,14 @@ bool IsSameProcess(const MonitorLists& lists, const ProcessEntry& entry) {
 }
 
 bool IsChildOfWatched(const MonitorLists& lists, const ProcessEntry& entry,
-                      const std::map<uint32_t, uint64_t>& currentTimes) {
-    if (!ContainsValue(lists.watchedIds, entry.parentId))
+                      const std::unordered_map<uint32_t, uint64_t>& currentTimes) {
+    if (lists.watchedIds.count(entry.parentId) == 0)
         return false;
     if (entry.creationTime == kUnknownTime)
         return true;
     const uint64_t parentTime = RecordedTime(lists, entry.parentId);
     // Older than the watched parent: its real parent ended long ago and the id was handed on.
     if (parentTime != kUnknownTime && entry.creationTime < parentTime)
-        return false;
-    // Made after an earlier pass found the parent gone: the child of a later holder of the id.
-    const auto ended = lists.endedBy.find(entry.parentId);
-    if (ended != lists.endedBy.end() && entry.creationTime >= ended->second)
         return false;
     // The parent id belongs to a newer process now: children made after that are that one's.
     const auto holder = currentTimes.find(entry.parentId);
@@ -86,53 +67,51 @@ bool IsChildOfWatched(const MonitorLists& lists, const ProcessEntry& entry,
 } // namespace
 
 std::vector<int32_t> RunMonitorPass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot,
-                                    const LowerCaseFn& lowerCase, uint64_t snapshotTime) {
+                                    const LowerCaseFn& lowerCase) {
     std::vector<int32_t> states;
-    std::vector<uint32_t> missing = lists.liveIds;
-    std::map<uint32_t, uint64_t> currentTimes;
-    std::vector<uint32_t> present; // watched processes this snapshot still holds
+    std::unordered_set<uint32_t> missing = lists.liveIds;
+    std::unordered_map<uint32_t, uint64_t> currentTimes;
+    std::unordered_set<uint32_t> present; // watched processes this snapshot holds, new children included
     for (const ProcessEntry& entry : snapshot) {
-        if (!ContainsValue(lists.watchedIds, entry.id))
+        if (lists.watchedIds.count(entry.id) == 0)
             continue;
         if (entry.creationTime != kUnknownTime)
             currentTimes[entry.id] = entry.creationTime;
         if (IsSameProcess(lists, entry))
-            present.push_back(entry.id);
-    }
-    // Recorded before the children are looked at: this pass's own snapshot already tells that a
-    // process made after snapshotTime cannot be a child of these.
-    if (snapshotTime != kUnknownTime) {
-        for (uint32_t id : lists.watchedIds) {
-            if (!ContainsValue(present, id))
-                lists.endedBy.emplace(id, snapshotTime); // the first pass that missed it counts
-        }
+            present.insert(entry.id);
     }
     for (const ProcessEntry& entry : snapshot) {
-        const bool isWatched = ContainsValue(lists.watchedIds, entry.id) && IsSameProcess(lists, entry);
+        const bool isWatched = lists.watchedIds.count(entry.id) != 0 && IsSameProcess(lists, entry);
         const bool parentWatched = !isWatched && IsChildOfWatched(lists, entry, currentTimes);
         if (!isWatched && !parentWatched)
             continue;
         if (parentWatched) {
-            if (ContainsValue(lists.ignoredNames, lowerCase(entry.exeName)))
+            if (lists.ignoredNames.count(lowerCase(entry.exeName)) != 0)
                 continue;
             // The id may be one of an ended descendant, handed on to this new child.
             (void)AddWatchedId(lists, entry.id);
             lists.creationTimes[entry.id] = entry.creationTime;
-            lists.endedBy.erase(entry.id);
+            present.insert(entry.id);
             states.push_back(kMonitorStateNewProcess);
         } else if (RecordedTime(lists, entry.id) == kUnknownTime) {
             lists.creationTimes[entry.id] = entry.creationTime;
         }
-        RemoveValue(missing, entry.id);
-        if (!ContainsValue(lists.liveIds, entry.id)) {
-            lists.liveIds.push_back(entry.id);
+        missing.erase(entry.id);
+        if (lists.liveIds.insert(entry.id).second)
             states.push_back(kMonitorStateActivity);
-        }
     }
     if (!missing.empty()) {
         states.push_back(kMonitorStateClose);
         for (uint32_t id : missing)
-            RemoveValue(lists.liveIds, id);
+            lists.liveIds.erase(id);
+    }
+    for (auto it = lists.watchedIds.begin(); it != lists.watchedIds.end();) {
+        if (present.count(*it) != 0) {
+            ++it;
+            continue;
+        }
+        lists.creationTimes.erase(*it);
+        it = lists.watchedIds.erase(it);
     }
     if (lists.liveIds.empty())
         states.push_back(kMonitorStateFinished);

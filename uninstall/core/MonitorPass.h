@@ -5,9 +5,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tsu {
@@ -32,18 +33,17 @@ struct ProcessEntry {
     uint64_t creationTime = 0; // FILETIME ticks; 0 when the snapshot does not tell
 };
 
-// The monitor's lists, in the design's own names.
+// The monitor's lists. Hash sets: an uninstaller may start thousands of short-lived children, and
+// every entry of every snapshot is looked up in them.
 struct MonitorLists {
-    std::vector<uint32_t> watchedIds;       // the launched process and every descendant found; no duplicates
-    std::vector<uint32_t> liveIds;          // watched processes the last pass saw running
-    std::vector<std::wstring> ignoredNames; // lower-case executable names never followed; no duplicates
+    // Processes followed: the launched process and every descendant found, until a pass no longer
+    // finds them (their children are in that pass's snapshot, so nothing is lost by dropping them).
+    std::unordered_set<uint32_t> watchedIds;
+    std::unordered_set<uint32_t> liveIds;          // watched processes the last pass saw running
+    std::unordered_set<std::wstring> ignoredNames; // lower-case executable names never followed
     // Creation time of the process each watched id stood for when it was first seen. Windows hands
     // the id of an ended process to the next new one; the time tells the two apart.
-    std::map<uint32_t, uint64_t> creationTimes;
-    // For each watched process that a pass no longer found: the time of that snapshot, by which it
-    // had ended. A process created at or after that time is nobody's child of it, whoever had the
-    // id in between.
-    std::map<uint32_t, uint64_t> endedBy;
+    std::unordered_map<uint32_t, uint64_t> creationTimes;
 };
 
 // False when the id is already watched. creationTime (FILETIME ticks, 0 when not known) pins the
@@ -62,11 +62,12 @@ using LowerCaseFn = std::function<std::wstring(std::wstring_view)>;
 // Where the snapshot gives creation times, a process that merely inherited an id is not taken for
 // the watched process that had it: a process holding a watched id but created at another time is
 // not followed (unless it is a new child of a watched process), and a process is only taken for a
-// child when it is not older than its parent, not younger than whoever holds the parent's id now
-// if that is someone else, and not made after an earlier pass found the parent gone.
-// snapshotTime (FILETIME ticks on the clock of the creation times, read once the snapshot was
-// taken; 0 when not known) is when this snapshot's watched processes that it lacks had ended by.
+// child when it is not older than its parent and not younger than whoever holds the parent's id
+// now if that is someone else. Watched ids the snapshot lacks are dropped at the end of the pass:
+// whatever such a process started before it ended is in this snapshot, and whatever names it as
+// parent later got the id from a stranger. The snapshot must therefore be taken after every id was
+// added that the pass should know (ids added meanwhile would be dropped unseen).
 [[nodiscard]] std::vector<int32_t> RunMonitorPass(MonitorLists& lists, const std::vector<ProcessEntry>& snapshot,
-                                                  const LowerCaseFn& lowerCase, uint64_t snapshotTime = 0);
+                                                  const LowerCaseFn& lowerCase);
 
 } // namespace tsu
