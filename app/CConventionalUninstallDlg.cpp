@@ -214,7 +214,7 @@ void CConventionalUninstallDlg::OnListButtonClick(const ListButtonClick* click) 
     if (!record)
         return;
     const int row = click->row;
-    (void)m_engine->SetOwnerWindow(m_hWnd);
+    (void)m_engine->SetUninstallWindow(m_hWnd); // inventory results stay with the function page
     m_engine->Enqueue(*record);
     (void)m_list.SetCellKind(row, kOperationColumn, CELL_UNINSTALLING);
     if (!m_engine->IsWorkerRunning()) {
