@@ -84,7 +84,7 @@ bool IntelligenceEngine::SetOwnerWindow(HWND window) {
 
 DWORD WINAPI IntelligenceEngine::AnalysisThread(void* parameter) {
     auto* engine = static_cast<IntelligenceEngine*>(parameter);
-    (void)engine->Analyze(); // reports its end itself, also when it fails
+    (void)engine->Analyze();           // reports its end itself, also when it fails
     engine->m_analysisRunning = false; // the worker's last use of the engine
     return kThreadResult;
 }

@@ -178,20 +178,22 @@ TEST_P(EngineFailureTest, AFailingWorkerStillReportsItsEnd) {
 
 INSTANTIATE_TEST_SUITE_P(
     Workers, EngineFailureTest,
-    ::testing::Values(
-        WorkerFailure{"Load", [](UninstallEngine& e) { ASSERT_TRUE(e.StartLoading()); },
-                      {{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}},
-        WorkerFailure{"Refresh", [](UninstallEngine& e) { ASSERT_TRUE(e.StartRefresh()); },
-                      {{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}},
-        WorkerFailure{"Uninstall",
-                      [](UninstallEngine& e) {
-                          SoftwareRecord record;
-                          record.displayName = L"Failing";
-                          record.uninstallString = L"\"C:\\Failing\\uninst.exe\"";
-                          e.Enqueue(record);
-                          ASSERT_TRUE(e.StartUninstallWorker());
-                      },
-                      {{WM_UNINSTALL_STATE, kUninstallStarting}, {WM_UNINSTALL_STATE, kUninstallFailed}}}),
+    ::testing::Values(WorkerFailure{"Load",
+                                    [](UninstallEngine& e) { ASSERT_TRUE(e.StartLoading()); },
+                                    {{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}},
+                      WorkerFailure{"Refresh",
+                                    [](UninstallEngine& e) { ASSERT_TRUE(e.StartRefresh()); },
+                                    {{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}},
+                      WorkerFailure{
+                          "Uninstall",
+                          [](UninstallEngine& e) {
+                              SoftwareRecord record;
+                              record.displayName = L"Failing";
+                              record.uninstallString = L"\"C:\\Failing\\uninst.exe\"";
+                              e.Enqueue(record);
+                              ASSERT_TRUE(e.StartUninstallWorker());
+                          },
+                          {{WM_UNINSTALL_STATE, kUninstallStarting}, {WM_UNINSTALL_STATE, kUninstallFailed}}}),
     [](const ::testing::TestParamInfo<WorkerFailure>& info) { return info.param.name; });
 
 TEST(EngineSystemTest, WineReportsASupportedVersion) {
