@@ -397,11 +397,6 @@ bool UninstallEngine::IsInventoryWorkRunning() const {
 }
 
 void UninstallEngine::Enqueue(SoftwareRecord record) {
-    // The window that queues the first program is the conventional page (it points the engine at
-    // itself just before): its uninstall messages go there even after a tab switch re-targets the
-    // owner.
-    HWND none = nullptr;
-    m_state->uninstallWindow.compare_exchange_strong(none, m_state->ownerWindow.load());
     const std::lock_guard<std::mutex> lock(m_state->finishedLock);
     m_state->uninstallQueue.push_back(std::move(record));
 }

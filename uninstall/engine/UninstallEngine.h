@@ -10,7 +10,8 @@
 // shows the inventory). Messages of uninstalls (states, removed rows, released queue) go to the
 // uninstall window (the conventional page), so that neither a tab switch during an uninstall nor
 // an uninstall click during a refresh sends a result to a page that ignores it. The uninstall
-// window is the one given to SetUninstallWindow, or else the owner window at the first Enqueue.
+// window is the one given to SetUninstallWindow (the page calls it on every uninstall click), or
+// the owner window while none was given (the console program's single window).
 //
 // Every worker reports its end, also when its work fails: the pages' progress dialogs and the
 // close guard wait for those messages.
