@@ -224,7 +224,7 @@ void CConventionalUninstallDlg::OnListButtonClick(const ListButtonClick* click) 
         return;
     const SoftwareRecord record = *rowRecord;
     const int row = click->row;
-    (void)m_engine->SetOwnerWindow(m_hWnd);
+    (void)m_engine->SetUninstallWindow(m_hWnd); // inventory results stay with the function page
     m_engine->Enqueue(record);
     SetRowState(row, record, CELL_UNINSTALLING);
     if (!m_engine->IsWorkerRunning()) {

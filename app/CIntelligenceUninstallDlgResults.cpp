@@ -7,6 +7,7 @@
 #include "app/CExecutePromptDlg.h"
 #include "app/CPromptDlg.h"
 #include "app/core/DialogRules.h"
+#include "log/CLogSave.h"
 #include "smart/core/AnalysisRules.h"
 #include "uninstall/engine/EngineMessages.h"
 
@@ -70,6 +71,7 @@ void CIntelligenceUninstallDlg::OnAnalysisState(const wchar_t* target, LPARAM st
         // The worker is still inside its notification: the controls are filled on this thread
         // once it has let go, still before the progress dialog closes.
         if (!PostMessage(WM_DISPLAY_RESULTS)) {
+            WriteToolLog(L"创建显示分析文件线程失败");
             m_analysisRunning = false;
             SendMessage(WM_CLOSE_PROGRESS);
         }

@@ -6,7 +6,6 @@
 #include "app/CExecutePromptDlg.h"
 #include "app/CPromptDlg.h"
 #include "app/FeedbackBinding.h"
-#include "app/SystemVersion.h"
 #include "app/core/DialogRules.h"
 #include "app/core/ToolIdentity.h"
 #include "feedback/core/FeedbackSettings.h"
@@ -48,7 +47,7 @@ bool CSoftwareUninstallMainDlg::RunInitialisationSequence() {
         FailStartup(L"指针为空3", kInitialisationFailed);
     if (!m_engine->SetOwnerWindow(m_hWnd))
         FailStartup(L"设置窗口指针失败1", kInitialisationFailed);
-    if (!IsRunningSystemSupported())
+    if (!UninstallEngine::IsSystemSupported())
         FailStartup(L"获取当前系统是否支持失败2", L"此工具不支持当前系统");
     if (!m_hook.SetTargetWindow(m_hWnd))
         FailStartup(L"设置窗口指针失败4", kInitialisationFailed);

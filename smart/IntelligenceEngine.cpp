@@ -3,6 +3,7 @@
 #include "framework/ScopedHandles.h"
 #include "inventory/Is64BitWindows.h"
 #include "log/CLogSave.h"
+#include "smart/CanonicalPaths.h"
 #include "smart/ShortcutReader.h"
 #include "smart/SystemFolders.h"
 #include "smart/core/AnalysisRules.h"
@@ -54,7 +55,10 @@ bool IsFollowableDirectory(const WIN32_FIND_DATAW& data) {
 } // namespace
 
 IntelligenceEngine::IntelligenceEngine(InventoryLocations locations, size_t maxRelatedFiles)
-    : m_locations(std::move(locations)), m_maxRelatedFiles(maxRelatedFiles) {}
+    : IntelligenceEngine(SequenceReader(std::move(locations)), maxRelatedFiles) {}
+
+IntelligenceEngine::IntelligenceEngine(InventoryReader reader, size_t maxRelatedFiles)
+    : m_reader(std::move(reader)), m_maxRelatedFiles(maxRelatedFiles) {}
 
 IntelligenceEngine::~IntelligenceEngine() {
     if (!m_analysisThread)
@@ -80,11 +84,7 @@ bool IntelligenceEngine::SetOwnerWindow(HWND window) {
 
 DWORD WINAPI IntelligenceEngine::AnalysisThread(void* parameter) {
     auto* engine = static_cast<IntelligenceEngine*>(parameter);
-    try {
-        (void)engine->Analyze();
-    } catch (...) {
-        // Nothing may leave a thread entry.
-    }
+    (void)engine->Analyze();           // reports its end itself, also when it fails
     engine->m_analysisRunning = false; // the worker's last use of the engine
     return kThreadResult;
 }
@@ -135,9 +135,23 @@ void IntelligenceEngine::Append(const std::wstring& path, const wchar_t* descrip
 bool IntelligenceEngine::Analyze() {
     // One apartment for the whole analysis; each resolution below only adds a reference to it.
     const ScopedComInit com(COINIT_APARTMENTTHREADED);
+    try {
+        AnalyzeTarget();
+    } catch (...) {
+        // Half a result would list too little or match the wrong entry: nothing is offered.
+        m_items.clear();
+        m_analysedItems.Clear();
+        ClearMatch();
+    }
+    // Also after a failure: the page waits for this behind its progress dialog.
+    Notify(kAnalysisFinished);
+    return true;
+}
+
+void IntelligenceEngine::AnalyzeTarget() {
     m_items.clear();
     m_analysedItems.Clear();
-    m_hasStandardUninstall = false;
+    ClearMatch();
     m_targetPath = ResolveShortcut(m_shortcutPath);
     m_programName = ProgramNameFromShortcut(m_shortcutPath);
 
@@ -160,8 +174,6 @@ bool IntelligenceEngine::Analyze() {
             (void)MatchRegistryEntry();
         }
     }
-    Notify(kAnalysisFinished);
-    return true;
 }
 
 std::wstring IntelligenceEngine::ResolveShortcut(const std::wstring& shortcutPath) {
@@ -228,18 +240,20 @@ bool IntelligenceEngine::CollectFiles(const std::wstring& folder, int depth, std
 }
 
 bool IntelligenceEngine::MatchRegistryEntry() {
-    m_hasStandardUninstall = false;
+    ClearMatch();
     m_productIcons.clear();
     const bool on64BitWindows = Is64BitWindows();
-    if (RunInventorySequence(m_productIcons, m_installedSoftware, on64BitWindows, m_locations) !=
-        InventoryResult::Loaded)
+    if (m_reader(m_productIcons, m_installedSoftware, on64BitWindows) != InventoryResult::Loaded)
         return false;
     if (m_installedSoftware.empty())
         return false;
 
     MatchCriteria criteria;
     criteria.programName = m_programName;
-    criteria.folder = ParentFolder(m_targetPath);
+    // The folder as the file system names it, so that "C:\PROGRA~1\App" meets an install location
+    // written "C:\Program Files\App"; the text as it stands when the folder cannot be opened.
+    const std::wstring folder = ParentFolder(m_targetPath);
+    criteria.folder = CanonicalLocalPath(folder, LinkRule::Resolve).value_or(folder);
     criteria.folderName = LastPathComponent(criteria.folder);
     criteria.on64BitWindows = on64BitWindows;
     criteria.folderUsable = ProgramFolderToScan(m_targetPath, Shared()).has_value();
@@ -247,7 +261,7 @@ bool IntelligenceEngine::MatchRegistryEntry() {
     for (const auto& [name, record] : m_installedSoftware) {
         if (MatchesRecord(record, criteria)) {
             m_matchedRecord = record;
-            m_hasStandardUninstall = true;
+            *m_hasStandardUninstall = true;
             return true;
         }
     }

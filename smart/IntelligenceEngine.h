@@ -13,7 +13,7 @@
 // removed.
 
 #include "framework/ScopedHandles.h"
-#include "inventory/InventorySequence.h"
+#include "inventory/InventoryReader.h"
 #include "smart/AnalysedItems.h"
 #include "inventory/core/SoftwareRecord.h"
 #include "smart/core/RelatedItem.h"
@@ -22,6 +22,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ public:
     // maxRelatedFiles: the folder scan's limit (tests pass a small one).
     explicit IntelligenceEngine(InventoryLocations locations = InventoryLocations::Default(),
                                 size_t maxRelatedFiles = kMaxRelatedFiles);
+    // reader: how the registry match reads the installed programs.
+    IntelligenceEngine(InventoryReader reader, size_t maxRelatedFiles);
     // Waits for a running analysis worker (it uses the engine), handling the messages it sends to
     // windows of the calling thread meanwhile.
     ~IntelligenceEngine();
@@ -53,7 +56,8 @@ public:
     // thread cannot be created (logged).
     [[nodiscard]] bool StartAnalysis(const std::wstring& path);
     // The analysis itself (the worker's body); always true. Sends WM_ANALYSIS_STATE with
-    // kAnalysisStarted once the target is usable and kAnalysisFinished at the end, in every case.
+    // kAnalysisStarted once the target is usable and kAnalysisFinished at the end, in every case;
+    // an analysis that fails on the way finishes with no items and no match.
     bool Analyze();
     // Stores the path and analyses it on the calling thread (the console program has no page to
     // keep responsive). False when an analysis still runs.
@@ -87,7 +91,8 @@ public:
     [[nodiscard]] const std::wstring& TargetPath() const { return m_targetPath; }
     [[nodiscard]] const std::wstring& ProgramName() const { return m_programName; }
     [[nodiscard]] const std::vector<RelatedItem>& Items() const { return m_items; }
-    [[nodiscard]] bool HasStandardUninstall() const { return m_hasStandardUninstall; }
+    // False again once a standard uninstall of the match has removed its entry.
+    [[nodiscard]] bool HasStandardUninstall() const { return *m_hasStandardUninstall; }
     // Meaningful only while HasStandardUninstall().
     [[nodiscard]] const SoftwareRecord& MatchedRecord() const { return m_matchedRecord; }
     // Filled by the page before StartDeletion.
@@ -95,6 +100,8 @@ public:
 
 private:
     static DWORD WINAPI AnalysisThread(void* parameter);
+    // Analyze's work, which may fail by an exception; Analyze reports the end either way.
+    void AnalyzeTarget();
     void ScanStartMenuLevel(const std::wstring& folder, const std::wstring& target, int depth, ShortcutReader& reader);
     // Collects the files below folder; false once there are more than m_maxRelatedFiles.
     bool CollectFiles(const std::wstring& folder, int depth, std::vector<std::wstring>& files) const;
@@ -102,6 +109,7 @@ private:
     void Notify(LPARAM state) const;
     // The system's shared folders, read once.
     const SharedFolders& Shared();
+    void ClearMatch() { m_hasStandardUninstall = std::make_shared<std::atomic<bool>>(false); }
 
     HWND m_ownerWindow = nullptr;
     std::wstring m_shortcutPath;
@@ -112,9 +120,11 @@ private:
     ProductIconMap m_productIcons;
     SoftwareMap m_installedSoftware;
     std::vector<std::wstring> m_selectedPaths;
-    bool m_hasStandardUninstall = false;
+    // Shared with a standard uninstall of the match, which clears it once the entry is gone; each
+    // match attempt starts a flag of its own, so an earlier uninstall never clears a later match.
+    std::shared_ptr<std::atomic<bool>> m_hasStandardUninstall = std::make_shared<std::atomic<bool>>(false);
 
-    const InventoryLocations m_locations;
+    const InventoryReader m_reader;
     const size_t m_maxRelatedFiles;
     SharedFolders m_sharedFolders;
     bool m_sharedFoldersRead = false;

@@ -35,11 +35,12 @@ struct StandardUninstallJob {
     bool matched = false;
     SoftwareRecord record;
     HWND owner = nullptr;
+    // The engine's flag of this match: cleared once the entry is gone, so that the removed
+    // program's uninstaller is not offered again.
+    std::shared_ptr<std::atomic<bool>> offered;
 };
 
-void DeletePaths(const DeletionJob& job) {
-    int deleted = 0;
-    int failed = 0;
+void DeleteEach(const DeletionJob& job, int& deleted, int& failed) {
     for (const std::wstring& path : job.paths) {
         // Only an item of the analysis goes, and only while it is still the file or folder the
         // analysis saw there. A file a running program holds open, or a read-only one, stays and
@@ -56,7 +57,17 @@ void DeletePaths(const DeletionJob& job) {
             break;
         }
     }
-    // Also for an empty selection: the page's progress display must close.
+}
+
+void DeletePaths(const DeletionJob& job) {
+    int deleted = 0;
+    int failed = 0;
+    try {
+        DeleteEach(job, deleted, failed);
+    } catch (...) {
+        ++failed; // what was deleted before counts; the rest stays
+    }
+    // Also for an empty selection or a failure: the page's progress display must close.
     Send(job.owner, WM_CLOSE_PROGRESS, 0);
     Send(job.owner, WM_DELETE_RESULT, static_cast<WPARAM>(DeleteResultCode(deleted, failed)));
 }
@@ -70,17 +81,26 @@ bool IsEntryGoneFor(const SoftwareRecord& record, bool on64BitWindows) {
     return scanner.IsEntryGone(record.rootKey, record.relativeKeyPath);
 }
 
-void UninstallMatched(const StandardUninstallJob& job) {
+// Whether the matched program's entry is gone after its uninstaller and everything it started ended.
+bool RemoveMatched(const StandardUninstallJob& job) {
     const bool on64BitWindows = Is64BitWindows();
     std::wstring command = job.record.uninstallString;
     // Without a matched entry there is nothing of this analysis to run: an earlier match must not
     // be uninstalled in its place.
-    if (!job.matched || !LaunchUninstaller(command)) {
-        Send(job.owner, WM_CLOSE_PROGRESS, 0);
-        Send(job.owner, WM_STANDARD_UNINSTALL_RESULT, kStandardUninstallFailed);
-        return;
+    if (!job.matched || !LaunchUninstaller(command))
+        return false;
+    return IsEntryGoneFor(job.record, on64BitWindows);
+}
+
+void UninstallMatched(const StandardUninstallJob& job) {
+    bool gone = false;
+    try {
+        gone = RemoveMatched(job);
+    } catch (...) {
+        gone = false; // reported as failed: the page must hear the end
     }
-    const bool gone = IsEntryGoneFor(job.record, on64BitWindows);
+    if (gone && job.offered)
+        *job.offered = false;
     Send(job.owner, WM_CLOSE_PROGRESS, 0);
     Send(job.owner, WM_STANDARD_UNINSTALL_RESULT, gone ? kStandardUninstallGone : kStandardUninstallFailed);
 }
@@ -90,7 +110,7 @@ template <typename Job, void (*Body)(const Job&)> DWORD WINAPI JobThread(void* p
     try {
         Body(*owned);
     } catch (...) {
-        // Nothing may leave a thread entry.
+        // Nothing may leave a thread entry; the bodies report their own failures.
     }
     return kThreadResult;
 }
@@ -125,7 +145,7 @@ bool IntelligenceEngine::StartStandardUninstall() {
     // The record is copied now: the uninstall removes the program the user confirmed, whatever
     // a later analysis matches meanwhile.
     auto job = std::make_unique<StandardUninstallJob>(
-        StandardUninstallJob{m_hasStandardUninstall, m_matchedRecord, m_ownerWindow});
+        StandardUninstallJob{*m_hasStandardUninstall, m_matchedRecord, m_ownerWindow, m_hasStandardUninstall});
     if (!StartJob<StandardUninstallJob, &UninstallMatched>(std::move(job))) {
         WriteToolLog(kStandardUninstallThreadFailed);
         return false;
@@ -134,7 +154,8 @@ bool IntelligenceEngine::StartStandardUninstall() {
 }
 
 bool IntelligenceEngine::RunStandardUninstall() {
-    UninstallMatched(StandardUninstallJob{m_hasStandardUninstall, m_matchedRecord, m_ownerWindow});
+    UninstallMatched(
+        StandardUninstallJob{*m_hasStandardUninstall, m_matchedRecord, m_ownerWindow, m_hasStandardUninstall});
     return true;
 }
 

@@ -47,27 +47,31 @@ bool IsLocalHost(std::wstring_view host, const std::vector<std::wstring>& ownNam
 
 } // namespace
 
-std::optional<std::wstring> CanonicalPathText(std::wstring_view input, const std::vector<std::wstring>& ownNames) {
-    std::wstring text(input);
-    for (auto& c : text)
-        c = c == L'/' ? L'\\' : c;
-    std::wstring_view rest = text;
-    // Win32 namespace prefixes; "\??\" is the native spelling some links store.
+std::wstring PathFromFinalName(std::wstring_view path) {
+    // "\??\" is the native spelling some links store.
     for (const std::wstring_view prefix : {L"\\\\?\\", L"\\\\.\\", L"\\??\\"}) {
-        if (!StartsWith(rest, prefix))
+        if (!StartsWith(path, prefix))
             continue;
-        const std::wstring_view named = rest.substr(prefix.size());
-        if (named.size() >= 4 && EqualsIgnoreCase(named.substr(0, 4), L"UNC\\")) {
-            text = L"\\\\" + std::wstring(named.substr(4));
-            rest = text;
-        } else if (named.size() >= 2 && IsDriveLetter(named[0]) && named[1] == L':') {
-            rest = named;
-        } else if (prefix != L"\\\\.\\") {
-            return std::nullopt; // a volume or device name, no drive
-        }
-        // "\\.\c$" stays: "." is this computer's name below.
+        const std::wstring_view named = path.substr(prefix.size());
+        if (named.size() >= 4 && EqualsIgnoreCase(named.substr(0, 4), L"UNC\\"))
+            return L"\\\\" + std::wstring(named.substr(4));
+        if (named.size() >= 2 && IsDriveLetter(named[0]) && named[1] == L':')
+            return std::wstring(named);
         break;
     }
+    return std::wstring(path);
+}
+
+std::optional<std::wstring> CanonicalPathText(std::wstring_view input, const std::vector<std::wstring>& ownNames) {
+    std::wstring slashed(input);
+    for (auto& c : slashed)
+        c = c == L'/' ? L'\\' : c;
+    const std::wstring text = PathFromFinalName(slashed);
+    // A prefix left in place names a volume or device, no drive. "\\.\c$" stays: "." is this
+    // computer's name below.
+    if (StartsWith(text, L"\\\\?\\") || StartsWith(text, L"\\??\\"))
+        return std::nullopt;
+    std::wstring_view rest = text;
 
     std::wstring root;
     if (rest.size() >= 3 && IsDriveLetter(rest[0]) && rest[1] == L':' && rest[2] == L'\\') {

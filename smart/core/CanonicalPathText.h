@@ -28,4 +28,10 @@ namespace tsu {
 [[nodiscard]] std::optional<std::wstring> CanonicalPathText(std::wstring_view path,
                                                             const std::vector<std::wstring>& ownNames);
 
+// The path without a Win32 namespace prefix: "\\?\C:\x" becomes "C:\x" and "\\?\UNC\server\share\x"
+// becomes "\\server\share\x" (likewise after "\\.\" and the native "\??\"), so a final path name as the
+// system reports it takes the form item paths have. Other text, and a prefix before a volume or
+// device name, stay as they are.
+[[nodiscard]] std::wstring PathFromFinalName(std::wstring_view path);
+
 } // namespace tsu

@@ -5,6 +5,8 @@
 // swapped for a link to somewhere else, must not be deleted in the item's place. Portable: the
 // Win32 side reads identities and final paths from open handles.
 
+#include "smart/core/CanonicalPathText.h" // PathFromFinalName, for final names of items
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,10 +30,6 @@ struct ItemRecord {
     // a target listed alone).
     std::wstring scopeRoot;
 };
-
-// A final path name as the system reports it ("\\?\C:\x", "\\?\UNC\server\share\x") in the form
-// item paths have ("C:\x", "\\server\share\x"); other text unchanged.
-[[nodiscard]] std::wstring PathFromFinalName(std::wstring_view finalName);
 
 // The object now at an item's path is the analysed item: the same file, and still below its scope
 // root (or, without one, still at its final path). A record is only kept when this holds for what

@@ -1,12 +1,15 @@
 // The load and refresh workers over scratch uninstall keys: what they send, and what the
 // inventory holds afterwards.
 
+#include "inventory/SystemVersion.h"
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/UninstallEngine.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace tsu {
 namespace {
@@ -146,8 +149,57 @@ TEST_F(EngineLoadTest, LoadMakesAPictureOfEachIconItCanRead) {
     test::RemoveTree(folder);
 }
 
+// A worker whose work fails still reports its end: the page's progress dialog closes, the row
+// leaves "uninstalling", and the close guard sees the engine idle.
+struct WorkerFailure {
+    const char* name;
+    void (*start)(UninstallEngine& engine);
+    std::vector<std::pair<UINT, WPARAM>> messages;
+};
+
+class EngineFailureTest : public ::testing::TestWithParam<WorkerFailure> {};
+
+TEST_P(EngineFailureTest, AFailingWorkerStillReportsItsEnd) {
+    const auto fail = [](const auto&...) -> InventoryResult { throw std::runtime_error("unreadable"); };
+    const auto failProbe = [](const std::wstring&) -> std::wstring { throw std::runtime_error("unreadable"); };
+    UninstallerProbe probe;
+    probe.expandVariables = probe.searchPath = failProbe;
+    probe.queryFile = [](const std::wstring&) -> FileState { throw std::runtime_error("unreadable"); };
+    probe.isFixedDrive = [](const std::wstring&) -> bool { throw std::runtime_error("unreadable"); };
+    MessageRecorder page;
+    UninstallEngine engine(fail, probe);
+    ASSERT_TRUE(engine.SetOwnerWindow(page.Window()));
+    GetParam().start(engine);
+    ASSERT_TRUE(page.WaitFor([&](const auto& got) { return got.size() >= GetParam().messages.size(); }));
+    EXPECT_EQ(Kinds(page.Messages()), GetParam().messages);
+    EXPECT_TRUE(test::WaitUntil(
+        [&] { return !engine.IsInventoryWorkRunning() && !engine.IsWorkerRunning() && !engine.IsBusy(); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Workers, EngineFailureTest,
+    ::testing::Values(WorkerFailure{"Load",
+                                    [](UninstallEngine& e) { ASSERT_TRUE(e.StartLoading()); },
+                                    {{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}},
+                      WorkerFailure{"Refresh",
+                                    [](UninstallEngine& e) { ASSERT_TRUE(e.StartRefresh()); },
+                                    {{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}},
+                      WorkerFailure{
+                          "Uninstall",
+                          [](UninstallEngine& e) {
+                              SoftwareRecord record;
+                              record.displayName = L"Failing";
+                              record.uninstallString = L"\"C:\\Failing\\uninst.exe\"";
+                              e.Enqueue(record);
+                              ASSERT_TRUE(e.StartUninstallWorker());
+                          },
+                          {{WM_UNINSTALL_STATE, kUninstallStarting}, {WM_UNINSTALL_STATE, kUninstallFailed}}}),
+    [](const ::testing::TestParamInfo<WorkerFailure>& info) { return info.param.name; });
+
 TEST(EngineSystemTest, WineReportsASupportedVersion) {
-    // The test prefix presents Windows 7 (6.1) unless configured otherwise.
+    // The test prefix presents Windows 7 (6.1) unless configured otherwise. Start-up asks the
+    // engine, which asks RtlGetVersion (a Vista setting is refused: the end-to-end tests).
+    EXPECT_TRUE(QueryWindowsVersion().has_value());
     EXPECT_TRUE(UninstallEngine::IsSystemSupported());
 }
 

@@ -5,6 +5,7 @@
 #include "tests/engine/EngineTestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/UninstallEngine.h"
+#include "uninstall/engine/UninstallerFileProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -192,27 +193,29 @@ TEST_F(UninstallQueueTest, ASecondStartRunsNoSecondWorker) {
                                                            {WM_UNINSTALL_STATE, kUninstallFailed, L"Twice Second"}}));
 }
 
-TEST_F(UninstallQueueTest, UninstallMessagesStayWithTheConventionalPageWhenTheOwnerChanges) {
+// The function page receives inventory results, the conventional page uninstall messages, whatever
+// the order of refreshes and uninstall clicks.
+TEST_F(UninstallQueueTest, EachPageGetsItsOwnMessagesWhenARefreshAndAnUninstallOverlap) {
     const test::NamedEvent started(L"TsuTargetStarted");
     const test::NamedEvent go(L"TsuTargetGo");
-    test::ScratchKey products(HKEY_CURRENT_USER, m_entries.Path() + L"\\Products");
-    test::ScratchKey uninstall(HKEY_CURRENT_USER, m_entries.Path() + L"\\Listed");
-    (void)test::WriteScratchEntry(uninstall, L"L", L"Listed Program", L"\"C:\\L\\uninst.exe\"");
-    InventoryLocations locations;
-    locations.installerProducts = {kRootCurrentUser, products.Path()};
-    locations.uninstallKeys64 = {{kRootCurrentUser, uninstall.Path()}};
-    locations.uninstallKeys32 = locations.uninstallKeys64;
+    const test::NamedEvent clicked(L"TsuTargetClicked");
+    // The refresh ends only after the click below (it finds nothing: the result is 2).
+    const auto afterClick = [&](ProductIconMap&, SoftwareMap&, bool) {
+        (void)clicked.WaitFor();
+        return InventoryResult::Loaded;
+    };
 
     MessageRecorder functionPage;
-    UninstallEngine engine(locations);
-    ASSERT_TRUE(engine.SetOwnerWindow(m_page.Window())); // the conventional page, on its click
+    UninstallEngine engine(afterClick, SystemUninstallerProbe());
+    // The conventional tab is selected: the function page refreshes the list.
+    ASSERT_TRUE(engine.SetOwnerWindow(functionPage.Window()));
+    ASSERT_TRUE(engine.StartRefresh());
+    // Meanwhile the user clicks "卸载" on the conventional page.
+    ASSERT_TRUE(engine.SetUninstallWindow(m_page.Window()));
     engine.Enqueue(Waiting(L"Target", L"Target Program", started, go));
     ASSERT_TRUE(engine.StartUninstallWorker());
     ASSERT_TRUE(started.WaitFor());
-
-    // The user switches tabs: the function page points the engine at itself and refreshes.
-    ASSERT_TRUE(engine.SetOwnerWindow(functionPage.Window()));
-    ASSERT_TRUE(engine.StartRefresh());
+    clicked.Set();
     ASSERT_TRUE(functionPage.WaitForCount(WM_SOFTWARE_LOADED, 1));
     go.Set();
     ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));

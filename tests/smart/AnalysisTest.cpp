@@ -229,21 +229,11 @@ TEST_F(AnalysisTest, ProgramsInSharedFoldersNeverListTheirNeighbours) {
     test::RemoveTree(profile);
 }
 
-// The folder with its last name in 8.3 form, as the directory listing gives it.
-std::wstring ShortSpelling(const std::wstring& folder) {
-    WIN32_FIND_DATAW data{};
-    const HANDLE search = ::FindFirstFileW(folder.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return folder;
-    ::FindClose(search);
-    return data.cAlternateFileName[0] ? ParentFolder(folder) + L"\\" + data.cAlternateFileName : folder;
-}
-
 // The guards see one spelling of a path however the shortcut writes it.
 TEST_F(AnalysisTest, EverySpellingOfAPathMeetsTheSameGuards) {
     const SharedFolders shared = QuerySharedFolders();
     const std::wstring inC = s_app.substr(3) + L"\\app.exe"; // "Tools\\...\\app.exe"
-    const std::wstring shortApp = ShortSpelling(s_app);
+    const std::wstring shortApp = test::ShortSpelling(s_app);
     ASSERT_NE(shortApp, s_app);
     std::wstring slashes = L"c:/" + inC;
     std::replace(slashes.begin(), slashes.end(), L'\\', L'/');
@@ -262,7 +252,7 @@ TEST_F(AnalysisTest, EverySpellingOfAPathMeetsTheSameGuards) {
     m_cleanup.insert(m_cleanup.end(), {L"C:\\" + name, L"C:\\Program Files\\" + name});
     for (const std::wstring& unscanned :
          {std::wstring(L"\\\\otherhost\\share\\app.exe"), s_app + L"\\missing.exe", L"C:\\Tools\\..\\" + name,
-          L"\\\\localhost\\c$\\" + name, ShortSpelling(L"C:\\Program Files") + L"\\" + name})
+          L"\\\\localhost\\c$\\" + name, test::ShortSpelling(L"C:\\Program Files") + L"\\" + name})
         EXPECT_FALSE(ProgramFolderToScan(unscanned, shared).has_value()) << unscanned;
 }
 

@@ -9,6 +9,7 @@ TEST(ItemIdentityTest, FinalNamesBecomeItemPaths) {
     EXPECT_EQ(PathFromFinalName(L"\\\\?\\C:\\Tools\\App\\a.dll"), L"C:\\Tools\\App\\a.dll");
     EXPECT_EQ(PathFromFinalName(L"\\\\?\\UNC\\server\\share\\a.dll"), L"\\\\server\\share\\a.dll");
     EXPECT_EQ(PathFromFinalName(L"C:\\x"), L"C:\\x");
+    EXPECT_EQ(PathFromFinalName(L"\\\\?\\Volume{1}\\x"), L"\\\\?\\Volume{1}\\x"); // no drive: left alone
 }
 
 struct ItemCase {

@@ -4,8 +4,11 @@
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/smart/ShortcutFiles.h"
+#include "uninstall/engine/EngineMessages.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace tsu {
 namespace {
@@ -89,6 +92,29 @@ TEST_F(MatchTest, TheDisplayNameMatchesBeforeAnyLocation) {
     Analyze(engine, Shortcut(L"TsuSmartNamed.lnk", m_app + L"\\app.exe"));
     ASSERT_TRUE(engine.HasStandardUninstall());
     EXPECT_EQ(engine.MatchedRecord().displayName, L"AAB TsuSmartNamed Suite");
+}
+
+TEST_F(MatchTest, AnEightDotThreeSpellingOfTheTargetMatchesItsLocation) {
+    const std::wstring shortApp = test::ShortSpelling(m_app);
+    ASSERT_NE(shortApp, m_app);
+    IntelligenceEngine engine(Locations());
+    Analyze(engine, Shortcut(test::UniqueName(L"TsuSmartShort") + L".lnk", shortApp + L"\\app.exe"));
+    ASSERT_TRUE(engine.HasStandardUninstall());
+    EXPECT_EQ(engine.MatchedRecord().displayName, L"Zed Program");
+}
+
+TEST_F(MatchTest, AnAnalysisThatFailsStillFinishesWithNothingOffered) {
+    test::MessageRecorder page;
+    IntelligenceEngine engine([](auto&&...) -> InventoryResult { throw std::runtime_error("unreadable"); },
+                              IntelligenceEngine::kMaxRelatedFiles);
+    ASSERT_TRUE(engine.SetOwnerWindow(page.Window()));
+    Analyze(engine, Shortcut(test::UniqueName(L"TsuSmartFail") + L".lnk", m_app + L"\\app.exe"));
+    std::vector<LPARAM> states;
+    for (const test::RecordedMessage& message : OnlyOf(page.Messages(), WM_ANALYSIS_STATE))
+        states.push_back(message.lParam);
+    EXPECT_EQ(states, (std::vector<LPARAM>{kAnalysisStarted, kAnalysisFinished}));
+    EXPECT_TRUE(engine.Items().empty());
+    EXPECT_FALSE(engine.HasStandardUninstall());
 }
 
 } // namespace

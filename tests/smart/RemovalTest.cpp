@@ -278,6 +278,27 @@ TEST_F(StandardUninstallTest, TheConfirmedProgramIsRemovedWhateverIsAnalysedMean
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + L"TsuSmartSample"));
 }
 
+TEST_F(StandardUninstallTest, AProgramItsUninstallerRemovedIsNotOfferedAgain) {
+    // A stand-in program whose uninstaller deletes its own entry.
+    test::ScratchKey products(HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuSmartProducts"));
+    test::ScratchKey entries(HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuSmartStandIn"));
+    const std::wstring keyPath = L"HKEY_CURRENT_USER\\" + entries.Path() + L"\\StandIn";
+    (void)test::WriteScratchEntry(entries, L"StandIn", L"TsuSmartStandIn Program",
+                                  test::SystemFolderPath() + L"\\cmd.exe /C reg delete \"" + keyPath + L"\" /f");
+    InventoryLocations locations;
+    locations.installerProducts = {kRootCurrentUser, products.Path()};
+    locations.uninstallKeys64 = {{kRootCurrentUser, entries.Path()}};
+    locations.uninstallKeys32 = locations.uninstallKeys64;
+    IntelligenceEngine engine(locations);
+    ASSERT_TRUE(engine.SetOwnerWindow(m_page.Window()));
+    ASSERT_TRUE(engine.AnalyzeNow(Shortcut(L"TsuSmartStandIn.lnk", kCancelExe)));
+    ASSERT_TRUE(engine.HasStandardUninstall());
+    EXPECT_TRUE(engine.RunStandardUninstall());
+    EXPECT_EQ(UninstallKinds(m_page.Messages()),
+              (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_STANDARD_UNINSTALL_RESULT, kStandardUninstallGone}}));
+    EXPECT_FALSE(engine.HasStandardUninstall());
+}
+
 TEST_F(StandardUninstallTest, ACancelledUninstallerLeavesTheProgramAndReportsFailure) {
     Analyze(Shortcut(L"Smart Cancel Sample.lnk", kCancelExe));
     ASSERT_TRUE(m_engine.HasStandardUninstall());

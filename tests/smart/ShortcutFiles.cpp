@@ -196,4 +196,14 @@ bool CreateFolders(const std::wstring& path) {
     return ::SHCreateDirectoryExW(nullptr, path.c_str(), nullptr) == ERROR_SUCCESS || FileExists(path);
 }
 
+std::wstring ShortSpelling(const std::wstring& folder) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE search = ::FindFirstFileW(folder.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return folder;
+    ::FindClose(search);
+    return data.cAlternateFileName[0] ? folder.substr(0, folder.rfind(L'\\')) + L"\\" + data.cAlternateFileName
+                                      : folder;
+}
+
 } // namespace tsu::test

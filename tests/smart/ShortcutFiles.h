@@ -19,6 +19,9 @@ namespace tsu::test {
 bool RemoveDirectoryLink(const std::wstring& linkPath);
 // The all-users desktop.
 [[nodiscard]] std::wstring CommonDesktop();
+// The folder with its last name in 8.3 form, as the directory listing gives it (the folder itself
+// when it has no short name).
+[[nodiscard]] std::wstring ShortSpelling(const std::wstring& folder);
 // Creates every missing folder of path.
 [[nodiscard]] bool CreateFolders(const std::wstring& path);
 

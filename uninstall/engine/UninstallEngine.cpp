@@ -5,6 +5,7 @@
 #include "icons/PicturePass.h"
 #include "inventory/Is64BitWindows.h"
 #include "inventory/RegistryScanner.h"
+#include "inventory/SystemVersion.h"
 #include "log/CLogSave.h"
 #include "uninstall/LaunchUninstaller.h"
 #include "uninstall/RunCommand.h"
@@ -16,10 +17,7 @@
 #include "uninstall/engine/core/RemovalPacer.h"
 #include "uninstall/engine/core/StaleEntryRules.h"
 
-#include <winternl.h>
-
 #include <atomic>
-#include <cstring>
 #include <deque>
 #include <mutex>
 
@@ -37,8 +35,9 @@ constexpr wchar_t kBackupFailed[] = L"备份失效卸载项失败，不删除: "
 } // namespace
 
 struct UninstallEngine::State {
-    explicit State(InventoryLocations where)
-        : locations(std::move(where)), pictureFolder(IconPngCache::DefaultCacheFolder()) {}
+    State(InventoryReader inventoryReader, UninstallerProbe uninstallerProbe)
+        : reader(std::move(inventoryReader)), probe(std::move(uninstallerProbe)),
+          pictureFolder(IconPngCache::DefaultCacheFolder()) {}
 
     std::atomic<HWND> ownerWindow{nullptr};
     std::atomic<HWND> uninstallWindow{nullptr};
@@ -60,7 +59,8 @@ struct UninstallEngine::State {
     UniqueHandle stopEvent{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     UniqueHandle finishedEvent{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 
-    const InventoryLocations locations;
+    const InventoryReader reader;
+    const UninstallerProbe probe;
     std::wstring pictureFolder; // empty: no pictures
 
     [[nodiscard]] HWND UninstallTarget() const {
@@ -126,16 +126,28 @@ private:
     std::atomic<bool>& m_flag;
 };
 
+// A load or refresh whose work failed: the waiting page closes its progress dialog and reports the
+// inventory as unreadable.
+void ReportInventoryFailed(const State& state) {
+    const HWND owner = state.ownerWindow.load();
+    SendPlainMessage(owner, WM_CLOSE_PROGRESS, 0);
+    SendPlainMessage(owner, WM_SOFTWARE_LOADED, kSoftwareEmpty);
+}
+
 void LoadWorker(const StatePtr& shared) {
     State& state = *shared;
     const FlagReset done(state.inventoryWorkRunning);
-    state.productIcons.clear();
-    const InventoryResult result =
-        RunInventorySequence(state.productIcons, state.inventory, Is64BitWindows(), state.locations);
-    if (result == InventoryResult::Loaded && !state.inventory.empty() && !state.pictureFolder.empty()) {
-        // The cache starts COM and GDI+ for this thread; it lives for this pass only.
-        IconPngCache cache(state.pictureFolder);
-        (void)RunPicturePass(state.inventory, cache);
+    try {
+        state.productIcons.clear();
+        const InventoryResult result = state.reader(state.productIcons, state.inventory, Is64BitWindows());
+        if (result == InventoryResult::Loaded && !state.inventory.empty() && !state.pictureFolder.empty()) {
+            // The cache starts COM and GDI+ for this thread; it lives for this pass only.
+            IconPngCache cache(state.pictureFolder);
+            (void)RunPicturePass(state.inventory, cache);
+        }
+    } catch (...) {
+        ReportInventoryFailed(state);
+        return;
     }
 
     const HWND owner = state.ownerWindow.load();
@@ -146,18 +158,21 @@ void LoadWorker(const StatePtr& shared) {
 void RefreshWorker(const StatePtr& shared) {
     State& state = *shared;
     const FlagReset done(state.inventoryWorkRunning);
-    state.productIcons.clear();
-    const InventoryResult result =
-        RunInventorySequence(state.productIcons, state.freshInventory, Is64BitWindows(), state.locations);
-    if (result == InventoryResult::Loaded && !state.freshInventory.empty())
-        (void)PruneInventory(state.inventory, state.freshInventory);
+    try {
+        state.productIcons.clear();
+        const InventoryResult result = state.reader(state.productIcons, state.freshInventory, Is64BitWindows());
+        if (result == InventoryResult::Loaded && !state.freshInventory.empty())
+            (void)PruneInventory(state.inventory, state.freshInventory);
+    } catch (...) {
+        ReportInventoryFailed(state);
+        return;
+    }
 
     const HWND owner = state.ownerWindow.load();
     if (!state.inventory.empty()) {
         SendPlainMessage(owner, WM_SOFTWARE_LOADED, kSoftwareLoaded);
     } else {
-        SendPlainMessage(owner, WM_CLOSE_PROGRESS, 0);
-        SendPlainMessage(owner, WM_SOFTWARE_LOADED, kSoftwareEmpty);
+        ReportInventoryFailed(state);
     }
 }
 
@@ -197,8 +212,8 @@ bool DeleteStaleEntry(const SoftwareRecord& record) {
 }
 
 // Runs one program's removal and reports the row's new state.
-WPARAM UninstallOne(const SoftwareRecord& record) {
-    switch (ClassifyUninstaller(record.uninstallString, SystemUninstallerProbe())) {
+WPARAM UninstallOne(const SoftwareRecord& record, const UninstallerProbe& probe) {
+    switch (ClassifyUninstaller(record.uninstallString, probe)) {
     case UninstallerVerdict::Unusable:
         return kUninstallFailed;
     case UninstallerVerdict::StaleEntry:
@@ -266,6 +281,26 @@ void StartWatcherLocked(const StatePtr& state) {
         WriteToolLog(kWatcherThreadFailed);
 }
 
+// One record taken from the queue: from "uninstalling" to its outcome, and to the finished list
+// when it is gone.
+void UninstallRecord(const StatePtr& shared, const SoftwareRecord& record) {
+    State& state = *shared;
+    if (record.uninstallString.size() < kMinUninstallStringChars) {
+        // Nothing to run; the row must not stay "uninstalling" for ever.
+        SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_STATE, kUninstallFailed, record);
+        return;
+    }
+    SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_STATE, kUninstallStarting, record);
+    const WPARAM outcome = UninstallOne(record, state.probe);
+    SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_STATE, outcome, record);
+    if (outcome == kUninstallGone) {
+        const std::lock_guard<std::mutex> lock(state.finishedLock);
+        state.finishedList.push_back(record);
+        ::SetEvent(state.finishedEvent.Get());
+        StartWatcherLocked(shared);
+    }
+}
+
 void UninstallWorkerLoop(const StatePtr& shared) {
     State& state = *shared;
     for (;;) {
@@ -288,20 +323,11 @@ void UninstallWorkerLoop(const StatePtr& shared) {
             record = std::move(state.uninstallQueue.front());
             state.uninstallQueue.pop_front();
         }
-        const HWND target = state.UninstallTarget();
-        if (record.uninstallString.size() < kMinUninstallStringChars) {
-            // Nothing to run; the row must not stay "uninstalling" for ever.
-            SendRecordMessage(target, WM_UNINSTALL_STATE, kUninstallFailed, record);
-            continue;
-        }
-        SendRecordMessage(target, WM_UNINSTALL_STATE, kUninstallStarting, record);
-        const WPARAM outcome = UninstallOne(record);
-        SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_STATE, outcome, record);
-        if (outcome == kUninstallGone) {
-            const std::lock_guard<std::mutex> lock(state.finishedLock);
-            state.finishedList.push_back(std::move(record));
-            ::SetEvent(state.finishedEvent.Get());
-            StartWatcherLocked(shared);
+        try {
+            UninstallRecord(shared, record);
+        } catch (...) {
+            // The row of the record in hand must not stay "uninstalling"; the queue goes on.
+            SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_STATE, kUninstallFailed, record);
         }
     }
 }
@@ -310,6 +336,7 @@ void UninstallWorkerEntry(const StatePtr& shared) {
     try {
         UninstallWorkerLoop(shared);
     } catch (...) {
+        // The close guard waits for these flags.
         shared->workerBusy = false;
         shared->workerRunning = false;
     }
@@ -318,7 +345,10 @@ void UninstallWorkerEntry(const StatePtr& shared) {
 } // namespace
 
 UninstallEngine::UninstallEngine(InventoryLocations locations)
-    : m_state(std::make_shared<State>(std::move(locations))) {}
+    : UninstallEngine(SequenceReader(std::move(locations)), SystemUninstallerProbe()) {}
+
+UninstallEngine::UninstallEngine(InventoryReader reader, UninstallerProbe probe)
+    : m_state(std::make_shared<State>(std::move(reader), std::move(probe))) {}
 
 UninstallEngine::~UninstallEngine() {
     RequestStop();
@@ -367,11 +397,6 @@ bool UninstallEngine::IsInventoryWorkRunning() const {
 }
 
 void UninstallEngine::Enqueue(SoftwareRecord record) {
-    // The window that queues the first program is the conventional page (it points the engine at
-    // itself just before): its uninstall messages go there even after a tab switch re-targets the
-    // owner.
-    HWND none = nullptr;
-    m_state->uninstallWindow.compare_exchange_strong(none, m_state->ownerWindow.load());
     const std::lock_guard<std::mutex> lock(m_state->finishedLock);
     m_state->uninstallQueue.push_back(std::move(record));
 }
@@ -415,32 +440,8 @@ void UninstallEngine::RequestStop() {
 }
 
 bool UninstallEngine::IsSystemSupported() {
-    // The version the system gives the process in its environment block, not a version query
-    // (which compatibility shims may bend). The block's address comes from the process's basic
-    // information, looked up in ntdll at run time.
-    using QueryFn = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    if (!ntdll)
-        return false;
-    const auto query =
-        reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic{};
-    if (!query || query(::GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0 ||
-        !basic.PebBaseAddress)
-        return false;
-#ifdef _WIN64
-    constexpr size_t kMajorOffset = 0x118;
-    constexpr size_t kMinorOffset = 0x11C;
-#else
-    constexpr size_t kMajorOffset = 0xA4;
-    constexpr size_t kMinorOffset = 0xA8;
-#endif
-    const auto* bytes = reinterpret_cast<const BYTE*>(basic.PebBaseAddress);
-    ULONG major = 0;
-    ULONG minor = 0;
-    std::memcpy(&major, bytes + kMajorOffset, sizeof major);
-    std::memcpy(&minor, bytes + kMinorOffset, sizeof minor);
-    return IsSupportedWindowsVersion(major, minor);
+    const std::optional<WindowsVersion> version = QueryWindowsVersion();
+    return version && IsSupportedWindowsVersion(version->major, version->minor);
 }
 
 const SoftwareMap& UninstallEngine::Inventory() const {

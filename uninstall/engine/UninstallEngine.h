@@ -6,16 +6,22 @@
 // EngineMessages.h). Workers never touch a window otherwise, so the GUI thread must never wait for
 // a worker while it handles these messages.
 //
-// Receivers: load and refresh results go to the window last given to SetOwnerWindow. Messages of
-// uninstalls (states, removed rows, released queue) go to the uninstall window, so that a tab
-// switch that re-targets the owner during an uninstall cannot swallow them. The uninstall window
-// is the one given to SetUninstallWindow, or else the owner window at the first Enqueue.
+// Receivers: load and refresh results go to the window last given to SetOwnerWindow (the page that
+// shows the inventory). Messages of uninstalls (states, removed rows, released queue) go to the
+// uninstall window (the conventional page), so that neither a tab switch during an uninstall nor
+// an uninstall click during a refresh sends a result to a page that ignores it. The uninstall
+// window is the one given to SetUninstallWindow (the page calls it on every uninstall click), or
+// the owner window while none was given (the console program's single window).
+//
+// Every worker reports its end, also when its work fails: the pages' progress dialogs and the
+// close guard wait for those messages.
 //
 // The engine's state lives as long as any of its threads: destroying the engine asks them to stop
 // and never waits for them (an uninstaller may run for hours).
 
-#include "inventory/InventorySequence.h"
+#include "inventory/InventoryReader.h"
 #include "inventory/core/SoftwareRecord.h"
+#include "uninstall/engine/core/StaleEntryRules.h"
 
 #include <windows.h>
 
@@ -27,6 +33,9 @@ namespace tsu {
 class UninstallEngine {
 public:
     explicit UninstallEngine(InventoryLocations locations = InventoryLocations::Default());
+    // reader: how the load and refresh read the installed programs; probe: the file system behind
+    // the stale-entry rule of the uninstall worker.
+    UninstallEngine(InventoryReader reader, UninstallerProbe probe);
     ~UninstallEngine();
     UninstallEngine(const UninstallEngine&) = delete;
     UninstallEngine& operator=(const UninstallEngine&) = delete;
@@ -55,7 +64,7 @@ public:
     // The workers end at their next loop start; a running uninstaller is waited for first.
     void RequestStop();
 
-    // Windows 7, 8, 8.1 or 10, read from the process environment block.
+    // Windows 7, 8, 8.1 or 10, as RtlGetVersion reports it; the start-up check asks this.
     [[nodiscard]] static bool IsSystemSupported();
 
     // Read only after WM_SOFTWARE_LOADED with kSoftwareLoaded, while no load or refresh runs.

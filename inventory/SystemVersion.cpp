@@ -1,6 +1,4 @@
-#include "app/SystemVersion.h"
-
-#include "uninstall/engine/core/InventoryRules.h"
+#include "inventory/SystemVersion.h"
 
 #include <windows.h>
 
@@ -20,11 +18,6 @@ std::optional<WindowsVersion> QueryWindowsVersion() {
     if (getVersion(&info) != 0) // STATUS_SUCCESS
         return std::nullopt;
     return WindowsVersion{info.dwMajorVersion, info.dwMinorVersion};
-}
-
-bool IsRunningSystemSupported() {
-    const auto version = QueryWindowsVersion();
-    return version && IsSupportedWindowsVersion(version->major, version->minor);
 }
 
 } // namespace tsu
