@@ -6,10 +6,12 @@ set(TSU_FIXTURE_SOURCES ${CMAKE_SOURCE_DIR}/tests/fixtures)
 find_program(TSU_MAKENSIS makensis)
 find_program(TSU_WIXL wixl)
 
-# tsu_nsis_fixture(<target> APPNAME <name> APPKEY <key> [ABORT_UNINSTALL] [NO_ESTIMATED_SIZE] [HANDOFF_UNINSTALL])
+# tsu_nsis_fixture(<target> APPNAME <name> APPKEY <key> [ABORT_UNINSTALL] [NO_ESTIMATED_SIZE] [HANDOFF_UNINSTALL]
+#                  [SHORTCUTS] [ICON <.ico>] [SIZE_KB <n>])
 # builds fixtures/<target>.exe; add the target as a dependency of the test that uses it.
 function(tsu_nsis_fixture target)
-    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE;HANDOFF_UNINSTALL" "APPNAME;APPKEY" "" ${ARGN})
+    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE;HANDOFF_UNINSTALL;SHORTCUTS" "APPNAME;APPKEY;ICON;SIZE_KB" ""
+        ${ARGN})
     if(TARGET ${target})
         return()
     endif()
@@ -24,31 +26,48 @@ function(tsu_nsis_fixture target)
     if(F_HANDOFF_UNINSTALL)
         list(APPEND defines -DHANDOFF_UNINSTALL)
     endif()
+    if(F_SHORTCUTS)
+        list(APPEND defines -DSHORTCUTS)
+    endif()
+    if(F_ICON)
+        list(APPEND defines "-DICON=${F_ICON}")
+    endif()
+    if(F_SIZE_KB)
+        list(APPEND defines "-DESTIMATED_SIZE=${F_SIZE_KB}")
+    endif()
     add_custom_command(OUTPUT ${out}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${TSU_FIXTURE_DIR}
         COMMAND ${TSU_MAKENSIS} -V1 ${defines} ${TSU_FIXTURE_SOURCES}/SampleApp.nsi
-        DEPENDS ${TSU_FIXTURE_SOURCES}/SampleApp.nsi
+        DEPENDS ${TSU_FIXTURE_SOURCES}/SampleApp.nsi ${F_ICON}
         COMMENT "NSIS fixture ${target}" VERBATIM)
     add_custom_target(${target} DEPENDS ${out})
 endfunction()
 
-# tsu_msi_fixture(<target> APPNAME <name> APPKEY <key> PRODUCT_CODE <{GUID}> UPGRADE_CODE <{GUID}>)
+# tsu_msi_fixture(<target> APPNAME <name> APPKEY <key> PRODUCT_CODE <{GUID}> UPGRADE_CODE <{GUID}>
+#                 [SHORTCUTS] [ICON <.ico>])
 # builds fixtures/<target>.msi with an icon that only the Installer product carries.
 function(tsu_msi_fixture target)
-    cmake_parse_arguments(F "" "APPNAME;APPKEY;PRODUCT_CODE;UPGRADE_CODE" "" ${ARGN})
+    cmake_parse_arguments(F "SHORTCUTS" "APPNAME;APPKEY;PRODUCT_CODE;UPGRADE_CODE;ICON" "" ${ARGN})
     if(TARGET ${target})
         return()
     endif()
     set(out ${TSU_FIXTURE_DIR}/${target}.msi)
+    if(NOT F_ICON)
+        set(F_ICON /usr/share/nsis/Contrib/Graphics/Icons/box-install.ico)
+    endif()
+    get_filename_component(icon_name ${F_ICON} NAME)
+    set(extra)
+    if(F_SHORTCUTS)
+        list(APPEND extra -D Shortcuts=1)
+    endif()
     add_custom_command(OUTPUT ${out}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${TSU_FIXTURE_DIR}
         # wixl only finds source files by paths relative to the folder it runs in.
-        COMMAND ${CMAKE_COMMAND} -E copy_if_different /usr/share/nsis/Contrib/Graphics/Icons/box-install.ico
-            ${TSU_FIXTURE_SOURCES}/readme.txt ${TSU_FIXTURE_DIR}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${F_ICON} ${TSU_FIXTURE_SOURCES}/readme.txt ${TSU_FIXTURE_DIR}
         COMMAND ${TSU_WIXL} -a x64 -o ${out}
             -D "ProductCode=${F_PRODUCT_CODE}" -D "UpgradeCode=${F_UPGRADE_CODE}"
             -D "AppName=${F_APPNAME}" -D "AppKey=${F_APPKEY}"
-            -D "IconFile=box-install.ico" -D "ReadmeFile=readme.txt"
+            -D "IconFile=${icon_name}" -D "ReadmeFile=readme.txt" ${extra}
             ${TSU_FIXTURE_SOURCES}/SampleApp.wxs
         WORKING_DIRECTORY ${TSU_FIXTURE_DIR}
         DEPENDS ${TSU_FIXTURE_SOURCES}/SampleApp.wxs
