@@ -310,6 +310,12 @@ int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out) {
         const auto found = engine.Inventory().find(name);
         if (found == engine.Inventory().end()) {
             out.Error(L"tsu uninstall: '" + name + L"' is not installed\n");
+            if (options.json) {
+                nlohmann::ordered_json line;
+                line["state"] = "not-installed";
+                line["displayName"] = ToUtf8(name);
+                out.OutUtf8(line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+            }
             allInstalled = false;
         } else {
             queued.push_back(found->second);

@@ -63,6 +63,10 @@ TEST_F(CliUninstallTest, ANameThatIsNotInstalledStopsEverything) {
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("is not installed"), std::string::npos) << result.err;
     EXPECT_TRUE(test::FindInstalled(kSampleName).has_value());
+    const auto json = Tsu(L"uninstall \"" + std::wstring(kSampleName) + L"\" \"Not Installed 1\" --json");
+    EXPECT_EQ(json.exitCode, 2u);
+    EXPECT_EQ(OutputLines(json.out),
+              std::vector<std::string>{R"({"state":"not-installed","displayName":"Not Installed 1"})"});
 }
 
 TEST_F(CliUninstallTest, WithoutNamesItIsAnError) {
