@@ -88,8 +88,8 @@ bool IsFolder(const std::wstring& path) {
 // until visit returns false.
 template <typename Visit> bool ForEachFile(const std::wstring& folder, int depth, Visit&& visit) {
     WIN32_FIND_DATAW found{};
-    const UniqueFindHandle find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found,
-                                                   FindExSearchNameMatch, nullptr, 0));
+    const UniqueFindHandle find(
+        ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
     if (!find)
         return true;
     do {
@@ -136,14 +136,14 @@ std::vector<std::wstring> ShortcutsInto(const std::wstring& folder) {
 
 std::vector<PendingRename> PendingRenames() {
     DWORD bytes = 0;
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames, RRF_RT_REG_MULTI_SZ,
-                       nullptr, nullptr, &bytes) != ERROR_SUCCESS ||
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames, RRF_RT_REG_MULTI_SZ, nullptr, nullptr,
+                       &bytes) != ERROR_SUCCESS ||
         bytes == 0 || bytes > kMaxPendingRenameBytes)
         return {};
     std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
     bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames, RRF_RT_REG_MULTI_SZ,
-                       nullptr, text.data(), &bytes) != ERROR_SUCCESS)
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames, RRF_RT_REG_MULTI_SZ, nullptr, text.data(),
+                       &bytes) != ERROR_SUCCESS)
         return {};
     text.resize(bytes / sizeof(wchar_t));
     return ParsePendingRenames(text);

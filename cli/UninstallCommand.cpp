@@ -161,11 +161,11 @@ private:
     void Finish(const wchar_t* word, const SoftwareRecord& record) {
         const ProgramEvidence evidence = GatherEvidence(record);
         const std::wstring state = word;
-        const FinalState final = state == L"removed"    ? FinalState::Removed
-                                 : state == L"timeout"  ? FinalState::Timeout
-                                 : state == L"needs-user" ? FinalState::NeedsUser
-                                                        : FinalState::Failed;
-        m_outcomes.push_back({record, ProgramOutcome{final, evidence.restartPending, std::nullopt}});
+        const FinalState finalState = state == L"removed"      ? FinalState::Removed
+                                      : state == L"timeout"    ? FinalState::Timeout
+                                      : state == L"needs-user" ? FinalState::NeedsUser
+                                                               : FinalState::Failed;
+        m_outcomes.push_back({record, ProgramOutcome{finalState, evidence.restartPending, std::nullopt}});
         Print(word, record, &evidence);
         if (!m_options.json)
             m_out.Out(L"left\t" + record.displayName + L"\t" + EvidenceSummary(evidence) + L"\n");

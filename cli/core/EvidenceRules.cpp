@@ -82,7 +82,8 @@ std::wstring EvidenceSummary(const ProgramEvidence& evidence) {
 
 std::optional<std::wstring> InstallerProductCode(std::wstring_view relativeKeyPath, std::wstring_view uninstallString) {
     const size_t slash = relativeKeyPath.rfind(L'\\');
-    const std::wstring_view name = slash == std::wstring_view::npos ? relativeKeyPath : relativeKeyPath.substr(slash + 1);
+    const std::wstring_view name =
+        slash == std::wstring_view::npos ? relativeKeyPath : relativeKeyPath.substr(slash + 1);
     if (!IsProductCode(name) || !IsWindowsInstallerCommand(uninstallString))
         return std::nullopt;
     return std::wstring(name);

@@ -80,8 +80,8 @@ TEST(EvidenceRules, PendingRenamesArePairsWithAnEmptyTargetForADelete) {
     const struct {
         const wchar_t* folder;
         bool pending;
-    } folders[] = {{L"C:\\P", true},  {L"c:\\p\\", true}, {L"C:\\T", true}, {L"C:\\P\\a.dll", true},
-                   {L"C:\\Pa", false}, {L"C:\\Q", false}, {L"", false}};
+    } folders[] = {{L"C:\\P", true},   {L"c:\\p\\", true}, {L"C:\\T", true}, {L"C:\\P\\a.dll", true},
+                   {L"C:\\Pa", false}, {L"C:\\Q", false},  {L"", false}};
     for (const auto& f : folders)
         EXPECT_EQ(IsRestartPendingIn(renames, f.folder), f.pending) << f.folder;
     // A pair elsewhere; a folder named like the start of a file is not its folder.
