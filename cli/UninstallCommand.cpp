@@ -331,11 +331,12 @@ int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out) {
         return 1;
     }
     const auto deadline = std::chrono::steady_clock::now() + options.timeout.value_or(std::chrono::seconds(0));
+    // Without a time limit this returns when every program has its final state.
     const bool allFinal = progress.WaitForAll(deadline);
     // Done: the watcher has nothing left to show. Or not: nothing after the running uninstaller
     // is started.
     engine.RequestStop();
-    if (!allFinal && options.timeout) {
+    if (!allFinal) {
         // Time is up. The running uninstaller is left to run: the worker that waits for it ends
         // with this process, the uninstaller does not. The programs still queued were never started.
         progress.TimeOut();
