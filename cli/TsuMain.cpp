@@ -15,9 +15,11 @@ const std::vector<CommandInfo>& AllCommands() {
          &RunListCommand},
         {L"uninstall",
          L"tsu uninstall NAME... [--json] [--timeout SECONDS]   remove the named programs (exact display names) one "
-         L"after the other, printing each state change; exit code 0 when all are gone, 1 otherwise, 2 when a name is "
-         L"not installed. With --timeout, an uninstaller still running when the time is up is reported 'timeout' and "
-         L"left running, the programs queued behind it are not started and are reported 'failed', exit code 1",
+         L"after the other, printing each state change, and after each program's final state what is left of it "
+         L"(a 'left' line, or the 'evidence' object in JSON: uninstall entry, Windows Installer registration, install "
+         L"folder and its files, shortcuts into it, restart pending). With --timeout, an uninstaller still running "
+         L"when the time is up is reported 'timeout' and left running, the programs queued behind it are not started "
+         L"and are reported 'failed'",
          &RunUninstallCommand},
         {L"analyze",
          L"tsu analyze SHORTCUT [--json]   show the target, program name, related items and matched uninstall entry "
@@ -35,7 +37,10 @@ void PrintHelp(ConsoleOutput& out) {
         text += command.usage;
         text += L'\n';
     }
-    text += L"\nExit code: 0 when the command ran, 1 on an error (the message goes to standard error).\n";
+    text += L"\nExit code: 0 when the command ran, 1 on an error (the message goes to standard error).\n"
+            L"tsu uninstall: 0 every named program removed; 1 at least one failed, needs-user or timeout; 2 a name "
+            L"is not installed (nothing started); 3 every program removed, but a restart is pending (the uninstaller "
+            L"asked for one, or files in a program's folder wait to be renamed or deleted at the restart).\n";
     out.Out(text);
 }
 

@@ -1,9 +1,12 @@
 // tsu uninstall NAME... [--json] [--timeout SECONDS]: queues the named programs through the
 // uninstall engine and prints each state change as the engine reports it. With a time limit, an
 // uninstaller still running when the time is up is reported "timeout" and left running (never
-// killed); the programs queued behind it are not started and are reported "failed".
+// killed); the programs queued behind it are not started and are reported "failed". After each
+// program's final state the command reports what is left of it (its evidence) and decides the
+// exit code from all of them.
 
 #include "cli/Commands.h"
+#include "cli/Evidence.h"
 #include "cli/RecordJson.h"
 #include "framework/MessageWindowThread.h"
 #include "core/TextRules.h"
@@ -26,9 +29,6 @@ namespace tsu {
 
 namespace {
 
-constexpr int kExitAllGone = 0;
-constexpr int kExitNotAllGone = 1;
-constexpr int kExitNotInstalled = 2;
 constexpr wchar_t kWindowClass[] = L"TsuConsoleEngineWindow";
 
 constexpr size_t kMaxTimeoutDigits = 9; // over 31 years: enough, and no overflow
@@ -98,11 +98,12 @@ public:
         // After a time-out the report is written; an uninstaller that ends later changes nothing.
         if (m_timedOut || m_finalStates.count(record.displayName) != 0)
             return;
-        Print(word, record);
         if (state == kUninstallStarting) {
+            Print(word, record);
             m_started[record.displayName] = record;
             return;
         }
+        Finish(word, record);
         m_finalStates[record.displayName] = state;
         m_changed.notify_all();
     }
@@ -112,8 +113,7 @@ public:
         m_changed.wait(lock, [&] { return m_loaded; });
     }
 
-    // Waits until every named program has a final state, or the time is up (then false); true when
-    // all of them are gone.
+    // Waits until every named program has a final state (true), or the time is up (false).
     bool WaitForAll(std::chrono::steady_clock::time_point deadline) {
         std::unique_lock<std::mutex> lock(m_lock);
         const auto allFinal = [&] { return m_finalStates.size() >= m_options.names.size(); };
@@ -121,21 +121,20 @@ public:
             m_changed.wait(lock, allFinal);
         else if (!m_changed.wait_until(lock, deadline, allFinal))
             return false;
-        return AllGone();
+        return true;
     }
 
     // The uninstaller that is still running is reported "timeout"; from now on nothing more is
-    // printed. True when all programs are gone nonetheless (one ended at the last moment).
-    bool TimeOut() {
+    // printed.
+    void TimeOut() {
         const std::lock_guard<std::mutex> lock(m_lock);
         for (const auto& [name, record] : m_started) {
             if (m_finalStates.count(name) == 0) {
-                Print(L"timeout", record);
+                Finish(L"timeout", record);
                 m_finalStates[name] = kUninstallFailed;
             }
         }
         m_timedOut = true;
-        return AllGone();
     }
 
     // Names that never got a final state (released from the queue after a time-out, or dropped):
@@ -144,24 +143,35 @@ public:
         const std::lock_guard<std::mutex> lock(m_lock);
         for (const SoftwareRecord& record : records) {
             if (m_finalStates.count(record.displayName) == 0) {
-                Print(L"failed", record);
+                Finish(L"failed", record);
                 m_finalStates[record.displayName] = kUninstallFailed;
             }
         }
     }
 
-private:
-    [[nodiscard]] bool AllGone() const {
-        if (m_finalStates.size() < m_options.names.size())
-            return false;
-        for (const auto& [name, state] : m_finalStates) {
-            if (state != kUninstallGone)
-                return false;
-        }
-        return true;
+    // Every program's final state and what is left of it, in the order their final states came.
+    [[nodiscard]] std::vector<std::pair<SoftwareRecord, ProgramOutcome>> Outcomes() const {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        return m_outcomes;
     }
 
-    void Print(const wchar_t* word, const SoftwareRecord& record) {
+private:
+    // A final state: its line with the evidence of what is left (JSON), or its line and a "left" line
+    // (text).
+    void Finish(const wchar_t* word, const SoftwareRecord& record) {
+        const ProgramEvidence evidence = GatherEvidence(record);
+        const std::wstring state = word;
+        const FinalState finalState = state == L"removed"      ? FinalState::Removed
+                                      : state == L"timeout"    ? FinalState::Timeout
+                                      : state == L"needs-user" ? FinalState::NeedsUser
+                                                               : FinalState::Failed;
+        m_outcomes.push_back({record, ProgramOutcome{finalState, evidence.restartPending, std::nullopt}});
+        Print(word, record, &evidence);
+        if (!m_options.json)
+            m_out.Out(L"left\t" + record.displayName + L"\t" + EvidenceSummary(evidence) + L"\n");
+    }
+
+    void Print(const wchar_t* word, const SoftwareRecord& record, const ProgramEvidence* evidence = nullptr) {
         if (!m_options.json) {
             m_out.Out(std::wstring(word) + L"\t" + record.displayName + L"\n");
             return;
@@ -170,6 +180,8 @@ private:
         line["state"] = ToUtf8(word);
         line["displayName"] = ToUtf8(record.displayName);
         line["keyPath"] = ToUtf8(record.keyPath);
+        if (evidence)
+            line["evidence"] = EvidenceJson(*evidence);
         try {
             // One object per line: no indentation.
             m_out.OutUtf8(line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
@@ -180,13 +192,32 @@ private:
 
     const UninstallOptions& m_options;
     ConsoleOutput& m_out;
-    std::mutex m_lock;
+    mutable std::mutex m_lock;
     std::condition_variable m_changed;
     bool m_loaded = false;
     bool m_timedOut = false;
     std::map<std::wstring, SoftwareRecord> m_started;
     std::map<std::wstring, WPARAM> m_finalStates;
+    std::vector<std::pair<SoftwareRecord, ProgramOutcome>> m_outcomes;
 };
+
+// The exit code of the uninstaller that was launched for the entry, when the engine knows it
+// (msiexec's 3010 asks for a restart).
+std::optional<uint32_t> UninstallerExitCode(const UninstallEngine& engine, const std::wstring& keyPath) {
+    // TODO(lead): return engine.LastExitCode(keyPath) once the engine keeps the exit code.
+    (void)engine;
+    (void)keyPath;
+    return std::nullopt;
+}
+
+int DecideExitCode(const Progress& progress, const UninstallEngine& engine) {
+    std::vector<ProgramOutcome> outcomes;
+    for (auto [record, outcome] : progress.Outcomes()) {
+        outcome.uninstallerExitCode = UninstallerExitCode(engine, record.keyPath);
+        outcomes.push_back(outcome);
+    }
+    return UninstallExitCode(false, outcomes);
+}
 
 // The engine reaches its owner only by SendMessage, so the console program gives it a hidden
 // message-only window with a message loop on a thread of its own.
@@ -279,13 +310,19 @@ int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out) {
         const auto found = engine.Inventory().find(name);
         if (found == engine.Inventory().end()) {
             out.Error(L"tsu uninstall: '" + name + L"' is not installed\n");
+            if (options.json) {
+                nlohmann::ordered_json line;
+                line["state"] = "not-installed";
+                line["displayName"] = ToUtf8(name);
+                out.OutUtf8(line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+            }
             allInstalled = false;
         } else {
             queued.push_back(found->second);
         }
     }
     if (!allInstalled)
-        return kExitNotInstalled;
+        return UninstallExitCode(true, {});
 
     for (const SoftwareRecord& record : queued)
         engine.Enqueue(record);
@@ -294,19 +331,19 @@ int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out) {
         return 1;
     }
     const auto deadline = std::chrono::steady_clock::now() + options.timeout.value_or(std::chrono::seconds(0));
-    if (progress.WaitForAll(deadline)) {
-        engine.RequestStop(); // the watcher has nothing left to show
-        return kExitAllGone;
+    // Without a time limit this returns when every program has its final state.
+    const bool allFinal = progress.WaitForAll(deadline);
+    // Done: the watcher has nothing left to show. Or not: nothing after the running uninstaller
+    // is started.
+    engine.RequestStop();
+    if (!allFinal) {
+        // Time is up. The running uninstaller is left to run: the worker that waits for it ends
+        // with this process, the uninstaller does not. The programs still queued were never started.
+        progress.TimeOut();
+        engine.ReleaseQueue();
+        progress.FailUnfinished(queued);
     }
-    engine.RequestStop(); // nothing after the running uninstaller is started
-    if (!options.timeout)
-        return kExitNotAllGone;
-    // Time is up. The running uninstaller is left to run: the worker that waits for it ends with
-    // this process, the uninstaller does not. The programs still queued were never started.
-    const bool allGone = progress.TimeOut();
-    engine.ReleaseQueue();
-    progress.FailUnfinished(queued);
-    return allGone ? kExitAllGone : kExitNotAllGone;
+    return DecideExitCode(progress, engine);
 }
 
 } // namespace tsu

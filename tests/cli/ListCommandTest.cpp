@@ -18,6 +18,7 @@ TEST(TsuCommandLineTest, HelpAndErrors) {
     const auto help = Tsu(L"--help");
     EXPECT_EQ(help.exitCode, 0u);
     EXPECT_NE(help.out.find("tsu list"), std::string::npos);
+    EXPECT_NE(help.out.find("3 every program removed, but a restart is pending"), std::string::npos);
 
     const auto unknown = Tsu(L"frobnicate");
     EXPECT_EQ(unknown.exitCode, 1u);

@@ -1,9 +1,10 @@
-// tsu uninstall on real NSIS programs: the lines it prints, its exit codes, and what is left of
-// the programs afterwards.
+// tsu uninstall on real NSIS and MSI programs: the lines it prints, its exit codes, and what is
+// left of the programs afterwards (the evidence it reports).
 
 #include "core/TextRules.h"
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/smart/ShortcutFiles.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -18,9 +19,17 @@ constexpr wchar_t kSampleName[] = L"Engine CLI Sample";
 constexpr wchar_t kSampleKey[] = L"TsuEngineCliSample";
 constexpr wchar_t kCancelName[] = L"Engine CLI Cancel";
 constexpr wchar_t kCancelKey[] = L"TsuEngineCliCancel";
+constexpr wchar_t kMsiName[] = L"Engine CLI MSI Sample";
+constexpr wchar_t kMsiCode[] = L"{5A1D2C3B-6E4F-4B7A-8C9D-0E1F2A3B4C71}";
+constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
 test::ProcessResult Tsu(const std::wstring& arguments) {
     return test::RunProcess(L"\"" + test::BinDir() + L"tsu.exe\" " + arguments);
+}
+
+nlohmann::json LastJsonLine(const std::string& out) {
+    const size_t start = out.find_last_of('\n', out.size() >= 2 ? out.size() - 2 : 0);
+    return nlohmann::json::parse(out.substr(start == std::string::npos ? 0 : start + 1), nullptr, false);
 }
 
 std::vector<std::string> OutputLines(const std::string& out) {
@@ -54,6 +63,10 @@ TEST_F(CliUninstallTest, ANameThatIsNotInstalledStopsEverything) {
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("is not installed"), std::string::npos) << result.err;
     EXPECT_TRUE(test::FindInstalled(kSampleName).has_value());
+    const auto json = Tsu(L"uninstall \"" + std::wstring(kSampleName) + L"\" \"Not Installed 1\" --json");
+    EXPECT_EQ(json.exitCode, 2u);
+    EXPECT_EQ(OutputLines(json.out),
+              std::vector<std::string>{R"({"state":"not-installed","displayName":"Not Installed 1"})"});
 }
 
 TEST_F(CliUninstallTest, WithoutNamesItIsAnError) {
@@ -78,17 +91,82 @@ TEST_F(CliUninstallTest, RemovesTheProgramAndPrintsOneJsonObjectPerLine) {
         states.push_back(json.value("state", ""));
     }
     EXPECT_EQ(states, (std::vector<std::string>{"uninstalling", "removed"}));
+    EXPECT_EQ(LastJsonLine(result.out)["evidence"],
+              nlohmann::json::parse(R"({"entry":"gone","installerRegistration":null,"folder":{"path":)"
+                                    R"("C:\\Program Files\\TsuEngineCliSample","exists":false,"filesLeft":0},)"
+                                    R"("shortcuts":[],"restartPending":false})"));
     EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\TsuEngineCliSample\\readme.txt"));
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + kSampleKey));
 }
 
-TEST_F(CliUninstallTest, ACancelledUninstallIsExitCodeOne) {
+TEST_F(CliUninstallTest, ACancelledUninstallIsExitCodeOneAndLeavesEverything) {
+    const std::wstring shortcut = test::CommonDesktop() + L"\\Engine CLI Cancel.lnk";
+    ASSERT_TRUE(test::CreateShortcut(shortcut, L"C:\\Program Files\\TsuEngineCliCancel\\TsuEngineCliCancel.exe"));
     const auto result = Tsu(L"uninstall \"" + std::wstring(kCancelName) + L"\"");
+    const auto json = Tsu(L"uninstall \"" + std::wstring(kCancelName) + L"\" --json");
+    (void)::DeleteFileW(shortcut.c_str());
     ASSERT_TRUE(result.started);
     EXPECT_EQ(result.exitCode, 1u);
     EXPECT_EQ(OutputLines(result.out),
-              (std::vector<std::string>{"uninstalling\tEngine CLI Cancel", "failed\tEngine CLI Cancel"}));
+              (std::vector<std::string>{"uninstalling\tEngine CLI Cancel", "failed\tEngine CLI Cancel",
+                                        "left\tEngine CLI Cancel\tentry present; folder 3 files; 1 shortcut"}));
+    EXPECT_EQ(LastJsonLine(json.out)["evidence"]["shortcuts"], nlohmann::json::array({ToUtf8(shortcut)}));
     EXPECT_TRUE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + kCancelKey));
+}
+
+TEST_F(CliUninstallTest, AFileLeftWithARenamePendingIsExitCodeThree) {
+    ASSERT_TRUE(test::InstallNsisFixture(L"fixture_engine_cli_nsis"));
+    const std::wstring planted = L"C:\\Program Files\\TsuEngineCliSample\\planted.txt";
+    ASSERT_TRUE(test::WriteFileBytes(planted, "left behind"));
+    // The value is put back as it was afterwards (or removed again).
+    const std::wstring renames = L"\\??\\" + planted + std::wstring(L"\0\0\0", 3);
+    HKEY manager = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &manager),
+              ERROR_SUCCESS);
+    std::wstring original(64 * 1024, L'\0');
+    DWORD type = 0;
+    DWORD bytes = static_cast<DWORD>(original.size() * sizeof(wchar_t));
+    const bool hadValue = ::RegQueryValueExW(manager, L"PendingFileRenameOperations", nullptr, &type,
+                                             reinterpret_cast<BYTE*>(original.data()), &bytes) == ERROR_SUCCESS;
+    ASSERT_EQ(::RegSetValueExW(manager, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                               reinterpret_cast<const BYTE*>(renames.data()),
+                               static_cast<DWORD>(renames.size() * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+
+    const auto result = Tsu(L"uninstall \"" + std::wstring(kSampleName) + L"\" --json");
+
+    if (hadValue)
+        (void)::RegSetValueExW(manager, L"PendingFileRenameOperations", 0, type,
+                               reinterpret_cast<const BYTE*>(original.data()), bytes);
+    else
+        (void)::RegDeleteValueW(manager, L"PendingFileRenameOperations");
+    ::RegCloseKey(manager);
+    test::RemoveNsisLeftovers(kSampleKey);
+
+    EXPECT_EQ(result.exitCode, 3u) << result.out << result.err;
+    const auto line = LastJsonLine(result.out);
+    EXPECT_EQ(line.value("state", ""), "removed");
+    EXPECT_EQ(line["evidence"]["folder"]["filesLeft"], 1);
+    EXPECT_EQ(line["evidence"]["restartPending"], true);
+}
+
+TEST_F(CliUninstallTest, AnInstallerProductsRegistrationIsReported) {
+    ASSERT_TRUE(test::InstallMsiFixture(L"fixture_engine_cli_msi"));
+    const std::wstring entry = std::wstring(kUninstallKey) + kMsiCode;
+    // Another product's removal fails at once and leaves this one registered; then its own.
+    ASSERT_TRUE(test::SetRegistryString(HKEY_LOCAL_MACHINE, entry, L"UninstallString",
+                                        L"MsiExec.exe /X{5A1D2C3B-6E4F-4B7A-8C9D-0E1F2A3B4C00} /qn"));
+    const auto failed = Tsu(L"uninstall \"" + std::wstring(kMsiName) + L"\" --json");
+    ASSERT_TRUE(test::SetRegistryString(HKEY_LOCAL_MACHINE, entry, L"UninstallString",
+                                        std::wstring(L"MsiExec.exe /X") + kMsiCode + L" /qn"));
+    const auto removed = Tsu(L"uninstall \"" + std::wstring(kMsiName) + L"\"");
+
+    EXPECT_EQ(failed.exitCode, 1u);
+    EXPECT_EQ(LastJsonLine(failed.out)["evidence"],
+              nlohmann::json::parse(R"({"entry":"present","installerRegistration":"present","folder":null,)"
+                                    R"("shortcuts":[],"restartPending":false})"));
+    EXPECT_EQ(removed.exitCode, 0u) << removed.out;
+    EXPECT_EQ(OutputLines(removed.out).back(), "left\tEngine CLI MSI Sample\tentry gone; installer registration gone");
 }
 
 TEST_F(CliUninstallTest, AnUninstallerThatOutlastsTheTimeoutIsLeftRunningAndNothingAfterItStarts) {
@@ -114,8 +192,13 @@ TEST_F(CliUninstallTest, AnUninstallerThatOutlastsTheTimeoutIsLeftRunningAndNoth
 
     const auto text = Tsu(L"uninstall \"Tsu CLI Held\" \"Tsu CLI Next\" --timeout 3");
     EXPECT_EQ(text.exitCode, 1u) << text.err;
-    EXPECT_EQ(OutputLines(text.out), (std::vector<std::string>{"uninstalling\tTsu CLI Held", "timeout\tTsu CLI Held",
-                                                               "failed\tTsu CLI Next"}));
+    std::vector<std::string> states;
+    for (const std::string& line : OutputLines(text.out)) {
+        // What is left of the stand-in uninstaller's folder is no concern here.
+        states.push_back(line.rfind("left\t", 0) == 0 ? line.substr(0, line.find("\tentry present")) : line);
+    }
+    EXPECT_EQ(states, (std::vector<std::string>{"uninstalling\tTsu CLI Held", "timeout\tTsu CLI Held",
+                                                "left\tTsu CLI Held", "failed\tTsu CLI Next", "left\tTsu CLI Next"}));
     // Both held uninstallers started and still run after tsu has gone (never killed); the next
     // program never started.
     EXPECT_TRUE(started.WaitFor());
