@@ -6,10 +6,12 @@ set(TSU_FIXTURE_SOURCES ${CMAKE_SOURCE_DIR}/tests/fixtures)
 find_program(TSU_MAKENSIS makensis)
 find_program(TSU_WIXL wixl)
 
-# tsu_nsis_fixture(<target> APPNAME <name> APPKEY <key> [ABORT_UNINSTALL] [NO_ESTIMATED_SIZE] [HANDOFF_UNINSTALL])
+# tsu_nsis_fixture(<target> APPNAME <name> APPKEY <key> [ABORT_UNINSTALL] [NO_ESTIMATED_SIZE] [HANDOFF_UNINSTALL]
+#                  [REFUSE_UNLESS_SILENT])
 # builds fixtures/<target>.exe; add the target as a dependency of the test that uses it.
 function(tsu_nsis_fixture target)
-    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE;HANDOFF_UNINSTALL" "APPNAME;APPKEY" "" ${ARGN})
+    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE;HANDOFF_UNINSTALL;REFUSE_UNLESS_SILENT" "APPNAME;APPKEY" ""
+        ${ARGN})
     if(TARGET ${target})
         return()
     endif()
@@ -23,6 +25,9 @@ function(tsu_nsis_fixture target)
     endif()
     if(F_HANDOFF_UNINSTALL)
         list(APPEND defines -DHANDOFF_UNINSTALL)
+    endif()
+    if(F_REFUSE_UNLESS_SILENT)
+        list(APPEND defines -DREFUSE_UNLESS_SILENT)
     endif()
     add_custom_command(OUTPUT ${out}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${TSU_FIXTURE_DIR}
