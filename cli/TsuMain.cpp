@@ -14,10 +14,11 @@ const std::vector<CommandInfo>& AllCommands() {
          L"--pictures also writes each program's icon as a PNG file in \\Image\\ beside tsu.exe (imagePath)",
          &RunListCommand},
         {L"uninstall",
-         L"tsu uninstall NAME... [--json] [--timeout SECONDS] [--quiet]   remove the named programs (exact display names) one "
-         L"after the other, printing each state change; exit code 0 when all are gone, 1 otherwise, 2 when a name is "
-         L"not installed. With --timeout, an uninstaller still running when the time is up is reported 'timeout' and "
-         L"left running, the programs queued behind it are not started and are reported 'failed', exit code 1. "
+         L"tsu uninstall NAME... [--json] [--timeout SECONDS] [--quiet]   remove the named programs (exact display "
+         L"names) one after the other, printing each state change; exit code 0 when all are gone, 1 otherwise, 2 "
+         L"when a name is not installed. With --timeout, an uninstaller still running when the time is up is "
+         L"reported 'timeout' and left running, the programs queued behind it are not started and are reported "
+         L"'failed', exit code 1. "
          L"With --quiet, nothing asks anyone: the entry's QuietUninstallString, msiexec /X{code} /qn /norestart for a "
          L"Windows Installer product, or the silent switches of a recognised NSIS, Inno Setup or WiX bundle "
          L"uninstaller; any other uninstaller is not started and is reported 'needs-user', exit code 1",

@@ -139,20 +139,21 @@ TEST_F(CliUninstallTest, QuietRemovesNsisAndMsiProgramsAndStartsNoUnknownUninsta
     const test::NamedEvent started(L"TsuCliQuietUnknownStarted");
     test::ScratchKey unknown(HKEY_CURRENT_USER, std::wstring(kUninstallKey) + L"TsuCliQuietUnknown");
     ASSERT_TRUE(unknown.SetString(L"", L"DisplayName", L"Tsu CLI Quiet Unknown"));
-    ASSERT_TRUE(unknown.SetString(L"", L"UninstallString",
-                                  L"\"" + test::HelperPath() + L"\" --signal " + started.Name()));
+    ASSERT_TRUE(
+        unknown.SetString(L"", L"UninstallString", L"\"" + test::HelperPath() + L"\" --signal " + started.Name()));
 
-    const auto result = Tsu(L"uninstall --quiet --json \"Engine CLI Quiet\" \"Engine CLI MSI\" \"Tsu CLI Quiet Unknown\"");
+    const auto result =
+        Tsu(L"uninstall --quiet --json \"Engine CLI Quiet\" \"Engine CLI MSI\" \"Tsu CLI Quiet Unknown\"");
     EXPECT_EQ(result.exitCode, 1u) << result.out << result.err;
     std::vector<std::string> states;
     for (const std::string& line : OutputLines(result.out)) {
         const auto json = nlohmann::json::parse(line, nullptr, false);
         states.push_back(json.value("state", "") + " " + json.value("displayName", ""));
     }
-    EXPECT_EQ(states, (std::vector<std::string>{"uninstalling Engine CLI Quiet", "removed Engine CLI Quiet",
-                                                "uninstalling Engine CLI MSI", "removed Engine CLI MSI",
-                                                "uninstalling Tsu CLI Quiet Unknown",
-                                                "needs-user Tsu CLI Quiet Unknown"}));
+    EXPECT_EQ(states,
+              (std::vector<std::string>{"uninstalling Engine CLI Quiet", "removed Engine CLI Quiet",
+                                        "uninstalling Engine CLI MSI", "removed Engine CLI MSI",
+                                        "uninstalling Tsu CLI Quiet Unknown", "needs-user Tsu CLI Quiet Unknown"}));
     EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\TsuEngineCliQuiet\\readme.txt"));
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + kMsiCode));
     EXPECT_FALSE(test::FindInstalled(L"Engine CLI MSI").has_value());

@@ -49,7 +49,8 @@ Bytes Renamed(Image image, const char* name) {
 // The image with an NSIS first header `misalign` bytes after the next 512-byte boundary.
 Bytes WithNsisOverlay(Bytes bytes, size_t misalign) {
     bytes.resize((bytes.size() + 511) / 512 * 512 + misalign, 0);
-    const uint8_t header[] = {1, 0, 0, 0, 0xEF, 0xBE, 0xAD, 0xDE, 'N', 'u', 'l', 'l', 's', 'o', 'f', 't', 'I', 'n', 's', 't'};
+    const uint8_t header[] = {1,   0,   0,   0,   0xEF, 0xBE, 0xAD, 0xDE, 'N', 'u',
+                              'l', 'l', 's', 'o', 'f',  't',  'I',  'n',  's', 't'};
     bytes.insert(bytes.end(), std::begin(header), std::end(header));
     bytes.resize(bytes.size() + 64, 0);
     return bytes;
@@ -123,7 +124,8 @@ struct QuietCase {
 };
 
 constexpr wchar_t kKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App";
-constexpr wchar_t kMsiKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}";
+constexpr wchar_t kMsiKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}";
 
 class QuietCommandTest : public ::testing::TestWithParam<QuietCase> {};
 
@@ -144,8 +146,9 @@ TEST_P(QuietCommandTest, BuildsTheCommandThatAsksNoOne) {
 INSTANTIATE_TEST_SUITE_P(
     Table, QuietCommandTest,
     ::testing::Values(
-        QuietCase{"QuietStringWins", L"\"C:\\A\\un.exe\" /S", L"MsiExec.exe /I{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}", kKey,
-                  L"C:\\A\\un.exe", InstallerKind::Nsis, QuietSource::QuietUninstallString, L"\"C:\\A\\un.exe\" /S"},
+        QuietCase{"QuietStringWins", L"\"C:\\A\\un.exe\" /S", L"MsiExec.exe /I{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}",
+                  kKey, L"C:\\A\\un.exe", InstallerKind::Nsis, QuietSource::QuietUninstallString,
+                  L"\"C:\\A\\un.exe\" /S"},
         QuietCase{"BlankQuietStringIgnored", L"  ", L"MsiExec.exe /I{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}", kKey, L"",
                   InstallerKind::Unknown, QuietSource::WindowsInstaller,
                   L"\"C:\\windows\\system32\\msiexec.exe\" /X{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61} /qn /norestart"},
@@ -154,9 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
                   L"\"C:\\windows\\system32\\msiexec.exe\" /X{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61} /qn /norestart"},
         QuietCase{"BrokenCodeIsNoProduct", L"", L"MsiExec.exe /X{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E6}", kKey, L"",
                   InstallerKind::Unknown, QuietSource::NeedsUser, L""},
-        QuietCase{"CodeOfAnotherProgramIsNoProduct", L"",
-                  L"\"C:\\App\\un.exe\" {3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}", kMsiKey, L"C:\\App\\un.exe",
-                  InstallerKind::Unknown, QuietSource::NeedsUser, L""},
+        QuietCase{"CodeOfAnotherProgramIsNoProduct", L"", L"\"C:\\App\\un.exe\" {3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}",
+                  kMsiKey, L"C:\\App\\un.exe", InstallerKind::Unknown, QuietSource::NeedsUser, L""},
         QuietCase{"NsisSwitchBeforeItsLastArgument", L"", L"\"C:\\P F\\App\\uninst.exe\" _?=C:\\P F\\App", kKey,
                   L"C:\\P F\\App\\uninst.exe", InstallerKind::Nsis, QuietSource::InstallerSwitches,
                   L"\"C:\\P F\\App\\uninst.exe\" /S _?=C:\\P F\\App"},

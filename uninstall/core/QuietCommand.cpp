@@ -78,7 +78,8 @@ std::optional<std::wstring> WindowsInstallerProductCode(std::wstring_view uninst
             return std::wstring(uninstallString.substr(open, kGuidChars));
     }
     const size_t slash = relativeKeyPath.find_last_of(L'\\');
-    const std::wstring_view keyName = slash == std::wstring_view::npos ? relativeKeyPath : relativeKeyPath.substr(slash + 1);
+    const std::wstring_view keyName =
+        slash == std::wstring_view::npos ? relativeKeyPath : relativeKeyPath.substr(slash + 1);
     if (IsGuid(keyName))
         return std::wstring(keyName);
     return std::nullopt;
@@ -97,7 +98,8 @@ QuietCommand BuildQuietCommand(const QuietCommandInput& input) {
         }
     }
     const std::wstring_view switches = SilentSwitches(input.uninstallerKind);
-    if (switches.empty() || input.uninstallerPath.empty() || input.uninstallerPath.find(L'"') != std::wstring_view::npos)
+    if (switches.empty() || input.uninstallerPath.empty() ||
+        input.uninstallerPath.find(L'"') != std::wstring_view::npos)
         return QuietCommand();
     std::wstring line = L"\"" + std::wstring(input.uninstallerPath) + L"\" " + std::wstring(switches);
     const std::wstring_view rest = ArgumentsAfterProgram(input.uninstallString, input.uninstallerPath);
