@@ -14,12 +14,15 @@ const std::vector<CommandInfo>& AllCommands() {
          L"--pictures also writes each program's icon as a PNG file in \\Image\\ beside tsu.exe (imagePath)",
          &RunListCommand},
         {L"uninstall",
-         L"tsu uninstall NAME... [--json] [--timeout SECONDS]   remove the named programs (exact display names) one "
-         L"after the other, printing each state change, and after each program's final state what is left of it "
-         L"(a 'left' line, or the 'evidence' object in JSON: uninstall entry, Windows Installer registration, install "
-         L"folder and its files, shortcuts into it, restart pending). With --timeout, an uninstaller still running "
-         L"when the time is up is reported 'timeout' and left running, the programs queued behind it are not started "
-         L"and are reported 'failed'",
+         L"tsu uninstall NAME... [--json] [--timeout SECONDS] [--quiet]   remove the named programs (exact display "
+         L"names) one after the other, printing each state change, and after each program's final state what is "
+         L"left of it (a 'left' line, or the 'evidence' object in JSON: uninstall entry, Windows Installer "
+         L"registration, install folder and its files, shortcuts into it, restart pending). With --timeout, an "
+         L"uninstaller still running when the time is up is reported 'timeout' and left running, the programs queued "
+         L"behind it are not started and are reported 'failed'. "
+         L"With --quiet, nothing asks anyone: the entry's QuietUninstallString, msiexec /X{code} /qn /norestart for a "
+         L"Windows Installer product, or the silent switches of a recognised NSIS, Inno Setup or WiX bundle "
+         L"uninstaller; any other uninstaller is not started and is reported 'needs-user'",
          &RunUninstallCommand},
         {L"analyze",
          L"tsu analyze SHORTCUT [--json]   show the target, program name, related items and matched uninstall entry "

@@ -1,9 +1,10 @@
-// tsu uninstall NAME... [--json] [--timeout SECONDS]: queues the named programs through the
+// tsu uninstall NAME... [--json] [--timeout SECONDS] [--quiet]: queues the named programs through the
 // uninstall engine and prints each state change as the engine reports it. With a time limit, an
 // uninstaller still running when the time is up is reported "timeout" and left running (never
-// killed); the programs queued behind it are not started and are reported "failed". After each
-// program's final state the command reports what is left of it (its evidence) and decides the
-// exit code from all of them.
+// killed); the programs queued behind it are not started and are reported "failed". With --quiet
+// each program is removed by its quiet command; one whose uninstaller would ask the user is not
+// started and is reported "needs-user". After each program's final state the command reports what
+// is left of it (its evidence) and decides the exit code from all of them.
 
 #include "cli/Commands.h"
 #include "cli/Evidence.h"
@@ -35,6 +36,7 @@ constexpr size_t kMaxTimeoutDigits = 9; // over 31 years: enough, and no overflo
 
 struct UninstallOptions {
     bool json = false;
+    bool quiet = false;
     std::optional<std::chrono::seconds> timeout; // none: wait as long as the uninstallers run
     std::vector<std::wstring> names;             // exact display names, each once, in the order given
 };
@@ -55,6 +57,8 @@ bool ParseUninstallOptions(const CommandArgs& args, UninstallOptions& options, C
         const std::wstring& arg = args[i];
         if (arg == L"--json") {
             options.json = true;
+        } else if (arg == L"--quiet") {
+            options.quiet = true;
         } else if (arg == L"--timeout") {
             options.timeout = i + 1 < args.size() ? ParseSeconds(args[i + 1]) : std::nullopt;
             if (!options.timeout) {
@@ -87,14 +91,23 @@ public:
         m_changed.notify_all();
     }
 
+    // Set before the first uninstall starts; cleared before the engine goes (a worker left
+    // running after a time-out may still report).
+    void SetEngine(const UninstallEngine* engine) {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        m_engine = engine;
+    }
+
     void OnState(WPARAM state, const SoftwareRecord& record) {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        const bool needsUser = state == kUninstallFailed && m_engine && m_engine->WasNeedsUser(record.keyPath);
         const wchar_t* word = state == kUninstallStarting ? L"uninstalling"
                               : state == kUninstallGone   ? L"removed"
+                              : needsUser                 ? L"needs-user"
                               : state == kUninstallFailed ? L"failed"
                                                           : nullptr;
         if (!word)
             return;
-        const std::lock_guard<std::mutex> lock(m_lock);
         // After a time-out the report is written; an uninstaller that ends later changes nothing.
         if (m_timedOut || m_finalStates.count(record.displayName) != 0)
             return;
@@ -192,6 +205,7 @@ private:
 
     const UninstallOptions& m_options;
     ConsoleOutput& m_out;
+    const UninstallEngine* m_engine = nullptr;
     mutable std::mutex m_lock;
     std::condition_variable m_changed;
     bool m_loaded = false;
@@ -201,19 +215,12 @@ private:
     std::vector<std::pair<SoftwareRecord, ProgramOutcome>> m_outcomes;
 };
 
-// The exit code of the uninstaller that was launched for the entry, when the engine knows it
-// (msiexec's 3010 asks for a restart).
-std::optional<uint32_t> UninstallerExitCode(const UninstallEngine& engine, const std::wstring& keyPath) {
-    // TODO(lead): return engine.LastExitCode(keyPath) once the engine keeps the exit code.
-    (void)engine;
-    (void)keyPath;
-    return std::nullopt;
-}
-
 int DecideExitCode(const Progress& progress, const UninstallEngine& engine) {
     std::vector<ProgramOutcome> outcomes;
     for (auto [record, outcome] : progress.Outcomes()) {
-        outcome.uninstallerExitCode = UninstallerExitCode(engine, record.keyPath);
+        // The launched uninstaller's own exit code, where one ran (msiexec's 3010 asks for a restart).
+        if (const std::optional<DWORD> code = engine.LastExitCode(record.keyPath))
+            outcome.uninstallerExitCode = static_cast<uint32_t>(*code);
         outcomes.push_back(outcome);
     }
     return UninstallExitCode(false, outcomes);
@@ -324,8 +331,13 @@ int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out) {
     if (!allInstalled)
         return UninstallExitCode(true, {});
 
+    progress.SetEngine(&engine);
+    struct EngineUnlink {
+        Progress& progress;
+        ~EngineUnlink() { progress.SetEngine(nullptr); }
+    } unlink{progress};
     for (const SoftwareRecord& record : queued)
-        engine.Enqueue(record);
+        engine.Enqueue(record, options.quiet ? UninstallMode::Quiet : UninstallMode::Normal);
     if (!engine.StartUninstallWorker()) {
         out.Error(L"tsu uninstall: cannot start the uninstall worker\n");
         return 1;

@@ -7,10 +7,11 @@ find_program(TSU_MAKENSIS makensis)
 find_program(TSU_WIXL wixl)
 
 # tsu_nsis_fixture(<target> APPNAME <name> APPKEY <key> [ABORT_UNINSTALL] [NO_ESTIMATED_SIZE] [HANDOFF_UNINSTALL]
-#                  [SHORTCUTS] [ICON <.ico>] [SIZE_KB <n>])
+#                  [SHORTCUTS] [ICON <.ico>] [SIZE_KB <n>] [REFUSE_UNLESS_SILENT])
 # builds fixtures/<target>.exe; add the target as a dependency of the test that uses it.
 function(tsu_nsis_fixture target)
-    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE;HANDOFF_UNINSTALL;SHORTCUTS" "APPNAME;APPKEY;ICON;SIZE_KB" ""
+    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE;HANDOFF_UNINSTALL;SHORTCUTS;REFUSE_UNLESS_SILENT"
+        "APPNAME;APPKEY;ICON;SIZE_KB" ""
         ${ARGN})
     if(TARGET ${target})
         return()
@@ -34,6 +35,9 @@ function(tsu_nsis_fixture target)
     endif()
     if(F_SIZE_KB)
         list(APPEND defines "-DESTIMATED_SIZE=${F_SIZE_KB}")
+    endif()
+    if(F_REFUSE_UNLESS_SILENT)
+        list(APPEND defines -DREFUSE_UNLESS_SILENT)
     endif()
     add_custom_command(OUTPUT ${out}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${TSU_FIXTURE_DIR}

@@ -121,6 +121,7 @@ bool RegistryScanner::ReadEntry(HKEY entry, const std::wstring& subkeyName, cons
     record.uninstallString = ReadRegistryTextOrEmpty(entry, L"UninstallString", valueBytes);
     if (IsHiddenUninstallString(record.uninstallString))
         return false;
+    record.quietUninstallString = ReadRegistryTextOrEmpty(entry, L"QuietUninstallString", valueBytes);
     CompleteIconFromProducts(record, productIcons);
     return IsListable(record);
 }

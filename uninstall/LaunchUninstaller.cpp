@@ -38,10 +38,19 @@ bool IsExistingFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// The full path of the program the launch text starts, or empty when it must not be started.
+void WriteDiagnosticLine(const char* line) {
+    std::fputs(line, stdout);
+    std::fflush(stdout);
+}
+
+bool StartAndFollow(const std::wstring& launchText, const std::wstring& command, ProcessMonitor& monitor,
+                    DWORD* exitCode);
+
+} // namespace
+
 // Process creation is handed this path, so it never searches the tool's folder, the current
 // folder or PATH, and never tries C:\Program.exe for an unquoted C:\Program Files\... path.
-std::wstring ProgramToStart(const std::wstring& launchText) {
+std::wstring LaunchProgramPath(const std::wstring& launchText) {
     const LaunchProgram program = PickLaunchProgram(launchText);
     std::vector<std::wstring> found;
     if (program.kind == LaunchProgram::Kind::SystemProgram) {
@@ -65,13 +74,6 @@ std::wstring ProgramToStart(const std::wstring& launchText) {
     return std::wstring();
 }
 
-void WriteDiagnosticLine(const char* line) {
-    std::fputs(line, stdout);
-    std::fflush(stdout);
-}
-
-} // namespace
-
 HANDLE LaunchCompletionEvent() {
     static const UniqueHandle event(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     return event.Get();
@@ -84,25 +86,41 @@ void OnMonitorEvent(int32_t stateCode, const wchar_t* /*stateText*/, uint32_t /*
         ::SetEvent(event);
 }
 
-bool LaunchUninstaller(std::wstring& command) {
-    return LaunchUninstaller(command, ProcessMonitor::GetInstance());
+bool LaunchUninstaller(std::wstring& command, DWORD* exitCode) {
+    return LaunchUninstaller(command, ProcessMonitor::GetInstance(), exitCode);
 }
 
-bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor) {
+bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor, DWORD* exitCode) {
     std::lock_guard<std::mutex> guard(LaunchLock());
+    (void)ApplyFixedProductCodeRule(command);
+    return StartAndFollow(BuildLaunchText(command), command, monitor, exitCode);
+}
 
+bool LaunchQuietUninstaller(const std::wstring& commandLine, DWORD* exitCode) {
+    return LaunchQuietUninstaller(commandLine, ProcessMonitor::GetInstance(), exitCode);
+}
+
+bool LaunchQuietUninstaller(const std::wstring& commandLine, ProcessMonitor& monitor, DWORD* exitCode) {
+    std::lock_guard<std::mutex> guard(LaunchLock());
+    return StartAndFollow(commandLine, commandLine, monitor, exitCode);
+}
+
+namespace {
+
+// Starts launchText (command decides which browsers are not waited for) and follows it to its
+// end. Called under the launch lock.
+bool StartAndFollow(const std::wstring& launchText, const std::wstring& command, ProcessMonitor& monitor,
+                    DWORD* exitCode) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOW;
     PROCESS_INFORMATION info{};
 
-    (void)ApplyFixedProductCodeRule(command);
-    const std::wstring launchText = BuildLaunchText(command);
     // Refused whole rather than cut: a cut command could start something else.
     if (launchText.empty() || launchText.size() > kMaxCommandLineChars)
         return false;
-    const std::wstring program = ProgramToStart(launchText);
+    const std::wstring program = LaunchProgramPath(launchText);
     if (program.empty())
         return false;
     // CreateProcessW may write into its command line, so it gets a private, terminated copy.
@@ -151,7 +169,12 @@ bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor) {
         WriteDiagnosticLine("Process is signaled...\n");
     else
         WriteDiagnosticLine("Invalid process handle...\n");
+    DWORD code = 0;
+    if (exitCode && ::GetExitCodeProcess(process.Get(), &code))
+        *exitCode = code;
     return true;
 }
+
+} // namespace
 
 } // namespace tsu

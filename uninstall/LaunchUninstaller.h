@@ -17,11 +17,23 @@ class ProcessMonitor;
 // its descendants with the process monitor, not following the browsers of IgnoredBrowserNames, and returns once all
 // have ended. False when the process cannot be created or the text names no one existing program; the uninstaller's
 // exit code plays no part. One launch runs at a time: a second caller waits for the first. Blocks without a time limit:
-// never call from the GUI thread.
-[[nodiscard]] bool LaunchUninstaller(std::wstring& command);
+// never call from the GUI thread. exitCode, when given, receives the launched process's exit code
+// (set only when the launch returns true).
+[[nodiscard]] bool LaunchUninstaller(std::wstring& command, DWORD* exitCode = nullptr);
 
 // The same with another monitor than the process's own one (tests).
-[[nodiscard]] bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor);
+[[nodiscard]] bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor, DWORD* exitCode = nullptr);
+
+// A quiet removal: starts commandLine exactly as given (no product-code rule, nothing after a
+// closing quote dropped, so the silent switches stay), with the program picked and followed as
+// above.
+[[nodiscard]] bool LaunchQuietUninstaller(const std::wstring& commandLine, DWORD* exitCode = nullptr);
+[[nodiscard]] bool LaunchQuietUninstaller(const std::wstring& commandLine, ProcessMonitor& monitor,
+                                          DWORD* exitCode = nullptr);
+
+// The full path of the program a launch text starts (see PickLaunchProgram), or empty when it
+// names no one existing program (logged).
+[[nodiscard]] std::wstring LaunchProgramPath(const std::wstring& launchText);
 
 // The monitor callback of the launch: sets the completion event on state 100, ignores the rest.
 void OnMonitorEvent(int32_t stateCode, const wchar_t* stateText, uint32_t userValue);

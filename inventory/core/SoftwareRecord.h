@@ -34,6 +34,9 @@ struct SoftwareRecord {
     std::wstring installDate;
     std::wstring sizeText;
     std::wstring uninstallString;
+    // Value QuietUninstallString, as read. Not one of the record's listed fields: only a quiet
+    // removal uses it, and the record's printed forms leave it out.
+    std::wstring quietUninstallString;
 };
 
 struct ProductIconInfo {

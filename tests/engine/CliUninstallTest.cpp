@@ -22,6 +22,8 @@ constexpr wchar_t kCancelKey[] = L"TsuEngineCliCancel";
 constexpr wchar_t kMsiName[] = L"Engine CLI MSI Sample";
 constexpr wchar_t kMsiCode[] = L"{5A1D2C3B-6E4F-4B7A-8C9D-0E1F2A3B4C71}";
 constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kQuietKey[] = L"TsuEngineCliQuiet";
+constexpr wchar_t kQuietMsiCode[] = L"{6A1F0C52-9B3D-4E7A-8C21-5D4E3F2A1B09}";
 
 test::ProcessResult Tsu(const std::wstring& arguments) {
     return test::RunProcess(L"\"" + test::BinDir() + L"tsu.exe\" " + arguments);
@@ -48,10 +50,17 @@ protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(test::InstallNsisFixture(L"fixture_engine_cli_nsis"));
         ASSERT_TRUE(test::InstallNsisFixture(L"fixture_engine_cli_cancel"));
+        ASSERT_TRUE(test::InstallNsisFixture(L"fixture_engine_cli_quiet"));
+        ASSERT_TRUE(test::InstallMsiFixture(L"fixture_engine_cli_quiet_msi"));
     }
     static void TearDownTestSuite() {
         test::RemoveNsisLeftovers(kSampleKey);
         test::RemoveNsisLeftovers(kCancelKey);
+        test::RemoveNsisLeftovers(kQuietKey);
+        for (const wchar_t* code : {kMsiCode, kQuietMsiCode}) {
+            if (test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + code))
+                (void)test::RunProcess(L"\"" + test::SystemFolderPath() + L"\\msiexec.exe\" /x" + code + L" /qn");
+        }
     }
 };
 
@@ -205,6 +214,36 @@ TEST_F(CliUninstallTest, AnUninstallerThatOutlastsTheTimeoutIsLeftRunningAndNoth
     EXPECT_FALSE(ended.WaitFor(0));
     release.Set();
     EXPECT_TRUE(ended.WaitFor());
+}
+
+// The NSIS uninstaller (which refuses without /S) gets /S, the MSI product msiexec /X{code} /qn
+// (its registered command is "/I{code}"), and the stand-in uninstaller, which no technology marks,
+// is never started.
+TEST_F(CliUninstallTest, QuietRemovesNsisAndMsiProgramsAndStartsNoUnknownUninstaller) {
+    EXPECT_EQ(Tsu(L"uninstall \"Engine CLI Quiet\"").exitCode, 1u);
+    const test::NamedEvent started(L"TsuCliQuietUnknownStarted");
+    test::ScratchKey unknown(HKEY_CURRENT_USER, std::wstring(kUninstallKey) + L"TsuCliQuietUnknown");
+    ASSERT_TRUE(unknown.SetString(L"", L"DisplayName", L"Tsu CLI Quiet Unknown"));
+    ASSERT_TRUE(
+        unknown.SetString(L"", L"UninstallString", L"\"" + test::HelperPath() + L"\" --signal " + started.Name()));
+
+    const auto result =
+        Tsu(L"uninstall --quiet --json \"Engine CLI Quiet\" \"Engine CLI MSI\" \"Tsu CLI Quiet Unknown\"");
+    EXPECT_EQ(result.exitCode, 1u) << result.out << result.err;
+    std::vector<std::string> states;
+    for (const std::string& line : OutputLines(result.out)) {
+        const auto json = nlohmann::json::parse(line, nullptr, false);
+        states.push_back(json.value("state", "") + " " + json.value("displayName", ""));
+    }
+    EXPECT_EQ(states,
+              (std::vector<std::string>{"uninstalling Engine CLI Quiet", "removed Engine CLI Quiet",
+                                        "uninstalling Engine CLI MSI", "removed Engine CLI MSI",
+                                        "uninstalling Tsu CLI Quiet Unknown", "needs-user Tsu CLI Quiet Unknown"}));
+    EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\TsuEngineCliQuiet\\readme.txt"));
+    EXPECT_FALSE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + kQuietMsiCode));
+    EXPECT_FALSE(test::FindInstalled(L"Engine CLI MSI").has_value());
+    EXPECT_FALSE(started.WaitFor(0));
+    EXPECT_TRUE(test::UninstallKeyExists(HKEY_CURRENT_USER, std::wstring(kUninstallKey) + L"TsuCliQuietUnknown"));
 }
 
 } // namespace

@@ -80,9 +80,10 @@ class BadEntriesTest : public ::testing::Test {
 protected:
     BadEntriesTest() : m_entries(HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuEngineStale")) {}
 
-    SoftwareRecord Add(const std::wstring& subkey, const std::wstring& name, const std::wstring& command) {
+    SoftwareRecord Add(const std::wstring& subkey, const std::wstring& name, const std::wstring& command,
+                       UninstallMode mode = UninstallMode::Normal) {
         SoftwareRecord record = test::WriteScratchEntry(m_entries, subkey, name, command);
-        m_engine.Enqueue(record);
+        m_engine.Enqueue(record, mode);
         return record;
     }
 
@@ -109,7 +110,8 @@ TEST_F(BadEntriesTest, OnlyCertainlyStaleEntriesWithSafeNamesAreDeleted) {
     ASSERT_TRUE(test::FileExists(regMark));
     ASSERT_TRUE(::DeleteFileW(regMark.c_str()));
 
-    const SoftwareRecord stale = Add(L"Stale", L"Bad 01 stale", gone);
+    // A quiet removal keeps the same rule: the stale entry is backed up and deleted, nothing started.
+    const SoftwareRecord stale = Add(L"Stale", L"Bad 01 stale", gone, UninstallMode::Quiet);
     // cmd.exe reads nothing of this inside the quotes: the key goes, no file is made.
     const SoftwareRecord ampersand = Add(L"Amp & echo x > " + markerName + L" ^| more", L"Bad 02 ampersand", gone);
     const SoftwareRecord quote = Add(L"Quote\" & echo x > " + markerName + L" & \"", L"Bad 03 quote", gone);
@@ -153,6 +155,7 @@ TEST_F(BadEntriesTest, OnlyCertainlyStaleEntriesWithSafeNamesAreDeleted) {
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_CURRENT_USER, ampersand.relativeKeyPath));
     EXPECT_TRUE(LogFolderHasBackupOf(stale.keyPath));
     EXPECT_TRUE(LogFolderHasBackupOf(ampersand.keyPath));
+    EXPECT_FALSE(m_engine.LastExitCode(stale.keyPath).has_value());
     EXPECT_FALSE(test::FileExists(marker));
     EXPECT_FALSE(test::FileExists(regMark));
     for (const SoftwareRecord* kept :

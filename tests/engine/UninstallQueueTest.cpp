@@ -71,6 +71,7 @@ TEST_F(UninstallQueueTest, OneProgramStartsIsGoneAndItsRowLeavesAfterThePacingIn
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_GE(messages[2].at - messages[1].at, 600ms); // the done row stays visible
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_CURRENT_USER, record.relativeKeyPath));
+    EXPECT_EQ(engine.LastExitCode(record.keyPath), std::optional<DWORD>(0));
     EXPECT_TRUE(test::WaitUntil([&] { return !engine.IsWorkerRunning() && !engine.IsBusy(); }));
 }
 
@@ -155,6 +156,7 @@ TEST_F(UninstallQueueTest, AHangingUninstallerKilledFromOutsideEndsAsFailed) {
     EXPECT_EQ(Steps(m_page.Messages()), (std::vector<Step>{{WM_UNINSTALL_STATE, kUninstallStarting, L"Queue Hang"},
                                                            {WM_UNINSTALL_STATE, kUninstallFailed, L"Queue Hang"}}));
     EXPECT_TRUE(test::UninstallKeyExists(HKEY_CURRENT_USER, record.relativeKeyPath));
+    EXPECT_EQ(engine.LastExitCode(record.keyPath), std::optional<DWORD>(9));
 }
 
 TEST_F(UninstallQueueTest, AWorkerThatFindsNothingNeverLeavesTheRunningMarkBehind) {

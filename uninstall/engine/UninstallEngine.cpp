@@ -8,6 +8,7 @@
 #include "inventory/SystemVersion.h"
 #include "log/CLogSave.h"
 #include "uninstall/LaunchUninstaller.h"
+#include "uninstall/QuietUninstallCommand.h"
 #include "uninstall/RunCommand.h"
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/StaleEntryBackup.h"
@@ -19,7 +20,9 @@
 
 #include <atomic>
 #include <deque>
+#include <map>
 #include <mutex>
+#include <set>
 
 namespace tsu {
 
@@ -46,8 +49,12 @@ struct UninstallEngine::State {
     SoftwareMap freshInventory;
 
     std::mutex finishedLock; // guards uninstallQueue and finishedList; never held across SendMessage
-    std::deque<SoftwareRecord> uninstallQueue;
+    std::deque<std::pair<SoftwareRecord, UninstallMode>> uninstallQueue;
     std::deque<SoftwareRecord> finishedList;
+
+    mutable std::mutex outcomeLock; // guards exitCodes and needsUser
+    std::map<std::wstring, DWORD> exitCodes;
+    std::set<std::wstring> needsUser;
 
     std::atomic<bool> watcherStarted{false};
     std::atomic<bool> stopRequested{false};
@@ -211,9 +218,30 @@ bool DeleteStaleEntry(const SoftwareRecord& record) {
     return RunCommand(command, output);
 }
 
+// Starts the record's uninstaller as the mode says. False when nothing ran; needsUser tells why
+// in quiet mode.
+bool LaunchFor(const SoftwareRecord& record, UninstallMode mode, DWORD& exitCode, bool& needsUser) {
+    if (mode == UninstallMode::Normal) {
+        std::wstring command = record.uninstallString;
+        return LaunchUninstaller(command, &exitCode);
+    }
+    const QuietCommand quiet = QuietUninstallCommand(record);
+    if (quiet.source == QuietSource::NeedsUser) {
+        WriteToolLog(L"Uninstaller not started, it would ask the user: " + record.uninstallString);
+        needsUser = true;
+        return false;
+    }
+    return LaunchQuietUninstaller(quiet.commandLine, &exitCode);
+}
+
 // Runs one program's removal and reports the row's new state.
-WPARAM UninstallOne(const SoftwareRecord& record, const UninstallerProbe& probe) {
-    switch (ClassifyUninstaller(record.uninstallString, probe)) {
+WPARAM UninstallOne(State& state, const SoftwareRecord& record, UninstallMode mode) {
+    {
+        const std::lock_guard<std::mutex> lock(state.outcomeLock);
+        state.exitCodes.erase(record.keyPath);
+        state.needsUser.erase(record.keyPath);
+    }
+    switch (ClassifyUninstaller(record.uninstallString, state.probe)) {
     case UninstallerVerdict::Unusable:
         return kUninstallFailed;
     case UninstallerVerdict::StaleEntry:
@@ -221,8 +249,17 @@ WPARAM UninstallOne(const SoftwareRecord& record, const UninstallerProbe& probe)
             return kUninstallFailed;
         break;
     case UninstallerVerdict::Launch: {
-        std::wstring command = record.uninstallString;
-        if (!LaunchUninstaller(command))
+        DWORD exitCode = 0;
+        bool needsUser = false;
+        const bool launched = LaunchFor(record, mode, exitCode, needsUser);
+        {
+            const std::lock_guard<std::mutex> lock(state.outcomeLock);
+            if (launched)
+                state.exitCodes[record.keyPath] = exitCode;
+            if (needsUser)
+                state.needsUser.insert(record.keyPath);
+        }
+        if (!launched)
             return kUninstallFailed;
         break;
     }
@@ -283,7 +320,7 @@ void StartWatcherLocked(const StatePtr& state) {
 
 // One record taken from the queue: from "uninstalling" to its outcome, and to the finished list
 // when it is gone.
-void UninstallRecord(const StatePtr& shared, const SoftwareRecord& record) {
+void UninstallRecord(const StatePtr& shared, const SoftwareRecord& record, UninstallMode mode) {
     State& state = *shared;
     if (record.uninstallString.size() < kMinUninstallStringChars) {
         // Nothing to run; the row must not stay "uninstalling" for ever.
@@ -291,7 +328,7 @@ void UninstallRecord(const StatePtr& shared, const SoftwareRecord& record) {
         return;
     }
     SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_STATE, kUninstallStarting, record);
-    const WPARAM outcome = UninstallOne(record, state.probe);
+    const WPARAM outcome = UninstallOne(state, record, mode);
     SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_STATE, outcome, record);
     if (outcome == kUninstallGone) {
         const std::lock_guard<std::mutex> lock(state.finishedLock);
@@ -310,6 +347,7 @@ void UninstallWorkerLoop(const StatePtr& shared) {
             return;
         }
         SoftwareRecord record;
+        UninstallMode mode = UninstallMode::Normal;
         {
             // The empty check and the clearing happen under the lock: a record enqueued at the same
             // moment is either taken here or finds the worker gone and starts a new one.
@@ -320,11 +358,12 @@ void UninstallWorkerLoop(const StatePtr& shared) {
                 return;
             }
             state.workerBusy = true;
-            record = std::move(state.uninstallQueue.front());
+            record = std::move(state.uninstallQueue.front().first);
+            mode = state.uninstallQueue.front().second;
             state.uninstallQueue.pop_front();
         }
         try {
-            UninstallRecord(shared, record);
+            UninstallRecord(shared, record, mode);
         } catch (...) {
             // The row of the record in hand must not stay "uninstalling"; the queue goes on.
             SendRecordMessage(state.UninstallTarget(), WM_UNINSTALL_STATE, kUninstallFailed, record);
@@ -396,9 +435,9 @@ bool UninstallEngine::IsInventoryWorkRunning() const {
     return m_state->inventoryWorkRunning;
 }
 
-void UninstallEngine::Enqueue(SoftwareRecord record) {
+void UninstallEngine::Enqueue(SoftwareRecord record, UninstallMode mode) {
     const std::lock_guard<std::mutex> lock(m_state->finishedLock);
-    m_state->uninstallQueue.push_back(std::move(record));
+    m_state->uninstallQueue.emplace_back(std::move(record), mode);
 }
 
 bool UninstallEngine::StartUninstallWorker() {
@@ -424,19 +463,32 @@ bool UninstallEngine::IsBusy() const {
 }
 
 void UninstallEngine::ReleaseQueue() {
-    std::deque<SoftwareRecord> released;
+    std::deque<std::pair<SoftwareRecord, UninstallMode>> released;
     {
         const std::lock_guard<std::mutex> lock(m_state->finishedLock);
         released.swap(m_state->uninstallQueue);
     }
     const HWND target = m_state->UninstallTarget();
-    for (const SoftwareRecord& record : released)
-        SendRecordMessage(target, WM_UNINSTALL_STATE, kUninstallFailed, record);
+    for (const auto& queued : released)
+        SendRecordMessage(target, WM_UNINSTALL_STATE, kUninstallFailed, queued.first);
 }
 
 void UninstallEngine::RequestStop() {
     m_state->stopRequested = true;
     ::SetEvent(m_state->stopEvent.Get());
+}
+
+std::optional<DWORD> UninstallEngine::LastExitCode(const std::wstring& keyPath) const {
+    const std::lock_guard<std::mutex> lock(m_state->outcomeLock);
+    const auto found = m_state->exitCodes.find(keyPath);
+    if (found == m_state->exitCodes.end())
+        return std::nullopt;
+    return found->second;
+}
+
+bool UninstallEngine::WasNeedsUser(const std::wstring& keyPath) const {
+    const std::lock_guard<std::mutex> lock(m_state->outcomeLock);
+    return m_state->needsUser.count(keyPath) != 0;
 }
 
 bool UninstallEngine::IsSystemSupported() {

@@ -26,9 +26,18 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tsu {
+
+// How a queued program is removed. Quiet starts the entry's quiet command instead (see
+// uninstall/core/QuietCommand.h) and never starts an uninstaller that would ask the user: such a
+// program is reported still installed (wParam kUninstallFailed) and WasNeedsUser answers true.
+enum class UninstallMode {
+    Normal,
+    Quiet,
+};
 
 class UninstallEngine {
 public:
@@ -52,7 +61,7 @@ public:
     [[nodiscard]] bool IsInventoryWorkRunning() const;
 
     // Appends a copy to the uninstall queue.
-    void Enqueue(SoftwareRecord record);
+    void Enqueue(SoftwareRecord record, UninstallMode mode = UninstallMode::Normal);
     // Starts the uninstall worker unless one runs (then the running one takes the queued records).
     // The worker counts as running from before its thread starts. False (logged) when the thread
     // cannot be created.
@@ -63,6 +72,13 @@ public:
     void ReleaseQueue();
     // The workers end at their next loop start; a running uninstaller is waited for first.
     void RequestStop();
+
+    // The exit code of the uninstaller last launched for the entry with this key path; nothing
+    // when none was launched for it (a stale entry, a program that needs the user, a failed start).
+    [[nodiscard]] std::optional<DWORD> LastExitCode(const std::wstring& keyPath) const;
+    // Whether the last quiet removal of that entry started nothing because its uninstaller would
+    // ask the user.
+    [[nodiscard]] bool WasNeedsUser(const std::wstring& keyPath) const;
 
     // Windows 7, 8, 8.1 or 10, as RtlGetVersion reports it; the start-up check asks this.
     [[nodiscard]] static bool IsSystemSupported();
