@@ -69,8 +69,8 @@ std::wstring LaunchProgramPath(const std::wstring& launchText) {
     }
     if (found.size() == 1)
         return found.front();
-    WriteToolLog(found.empty() ? L"Uninstaller not started, no such program: " + launchText
-                               : L"Uninstaller not started, the command can name more than one program: " + launchText);
+    WriteToolLog(found.empty() ? L"未启动卸载程序，找不到程序: " + launchText
+                               : L"未启动卸载程序，命令可能指向多个程序: " + launchText);
     return std::wstring();
 }
 
@@ -129,7 +129,7 @@ bool StartAndFollow(const std::wstring& launchText, const std::wstring& command,
     // Suspended until it is in its job: nothing it starts may escape being counted.
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                           NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
-        WriteToolLog(L"Uninstaller could not be started, error " + std::to_wstring(::GetLastError()) + L": " +
+        WriteToolLog(L"无法启动卸载程序，错误 " + std::to_wstring(::GetLastError()) + L": " +
                      launchText);
         return false;
     }
@@ -153,7 +153,7 @@ bool StartAndFollow(const std::wstring& launchText, const std::wstring& command,
     UninstallerJob job(monitor);
     (void)job.Follow(process.Get());
     if (::ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
-        WriteToolLog(L"Uninstaller could not be resumed, error " + std::to_wstring(::GetLastError()) + L": " +
+        WriteToolLog(L"无法恢复卸载程序运行，错误 " + std::to_wstring(::GetLastError()) + L": " +
                      launchText);
         (void)::TerminateProcess(process.Get(), 1);
         return false;
@@ -163,7 +163,7 @@ bool StartAndFollow(const std::wstring& launchText, const std::wstring& command,
     if (completion && monitor.StartMonitor(&OnMonitorEvent, kMonitorUserValue))
         followed = ::WaitForSingleObject(completion, INFINITE) == WAIT_OBJECT_0;
     if (!followed)
-        WriteToolLog(L"Uninstaller not followed by the process monitor; waiting for the launched process only");
+        WriteToolLog(L"进程监视未能跟踪卸载程序，只等待启动的进程结束");
 
     if (::WaitForSingleObject(process.Get(), INFINITE) == WAIT_OBJECT_0)
         WriteDiagnosticLine("Process is signaled...\n");

@@ -251,7 +251,7 @@ void ProcessMonitor::MonitorLoop() {
                 first = m_skippedPasses++ == 0;
             }
             if (first)
-                WriteToolLog(L"Process snapshot failed; monitor pass skipped");
+                WriteToolLog(L"获取进程快照失败，跳过本次监视");
         }
         const DWORD waited = ::WaitForMultipleObjects(2, waits, FALSE, kPollIntervalMs);
         if (waited != WAIT_TIMEOUT && waited != WAIT_OBJECT_0 + 1)

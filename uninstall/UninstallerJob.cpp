@@ -68,7 +68,7 @@ UninstallerJob::UninstallerJob(ProcessMonitor& monitor)
     if (!::SetInformationJobObject(m_job.Get(), JobObjectAssociateCompletionPortInformation, &association,
                                    sizeof(association)) ||
         !::SetInformationJobObject(m_job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
-        WriteToolLog(L"Uninstaller job could not be set up, error " + std::to_wstring(::GetLastError()));
+        WriteToolLog(L"无法为卸载程序建立作业对象，错误 " + std::to_wstring(::GetLastError()));
         m_job.Reset();
     }
 }
@@ -87,8 +87,8 @@ bool UninstallerJob::Follow(HANDLE process) {
     if (!m_job)
         return false;
     if (!::AssignProcessToJobObject(m_job.Get(), process)) {
-        WriteToolLog(L"Uninstaller not put into a job, error " + std::to_wstring(::GetLastError()) +
-                     L"; following it by process snapshots only");
+        WriteToolLog(L"卸载程序未能加入作业对象，错误 " + std::to_wstring(::GetLastError()) +
+                     L"，只按进程快照跟踪");
         return false;
     }
     // Held before the port thread runs: the monitor's first pass must not end the run before the

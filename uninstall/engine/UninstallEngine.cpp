@@ -227,7 +227,7 @@ bool LaunchFor(const SoftwareRecord& record, UninstallMode mode, DWORD& exitCode
     }
     const QuietCommand quiet = QuietUninstallCommand(record);
     if (quiet.source == QuietSource::NeedsUser) {
-        WriteToolLog(L"Uninstaller not started, it would ask the user: " + record.uninstallString);
+        WriteToolLog(L"卸载程序需要用户操作，静默卸载时不启动: " + record.uninstallString);
         needsUser = true;
         return false;
     }
