@@ -162,6 +162,15 @@ bool StartAndFollow(const std::wstring& launchText, const std::wstring& command,
     bool followed = false;
     if (completion && monitor.StartMonitor(&OnMonitorEvent, kMonitorUserValue))
         followed = ::WaitForSingleObject(completion, INFINITE) == WAIT_OBJECT_0;
+    // The job's own list has the last word: a member still running that is waited for is followed
+    // by another run of the monitor (with what it starts outside the job), until none is left.
+    for (auto left = job.MembersWaitedFor(); followed && !left.empty(); left = job.MembersWaitedFor()) {
+        ::ResetEvent(completion);
+        for (const UninstallerJob::RunningMember& member : left)
+            (void)monitor.AddWatchedProcess(member.id, member.creationTime);
+        followed = monitor.StartMonitor(&OnMonitorEvent, kMonitorUserValue) &&
+                   ::WaitForSingleObject(completion, INFINITE) == WAIT_OBJECT_0;
+    }
     if (!followed)
         WriteToolLog(L"进程监视未能跟踪卸载程序，只等待启动的进程结束");
 

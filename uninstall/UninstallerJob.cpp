@@ -198,6 +198,51 @@ void UninstallerJob::OnProcessEnd(uint32_t id) {
     m_members.erase(found);
 }
 
+std::vector<UninstallerJob::RunningMember> UninstallerJob::MembersWaitedFor() const {
+    std::vector<RunningMember> running;
+    if (!m_job)
+        return running;
+    // The list's header holds the counts; room for more ids is made until all fit.
+    std::vector<ULONG_PTR> buffer(2 + 256);
+    for (;;) {
+        auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(buffer.data());
+        const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(ULONG_PTR));
+        if (::QueryInformationJobObject(m_job.Get(), JobObjectBasicProcessIdList, list, bytes, nullptr) &&
+            list->NumberOfProcessIdsInList >= list->NumberOfAssignedProcesses)
+            break;
+        if (list->NumberOfAssignedProcesses + 2 <= buffer.size() || buffer.size() > 65536)
+            return running; // the list cannot be read: nothing more to learn from it
+        buffer.resize(list->NumberOfAssignedProcesses + 2 + 64);
+    }
+    const auto* list = reinterpret_cast<const JOBOBJECT_BASIC_PROCESS_ID_LIST*>(buffer.data());
+    struct Entry {
+        RunningMember member;
+        uint32_t parent = 0;
+        bool ignored = false;
+    };
+    std::vector<Entry> entries;
+    std::unordered_set<uint32_t> ignored;
+    for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i) {
+        const auto id = static_cast<uint32_t>(list->ProcessIdList[i]);
+        const UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
+        if (!process || ::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT)
+            continue; // ended meanwhile
+        Entry entry;
+        entry.member = RunningMember{id, CreationTimeOf(process.Get())};
+        entry.parent = ParentIdOf(process.Get());
+        const std::wstring name = ProgramFileName(process.Get());
+        entry.ignored = !name.empty() && m_monitor.IsIgnoredName(name);
+        if (entry.ignored)
+            ignored.insert(id);
+        entries.push_back(entry);
+    }
+    for (const Entry& entry : entries) {
+        if (!entry.ignored && ignored.count(entry.parent) == 0)
+            running.push_back(entry.member);
+    }
+    return running;
+}
+
 void UninstallerJob::ReleaseWhenOnlyIgnoredRemain() {
     if (!m_holding || m_followed > 0 || !m_unknown.empty())
         return;

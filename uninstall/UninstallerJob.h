@@ -13,6 +13,7 @@
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace tsu {
 
@@ -36,6 +37,15 @@ public:
     // the process cannot join (no job, or Windows 7, where a process in a job cannot join a second
     // one): then nothing is followed here and the monitor works alone.
     [[nodiscard]] bool Follow(HANDLE process);
+
+    // The job's own list of members, read now: every one still running that is waited for (its
+    // name is not an ignored one, nor is its parent's), with its creation time. The last word
+    // after the monitor has reported the end, whatever order the port's messages came in.
+    struct RunningMember {
+        uint32_t id = 0;
+        uint64_t creationTime = 0;
+    };
+    [[nodiscard]] std::vector<RunningMember> MembersWaitedFor() const;
 
 private:
     enum class Kind { Unknown, Followed, Ignored };

@@ -86,11 +86,12 @@ TEST(ToolStart, LibraryPlantedBesideTheToolIsNeverLoaded) {
                                 (tool.Folder() + library + L".dll").c_str(), FALSE));
     ExpectStartupFailure(tool, L"工具初始化失败7", L"工具初始化失败", L"");
     // tsu makes its pictures with GDI+; started from the folder that holds the planted libraries.
-    wchar_t previous[MAX_PATH] = {};
-    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, previous), 0u);
-    ASSERT_TRUE(::SetCurrentDirectoryW(tool.Folder().c_str()));
-    const test::ProcessResult listed = test::RunProcess(test::Quoted(tool.Folder() + tsuName) + L" list --pictures");
-    ASSERT_TRUE(::SetCurrentDirectoryW(previous));
+    test::ProcessResult listed;
+    {
+        const test::ScopedCurrentFolder inToolFolder(tool.Folder());
+        ASSERT_TRUE(inToolFolder.Changed());
+        listed = test::RunProcess(test::Quoted(tool.Folder() + tsuName) + L" list --pictures");
+    }
     EXPECT_EQ(listed.exitCode, 0u);
     for (const wchar_t* library : libraries)
         EXPECT_FALSE(test::FileExists(tool.Folder() + library + L".dll.loaded")) << library;
@@ -110,12 +111,12 @@ TEST(ToolStart, TsuWorksFromTheSystemFolderWhereverItIsStarted) {
     ASSERT_TRUE(key.SetString(L"", L"DisplayName", name));
     ASSERT_TRUE(key.SetString(L"", L"UninstallString", test::Quoted(uninstaller)));
     const test::ScopedEnvironmentVariable args(L"TSU_HELPER_ARGS", L"--cwd " + test::Quoted(seen));
-    wchar_t previous[MAX_PATH] = {};
-    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, previous), 0u);
-    ASSERT_TRUE(::SetCurrentDirectoryW(folder.Path().c_str()));
-    const test::ProcessResult result =
-        test::RunProcess(test::Quoted(folder.File(L"tsu.exe")) + L" uninstall " + test::Quoted(name));
-    ASSERT_TRUE(::SetCurrentDirectoryW(previous));
+    test::ProcessResult result;
+    {
+        const test::ScopedCurrentFolder inFolder(folder.Path());
+        ASSERT_TRUE(inFolder.Changed());
+        result = test::RunProcess(test::Quoted(folder.File(L"tsu.exe")) + L" uninstall " + test::Quoted(name));
+    }
     ASSERT_TRUE(result.started);
     EXPECT_EQ(test::ReadUtf16File(seen), SystemFolder());
 }

@@ -197,4 +197,15 @@ ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
     (void)::SetEnvironmentVariableW(m_name.c_str(), nullptr);
 }
 
+ScopedCurrentFolder::ScopedCurrentFolder(const std::wstring& folder) {
+    wchar_t previous[MAX_PATH] = {};
+    if (::GetCurrentDirectoryW(MAX_PATH, previous) > 0 && ::SetCurrentDirectoryW(folder.c_str()))
+        m_previous = previous;
+}
+
+ScopedCurrentFolder::~ScopedCurrentFolder() {
+    if (!m_previous.empty())
+        (void)::SetCurrentDirectoryW(m_previous.c_str());
+}
+
 } // namespace tsu::test

@@ -93,4 +93,19 @@ private:
     std::wstring m_name;
 };
 
+// The current folder of this process for the life of the object. Tests that plant programs where a
+// careless search would find them plant them in a scratch folder of their own and make that the
+// current folder, never in a folder other test programs work in.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::wstring& folder);
+    ~ScopedCurrentFolder();
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+    [[nodiscard]] bool Changed() const { return !m_previous.empty(); }
+
+private:
+    std::wstring m_previous;
+};
+
 } // namespace tsu::test

@@ -94,17 +94,18 @@ protected:
 
 TEST_F(BadEntriesTest, OnlyCertainlyStaleEntriesWithSafeNamesAreDeleted) {
     const std::wstring gone = L"\"C:\\" + test::UniqueName(L"tsu_gone") + L"\\UNINST.EXE\" /S";
-    // An injected command would write this file into the registry tool's current folder, ours.
+    // The registry tool runs in our current folder: a scratch folder of this test alone, where a
+    // reg.exe is planted that a bare "reg" would find (it leaves a mark when run), and where an
+    // injected command would write its file.
+    const test::ScratchFolder here(L"bad_entries");
+    const test::ScopedCurrentFolder inHere(here.Path());
+    ASSERT_TRUE(inHere.Changed());
     const std::wstring markerName = test::UniqueName(L"tsu_injected") + L".txt";
-    wchar_t currentFolder[MAX_PATH] = {};
-    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, currentFolder), 0u);
-    const std::wstring marker = std::wstring(currentFolder) + L"\\" + markerName;
-    // reg.exe planted where a bare "reg" is looked for: it would leave a mark when run.
-    const std::wstring regMark = std::wstring(currentFolder) + L"\\" + test::UniqueName(L"tsu_planted_reg") + L".txt";
+    const std::wstring marker = here.File(markerName);
+    const std::wstring regMark = here.File(L"planted_reg.txt");
     const test::ScopedEnvironmentVariable plantedArgs(L"TSU_HELPER_ARGS", L"--mark " + test::Quoted(regMark));
-    const PlantedProgram regHere(std::wstring(currentFolder) + L"\\reg.exe");
-    const PlantedProgram regBeside(test::BinDir() + L"reg.exe");
-    ASSERT_TRUE(regHere.Planted() && regBeside.Planted());
+    const PlantedProgram regHere(here.File(L"reg.exe"));
+    ASSERT_TRUE(regHere.Planted());
     std::wstring ignored;
     ASSERT_TRUE(RunCommand(L"reg", ignored)); // the trap works for a bare name
     ASSERT_TRUE(test::FileExists(regMark));

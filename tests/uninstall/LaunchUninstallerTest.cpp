@@ -238,26 +238,6 @@ TEST_F(LaunchUninstallerTest, CommandsThatCannotBeStartedReturnFalse) {
     }
 }
 
-// The current folder of this process for the life of the object.
-class ScopedCurrentFolder {
-public:
-    explicit ScopedCurrentFolder(const std::wstring& folder) {
-        wchar_t previous[MAX_PATH] = {};
-        if (::GetCurrentDirectoryW(MAX_PATH, previous) > 0 && ::SetCurrentDirectoryW(folder.c_str()))
-            m_previous = previous;
-    }
-    ~ScopedCurrentFolder() {
-        if (!m_previous.empty())
-            (void)::SetCurrentDirectoryW(m_previous.c_str());
-    }
-    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
-    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
-    [[nodiscard]] bool Changed() const { return !m_previous.empty(); }
-
-private:
-    std::wstring m_previous;
-};
-
 TEST_F(LaunchUninstallerTest, BareSystemProgramNamesRunTheSystemFoldersCopy) {
     for (const wchar_t* name : {L"cmd.exe", L"msiexec.exe"})
         ASSERT_TRUE(CopyProgram(HelperPath(), m_scratch.File(name)));
