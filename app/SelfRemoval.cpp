@@ -4,6 +4,7 @@
 #include "framework/ModulePath.h"
 #include "framework/PlainFolder.h"
 #include "framework/ScopedHandles.h"
+#include "framework/StartupHardening.h"
 #include "icons/PicturePass.h"
 #include "log/CLogSave.h"
 
@@ -32,14 +33,6 @@ void DeleteCachePictures(const std::wstring& cacheFolder) {
         (void)::DeleteFileW(picture.c_str());
     }
     (void)::RemoveDirectoryW(cacheFolder.c_str());
-}
-
-std::wstring SystemFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::wstring();
-    return std::wstring(folder, length);
 }
 
 } // namespace

@@ -18,14 +18,6 @@ namespace {
 
 constexpr uint32_t kMonitorUserValue = 0;
 
-// When the process was created, in FILETIME ticks as the process list reports it; 0 when unknown.
-uint64_t CreationTimeOf(HANDLE process) {
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return 0;
-    return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-}
-
 // The completion event and the monitor exist once, so two launches at the same moment (an engine
 // uninstall and a standard uninstall of the intelligent page) would take each other's end signal.
 std::mutex& LaunchLock() {
@@ -143,7 +135,7 @@ bool StartAndFollow(const std::wstring& launchText, const std::wstring& command,
     // A fresh run: nothing of an earlier launch is followed, and the browsers are known before the
     // first pass can meet them.
     monitor.ResetLists();
-    (void)monitor.AddWatchedProcess(info.dwProcessId, CreationTimeOf(process.Get()));
+    (void)monitor.AddWatchedProcess(info.dwProcessId, ProcessCreationTime(process.Get()));
     for (const std::wstring& name : IgnoredBrowserNames(command))
         (void)monitor.AddIgnoredName(name);
 

@@ -125,6 +125,13 @@ bool ProcessMonitor::TakeSystemSnapshot(std::vector<ProcessEntry>& processes) {
     return TakeToolhelpSnapshot(processes);
 }
 
+uint64_t ProcessCreationTime(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!process || !::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
 ProcessMonitor::ProcessMonitor() : ProcessMonitor(Seams()) {}
 
 ProcessMonitor::ProcessMonitor(const Seams& seams)

@@ -16,6 +16,9 @@
 
 namespace tsu {
 
+// When the process was created, in FILETIME ticks as the process list reports it; 0 when unknown.
+[[nodiscard]] uint64_t ProcessCreationTime(HANDLE process);
+
 // Called on the monitoring thread each time a state is entered.
 using MonitorCallback = void (*)(int32_t stateCode, const wchar_t* stateText, uint32_t userValue);
 

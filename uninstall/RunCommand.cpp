@@ -1,6 +1,7 @@
 #include "uninstall/RunCommand.h"
 
 #include "framework/Encoding.h"
+#include "framework/StartupHardening.h"
 #include "framework/ScopedHandles.h"
 #include "inventory/Is64BitWindows.h"
 #include "uninstall/core/InterpreterCommand.h"
@@ -62,17 +63,8 @@ std::mutex& InheritableHandlesLock() {
 } // namespace
 
 std::wstring SystemToolPath(std::wstring_view fileName) {
-    const UINT needed = ::GetSystemDirectoryW(nullptr, 0);
-    if (needed == 0)
-        return std::wstring();
-    std::wstring folder(needed, L'\0');
-    const UINT written = ::GetSystemDirectoryW(folder.data(), needed);
-    if (written == 0 || written >= needed)
-        return std::wstring();
-    folder.resize(written);
-    folder += L'\\';
-    folder += fileName;
-    return folder;
+    const std::wstring folder = SystemFolder();
+    return folder.empty() ? std::wstring() : folder + L"\\" + std::wstring(fileName);
 }
 
 bool RunCommand(std::wstring command, std::wstring& output) {

@@ -44,13 +44,6 @@ uint32_t ParentIdOf(HANDLE process) {
     return static_cast<uint32_t>(info.InheritedFromUniqueProcessId);
 }
 
-uint64_t CreationTimeOf(HANDLE process) {
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!process || !::GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return 0;
-    return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-}
-
 } // namespace
 
 UninstallerJob::UninstallerJob(ProcessMonitor& monitor)
@@ -171,7 +164,7 @@ void UninstallerJob::Classify(uint32_t id, Member& member) {
     }
     member.kind = Kind::Followed;
     ++m_followed;
-    (void)m_monitor.AddWatchedProcess(id, CreationTimeOf(member.handle.Get()));
+    (void)m_monitor.AddWatchedProcess(id, ProcessCreationTime(member.handle.Get()));
 }
 
 void UninstallerJob::ClassifyUnknown() {
@@ -193,7 +186,7 @@ void UninstallerJob::OnProcessEnd(uint32_t id) {
         m_unknown.erase(id);
         // Ended before its name could be read. The monitor's next pass looks for what it started
         // outside the job, checking their names as for any child.
-        (void)m_monitor.AddWatchedProcess(id, CreationTimeOf(found->second.handle.Get()));
+        (void)m_monitor.AddWatchedProcess(id, ProcessCreationTime(found->second.handle.Get()));
     }
     m_members.erase(found);
 }
@@ -228,7 +221,7 @@ std::vector<UninstallerJob::RunningMember> UninstallerJob::MembersWaitedFor() co
         if (!process || ::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT)
             continue; // ended meanwhile
         Entry entry;
-        entry.member = RunningMember{id, CreationTimeOf(process.Get())};
+        entry.member = RunningMember{id, ProcessCreationTime(process.Get())};
         entry.parent = ParentIdOf(process.Get());
         const std::wstring name = ProgramFileName(process.Get());
         entry.ignored = !name.empty() && m_monitor.IsIgnoredName(name);

@@ -440,7 +440,7 @@ protected:
     void TearDown() override {
         if (KeyExists())
             (void)::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Key().c_str(), KEY_WOW64_64KEY, 0);
-        for (const std::wstring file :
+        for (const std::wstring& file :
              {std::wstring(L"readme.txt"), std::wstring(L"uninst.exe"), std::wstring(GetParam().appKey) + L".exe"})
             (void)::DeleteFileW((Folder() + file).c_str());
         (void)::RemoveDirectoryW(Folder().c_str());
