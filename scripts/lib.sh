@@ -57,7 +57,10 @@ start_wine() {
         mkdir -p "$WINEPREFIX"
     fi
     wineboot -i >/dev/null 2>&1 </dev/null
-    wineserver -p || true # exit code 2 when wineboot's server is still up: it then stays up
+    # The server wineboot started ends as soon as its last client does; a test started in that
+    # moment can find it going away. Wait for it to end and start one that stays until stop_wine.
+    wineserver -w
+    wineserver -p
     WINE_STARTED="$WINEPREFIX"
     use_cjk_fonts
 }

@@ -75,6 +75,12 @@ EndedProcess RunHelper(const std::wstring& arguments) {
     return ended;
 }
 
+// Watched as the launch watches: with the creation time, so that a process whose parent id was
+// handed on to ours (an orphan of another test, say) is never taken for its child.
+bool Watch(ProcessMonitor& monitor, DWORD id, HANDLE process) {
+    return monitor.AddWatchedProcess(id, ProcessCreationTime(process));
+}
+
 class ProcessMonitorTest : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -108,7 +114,7 @@ TEST_F(ProcessMonitorTest, TreeWhoseLaunchedProcessExitsFirstGivesTheFullStateSe
 
     ProcessMonitor monitor;
     const uint32_t index = NewRecorder();
-    ASSERT_TRUE(monitor.AddWatchedProcess(launched.id));
+    ASSERT_TRUE(Watch(monitor, launched.id, launched.handle.Get()));
     ASSERT_TRUE(monitor.StartMonitor(&Record, index));
     Recorder& recorder = *g_recorders[index];
     ASSERT_TRUE(recorder.activity.WaitFor(kMustHappenMs));
@@ -135,7 +141,7 @@ TEST_F(ProcessMonitorTest, ProcessGoneBeforeTheFirstSnapshotEndsAfterOnePass) {
     ASSERT_TRUE(launched.handle);
     ProcessMonitor monitor;
     const uint32_t index = NewRecorder();
-    ASSERT_TRUE(monitor.AddWatchedProcess(launched.id));
+    ASSERT_TRUE(Watch(monitor, launched.id, launched.handle.Get()));
     ASSERT_TRUE(monitor.StartMonitor(&Record, index));
     ASSERT_TRUE(g_recorders[index]->finished.WaitFor(kMustHappenMs));
     EXPECT_EQ(g_recorders[index]->States(), (std::vector<int32_t>{1, 100}));
@@ -149,7 +155,7 @@ TEST_F(ProcessMonitorTest, IgnoredBrowserChildIsNotFollowed) {
     ASSERT_TRUE(m_ready.WaitFor(kMustHappenMs));
     ProcessMonitor monitor;
     const uint32_t index = NewRecorder();
-    ASSERT_TRUE(monitor.AddWatchedProcess(launched.id));
+    ASSERT_TRUE(Watch(monitor, launched.id, launched.handle.Get()));
     ASSERT_TRUE(monitor.AddIgnoredName(L"IExplore.EXE")); // compared in lower case
     ASSERT_TRUE(monitor.StartMonitor(&Record, index));
     ASSERT_TRUE(g_recorders[index]->finished.WaitFor(kMustHappenMs));
@@ -191,13 +197,13 @@ bool FlakySnapshot(std::vector<ProcessEntry>& processes) {
 
 TEST_F(ProcessMonitorTest, PassWithoutSnapshotIsSkippedNotTakenAsTheEnd) {
     DWORD launchedId = 0;
-    ASSERT_TRUE(StartHelper(L"--wait-event " + m_release.Name(), &launchedId));
+    const HANDLE launched = StartHelper(L"--wait-event " + m_release.Name(), &launchedId);
     g_snapshotsToFail = 2;
     ProcessMonitor::Seams seams;
     seams.takeSnapshot = &FlakySnapshot;
     ProcessMonitor monitor(seams);
     const uint32_t index = NewRecorder();
-    ASSERT_TRUE(monitor.AddWatchedProcess(launchedId));
+    ASSERT_TRUE(Watch(monitor, launchedId, launched));
     ASSERT_TRUE(monitor.StartMonitor(&Record, index));
     // Seen running in the third pass; the two failed passes reported nothing.
     ASSERT_TRUE(g_recorders[index]->activity.WaitFor(kMustHappenMs));
@@ -230,7 +236,7 @@ TEST_F(ProcessMonitorTest, NewRunStartsOnlyAfterThePreviousThreadHasEnded) {
     ProcessMonitor monitor;
     const uint32_t firstRecorder = NewRecorder();
     const uint32_t secondRecorder = NewRecorder();
-    ASSERT_TRUE(monitor.AddWatchedProcess(firstId));
+    ASSERT_TRUE(Watch(monitor, firstId, first));
     ASSERT_TRUE(monitor.StartMonitor(&Record, firstRecorder));
     ASSERT_TRUE(g_recorders[firstRecorder]->activity.WaitFor(kMustHappenMs));
 
@@ -258,10 +264,10 @@ TEST_F(ProcessMonitorTest, NewRunStartsOnlyAfterThePreviousThreadHasEnded) {
 
 TEST_F(ProcessMonitorTest, DestroyingTheMonitorEndsARunningThread) {
     DWORD launchedId = 0;
-    ASSERT_TRUE(StartHelper(L"--wait-event " + m_release.Name(), &launchedId));
+    const HANDLE launched = StartHelper(L"--wait-event " + m_release.Name(), &launchedId);
     auto monitor = std::make_unique<ProcessMonitor>();
     const uint32_t index = NewRecorder();
-    ASSERT_TRUE(monitor->AddWatchedProcess(launchedId));
+    ASSERT_TRUE(Watch(*monitor, launchedId, launched));
     ASSERT_TRUE(monitor->StartMonitor(&Record, index));
     ASSERT_TRUE(g_recorders[index]->activity.WaitFor(kMustHappenMs));
     NamedEvent destroyed(L"destroyed");
