@@ -179,6 +179,7 @@ def main():
     parser.add_argument("--count", type=int, default=20, help="how many mutants (default 20)")
     parser.add_argument("--seed", type=int, default=1, help="the sample's seed (default 1)")
     parser.add_argument("--timeout", type=int, default=0, help="seconds per test program (default: its own)")
+    parser.add_argument("--only", choices=["native", "x86_64"], help="only files of this build (portable cores: native)")
     parser.add_argument("--list", action="store_true", help="only print the sampled mutants")
     args = parser.parse_args()
 
@@ -187,7 +188,8 @@ def main():
         top = os.path.join(ROOT, folder)
         for base, _, names in os.walk(top):
             files += [os.path.join(base, n) for n in names if n.endswith(".cpp")]
-    files = sorted(f for f in files if "/tests/" not in f and "/bench/" not in f)
+    files = sorted(f for f in files if "/tests/" not in f and "/bench/" not in f
+                   and (not args.only or build_kind(os.path.relpath(f, ROOT)) == args.only))
     sites = [site for f in files for site in sites_of(f)]
     if not sites:
         sys.exit("mutate: no mutation sites in " + " ".join(args.folders))
