@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <memory>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -112,26 +113,23 @@ TEST(ListModelTest, DeleteRowMovesDataKindsAndAnimationsOfTheRowsBehind) {
 }
 
 TEST(ListModelTest, SelectAllFollowsTheColumnZeroBoxesAndSetsEveryColumnZeroCell) {
-    // hasCheck, checked of column 0 per row; the select-all box is ticked when every box is.
-    const std::pair<std::vector<std::pair<bool, bool>>, bool> cases[] = {
-        {{}, true},
-        {{{true, true}, {true, true}}, true},
-        {{{true, true}, {true, false}}, false},
-        {{{true, false}, {true, true}}, false},
-        {{{true, true}, {false, false}}, true}, // a clear cell without a box does not count
-        {{{false, true}}, true},
-    };
+    // Column 0 per row (X ticked box, o clear box, + ticked cell without a box, - clear one), and
+    // whether the select-all box is ticked: when every box is.
+    const std::pair<std::string, bool> cases[] = {{"", true},    {"XX", true}, {"Xo", false},
+                                                  {"oX", false}, {"X-", true}, {"+", true}};
     for (const auto& [boxes, ticked] : cases) {
         ListModel model;
         Fill(model, std::vector<int>(boxes.size(), 40));
-        for (int i = 0; i < model.GetRowCount(); ++i)
-            std::tie(model.FindCell(i, 0)->hasCheck, model.FindCell(i, 0)->checked) = boxes[i];
+        for (int i = 0; i < model.GetRowCount(); ++i) {
+            model.FindCell(i, 0)->hasCheck = boxes[i] == 'X' || boxes[i] == 'o';
+            model.FindCell(i, 0)->checked = boxes[i] == 'X' || boxes[i] == '+';
+        }
         if (ListCell* other = model.FindCell(0, 3))
             other->checked = true; // other columns are not touched
-        EXPECT_EQ(model.AreColumnZeroBoxesTicked(), ticked) << boxes.size();
+        EXPECT_EQ(model.AreColumnZeroBoxesTicked(), ticked) << boxes;
         model.SetColumnZeroChecks(!ticked);
         for (int i = 0; i < model.GetRowCount(); ++i)
-            EXPECT_EQ(model.GetCellCheck(i, 0), !ticked) << i;
+            EXPECT_EQ(model.GetCellCheck(i, 0), !ticked) << boxes;
         EXPECT_EQ(model.GetCellCheck(0, 3), !boxes.empty());
     }
 }
