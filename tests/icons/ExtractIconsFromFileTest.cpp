@@ -42,39 +42,38 @@ TEST(ExtractIconsTest, GivesWhatEachFileHolds) {
     const test::ScopedEnvironmentVariable padding(L"TSU_ICON_PADDING", std::wstring(240, L'\\'));
     const std::wstring app = BinFile(L"icons_fixture_app.exe"), pngFirst = BinFile(L"icons_fixture_pngfirst.dll");
     const std::wstring x86Stub = NsisPath(L"Stubs\\zlib-x86-unicode"), x64Stub = NsisPath(L"Stubs\\zlib-amd64-unicode");
+    const std::wstring ico = FixturePath(L"multi.ico"), ani = FixturePath(L"spinner.ani"),
+                       bmp = FixturePath(L"magenta.bmp");
     struct Case {
         std::wstring path;
         int index;
         int size;
         UINT count;
         int width = 0; // of the first icon
-        UINT id = 0;    // of the first icon, when not 0
+        UINT id = 0;   // of the first icon, when not 0
     };
     // The fixture program's groups by position: 1 (16, 32, 48, PNG as images 1-4), 7 (PNG only), 9 (4-bit).
     const Case cases[] = {
         {app, 0, 16, 1, 16, 1}, {app, 0, 32, 1, 32, 2}, {app, 0, 48, 1, 48, 3},
-        {app, 0, 256, 0},      // the exact match is PNG: not made into an icon
+        {app, 0, 256, 0},                     // the exact match is PNG: not made into an icon
         {app, 2, 32, 1, 32}, {app, 3, 32, 0}, // the walk ends at the PNG-only group
-        {app, -9, 16, 1, 16},  // then id 8, which does not exist
+        {app, -9, 16, 1, 16},                 // then id 8, which does not exist
         {app, -7, 32, 0}, {app, -1, 48, 2, 48, 3}, {app, -101, 32, 0},
         {pngFirst, 0, 128, 0}, // first group holds only a PNG image
         // Real PE files of both layouts; NSIS's UI files carry dialogs only.
         {x86Stub, 0, 32, 1, 32}, {x64Stub, 0, 32, 1, 32}, {x64Stub, -103, 32, 1, 32},
         {NsisPath(L"Contrib\\UIs\\modern.exe"), 0, 32, 0},
-        {FixturePath(L"multi.ico"), 0, 48, 1, 48, kNoId}, {FixturePath(L"multi.ico"), 1, 48, 0},
+        {ico, 0, 48, 1, 48, kNoId}, {ico, 1, 48, 0}, {FixturePath(L"count0.ico"), 0, 32, 0},
         {FixturePath(L"small16.ico"), 0, 32, 1, 32}, // scaled up by the loader
-        {FixturePath(L"count0.ico"), 0, 32, 0},
-        {FixturePath(L"spinner.ani"), 0, 32, 1, 32}, {FixturePath(L"spinner.ani"), 1, 32, 0},
-        {FixturePath(L"magenta.bmp"), 0, 48, 1, 48}, {FixturePath(L"magenta.bmp"), 1, 32, 0},
+        {ani, 0, 32, 1, 32}, {ani, 1, 32, 0}, {bmp, 0, 48, 1, 48}, {bmp, 1, 32, 0},
         {FixturePath(L"zero.bmp"), 0, 0, 0}, {FixturePath(L"zero.bmp"), 0, 32, 0},
         {L"%TSU_ICON_FIXTURES%small16.ico", 0, 32, 1, 32},
         {L"%TSU_ICON_FIXTURES%small16%TSU_NOT_SET_ANYWHERE%.ico", 0, 32, 1, 32},
         {L"%TSU_NOT_SET_ANYWHERE%\\small16.ico", 0, 32, 0},
         {L"%TSU_ICON_PADDING%" + FixturePath(L"small16.ico"), 0, 32, 0},
         {L"", 0, 32, 0}, {L"C:\\no\\such\\file.ico", 0, 32, 0}, {FixturePath(L""), 0, 32, 0},
-        {std::wstring(300, L'a') + L".ico", 0, 32, 0},
-        {FixturePath(L"make_icon_fixtures.py"), 0, 32, 0}, // no known header
-        {L"\\\\tsu-nowhere\\share\\a.ico", 0, 32, 0}};
+        {std::wstring(300, L'a') + L".ico", 0, 32, 0}, {L"\\\\tsu-nowhere\\share\\a.ico", 0, 32, 0},
+        {FixturePath(L"make_icon_fixtures.py"), 0, 32, 0}}; // no known header
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.path << " " << c.index << " " << c.size);
         const Extraction got = Extract(c.path, c.index, c.size);
@@ -84,8 +83,7 @@ TEST(ExtractIconsTest, GivesWhatEachFileHolds) {
         EXPECT_TRUE(c.count > 0 || got.id == kNoId) << got.id;
     }
     const std::pair<std::wstring, UINT> groups[] = {
-        {app, 3}, {pngFirst, 2}, {x86Stub, 1}, {x64Stub, 1}, {NsisPath(L"Contrib\\UIs\\modern.exe"), 0},
-        {FixturePath(L"multi.ico"), 1}};
+        {app, 3}, {pngFirst, 2}, {x86Stub, 1}, {x64Stub, 1}, {NsisPath(L"Contrib\\UIs\\modern.exe"), 0}, {ico, 1}};
     for (const auto& [path, expected] : groups)
         EXPECT_EQ(CountOnly(path), expected) << path;
     // Count 0 asks only how many there are; the arrays are not touched.
@@ -122,7 +120,8 @@ TEST(ExtractIconsTest, FileOverTheSizeCapGivesNoIcon) {
     test::ScratchFolder folder(L"oversize");
     const std::wstring big = folder.File(L"big.exe");
     ASSERT_TRUE(::CopyFileW(BinFile(L"icons_fixture_app.exe").c_str(), big.c_str(), FALSE));
-    for (const LONGLONG size : {static_cast<LONGLONG>(kMaxIconFileBytes), static_cast<LONGLONG>(kMaxIconFileBytes) + 1}) {
+    for (const LONGLONG size :
+         {static_cast<LONGLONG>(kMaxIconFileBytes), static_cast<LONGLONG>(kMaxIconFileBytes) + 1}) {
         {
             // Zeros after the image (an overlay, which the reader ignores); sparse where the host can.
             UniqueFileHandle file(::CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));

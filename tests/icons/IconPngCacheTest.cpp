@@ -11,8 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <list>
 #include <map>
-#include <memory>
 
 namespace tsu {
 namespace {
@@ -38,7 +38,7 @@ protected:
     IconPngCache m_cache{m_folder.Path()};
 };
 
-TEST_F(IconPngCacheTest, EachKindGivesItsPictureWithItsAlpha) {
+TEST_F(IconPngCacheTest, EachKindGivesItsPictureAndLeavesNoModuleOrViewBehind) {
     const IconPixels small = Made(FixturePath(L"small16.ico"), kIconKindOther);
     EXPECT_EQ(small.width, 32); // reloaded at 32
     EXPECT_EQ(m_folder.Names(), std::vector<std::wstring>{L"0.png"}); // the .ico went away
@@ -47,17 +47,22 @@ TEST_F(IconPngCacheTest, EachKindGivesItsPictureWithItsAlpha) {
     ASSERT_GE(multi.width, 32);
     EXPECT_EQ(AlphaOf(PixelAt(multi, multi.width / 2 + multi.width * 3 / 8, multi.height / 2)), 128);
     EXPECT_EQ(AlphaOf(PixelAt(multi, 0, 0)), 0);
-    const IconPixels library = Made(BinFile(L"icons_fixture_app.exe"), kIconKindDll);
+    const std::wstring own = m_folder.File(L"modcheck.exe"), plain = m_folder.File(L"modplain.exe");
+    ASSERT_TRUE(::CopyFileW(BinFile(L"icons_fixture_app.exe").c_str(), own.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(NsisPath(L"Contrib\\UIs\\sdbarker_tiny.exe").c_str(), plain.c_str(), FALSE));
+    const IconPixels library = Made(own, kIconKindDll);
     EXPECT_EQ(library.width, kLibraryIconSize);
     EXPECT_EQ(AlphaOf(PixelAt(library, 0, 0)), 0);
     EXPECT_EQ(AlphaOf(PixelAt(library, 64, 64)), 255);
     // An executable's own first group at 32: green (40, 180, 40) with a half-transparent ring.
-    const IconPixels program = Made(BinFile(L"icons_fixture_app.exe"), kIconKindExe);
+    const IconPixels program = Made(own, kIconKindExe);
     ASSERT_EQ(program.width, kListIconSize);
     EXPECT_EQ(PixelAt(program, 16, 16), 0xFF28B428u);
     EXPECT_EQ(AlphaOf(PixelAt(program, 16 + 12, 16)), 128);
-    EXPECT_EQ(Made(NsisPath(L"Contrib\\UIs\\sdbarker_tiny.exe"), kIconKindExe).width, kListIconSize); // shell's
-    EXPECT_EQ(m_folder.Names(), std::vector<std::wstring>{L"0.png"}); // the same stem is overwritten
+    EXPECT_EQ(Made(plain, kIconKindExe).width, kListIconSize); // no icon group: the shell's icon
+    EXPECT_EQ(m_folder.Names(), (std::vector<std::wstring>{L"0.png", L"modcheck.exe", L"modplain.exe"}));
+    EXPECT_EQ(test::CountMappedViews(L"modcheck.exe"), 0);
+    EXPECT_EQ(test::CountMappedViews(L"modplain.exe"), 0);
 }
 
 TEST_F(IconPngCacheTest, UnusableSourcesGiveNothingAndLeaveNothing) {
@@ -65,7 +70,7 @@ TEST_F(IconPngCacheTest, UnusableSourcesGiveNothingAndLeaveNothing) {
         {FixturePath(L"count0.ico"), kIconKindOther}, {FixturePath(L"missing.ico"), kIconKindOther},
         {FixturePath(L"make_icon_fixtures.py"), kIconKindOther}, {L"", kIconKindOther},
         {BinFile(L"icons_fixture_pngfirst.dll"), kIconKindDll}, // best image is PNG
-        {NsisPath(L"Contrib\\UIs\\modern.exe"), kIconKindDll},    // no icon group at all
+        {NsisPath(L"Contrib\\UIs\\modern.exe"), kIconKindDll},  // no icon group at all
         {L"C:\\no\\such\\library.dll", kIconKindDll}, {L"C:\\no\\such\\program.exe", kIconKindExe},
         {FixturePath(L"multi.ico"), kIconKindExe}, // not a module
         // The first group's 32-pixel choice is the PNG image: no picture, and no shell fallback.
@@ -114,19 +119,9 @@ TEST_F(IconPngCacheTest, LibraryWithManyGroupsDestroysEveryIcon) {
     EXPECT_EQ(Made(library, kIconKindDll).width, kLibraryIconSize);
 }
 
-TEST_F(IconPngCacheTest, ExecutableBranchLeavesNoModuleOrViewBehind) {
-    const std::wstring own = m_folder.File(L"modcheck.exe"), plain = m_folder.File(L"modplain.exe");
-    ASSERT_TRUE(::CopyFileW(BinFile(L"icons_fixture_app.exe").c_str(), own.c_str(), FALSE));
-    ASSERT_TRUE(::CopyFileW(NsisPath(L"Contrib\\UIs\\modern.exe").c_str(), plain.c_str(), FALSE));
-    EXPECT_EQ(Made(own, kIconKindExe, L"1").width, kListIconSize);
-    EXPECT_EQ(Made(plain, kIconKindExe, L"2").width, kListIconSize);
-    EXPECT_EQ(Made(own, kIconKindDll, L"3").width, kLibraryIconSize);
-    EXPECT_EQ(test::CountMappedViews(L"modcheck.exe"), 0);
-    EXPECT_EQ(test::CountMappedViews(L"modplain.exe"), 0);
-}
-
 UniqueHicon LoadIcon(const std::wstring& path, int size) {
-    return UniqueHicon(static_cast<HICON>(::LoadImageW(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE)));
+    return UniqueHicon(
+        static_cast<HICON>(::LoadImageW(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE)));
 }
 
 // The conversion steps run while the cache has GDI+ started.
@@ -247,22 +242,21 @@ TEST_F(IconPngCacheTest, PassIntoACacheFolderThatIsALinkOrAFileMakesNoPictures) 
 TEST(ListPicturesTest, JsonListCarriesThePicturePaths) {
     const test::ScratchFolder folder(L"listpictures");
     ASSERT_TRUE(test::CopyProgram(BinFile(L"tsu.exe"), folder.File(L"tsu.exe")));
-    const std::map<std::string, std::wstring> icons = {
-        {"Icon", test::FixturePath(L"multi.ico")},
-        {"Exe", L"\"" + BinFile(L"icons_fixture_app.exe") + L"\",0"},
-        {"Missing", L"C:\\no\\such\\program.exe"}};
-    std::vector<std::unique_ptr<test::ScratchKey>> keys;
+    const std::map<std::string, std::wstring> icons = {{"Icon", test::FixturePath(L"multi.ico")},
+                                                       {"Exe", L"\"" + BinFile(L"icons_fixture_app.exe") + L"\",0"},
+                                                       {"Missing", L"C:\\no\\such\\program.exe"}};
+    std::list<test::ScratchKey> keys;
     std::map<std::string, bool> wanted; // display name -> gets a picture
     for (const auto& [tag, icon] : icons) {
         const std::wstring name = test::UniqueName(L"TsuIconsList" + std::wstring(tag.begin(), tag.end()));
         wanted[std::string(name.begin(), name.end())] = tag != "Missing";
-        keys.push_back(std::make_unique<test::ScratchKey>(
-            HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name));
-        ASSERT_TRUE(keys.back()->SetString(L"", L"DisplayName", name));
-        ASSERT_TRUE(keys.back()->SetString(L"", L"UninstallString", L"\"C:\\Program Files\\" + name + L"\\un.exe\""));
-        ASSERT_TRUE(keys.back()->SetString(L"", L"DisplayIcon", icon));
+        test::ScratchKey& key =
+            keys.emplace_back(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name);
+        ASSERT_TRUE(key.SetString(L"", L"DisplayName", name) && key.SetString(L"", L"DisplayIcon", icon));
+        ASSERT_TRUE(key.SetString(L"", L"UninstallString", L"\"C:\\Program Files\\" + name + L"\\un.exe\""));
     }
-    const test::ProcessResult run = test::RunProcess(test::Quoted(folder.File(L"tsu.exe")) + L" list --json --pictures");
+    const test::ProcessResult run =
+        test::RunProcess(test::Quoted(folder.File(L"tsu.exe")) + L" list --json --pictures");
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const nlohmann::json list = nlohmann::json::parse(run.out, nullptr, false);
     ASSERT_TRUE(list.is_array()) << run.out;
@@ -286,7 +280,8 @@ TEST(ListPicturesTest, JsonListCarriesThePicturePaths) {
         EXPECT_EQ(pixels.width, 32) << name; // the exe at the list size; the 32-pixel image of multi.ico
     }
     EXPECT_EQ(found, 3);
-    const test::ProcessResult refused = test::RunProcess(test::Quoted(folder.File(L"tsu.exe")) + L" list --pictures --colour");
+    const test::ProcessResult refused =
+        test::RunProcess(test::Quoted(folder.File(L"tsu.exe")) + L" list --pictures --colour");
     EXPECT_EQ(refused.exitCode, 1u);
     EXPECT_NE(refused.err.find("unknown option"), std::string::npos) << refused.err;
 }

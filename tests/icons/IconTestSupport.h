@@ -55,7 +55,8 @@ inline int CountMappedViews(const std::wstring& suffix) {
             region.AllocationBase == counted)
             continue;
         const std::wstring mapped(name, ::K32GetMappedFileNameW(::GetCurrentProcess(), region.BaseAddress, name, 1024));
-        if (mapped.size() >= suffix.size() && mapped.compare(mapped.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        if (mapped.size() >= suffix.size() &&
+            mapped.compare(mapped.size() - suffix.size(), suffix.size(), suffix) == 0) {
             ++views;
             counted = region.AllocationBase;
         }

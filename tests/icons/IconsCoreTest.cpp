@@ -100,19 +100,16 @@ TEST(IconFileRulesTest, ExpandsOrLeavesTheTextAlone) {
     const std::tuple<std::wstring, std::wstring, int> cases[] = {
         {L"%WINDIR%\\system32\\shell32.dll", L"C:\\windows\\system32\\shell32.dll", kExpandDone},
         {L"C:\\a\\%WINDIR%\\b%WINDIR%", L"C:\\a\\C:\\windows\\bC:\\windows", kExpandDone},
-        {L"C:\\plain\\app.ico", L"C:\\plain\\app.ico", kExpandUnchanged},
-        {L"C:\\100%\\app.ico", L"C:\\100%\\app.ico", kExpandUnchanged},
+        {L"C:\\p\\a.ico", L"C:\\p\\a.ico", kExpandUnchanged}, {L"C:\\100%\\a", L"C:\\100%\\a", kExpandUnchanged},
         {L"C:\\dir\\%NOT_SET_ANYWHERE%app.ico", L"C:\\dir\\app.ico", kExpandDone}, // an unset reference goes
-        {L"%EMPTY%C:\\a.ico", L"C:\\a.ico", kExpandDone},
-        {L"%%C:\\a.ico", L"C:\\a.ico", kExpandDone},
+        {L"%EMPTY%C:\\a.ico", L"C:\\a.ico", kExpandDone}, {L"%%C:\\a.ico", L"C:\\a.ico", kExpandDone},
         // A "%" without its partner leaves the whole text as it was, even the part already expanded.
         {L"%WINDIR%\\a%b.ico", L"%WINDIR%\\a%b.ico", kExpandUnchanged},
         // Nothing left: the text stays, the expansion still counts as done.
         {L"%NOT_SET_ANYWHERE%", L"%NOT_SET_ANYWHERE%", kExpandDone},
         // 259 characters fit the 260-character buffer with its terminator; 260 do not.
         {L"%LONG255%\\abc", kLong255 + L"\\abc", kExpandDone},
-        {L"%LONG256%\\abc", L"%LONG256%\\abc", kExpandTooLong},
-        {L"%LONG300%", L"%LONG300%", kExpandTooLong},
+        {L"%LONG256%\\abc", L"%LONG256%\\abc", kExpandTooLong}, {L"%LONG300%", L"%LONG300%", kExpandTooLong},
         {kLiteral250 + L"%WINDIR%", kLiteral250 + L"%WINDIR%", kExpandTooLong}};
     for (const auto& [input, expected, result] : cases) {
         std::wstring text = input;
@@ -407,29 +404,22 @@ TEST(PeIconWalkTest, WalksByPositionOrByIdCountingDown) {
 TEST(PeIconWalkTest, TakesOnlyWholeDibImagesOfWellFormedGroups) {
     Bytes overcounted = MakeIconGroup({{16, 1, 1128}});
     PutU16(overcounted, 4, 40); // promises more entries than it holds
-    const Bytes dib48 = MakeDibIconImage(48);
+    const Bytes dib32 = MakeDibIconImage(32), dib48 = MakeDibIconImage(48), png = test::MakePngSignatureImage();
+    const Bytes cut48(dib48.begin(), dib48.end() - 9), group48 = MakeIconGroup({{48, 1, 9544}});
     const std::tuple<const char*, std::function<void(PeImageBuilder&)>, uint32_t> cases[] = {
-        {"one good group", [](PeImageBuilder& b) { b.AddIconGroup(1, {16, 32, 48}); }, 1},
-        {"zero-size group", [](PeImageBuilder& b) { b.Add(14, 1, {}); }, 0},
-        {"group count 0", [](PeImageBuilder& b) { b.Add(14, 1, MakeIconGroup({})).Add(3, 1, MakeDibIconImage(16)); },
-         0},
+        {"one good group", [](auto& b) { b.AddIconGroup(1, {16, 32, 48}); }, 1},
+        {"zero-size group", [](auto& b) { b.Add(14, 1, {}); }, 0},
+        {"group count 0", [](auto& b) { b.Add(14, 1, MakeIconGroup({})).Add(3, 1, MakeDibIconImage(16)); }, 0},
         {"group promises more entries than it holds",
-         [&](PeImageBuilder& b) { b.Add(14, 1, overcounted).Add(3, 1, MakeDibIconImage(16)); }, 0},
+         [&](auto& b) { b.Add(14, 1, overcounted).Add(3, 1, MakeDibIconImage(16)); }, 0},
         {"best image is PNG",
-         [](PeImageBuilder& b) {
-             b.Add(14, 1, MakeIconGroup({{32, 1, 4264}, {128, 2, 24}}))
-                 .Add(3, 1, MakeDibIconImage(32))
-                 .Add(3, 2, test::MakePngSignatureImage());
-         },
+         [&](auto& b) { b.Add(14, 1, MakeIconGroup({{32, 1, 4264}, {128, 2, 24}})).Add(3, 1, dib32).Add(3, 2, png); },
          0},
-        {"best image cut short",
-         [&](PeImageBuilder& b) { b.Add(14, 1, MakeIconGroup({{48, 1, 9544}})).Add(3, 1, Bytes(dib48.begin(), dib48.end() - 9)); },
-         0},
+        {"best image cut short", [&](auto& b) { b.Add(14, 1, group48).Add(3, 1, cut48); }, 0},
         {"image id 65535",
-         [](PeImageBuilder& b) { b.Add(14, 1, MakeIconGroup({{16, 0xFFFF, 1128}})).Add(3, 0xFFFF, MakeDibIconImage(16)); },
-         1},
+         [&](auto& b) { b.Add(14, 1, MakeIconGroup({{32, 0xFFFF, 4264}})).Add(3, 0xFFFF, dib32); }, 1},
         {"second group broken after a good first",
-         [](PeImageBuilder& b) { b.AddIconGroup(1, {32}).Add(14, 2, MakeIconGroup({{32, 90, 4264}})); }, 1}};
+         [](auto& b) { b.AddIconGroup(1, {32}).Add(14, 2, MakeIconGroup({{32, 90, 4264}})); }, 1}};
     for (const auto& [label, build, expected] : cases) {
         PeImageBuilder builder(false);
         build(builder);
