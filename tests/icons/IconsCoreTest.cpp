@@ -183,13 +183,10 @@ TEST(IconImageRulesTest, ReadsEntriesOfAValidGroup) {
     IconGroupDirectory group;
     ASSERT_TRUE(group.Parse(View(bytes)));
     ASSERT_EQ(group.Count(), 2);
-    EXPECT_EQ(group.Entry(0).width, 16);
-    EXPECT_EQ(group.Entry(0).height, 16);
-    EXPECT_EQ(group.Entry(0).id, 5);
-    EXPECT_EQ(group.Entry(1).width, 0);
-    EXPECT_EQ(group.Entry(1).bytesInRes, 70000u);
-    EXPECT_EQ(group.Entry(1).id, 9);
-    EXPECT_EQ(group.Entry(2).id, 0); // past the end: an empty entry, not a read
+    const IconGroupEntry first = group.Entry(0), second = group.Entry(1), past = group.Entry(2);
+    EXPECT_EQ(std::make_tuple(first.width, first.height, first.id), std::make_tuple(16, 16, 5));
+    EXPECT_EQ(std::make_tuple(second.width, second.bytesInRes, second.id), std::make_tuple(0, 70000u, 9));
+    EXPECT_EQ(past.id, 0); // past the end: an empty entry, not a read
     EXPECT_EQ(group.Bytes().Size(), 6u + 2 * 14u);
 }
 
