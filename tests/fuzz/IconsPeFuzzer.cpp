@@ -2,15 +2,12 @@
 // group directories, icon images and "%VAR%" expansion. Every byte range the parsers hand out
 // is read in full, so AddressSanitizer sees any range that reaches past the input.
 
+#include "PeImageBuilder.h"
 #include "icons/core/IconFileRules.h"
 #include "icons/core/IconGroupDirectory.h"
 #include "icons/core/IconImageRules.h"
 #include "icons/core/PeIconWalk.h"
-#include "icons/core/PeResourceReader.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -20,36 +17,8 @@ using namespace tsu;
 volatile uint32_t g_sink = 0;
 
 void Touch(ByteReader bytes) {
-    uint32_t sum = 0;
     for (size_t i = 0; i < bytes.Size(); ++i)
-        sum += bytes.Data()[i];
-    g_sink = g_sink + sum;
-}
-
-// The entry closest in width to `size`, as the platform's look-up roughly chooses.
-uint32_t ChooseClosest(ByteReader directoryBytes, int size) {
-    Touch(directoryBytes);
-    IconGroupDirectory group;
-    if (!group.Parse(directoryBytes))
-        __builtin_trap(); // the walk must only hand on directories it checked
-    uint32_t best = 0;
-    int bestDiff = 1 << 30;
-    for (uint16_t i = 0; i < group.Count(); ++i) {
-        const IconGroupEntry entry = group.Entry(i);
-        const int width = entry.width == 0 ? 256 : entry.width;
-        if (std::abs(width - size) < bestDiff) {
-            bestDiff = std::abs(width - size);
-            best = entry.id;
-        }
-    }
-    return best;
-}
-
-bool TakeImage(ByteReader image) {
-    if (ClassifyIconImage(image) != IconImageFormat::Dib || !IsCompleteDibIconImage(image))
-        __builtin_trap(); // only whole DIB images may reach the icon creation
-    Touch(image);
-    return true;
+        g_sink = g_sink + bytes.Data()[i];
 }
 
 void FuzzPe(ByteReader file, const uint8_t* data, size_t size) {
@@ -57,25 +26,31 @@ void FuzzPe(ByteReader file, const uint8_t* data, size_t size) {
     if (!reader.Open(file))
         return;
     const PeIconWalk walk(reader);
-    const uint32_t groups = walk.CountGroups();
-    for (uint32_t p = 0; p < groups && p < 8; ++p) {
+    for (uint32_t p = 0; p < walk.CountGroups() && p < 8; ++p)
         if (const auto group = reader.FindByPosition(kResourceTypeGroupIcon, p))
             Touch(*group);
-    }
-    for (uint32_t id = 1; id <= 4; ++id) {
+    for (uint32_t id = 1; id <= 4; ++id)
         if (const auto image = reader.FindById(kResourceTypeIcon, id))
             Touch(*image);
-    }
-    const int size32 = 32;
-    const auto take = [](uint32_t, uint16_t, ByteReader image) { return TakeImage(image); };
-    (void)walk.Run(
-        0, 500, [&](ByteReader d) { return ChooseClosest(d, size32); }, take);
-    (void)walk.Run(
-        0, 500, [&](ByteReader d) { return ChooseClosest(d, 256); }, take);
+    const auto take = [](uint32_t, uint16_t, ByteReader image) {
+        if (ClassifyIconImage(image) != IconImageFormat::Dib || !IsCompleteDibIconImage(image))
+            __builtin_trap(); // only whole DIB images may reach the icon creation
+        Touch(image);
+        return true;
+    };
+    const auto closestTo = [](int size) {
+        return [size](ByteReader directory) {
+            Touch(directory);
+            if (!IconGroupDirectory().Parse(directory))
+                __builtin_trap(); // the walk must only hand on directories it checked
+            return test::ClosestImageId(directory, size);
+        };
+    };
+    (void)walk.Run(0, 500, closestTo(32), take);
+    (void)walk.Run(0, 500, closestTo(256), take);
     // A negative index from the input's last two bytes: group ids counting down.
     const int32_t byId = size >= 2 ? -static_cast<int32_t>(data[size - 1] | (data[size - 2] << 8)) : -1;
-    (void)walk.Run(
-        byId, 8, [&](ByteReader d) { return ChooseClosest(d, 16); }, take);
+    (void)walk.Run(byId, 8, closestTo(16), take);
 }
 
 void FuzzExpansion(const uint8_t* data, size_t size) {
@@ -103,10 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)BitmapFileHasPixels(file);
     FuzzPe(file, data, size);
     IconGroupDirectory group;
-    if (group.Parse(file)) {
-        for (uint16_t i = 0; i < group.Count(); ++i)
-            g_sink = g_sink + group.Entry(i).id;
-    }
+    for (uint16_t i = 0; group.Parse(file) && i < group.Count(); ++i)
+        g_sink = g_sink + group.Entry(i).id;
     if (ClassifyIconImage(file) == IconImageFormat::Dib && IsCompleteDibIconImage(file))
         Touch(file);
     FuzzExpansion(data, size);
