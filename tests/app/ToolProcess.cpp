@@ -1,39 +1,11 @@
 #include "tests/app/ToolProcess.h"
 
+#include "res/ResourceIds.h"
 #include "tests/common/TestProcess.h"
 
 #include <tlhelp32.h>
 
 namespace tsu::test {
-
-namespace {
-
-struct ControlSearch {
-    DWORD processId;
-    UINT id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindInChildren(HWND hwnd, LPARAM lp) {
-    auto* search = reinterpret_cast<ControlSearch*>(lp);
-    if (static_cast<UINT>(::GetDlgCtrlID(hwnd)) == search->id && ::IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK FindInTopLevel(HWND hwnd, LPARAM lp) {
-    auto* search = reinterpret_cast<ControlSearch*>(lp);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != search->processId || !::IsWindowVisible(hwnd))
-        return TRUE;
-    ::EnumChildWindows(hwnd, &FindInChildren, lp);
-    return search->found ? FALSE : TRUE;
-}
-
-} // namespace
 
 ToolProcess::ToolProcess(const std::wstring& name, FeedbackKind library, const std::wstring& programName)
     : m_folder(MakeFeedbackFolder(name, library)), m_programName(programName) {
@@ -41,71 +13,77 @@ ToolProcess::ToolProcess(const std::wstring& name, FeedbackKind library, const s
 }
 
 ToolProcess::~ToolProcess() {
-    if (m_process && !HasExited())
+    if (m_process && ::WaitForSingleObject(m_process.Get(), 0) != WAIT_OBJECT_0)
         ::TerminateProcess(m_process.Get(), 99);
     if (m_process)
         ::WaitForSingleObject(m_process.Get(), 5000);
 }
 
-bool ToolProcess::WriteFile(const std::wstring& relativePath, const std::string& bytes) {
-    const size_t slash = relativePath.find_last_of(L'\\');
-    if (slash != std::wstring::npos)
-        ::CreateDirectoryW((m_folder + relativePath.substr(0, slash)).c_str(), nullptr);
-    return WriteFileBytes(m_folder + relativePath, bytes);
-}
-
-bool ToolProcess::Start(const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
-    if (!arguments.empty())
-        commandLine += L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(ProgramPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          m_folder.c_str(), &startup, &info))
-        return false;
-    ::CloseHandle(info.hThread);
-    m_process.Reset(info.hProcess);
-    m_processId = info.dwProcessId;
-    return true;
-}
-
-bool ToolProcess::HasExited() const {
-    return ::WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
+bool ToolProcess::Start() {
+    const ScopedCurrentFolder inFolder(m_folder); // started from its own folder
+    m_process = StartProcess(Quoted(ProgramPath()), &m_processId);
+    return static_cast<bool>(m_process);
 }
 
 std::optional<DWORD> ToolProcess::WaitForExit(DWORD timeoutMs) {
-    if (::WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0)
-        return std::nullopt;
     DWORD code = 0;
-    ::GetExitCodeProcess(m_process.Get(), &code);
+    if (::WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(m_process.Get(), &code))
+        return std::nullopt;
     return code;
 }
 
 HWND ToolProcess::FindControl(UINT id) const {
-    ControlSearch search{m_processId, id};
-    ::EnumWindows(&FindInTopLevel, reinterpret_cast<LPARAM>(&search));
+    struct Search {
+        DWORD processId;
+        UINT id;
+        HWND found;
+    } search{m_processId, id, nullptr};
+    ::EnumWindows(
+        [](HWND top, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(top, &owner);
+            if (owner == s->processId && ::IsWindowVisible(top))
+                ::EnumChildWindows(
+                    top,
+                    [](HWND hwnd, LPARAM lp2) -> BOOL {
+                        auto* s2 = reinterpret_cast<Search*>(lp2);
+                        if (static_cast<UINT>(::GetDlgCtrlID(hwnd)) == s2->id && ::IsWindowVisible(hwnd))
+                            s2->found = hwnd;
+                        return s2->found == nullptr;
+                    },
+                    lp);
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 bool ToolProcess::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
+    for (const DWORD start = ::GetTickCount(); !condition();) {
         if (::GetTickCount() - start > timeoutMs)
             return false;
-        // Wakes at once when the tool ends; otherwise looks again in 50 ms (a window appearing in
-        // another process announces itself to nobody).
-        if (::WaitForSingleObject(m_process.Get(), 50) == WAIT_OBJECT_0)
+        if (::WaitForSingleObject(m_process.Get(), 50) == WAIT_OBJECT_0) // wakes at once when the tool ends
             return condition();
     }
+    return true;
 }
 
-HWND ToolProcess::WaitForControl(UINT id, DWORD timeoutMs) {
+HWND ToolProcess::WaitForControl(UINT id) {
     HWND found = nullptr;
-    (void)WaitUntil([&] { return (found = FindControl(id)) != nullptr; }, timeoutMs);
+    (void)WaitUntil([&] { return (found = FindControl(id)) != nullptr; });
     return found;
+}
+
+std::wstring ToolProcess::PromptText() const {
+    HWND message = FindControl(IDC_PROMPT_MESSAGE);
+    return message ? TextOf(message) : std::wstring();
+}
+
+void ToolProcess::Press(HWND control) {
+    ::PostMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(control));
 }
 
 std::wstring ToolProcess::TextOf(HWND window) {
@@ -117,48 +95,20 @@ std::wstring ToolProcess::TextOf(HWND window) {
     return std::wstring(text, wcsnlen(text, 512));
 }
 
-void ToolProcess::Press(HWND control) {
-    HWND parent = ::GetParent(control);
-    ::PostMessageW(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(control));
-}
-
-std::wstring ToolProcess::PromptText() const {
-    HWND message = FindPrompt();
-    return message ? TextOf(message) : std::wstring();
-}
-
-void ToolProcess::PressPromptButton(UINT id) const {
-    HWND message = FindPrompt();
-    if (!message)
-        return;
-    HWND child = ::GetParent(message);
-    ::PostMessageW(child, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(child, id)));
-}
-
-bool ToolProcess::AnswerFeedbackQuestion(DWORD timeoutMs) {
-    HWND close = WaitForControl(1002, timeoutMs); // the feedback dialog's close button
-    if (!close)
-        return false;
-    Press(close);
-    return true;
-}
-
-std::vector<UniqueHandle> ChildProcessesOf(DWORD processId) {
-    std::vector<UniqueHandle> children;
+bool ToolProcess::WaitForChildren() const {
     UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
-        return children;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
-        if (entry.th32ParentProcessID != processId)
+    bool found = false, ended = true;
+    for (BOOL more = snapshot && ::Process32FirstW(snapshot.Get(), &entry); more;
+         more = ::Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ParentProcessID != m_processId)
             continue;
-        UniqueHandle child(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        if (child)
-            children.push_back(std::move(child));
+        found = true;
+        const UniqueHandle child(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        ended = ended && (!child || ::WaitForSingleObject(child.Get(), 20000) == WAIT_OBJECT_0);
     }
-    return children;
+    return found && ended;
 }
 
 } // namespace tsu::test
