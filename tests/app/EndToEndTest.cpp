@@ -3,20 +3,131 @@
 // keeps the user's files, and the program list with real NSIS and MSI programs, one of them
 // uninstalled through its row's "卸载".
 
+#include "framework/ScopedHandles.h"
 #include "framework/StartupHardening.h"
 #include "res/ResourceIds.h"
-#include "tests/app/ToolProcess.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <optional>
 
 namespace tsu {
 namespace {
 
 using test::FeedbackKind;
-using test::ToolProcess;
+
+// The real executable, copied with a feedback library into a scratch folder and driven from
+// outside: windows found by control id, buttons pressed with messages across the process boundary.
+class ToolProcess {
+public:
+    ToolProcess(const std::wstring& name, FeedbackKind library,
+                const std::wstring& programName = L"TarrowSoftwareUninstall.exe")
+        : m_folder(test::MakeFeedbackFolder(name, library)), m_program(m_folder + programName) {
+        ::CopyFileW((test::BinDir() + L"TarrowSoftwareUninstall.exe").c_str(), m_program.c_str(), FALSE);
+    }
+    ~ToolProcess() {
+        if (m_process && ::WaitForSingleObject(m_process.Get(), 0) != WAIT_OBJECT_0)
+            ::TerminateProcess(m_process.Get(), 99);
+        ::WaitForSingleObject(m_process.Get(), 5000);
+    }
+    const std::wstring& Folder() const { return m_folder; }
+    const std::wstring& ProgramPath() const { return m_program; }
+    bool Start() {
+        const test::ScopedCurrentFolder inFolder(m_folder); // started from its own folder
+        m_process = test::StartProcess(test::Quoted(m_program), &m_processId);
+        return static_cast<bool>(m_process);
+    }
+    std::optional<DWORD> WaitForExit() {
+        DWORD code = 0;
+        if (::WaitForSingleObject(m_process.Get(), test::kMustHappenMs) != WAIT_OBJECT_0 ||
+            !::GetExitCodeProcess(m_process.Get(), &code))
+            return std::nullopt;
+        return code;
+    }
+    HANDLE Process() const { return m_process.Get(); }
+    // The first visible window of the tool with this control id (any depth), or null.
+    HWND FindControl(UINT id) const {
+        std::tuple<DWORD, UINT, HWND> search{m_processId, id, nullptr};
+        ::EnumWindows(
+            [](HWND top, LPARAM lp) -> BOOL {
+                auto& [processId, wanted, found] = *reinterpret_cast<std::tuple<DWORD, UINT, HWND>*>(lp);
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(top, &owner);
+                if (owner == processId && ::IsWindowVisible(top))
+                    ::EnumChildWindows(
+                        top,
+                        [](HWND hwnd, LPARAM lp2) -> BOOL {
+                            auto& [unused, id2, found2] = *reinterpret_cast<std::tuple<DWORD, UINT, HWND>*>(lp2);
+                            if (static_cast<UINT>(::GetDlgCtrlID(hwnd)) == id2 && ::IsWindowVisible(hwnd))
+                                found2 = hwnd;
+                            return found2 == nullptr;
+                        },
+                        lp);
+                return found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return std::get<2>(search);
+    }
+    // Waits while the tool runs until condition holds; a window appearing in another process
+    // announces itself to nobody, so it is looked for every 50 ms.
+    bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = test::kMustHappenMs) {
+        for (const DWORD start = ::GetTickCount(); !condition();) {
+            if (::GetTickCount() - start > timeoutMs)
+                return false;
+            if (::WaitForSingleObject(m_process.Get(), 50) == WAIT_OBJECT_0)
+                return condition();
+        }
+        return true;
+    }
+    HWND WaitForControl(UINT id) {
+        HWND found = nullptr;
+        (void)WaitUntil([&] { return (found = FindControl(id)) != nullptr; });
+        return found;
+    }
+    std::wstring PromptText() const {
+        HWND message = FindControl(IDC_PROMPT_MESSAGE);
+        return message ? TextOf(message) : std::wstring();
+    }
+    static void Press(HWND control) {
+        ::PostMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(control));
+    }
+    static std::wstring TextOf(HWND window) {
+        wchar_t text[512] = {};
+        DWORD_PTR copied = 0;
+        return ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                                     &copied)
+                   ? std::wstring(text, wcsnlen(text, 512))
+                   : std::wstring();
+    }
+    // Waits until every child process of the tool (its browser, its self-removal) has ended.
+    bool WaitForChildren() const {
+        UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        bool found = false, ended = true;
+        for (BOOL more = snapshot && ::Process32FirstW(snapshot.Get(), &entry); more;
+             more = ::Process32NextW(snapshot.Get(), &entry)) {
+            const UniqueHandle child(entry.th32ParentProcessID == m_processId
+                                         ? ::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)
+                                         : nullptr);
+            found = found || static_cast<bool>(child);
+            ended = ended && (!child || ::WaitForSingleObject(child.Get(), 20000) == WAIT_OBJECT_0);
+        }
+        return found && ended;
+    }
+
+private:
+    std::wstring m_folder;
+    std::wstring m_program;
+    UniqueHandle m_process;
+    DWORD m_processId = 0;
+};
 
 size_t CountOf(const std::wstring& text, const std::wstring& part) {
     size_t count = 0;

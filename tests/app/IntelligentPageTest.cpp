@@ -72,15 +72,16 @@ protected:
         ::SendMessageW(page().GetDlgItem(IDC_DROP_EDIT), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
     }
     void PressUninstall() { test::ClickButton(page().GetSafeHwnd(), IDC_SMART_UNINSTALL_BUTTON); }
-    test::ScratchFolder folder{L"smart"};
+    void TearDown() override { test::RemoveTree(folder); }
+    const std::wstring folder = test::MakeScratchFolder(TestName() + L"Files");
 };
 
 TEST_F(IntelligentPage, AShortcutsProgramFilesAreListedTickedAndDeletedWhenConfirmed) {
-    ::CreateDirectoryW(folder.File(L"TsuSmartProg").c_str(), nullptr);
-    const std::wstring program = folder.File(L"TsuSmartProg\\prog.exe");
+    ::CreateDirectoryW((folder + L"TsuSmartProg").c_str(), nullptr);
+    const std::wstring program = folder + L"TsuSmartProg\\prog.exe";
     ASSERT_TRUE(::CopyFileW(test::HelperPath().c_str(), program.c_str(), FALSE));
-    ASSERT_TRUE(test::WriteFileBytes(folder.File(L"TsuSmartProg\\data.txt"), "data"));
-    const std::wstring shortcut = folder.File(L"Tsu Smart Prog.lnk");
+    ASSERT_TRUE(test::WriteFileBytes(folder + L"TsuSmartProg\\data.txt", "data"));
+    const std::wstring shortcut = folder + L"Tsu Smart Prog.lnk";
     ASSERT_TRUE(test::CreateShortcut(shortcut, program));
     test::WhenReady watch([] { return test::FindShownDialog<CExecutePromptDlg>() != nullptr; },
                           [] {
@@ -112,16 +113,15 @@ TEST_F(IntelligentPage, AShortcutsProgramFilesAreListedTickedAndDeletedWhenConfi
 }
 
 TEST_F(IntelligentPage, SeveralFilesAreIgnoredAndOtherDropsGiveEmptyResults) {
-    ASSERT_TRUE(test::WriteFileBytes(folder.File(L"note.txt"), "not a shortcut"));
-    ASSERT_TRUE(test::WriteFileBytes(folder.File(L"broken.lnk"), "not a shortcut either"));
-    ::CreateDirectoryW(folder.File(L"gone").c_str(), nullptr);
-    ASSERT_TRUE(test::WriteFileBytes(folder.File(L"gone\\gone.exe"), "x"));
-    ASSERT_TRUE(test::CreateShortcut(folder.File(L"vanished.lnk"), folder.File(L"gone\\gone.exe")));
-    test::RemoveTree(folder.File(L"gone"));
-    Drop({folder.File(L"note.txt"), folder.File(L"broken.lnk")});
+    ASSERT_TRUE(test::WriteFileBytes(folder + L"note.txt", "not a shortcut"));
+    ASSERT_TRUE(test::WriteFileBytes(folder + L"broken.lnk", "not a shortcut either"));
+    ::CreateDirectoryW((folder + L"gone").c_str(), nullptr);
+    ASSERT_TRUE(test::WriteFileBytes(folder + L"gone\\gone.exe", "x"));
+    ASSERT_TRUE(test::CreateShortcut(folder + L"vanished.lnk", folder + L"gone\\gone.exe"));
+    test::RemoveTree(folder + L"gone");
+    Drop({folder + L"note.txt", folder + L"broken.lnk"});
     EXPECT_EQ(page().ProgressDialog(), nullptr) << "two files started an analysis";
-    for (const std::wstring& path :
-         {folder.File(L"note.txt"), folder.File(L"broken.lnk"), folder.Path(), folder.File(L"vanished.lnk")}) {
+    for (const std::wstring& path : {folder + L"note.txt", folder + L"broken.lnk", folder, folder + L"vanished.lnk"}) {
         Drop({path});
         // The analysis ended and nothing of it stays on screen; no row is a file that is not there.
         ASSERT_NE(page().ProgressDialog(), nullptr);
@@ -139,7 +139,7 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
     // starts only when the test lets it: the checks made while it runs cannot race its end.
     LauncherHold hold;
     ASSERT_TRUE(hold.Started());
-    const std::wstring shortcut = folder.File(L"Tsu Smart NSIS.lnk");
+    const std::wstring shortcut = folder + L"Tsu Smart NSIS.lnk";
     ASSERT_TRUE(test::CreateShortcut(shortcut, L"C:\\Program Files\\" + key + L"\\" + key + L".exe"));
     Drop({shortcut});
     EXPECT_TRUE(page().IsNoticeShown() && !page().IsListShown() && !page().IsCountShown());
