@@ -1,10 +1,12 @@
 #include "tests/app/AppTestSupport.h"
 
+#include "app/core/TermsText.h"
 #include "framework/CMemoryCanvas.h"
 #include "framework/Encoding.h"
-#include "tests/common/TestProcess.h"
+#include "framework/ScopedHandles.h"
 #include "tests/support/TestSupport.h"
 
+#include <richedit.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -13,58 +15,49 @@ namespace tsu::test {
 
 namespace {
 
-std::wstring OwnProgramName() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring full = path;
-    const size_t slash = full.find_last_of(L'\\');
-    return slash == std::wstring::npos ? full : full.substr(slash + 1);
-}
-
-// Runs before main: the test program's own windows are unmanaged from its first window on.
+// Before main: unmanaged from the first window on, and what the tool's application object starts
+// before any window (GDI+, the terms viewer's rich-edit class).
 struct UnmanagedAtStart {
     UnmanagedAtStart() {
-        UseUnmanagedWindows(OwnProgramName());
-        // What the tool's application object starts before any window: GDI+ and the rich-edit
-        // class of the terms viewer.
+        wchar_t path[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+        UseUnmanagedWindows(std::wcsrchr(path, L'\\') ? std::wcsrchr(path, L'\\') + 1 : path);
         (void)EnsureGdiplus();
         (void)::LoadLibraryW(L"riched20.dll");
     }
 } g_unmanagedAtStart;
 
 PromptAnswerer* g_answerer = nullptr;
+std::vector<WhenReady*> g_whenReady;
 
 } // namespace
 
 void UseUnmanagedWindows(const std::wstring& programName) {
     const std::wstring key = L"Software\\Wine\\AppDefaults\\" + programName + L"\\X11 Driver";
     HKEY opened = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    const UniqueHkey owned(opened);
-    static const wchar_t kNo[] = L"N";
-    ::RegSetValueExW(owned.Get(), L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo), sizeof kNo);
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) ==
+        ERROR_SUCCESS) {
+        const UniqueHkey owned(opened);
+        static const wchar_t kNo[] = L"N";
+        ::RegSetValueExW(owned.Get(), L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo), sizeof kNo);
+    }
+}
+
+std::wstring ToolLogText() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder)))
+        return std::wstring();
+    const std::wstring path = std::wstring(folder) + L"\\ToolLog\\软件卸载工具.txt";
+    return FromCp936(ReadFileBytes(path + L"bak")) + FromCp936(ReadFileBytes(path));
 }
 
 std::wstring MakeFeedbackFolder(const std::wstring& name, FeedbackKind kind) {
     const std::wstring folder = MakeScratchFolder(name);
-    const wchar_t* source = nullptr;
-    switch (kind) {
-    case FeedbackKind::Real:
-        source = L"VeltorFeedbackInformation.dll";
-        break;
-    case FeedbackKind::FakeFull:
-        source = L"tsu_fake_feedback_full.dll";
-        break;
-    case FeedbackKind::FakePartial:
-        source = L"tsu_fake_feedback_partial.dll";
-        break;
-    case FeedbackKind::None:
-        break;
-    }
-    if (source)
-        ::CopyFileW((BinDir() + source).c_str(), (folder + L"VeltorFeedbackInformation.dll").c_str(), FALSE);
+    const wchar_t* const sources[] = {L"VeltorFeedbackInformation.dll", L"tsu_fake_feedback_full.dll",
+                                      L"tsu_fake_feedback_partial.dll"};
+    if (kind != FeedbackKind::None)
+        ::CopyFileW((BinDir() + sources[static_cast<int>(kind)]).c_str(),
+                    (folder + L"VeltorFeedbackInformation.dll").c_str(), FALSE);
     return folder;
 }
 
@@ -76,105 +69,15 @@ void ConfigureFakeFeedback(const std::wstring& logPath, int initResult, int vers
 }
 
 std::vector<std::wstring> ReadFakeFeedbackLog(const std::wstring& logPath) {
-    const std::string bytes = ReadFileBytes(logPath);
+    const std::wstring text = MultiByteToWide(ReadFileBytes(logPath), CP_UTF8);
     std::vector<std::wstring> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            end = bytes.size();
-        const std::string line = bytes.substr(start, end - start);
-        const int length = ::MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
-        std::wstring wide(static_cast<size_t>(length), L'\0');
-        ::MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), length);
-        if (!wide.empty())
-            lines.push_back(wide);
-        start = end + 1;
+    for (size_t start = 0, end = 0; start < text.size(); start = end + 1) {
+        end = std::min(text.find(L'\n', start), text.size());
+        if (end > start)
+            lines.push_back(text.substr(start, end - start));
     }
     return lines;
 }
-
-PromptAnswerer::PromptAnswerer() {
-    g_answerer = this;
-    m_timer = ::SetTimer(nullptr, 0, 15, &PromptAnswerer::OnTimer);
-}
-
-PromptAnswerer::~PromptAnswerer() {
-    if (m_timer)
-        ::KillTimer(nullptr, m_timer);
-    g_answerer = nullptr;
-}
-
-std::vector<std::wstring> PromptAnswerer::Texts() const {
-    std::vector<std::wstring> texts;
-    for (const SeenPrompt& seen : m_seen)
-        texts.push_back(seen.text);
-    return texts;
-}
-
-void CALLBACK PromptAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_answerer)
-        g_answerer->Poll();
-}
-
-void PromptAnswerer::Poll() {
-    if (m_busy)
-        return;
-    m_busy = true;
-    for (CPromptDlg* prompt : CPromptDlg::OpenPrompts()) {
-        // Known by its window: the next prompt may be a new object at the same address.
-        if (std::find(m_handled.begin(), m_handled.end(), prompt->GetSafeHwnd()) != m_handled.end())
-            continue;
-        HWND child = prompt->Child().GetSafeHwnd();
-        if (!prompt->GetSafeHwnd() || !child || !::IsWindowVisible(prompt->GetSafeHwnd()))
-            continue; // not shown yet: next tick
-        m_handled.push_back(prompt->GetSafeHwnd());
-        m_seen.push_back(
-            SeenPrompt{prompt->GetText(), prompt->GetStyle(), ::GetWindow(prompt->GetSafeHwnd(), GW_OWNER)});
-        if (onPrompt)
-            onPrompt(*prompt);
-        const Answer answer = m_next < m_plan.size() ? m_plan[m_next] : Close;
-        ++m_next;
-        const UINT id = answer == First ? 1007u : answer == Second ? 1008u : 1005u;
-        ClickButton(child, id);
-    }
-    m_busy = false;
-}
-
-bool SaveScreenPng(const RECT& rect, const std::wstring& name) {
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    CMemoryCanvas canvas;
-    if (width <= 0 || height <= 0 || !canvas.CreateDib32(width, height))
-        return false;
-    PumpPending();
-    UniqueWindowDc screen(nullptr);
-    if (!screen || !::BitBlt(canvas.Dc(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY))
-        return false;
-    return SaveCanvasPng(canvas, name);
-}
-
-bool SaveWindowAreaPng(HWND window, const std::wstring& name) {
-    if (!window)
-        return false;
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    return SaveScreenPng(rect, name);
-}
-
-void ClickButton(HWND dialog, UINT id) {
-    HWND button = ::GetDlgItem(dialog, static_cast<int>(id));
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-}
-
-} // namespace tsu::test
-
-namespace tsu::test {
-
-namespace {
-std::vector<WhenReady*> g_whenReady;
-} // namespace
 
 WhenReady::WhenReady(std::function<bool()> ready, std::function<void()> action, DWORD timeoutMs)
     : m_ready(std::move(ready)), m_action(std::move(action)), m_deadline(::GetTickCount() + timeoutMs) {
@@ -190,7 +93,7 @@ WhenReady::~WhenReady() {
 
 void CALLBACK WhenReady::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
     for (WhenReady* waiter : std::vector<WhenReady*>(g_whenReady)) {
-        if (waiter->m_timer != id || waiter->m_ran)
+        if (waiter->m_timer != id)
             continue;
         const bool expired = static_cast<LONG>(::GetTickCount() - waiter->m_deadline) > 0;
         if (!expired && !waiter->m_ready())
@@ -203,18 +106,105 @@ void CALLBACK WhenReady::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
     }
 }
 
+PromptAnswerer::PromptAnswerer() : m_timer(::SetTimer(nullptr, 0, 15, &PromptAnswerer::OnTimer)) {
+    g_answerer = this;
+}
+
+PromptAnswerer::~PromptAnswerer() {
+    ::KillTimer(nullptr, m_timer);
+    g_answerer = nullptr;
+}
+
+void CALLBACK PromptAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_answerer && !g_answerer->m_busy)
+        g_answerer->Poll();
+}
+
+void PromptAnswerer::Poll() {
+    m_busy = true;
+    for (CPromptDlg* prompt : CPromptDlg::OpenPrompts()) {
+        HWND host = prompt->GetSafeHwnd();
+        HWND child = prompt->Child().GetSafeHwnd();
+        if (!host || !child || !::IsWindowVisible(host) ||
+            std::find(m_handled.begin(), m_handled.end(), host) != m_handled.end())
+            continue;
+        m_handled.push_back(host);
+        texts.push_back(prompt->GetText());
+        styles.push_back(prompt->GetStyle());
+        if (onPrompt)
+            onPrompt(*prompt);
+        const Answer answer = texts.size() <= m_plan.size() ? m_plan[texts.size() - 1] : Close;
+        ClickButton(child, answer == First ? 1007u : answer == Second ? 1008u : 1005u);
+    }
+    m_busy = false;
+}
+
+bool SaveScreenPng(const RECT& rect, const std::wstring& name) {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    CMemoryCanvas canvas;
+    if (width <= 0 || height <= 0 || !canvas.CreateDib32(width, height))
+        return false;
+    PumpPending();
+    UniqueWindowDc screen(nullptr);
+    return screen && ::BitBlt(canvas.Dc(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY) &&
+           SaveCanvasPng(canvas, name);
+}
+
+bool SaveWindowAreaPng(HWND window, const std::wstring& name) {
+    RECT rect{};
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return window && ::GetWindowRect(window, &rect) && SaveScreenPng(rect, name);
+}
+
+void ClickButton(HWND dialog, UINT id) {
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, static_cast<int>(id))));
+}
+
 bool KeyIsSwallowed(HWND window, WPARAM key) {
-    MSG msg{};
-    msg.hwnd = window;
-    msg.message = WM_KEYDOWN;
-    msg.wParam = key;
-    msg.lParam = 1;
+    MSG msg{window, WM_KEYDOWN, key, 1, 0, {}};
     return CWnd::WalkPreTranslateTree(&msg);
 }
 
-} // namespace tsu::test
+INT_PTR RunModal(CDialog& dialog, const std::function<HWND()>& child, const std::function<void()>& action) {
+    const WhenReady act([&] { return dialog.GetSafeHwnd() && ::IsWindowVisible(child()); }, action);
+    const DWORD giveUp = ::GetTickCount() + 20000;
+    bool forced = false;
+    const WhenReady fallback([&] { return static_cast<LONG>(::GetTickCount() - giveUp) > 0; },
+                             [&] {
+                                 forced = true;
+                                 dialog.EndDialog(IDCANCEL);
+                             },
+                             40000);
+    const INT_PTR result = dialog.DoModal();
+    return forced || !act.Ran() ? -2 : result;
+}
 
-namespace tsu::test {
+TermsLayout MeasureTermsLayout(HWND edit) {
+    TermsLayout layout;
+    layout.paragraphs = static_cast<int>(std::count(TermsText().begin(), TermsText().end(), L'\n')) + 1;
+    layout.lines = static_cast<int>(::SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    RECT visible{};
+    ::GetClientRect(edit, &visible);
+    // A skinned box sits in a clipping window that hides its standard scroll bar.
+    RECT clip{};
+    ::GetClientRect(::GetParent(edit), &clip);
+    ::MapWindowPoints(::GetParent(edit), edit, reinterpret_cast<POINT*>(&clip), 2);
+    layout.visibleRight = std::min(visible.right, clip.right);
+    const auto xOf = [edit](LRESULT index) {
+        POINTL point{};
+        ::SendMessageW(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), index);
+        return static_cast<int>(point.x);
+    };
+    for (int line = 0; line < layout.lines; ++line) {
+        const LRESULT first = ::SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+        const LRESULT length = ::SendMessageW(edit, EM_LINELENGTH, static_cast<WPARAM>(first), 0);
+        if (first >= 0 && length >= 2) // the last character's left edge plus its width
+            layout.widestRight = std::max(layout.widestRight, 2 * xOf(first + length - 1) - xOf(first + length - 2));
+    }
+    return layout;
+}
 
 ScratchInventory::ScratchInventory(const std::wstring& name)
     : m_base(L"Software\\TsuAppTest\\" + name + L"-" + std::to_wstring(::GetCurrentProcessId())),
@@ -229,26 +219,16 @@ InventoryLocations ScratchInventory::Locations() const {
 }
 
 void ScratchInventory::AddProgram(const std::wstring& keyName, const std::wstring& displayName,
-                                  const std::wstring& version, const std::wstring& uninstallString,
+                                  const std::wstring& uninstallString, const std::wstring& version,
                                   const std::wstring& displayIcon, uint32_t estimatedSizeKb) {
-    m_uninstall.CreateSubkey(keyName);
     m_uninstall.SetString(keyName, L"DisplayName", displayName);
+    m_uninstall.SetString(keyName, L"UninstallString", uninstallString);
     if (!version.empty())
         m_uninstall.SetString(keyName, L"DisplayVersion", version);
-    if (!uninstallString.empty())
-        m_uninstall.SetString(keyName, L"UninstallString", uninstallString);
     if (!displayIcon.empty())
         m_uninstall.SetString(keyName, L"DisplayIcon", displayIcon);
     if (estimatedSizeKb)
         m_uninstall.SetDword(keyName, L"EstimatedSize", estimatedSizeKb);
-}
-
-std::wstring ToolLogText() {
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder)))
-        return std::wstring();
-    const std::wstring path = std::wstring(folder) + L"\\ToolLog\\" + L"软件卸载工具.txt";
-    return FromCp936(ReadFileBytes(path + L"bak")) + FromCp936(ReadFileBytes(path));
 }
 
 } // namespace tsu::test

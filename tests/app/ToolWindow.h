@@ -10,17 +10,15 @@
 #include "app/CTarrowSoftwareUninstallDlg.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/common/TestProcess.h"
 #include "tests/support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace tsu::test {
 
-// A tool in this process, reading its programs from scratch keys and binding the recording
-// stand-in of the feedback library.
 class ToolWindow {
 public:
     // systemInventory: the system's uninstall keys instead of the scratch ones.
@@ -33,7 +31,6 @@ public:
         if (window && window->GetSafeHwnd())
             (void)window->DestroyWindow();
     }
-
     bool Create() {
         AppOptions options;
         options.removeFolderOnClose = false;
@@ -46,13 +43,26 @@ public:
         PumpPending();
         return window->IsInitialised();
     }
+    HWND Main() const { return window->GetSafeHwnd(); }
     CSoftwareUninstallMainDlg& Start() { return *window->StartPage(); }
     CSoftwareUninstallFunctionDlg& Function() { return *window->FunctionPage(); }
     CConventionalUninstallDlg& Conventional() { return *window->FunctionPage()->ConventionalPage(); }
+    CIntelligenceUninstallDlg& Intelligent() { return *window->FunctionPage()->IntelligencePage(); }
     // Presses "开始运行" and waits until the function page shows the list.
     bool LoadPrograms() {
         ClickButton(Start().GetSafeHwnd(), IDC_START_BUTTON);
         return PumpUntil([this] { return window->ShownPage() == 1; }, 20000);
+    }
+    // Away to the intelligent page and back: the list is read anew.
+    bool Refresh() {
+        Function().SelectTab(1);
+        Function().SelectTab(0);
+        const bool done = PumpUntil([this] { return !window->Engine().IsInventoryWorkRunning(); }, kMustHappenMs);
+        PumpPending();
+        return done;
+    }
+    bool Closed() {
+        return PumpUntil([this] { return window->GetSafeHwnd() == nullptr; }, kMustHappenMs);
     }
     std::vector<std::wstring> FeedbackCalls() const { return ReadFakeFeedbackLog(feedbackLog); }
 
@@ -63,14 +73,10 @@ public:
     std::unique_ptr<CTarrowSoftwareUninstallDlg> window;
 };
 
-// Answers the tool's closing question with its close button as soon as it shows (from inside
-// whatever message loop runs then), and counts the questions so answered (once at most).
+// Answers the tool's closing question with its close button as soon as it shows, and counts.
 class QuestionCloser {
 public:
-    explicit QuestionCloser(DWORD timeoutMs = 10000, std::wstring screenshot = std::wstring())
-        : m_screenshot(std::move(screenshot)),
-          m_answer([] { return FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; }, [this] { Close(); },
-                   timeoutMs) {}
+    explicit QuestionCloser(std::wstring screenshot = std::wstring()) : m_screenshot(std::move(screenshot)) {}
     [[nodiscard]] int Count() const { return m_count; }
 
 private:
@@ -81,10 +87,25 @@ private:
             SaveWindowAreaPng(dialog->GetSafeHwnd(), m_screenshot);
         ClickButton(dialog->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
     }
-
     std::wstring m_screenshot;
     int m_count = 0;
-    WhenReady m_answer; // last: it may call Close as soon as it exists
+    WhenReady m_answer{[] { return FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; }, [this] { Close(); },
+                       kMustHappenMs}; // last: it may call Close as soon as it exists
+};
+
+// A tool window named after the test (created by the test) and an answerer for its prompts.
+class ToolTest : public ::testing::Test {
+protected:
+    explicit ToolTest(bool systemInventory = false) : tool(TestName(), systemInventory) {}
+    static std::wstring TestName() {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        return std::wstring(name.begin(), name.end());
+    }
+    // An uninstaller that exits at once.
+    static std::wstring Quick() { return Quoted(HelperPath()) + L" --exit 0"; }
+
+    ToolWindow tool;
+    PromptAnswerer answerer;
 };
 
 } // namespace tsu::test
