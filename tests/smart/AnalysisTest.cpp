@@ -278,9 +278,9 @@ TEST_F(AnalysisTest, TheRegistryMatchTakesTheProgramsOwnEntry) {
     IntelligenceEngine engine(inventory.Locations());
     ASSERT_TRUE(engine.SetOwnerWindow(m_page.Window()));
     for (const auto& [shortcut, match] :
-         {std::pair{DesktopShortcut(L"TsuSmartMatch", s_app + L"\\app.exe"), std::wstring(L"Zed Program")},
+         {std::pair{noDot, std::wstring()}, {DesktopShortcut(L"TsuSmartMatch", s_app + L"\\app.exe"), L"Zed Program"},
           {DesktopShortcut(L"TsuSmartShort", test::ShortSpelling(s_app) + L"\\app.exe"), L"Zed Program"},
-          {DesktopShortcut(L"TsuSmartNamed", s_app + L"\\app.exe"), named}, {noDot, L""}}) {
+          {DesktopShortcut(L"TsuSmartNamed", s_app + L"\\app.exe"), named}}) {
         Analyze(engine, shortcut);
         EXPECT_EQ(engine.HasStandardUninstall() ? engine.MatchedRecord().displayName : L"", match) << shortcut;
     }
