@@ -48,7 +48,7 @@ TEST(PathRulesTest, OnlyLocalDrivePathsAreLocal) {
         {L"\\??\\UNC\\server\\a.ico", true}, {L"\\\\.\\pipe\\x", true}, {L"\\\\?\\GLOBALROOT\\Device\\x", true},
         {L"\\\\", true}, {L"\\\\?\\C:\\Program Files\\a.exe", false}, {L"\\\\.\\d:\\a.ico", false},
         {L"\\??\\C:\\a.ico", false}, {L"C:\\Program Files\\a.exe", false}, {L"\\Windows\\a.ico", false},
-        {L"a.ico", false}, {L"", false}};
+        {L"a.ico", false}, {L"", false}, {L"\\abcUNC\\server\\x", false}}; // rooted, no device prefix
     for (const auto& [path, network] : cases)
         EXPECT_EQ(IsNetworkPath(path), network) << ToUtf8(path);
 }
