@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace tsu {
 namespace {
 
@@ -48,37 +50,28 @@ TEST(EntryRulesTest, IconCompletionOnlyForShortPathsAndExactNames) {
     product.iconIndex = 2;
     product.iconKind = kIconKindOther;
     InsertFirstWins(products, product.productName, product);
-
-    SoftwareRecord record;
-    record.displayName = L"Msi App";
-    record.iconPath = L"a.i"; // three characters: too short to be a file
-    CompleteIconFromProducts(record, products);
-    EXPECT_EQ(record.iconPath, product.iconPath);
-    EXPECT_EQ(record.iconIndex, 2);
-
-    SoftwareRecord other;
-    other.displayName = L"msi app";
-    CompleteIconFromProducts(other, products);
-    EXPECT_EQ(other.iconPath, L"");
-
-    SoftwareRecord own;
-    own.displayName = L"Msi App";
-    own.iconPath = L"C:\\a";
-    CompleteIconFromProducts(own, products);
-    EXPECT_EQ(own.iconPath, L"C:\\a");
+    // Only a name of exactly that case, and an own icon of three characters or fewer, take it.
+    const std::tuple<const wchar_t*, const wchar_t*, std::wstring> cases[] = {
+        {L"Msi App", L"a.i", product.iconPath}, {L"msi app", L"", L""}, {L"Msi App", L"C:\\a", L"C:\\a"}};
+    for (const auto& [name, own, expected] : cases) {
+        SoftwareRecord record;
+        record.displayName = name;
+        record.iconPath = own;
+        CompleteIconFromProducts(record, products);
+        EXPECT_EQ(record.iconPath, expected) << own;
+        EXPECT_EQ(record.iconIndex, expected == product.iconPath ? 2 : 0);
+    }
 }
 
 TEST(EntryRulesTest, MapsKeepTheFirstEntryAndOrderOrdinally) {
     SoftwareMap map;
     SoftwareRecord first;
-    first.displayName = L"App";
     first.keyPath = L"first";
-    SoftwareRecord second = first;
+    SoftwareRecord second;
     second.keyPath = L"second";
-    EXPECT_TRUE(InsertFirstWins(map, first.displayName, first));
-    EXPECT_FALSE(InsertFirstWins(map, second.displayName, second));
+    EXPECT_TRUE(InsertFirstWins(map, L"App", first));
+    EXPECT_FALSE(InsertFirstWins(map, L"App", second));
     EXPECT_EQ(map.at(L"App").keyPath, L"first");
-
     for (const wchar_t* name : {L"app", L"Ap", L"B", L"\u4E2D"})
         InsertFirstWins(map, name, SoftwareRecord{});
     std::vector<std::wstring> order;
@@ -90,6 +83,45 @@ TEST(EntryRulesTest, MapsKeepTheFirstEntryAndOrderOrdinally) {
 TEST(EntryRulesTest, InstallDateHasEightDigitsFromYear1000) {
     EXPECT_EQ(FormatInstallDate(2026, 1, 5), L"20260105");
     EXPECT_EQ(FormatInstallDate(1000, 12, 31), L"10001231");
+}
+
+TEST(EntryRulesTest, SizeTextOfTheSinglePrecisionValue) {
+    // 1,234,567,890 KB is 1177.3757... GB in double; the float rounds to 1177.37573...; all ones (a
+    // broken installer) still gives a defined text.
+    const std::pair<uint32_t, const wchar_t*> cases[] = {
+        {0, L""}, {1, L"1 KB"}, {1023, L"1023 KB"}, {1024, L"1024 KB"}, {1025, L"1.00 MB"}, {1536, L"1.50 MB"},
+        {2049, L"2.00 MB"}, {1048576, L"1024.00 MB"}, {1048577, L"1.00 GB"}, {5 * 1048576 + 524288, L"5.50 GB"},
+        {1234567890u, L"1177.38 GB"}, {0xFFFFFFFFu, L"4096.00 GB"}};
+    for (const auto& [kilobytes, text] : cases)
+        EXPECT_EQ(FormatSizeText(kilobytes), text) << kilobytes;
+}
+
+TEST(EntryRulesTest, IconTextSplitsFileIndexAndKind) {
+    struct Case {
+        const wchar_t* raw;
+        const wchar_t* path;
+        int32_t index;
+        int32_t kind;
+    };
+    // Kind is decided on the whole upper-cased text; quotes around the index go too; then degenerate
+    // forms seen in the wild.
+    const Case cases[] = {{L"\"C:\\Program Files\\App\\app.exe\",0", L"C:\\Program Files\\App\\app.exe", 0, 1},
+                          {L"C:\\Windows\\system32\\shell32.dll,-101", L"C:\\Windows\\system32\\shell32.dll", -101, 2},
+                          {L"C:\\App\\app.ico", L"C:\\App\\app.ico", 0, 3},
+                          {L"", L"", 0, 3},
+                          {L"c:\\app\\App.Exe,\"3\"", L"c:\\app\\App.Exe", 3, 1},
+                          {L"C:\\x.dll.ico", L"C:\\x.dll.ico", 0, 2},
+                          {L"C:\\setup.exe\\lib.dll", L"C:\\setup.exe\\lib.dll", 0, 1},
+                          {L"\"\"", L"", 0, 3}, {L"\"", L"", 0, 3}, {L",", L"", 0, 3},
+                          {L"a.exe,1,2", L"a.exe", 1, 1}, {L"a.exe,", L"a.exe", 0, 1}, {L"a.exe,-", L"a.exe", 0, 1},
+                          {L"a.exe,x", L"a.exe", 0, 1}, {L"a.exe,99999999999", L"a.exe", INT32_MAX, 1},
+                          {L"\"a.exe,2\"", L"a.exe", 2, 1}};
+    for (const Case& c : cases) {
+        const IconText icon = ParseIconText(c.raw);
+        EXPECT_EQ(icon.path, c.path) << c.raw;
+        EXPECT_EQ(icon.index, c.index) << c.raw;
+        EXPECT_EQ(icon.kind, c.kind) << c.raw;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-// The feedback library's settings file: encodings, sections and keys, damaged lines, the version
-// check and which addresses may be handed to a browser.
+// The feedback library's portable rules: the settings file (encodings, sections and keys, damaged
+// lines, the version check, which addresses and programs may be started) and the feedback lines.
 
+#include "feedback/core/FeedbackRecord.h"
 #include "feedback/core/FeedbackSettings.h"
 
 #include <gtest/gtest.h>
@@ -10,31 +11,16 @@
 namespace tsu::feedback {
 namespace {
 
-std::string Utf16Bytes(const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-    }
-    return bytes;
-}
-
-TEST(FeedbackSettings, MissingFileGivesTheDefaults) {
-    const FeedbackSettings settings = FeedbackSettings::Parse("");
-    EXPECT_EQ(settings.KnowledgeBaseUrl(), kDefaultKnowledgeBaseUrl);
-    EXPECT_EQ(settings.DownloadUrl(), kDefaultKnowledgeBaseUrl);
-    EXPECT_EQ(settings.LatestVersion(), L"");
-    EXPECT_EQ(settings.BrowserProgram(), L"");
-    EXPECT_EQ(settings.CompareWithLatest(L"1.0.20.1116"), kVersionCurrent);
-}
-
 TEST(FeedbackSettings, ReadsUtf8WithAndWithoutMarkAndUtf16) {
     const std::string body = "[Feedback]\r\nKnowledgeBaseUrl = https://kb.example.cn/帮助/ \r\n";
-    for (const std::string& bytes :
-         {body, "\xEF\xBB\xBF" + body, Utf16Bytes(L"[Feedback]\r\nKnowledgeBaseUrl=https://kb.example.cn/帮助/\r\n")}) {
-        const FeedbackSettings settings = FeedbackSettings::Parse(bytes);
-        EXPECT_EQ(settings.KnowledgeBaseUrl(), L"https://kb.example.cn/帮助");
-    }
+    std::string utf16 = "\xFF\xFE";
+    for (const wchar_t c : std::wstring(L"[Feedback]\r\nKnowledgeBaseUrl=https://kb.example.cn/帮助/\r\n"))
+        utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    for (const std::string& bytes : {body, "\xEF\xBB\xBF" + body, utf16})
+        EXPECT_EQ(FeedbackSettings::Parse(bytes).KnowledgeBaseUrl(), L"https://kb.example.cn/帮助");
+    // An odd UTF-16 byte count is never read past its end.
+    EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE" "A\0B", 5)), L"A");
+    EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"), L"");
 }
 
 TEST(FeedbackSettings, NamesIgnoreCaseCommentsAndDamagedLinesAreSkipped) {
@@ -48,101 +34,83 @@ TEST(FeedbackSettings, NamesIgnoreCaseCommentsAndDamagedLinesAreSkipped) {
     EXPECT_FALSE(settings.Value(L"Browser", L"Program").has_value());
 }
 
-TEST(FeedbackSettings, OnlyWebAddressesReplaceTheDefaults) {
-    const FeedbackSettings settings = FeedbackSettings::Parse(
-        "[Feedback]\nKnowledgeBaseUrl=file:///C:/Windows/system32/cmd.exe\n[Update]\nDownloadUrl=cmd /c del *\n");
-    EXPECT_EQ(settings.KnowledgeBaseUrl(), kDefaultKnowledgeBaseUrl);
-    EXPECT_EQ(settings.DownloadUrl(), kDefaultKnowledgeBaseUrl);
-}
-
-TEST(FeedbackSettings, DownloadUrlFallsBackToTheKnowledgeBase) {
-    const FeedbackSettings settings = FeedbackSettings::Parse("[Feedback]\nKnowledgeBaseUrl=http://kb.example\n");
-    EXPECT_EQ(settings.DownloadUrl(), L"http://kb.example");
-    const FeedbackSettings own = FeedbackSettings::Parse("[Update]\nDownloadUrl=https://dl.example/tool.zip\n");
-    EXPECT_EQ(own.DownloadUrl(), L"https://dl.example/tool.zip");
-}
-
-TEST(FeedbackSettings, BrowserProgramLosesItsQuotesButMayNotContainQuotes) {
-    EXPECT_EQ(FeedbackSettings::Parse("[Browser]\nProgram=\"C:\\B r\\b.exe\"\n").BrowserProgram(), L"C:\\B r\\b.exe");
-    EXPECT_EQ(FeedbackSettings::Parse("[Browser]\nProgram=C:\\b.exe\" /evil \"\n").BrowserProgram(), L"");
-}
-
-struct BrowserCase {
-    const wchar_t* path;
-    bool accepted;
-};
-
-class BrowserProgramRule : public ::testing::TestWithParam<BrowserCase> {};
-
-TEST_P(BrowserProgramRule, OnlyAnAbsoluteLocalExeIsStarted) {
-    EXPECT_EQ(IsBrowserProgramPath(GetParam().path), GetParam().accepted) << GetParam().path;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, BrowserProgramRule,
-    ::testing::Values(BrowserCase{L"C:\\Program Files\\Browser\\browser.exe", true}, BrowserCase{L"d:\\b.EXE", true},
-                      BrowserCase{L"\\\\server\\share\\browser.exe", false},
-                      BrowserCase{L"\\\\?\\C:\\browser.exe", false}, BrowserCase{L"browser.exe", false},
-                      BrowserCase{L"\\Windows\\browser.exe", false}, BrowserCase{L"C:browser.exe", false},
-                      BrowserCase{L"C:\\b.exe /evil", false}, BrowserCase{L"C:\\b.exe\" --x \"", false},
-                      BrowserCase{L"C:\\run.bat", false}, BrowserCase{L"C:\\b.exe.txt", false},
-                      BrowserCase{L"C:\\%TEMP%\\b.exe", false}, BrowserCase{L"C:\\a\\..\\b.exe", false},
-                      BrowserCase{L"C:/b.exe", false}, BrowserCase{L"C:\\.exe", false}, BrowserCase{L"", false}));
-
-struct VersionCase {
-    const char* latest;
-    const wchar_t* current;
-    int expected;
-};
-
-class VersionCheck : public ::testing::TestWithParam<VersionCase> {};
-
-TEST_P(VersionCheck, ThreeOnlyForAStrictlyNewerAnnouncedVersion) {
-    const VersionCase& c = GetParam();
-    const FeedbackSettings settings = FeedbackSettings::Parse(std::string("[Update]\nLatestVersion=") + c.latest);
-    EXPECT_EQ(settings.CompareWithLatest(c.current), c.expected) << c.latest << " vs current";
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, VersionCheck,
-                         ::testing::Values(VersionCase{"1.0.21.0", L"1.0.20.1116", kVersionNewerExists},
-                                           VersionCase{"1.0.20.1117", L"1.0.20.1116", kVersionNewerExists},
-                                           VersionCase{"2", L"1.0.20.1116", kVersionNewerExists},
-                                           VersionCase{"1.0.20.1116", L"1.0.20.1116", kVersionCurrent},
-                                           VersionCase{"1.0.20", L"1.0.20.0", kVersionCurrent},
-                                           VersionCase{"1.0.3.0", L"1.0.20.1116", kVersionCurrent},
-                                           VersionCase{"1.0.100.0", L"1.0.20.1116", kVersionNewerExists},
-                                           VersionCase{"v2.0", L"1.0.20.1116", kVersionCurrent},
-                                           VersionCase{"1..2", L"1.0.20.1116", kVersionCurrent},
-                                           VersionCase{"1.0.20.1116.5", L"1.0.20.1116", kVersionCurrent},
-                                           VersionCase{"999999.0", L"1.0.20.1116", kVersionCurrent},
-                                           VersionCase{"2.0", L"garbage", kVersionCurrent},
-                                           VersionCase{"2.0", L"", kVersionCurrent}));
-
-TEST(WebAddress, AcceptsHttpAndHttpsOnly) {
-    EXPECT_TRUE(IsWebAddress(L"https://help.veltor.com/detail/dc_172545.html"));
-    EXPECT_TRUE(IsWebAddress(L"HTTP://example.com"));
-    EXPECT_FALSE(IsWebAddress(L"https://"));
-    EXPECT_FALSE(IsWebAddress(L"https:///etc/passwd"));
-    EXPECT_FALSE(IsWebAddress(L"file:///C:/x.exe"));
-    EXPECT_FALSE(IsWebAddress(L"C:\\Windows\\notepad.exe"));
-    EXPECT_FALSE(IsWebAddress(L"javascript:alert(1)"));
-    EXPECT_FALSE(IsWebAddress(L"https://a.example/\" --evil"));
-    EXPECT_FALSE(IsWebAddress(L"https://a.example/a b"));
-    EXPECT_FALSE(IsWebAddress(L"https://a.example/\r\nx"));
-    EXPECT_FALSE(IsWebAddress(L"https://" + std::wstring(3000, L'a')));
-}
-
-TEST(WebAddress, JoinKeepsExactlyOneSlash) {
+// Only web addresses replace the defaults; the download falls back to the knowledge base.
+TEST(FeedbackSettings, AddressesAndTheirFallbacks) {
+    const std::pair<const char*, std::wstring> cases[] = {
+        {"", std::wstring(kDefaultKnowledgeBaseUrl) + L"|" + kDefaultKnowledgeBaseUrl},
+        {"[Feedback]\nKnowledgeBaseUrl=file:///C:/Windows/system32/cmd.exe\n[Update]\nDownloadUrl=cmd /c del *\n",
+         std::wstring(kDefaultKnowledgeBaseUrl) + L"|" + kDefaultKnowledgeBaseUrl},
+        {"[Feedback]\nKnowledgeBaseUrl=http://kb.example\n", L"http://kb.example|http://kb.example"},
+        {"[Update]\nDownloadUrl=https://dl.example/tool.zip\n",
+         std::wstring(kDefaultKnowledgeBaseUrl) + L"|https://dl.example/tool.zip"}};
+    for (const auto& [text, expected] : cases) {
+        const FeedbackSettings settings = FeedbackSettings::Parse(text);
+        EXPECT_EQ(settings.KnowledgeBaseUrl() + L"|" + settings.DownloadUrl(), expected) << text;
+    }
     EXPECT_EQ(JoinUrl(L"https://kb.example/", kMoreToolsArticlePath), L"https://kb.example/detail/dc_172545.html");
     EXPECT_EQ(JoinUrl(L"https://kb.example", L"detail/x.html"), L"https://kb.example/detail/x.html");
 }
 
-TEST(TextFile, DecodesAnOddUtf16ByteCountWithoutReadingPastTheEnd) {
-    EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE"
-                                         "A\0B",
-                                         5)),
-              L"A");
-    EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"), L"");
+TEST(FeedbackSettings, OnlyAnAbsoluteLocalExeIsStartedAsBrowser) {
+    EXPECT_EQ(FeedbackSettings::Parse("[Browser]\nProgram=\"C:\\B r\\b.exe\"\n").BrowserProgram(), L"C:\\B r\\b.exe");
+    EXPECT_EQ(FeedbackSettings::Parse("[Browser]\nProgram=C:\\b.exe\" /evil \"\n").BrowserProgram(), L"");
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"C:\\Program Files\\Browser\\browser.exe", true}, {L"d:\\b.EXE", true},
+        {L"\\\\server\\share\\browser.exe", false}, {L"\\\\?\\C:\\browser.exe", false}, {L"browser.exe", false},
+        {L"\\Windows\\browser.exe", false}, {L"C:browser.exe", false}, {L"1:\\b.exe", false}, {L"C:\\b.exe /evil", false},
+        {L"C:\\b.exe\" --x \"", false}, {L"C:\\run.bat", false}, {L"C:\\b.exe.txt", false},
+        {L"C:\\%TEMP%\\b.exe", false}, {L"C:\\a\\..\\b.exe", false}, {L"C:/b.exe", false}, {L"C:\\.exe", false},
+        {L"", false}};
+    for (const auto& [path, accepted] : cases)
+        EXPECT_EQ(IsBrowserProgramPath(path), accepted) << path;
+}
+
+TEST(FeedbackSettings, NewerOnlyForAStrictlyNewerAnnouncedVersion) {
+    const std::tuple<const char*, const wchar_t*, int> cases[] = {
+        {"1.0.21.0", L"1.0.20.1116", kVersionNewerExists}, {"1.0.20.1117", L"1.0.20.1116", kVersionNewerExists},
+        {"2", L"1.0.20.1116", kVersionNewerExists}, {"1", L"1.0.20.1116", kVersionCurrent},
+        {"1.0.20.1116", L"1.0.20.1116", kVersionCurrent}, {"1.0.20", L"1.0.20.0", kVersionCurrent},
+        {"1.0.3.0", L"1.0.20.1116", kVersionCurrent}, {"1.0.100.0", L"1.0.20.1116", kVersionNewerExists},
+        {"v2.0", L"1.0.20.1116", kVersionCurrent}, {"1..2", L"1.0.20.1116", kVersionCurrent},
+        {"1.0.20.1116.5", L"1.0.20.1116", kVersionCurrent}, {"999999.0", L"1.0.20.1116", kVersionCurrent},
+        {"2.0", L"garbage", kVersionCurrent}, {"2.0", L"", kVersionCurrent}, {"", L"1.0.20.1116", kVersionCurrent}};
+    for (const auto& [latest, current, expected] : cases)
+        EXPECT_EQ(FeedbackSettings::Parse(std::string("[Update]\nLatestVersion=") + latest).CompareWithLatest(current),
+                  expected)
+            << latest << " vs " << current;
+}
+
+TEST(WebAddress, AcceptsHttpAndHttpsOnly) {
+    EXPECT_TRUE(IsWebAddress(L"https://help.veltor.com/detail/dc_172545.html"));
+    EXPECT_TRUE(IsWebAddress(L"HTTP://example.com"));
+    for (const std::wstring& refused : std::vector<std::wstring>
+         {L"https://", L"https:///etc/passwd", L"file:///C:/x.exe", L"C:\\Windows\\notepad.exe",
+          L"javascript:alert(1)", L"https://a.example/\" --evil", L"https://a.example/a b", L"https://a.example/\r\nx",
+          L"https://" + std::wstring(3000, L'a')})
+        EXPECT_FALSE(IsWebAddress(refused)) << refused;
+}
+
+TEST(FeedbackRecord, LineRoundTripsWhateverTheFieldsHold) {
+    const FeedbackRecord record{L"2024-05-01 12:00:00", L"CustomerFeedbackEx", L"10\t100", L"1.0.20.1116", L"1",
+                                L"1714560000", L"反馈\r\nsecond\x01"};
+    const std::string line = FormatFeedbackLine(record);
+    ASSERT_GE(line.size(), 2u);
+    EXPECT_EQ(line.find('\n'), line.size() - 1); // tabs and line breaks in fields cannot split it
+    EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
+    FeedbackRecord back;
+    ASSERT_TRUE(ParseFeedbackLine(line, back));
+    EXPECT_EQ(back.localTime + back.call + back.toolVersion + back.answer + back.time,
+              L"2024-05-01 12:00:00CustomerFeedbackEx1.0.20.111611714560000");
+    EXPECT_EQ(back.toolId, L"10 100");
+    EXPECT_EQ(back.text, L"反馈  second ");
+    EXPECT_FALSE(ParseFeedbackLine("a\tb\tc\r\n", back));
+    EXPECT_FALSE(ParseFeedbackLine("", back));
+}
+
+TEST(FeedbackRecord, LongFieldsAreCutOutsideSurrogatePairs) {
+    EXPECT_EQ(CleanField(std::wstring(1023, L'x') + L"\xD83D\xDE00").size(), 1023u); // a pair straddling the limit
+    EXPECT_EQ(CleanField(L"abc", 2), L"ab");
+    EXPECT_EQ(FormatLocalTime(2024, 5, 1, 7, 8, 9), L"2024-05-01 07:08:09");
 }
 
 } // namespace

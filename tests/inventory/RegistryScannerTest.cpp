@@ -1,11 +1,12 @@
-// The scanner against the real registry of the test prefix, in scratch keys of the user hive.
+// The scanner and the inventory sequence against the registry of the test prefix, in scratch keys
+// of the user hive.
 
+#include "inventory/InventorySequence.h"
 #include "inventory/RegistryScanner.h"
+#include "inventory/core/InventoryRules.h"
 #include "tests/common/ScratchKey.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 namespace tsu {
 namespace {
@@ -15,215 +16,130 @@ using test::ScratchKey;
 std::wstring UniquePath(const wchar_t* name) {
     return std::wstring(L"Software\\TsuTest\\") + name + L"-" + std::to_wstring(::GetCurrentProcessId());
 }
+// What the list shows of a record: icon (path, index, kind), version, location, date, size, command.
+std::wstring Shown(const SoftwareRecord& r) {
+    return r.iconPath + L"," + std::to_wstring(r.iconIndex) + L"," + std::to_wstring(r.iconKind) + L"|" +
+           r.displayVersion + L"|" + r.installLocation + L"|" + r.installDate + L"|" + r.sizeText + L"|" +
+           r.uninstallString;
+}
 
 class RegistryScannerTest : public ::testing::Test {
 protected:
     ScratchKey m_key{HKEY_CURRENT_USER, UniquePath(L"Uninstall")};
-    ProductIconMap m_noProducts;
 
-    void AddEntry(const std::wstring& subkey, const std::wstring& name, const std::wstring& uninstall = L"un.exe") {
-        ASSERT_TRUE(m_key.SetString(subkey, L"DisplayName", name));
-        ASSERT_TRUE(m_key.SetString(subkey, L"UninstallString", uninstall));
+    static void Add(ScratchKey& key, const std::wstring& subkey, const std::wstring& name,
+                    const std::wstring& uninstall = L"un.exe") {
+        ASSERT_TRUE(key.SetString(subkey, L"DisplayName", name) && key.SetString(subkey, L"UninstallString", uninstall));
     }
-
-    SoftwareMap Scan(RegistryView view = RegistryView::Wow64Key64, bool filter = true) {
+    SoftwareMap Scan(RegistryView view = RegistryView::Wow64Key64, const ProductIconMap& products = {},
+                     const ScratchKey* key = nullptr) {
         SoftwareMap map;
-        EXPECT_TRUE(RegistryScanner(view).ScanUninstallKey(kRootCurrentUser, m_key.Path(), m_noProducts, map, filter));
+        EXPECT_TRUE(RegistryScanner(view).ScanUninstallKey(kRootCurrentUser, (key ? key : &m_key)->Path(), products, map, true));
         return map;
     }
 };
 
-TEST_F(RegistryScannerTest, BuildsTheRecordFromTheEntryValues) {
-    ASSERT_TRUE(m_key.IsValid());
-    AddEntry(L"App1", L"示例程序", L"\"C:\\Program Files\\App\\uninst.exe\" /S");
+// The portable rules decide what is left out; this is their wiring to the values read. Without
+// InstallDate, the local date the key was written (a day may turn meanwhile).
+TEST_F(RegistryScannerTest, BuildsTheRecordsOfTheListedEntries) {
+    Add(m_key, L"App1", L"示例程序", L"\"C:\\Program Files\\App\\uninst.exe\" /S");
     m_key.SetString(L"App1", L"DisplayIcon", L"\"C:\\Program Files\\App\\app.exe\",2");
     m_key.SetString(L"App1", L"DisplayVersion", L"3.1");
     m_key.SetString(L"App1", L"InstallLocation", L"C:\\Program Files\\App");
-    m_key.SetString(L"App1", L"InstallDate", L"not a date");
+    m_key.SetString(L"App1", L"InstallDate", L"not a date"); // taken as it stands
     m_key.SetDword(L"App1", L"EstimatedSize", 1536);
-
+    // The first entry of a name wins and case makes names distinct; SystemComponent written as text
+    // reads as its first four bytes, not 1.
+    Add(m_key, L"A-plain", L"Plain", L"first.exe");
+    Add(m_key, L"B-second", L"Plain", L"second.exe");
+    Add(m_key, L"C-lower", L"plain");
+    Add(m_key, L"TextComponent", L"Text Component");
+    m_key.SetString(L"TextComponent", L"SystemComponent", L"1");
+    for (const auto& [left, command] : {std::pair{L"Component", L"un.exe"}, {L"Hotfix", L"un.exe"}, {L"Bundle", L"un.exe"},
+                                        {L"Hidden", L"un.exe /Hidden"}, {L"Short", L"u"}, {L"A", L"un.exe"}})
+        Add(m_key, left, left, command);
+    m_key.SetDword(L"Component", L"SystemComponent", 1);
+    m_key.SetString(L"Hotfix", L"ReleaseType", L"Hotfix");
+    m_key.SetString(L"Bundle", L"BundleProviderKey", L"{x}KB12345");
+    SYSTEMTIME before{}, after{};
+    ::GetLocalTime(&before);
     const SoftwareMap map = Scan();
-    ASSERT_EQ(map.count(L"示例程序"), 1u);
+    ::GetLocalTime(&after);
+    std::wstring names;
+    for (const auto& entry : map)
+        names += entry.first + L";";
+    EXPECT_EQ(names, L"Plain;Text Component;plain;示例程序;");
     const SoftwareRecord& record = map.at(L"示例程序");
     EXPECT_EQ(record.keyPath, L"HKEY_CURRENT_USER\\" + m_key.Path() + L"\\App1");
     EXPECT_EQ(record.relativeKeyPath, m_key.Path() + L"\\App1");
     EXPECT_EQ(record.rootKey, kRootCurrentUser);
-    EXPECT_EQ(record.iconPath, L"C:\\Program Files\\App\\app.exe");
-    EXPECT_EQ(record.iconIndex, 2);
-    EXPECT_EQ(record.iconKind, kIconKindExe);
-    EXPECT_EQ(record.displayVersion, L"3.1");
-    EXPECT_EQ(record.installLocation, L"C:\\Program Files\\App");
-    EXPECT_EQ(record.installDate, L"not a date"); // taken as it stands, never validated
-    EXPECT_EQ(record.sizeText, L"1.50 MB");
-    EXPECT_EQ(record.uninstallString, L"\"C:\\Program Files\\App\\uninst.exe\" /S");
-    EXPECT_EQ(record.imagePath, L"");
+    EXPECT_EQ(Shown(record), L"C:\\Program Files\\App\\app.exe,2,1|3.1|C:\\Program Files\\App|not a date|1.50 MB|"
+                             L"\"C:\\Program Files\\App\\uninst.exe\" /S");
+    EXPECT_EQ(map.at(L"Plain").uninstallString, L"first.exe");
+    const std::wstring date = map.at(L"Plain").installDate;
+    EXPECT_TRUE(date == FormatInstallDate(before.wYear, before.wMonth, before.wDay) ||
+                date == FormatInstallDate(after.wYear, after.wMonth, after.wDay));
 }
 
-TEST_F(RegistryScannerTest, MissingInstallDateFallsBackToTheKeysLocalWriteDate) {
-    AddEntry(L"NoDate", L"No Date App");
-    SYSTEMTIME before{};
-    ::GetLocalTime(&before);
-    const SoftwareMap map = Scan();
-    SYSTEMTIME after{};
-    ::GetLocalTime(&after);
-    ASSERT_EQ(map.count(L"No Date App"), 1u);
-    wchar_t expectBefore[16], expectAfter[16];
-    swprintf(expectBefore, 16, L"%d%02d%02d", before.wYear, before.wMonth, before.wDay);
-    swprintf(expectAfter, 16, L"%d%02d%02d", after.wYear, after.wMonth, after.wDay);
-    const std::wstring date = map.at(L"No Date App").installDate;
-    EXPECT_TRUE(date == expectBefore || date == expectAfter) << "date: " << date.size();
-}
-
-struct FilterCase {
-    const wchar_t* label;
-    const wchar_t* valueName; // nullptr: no extra value
-    DWORD type;
-    const wchar_t* text;
-    DWORD number;
-    const wchar_t* uninstall;
-    bool listed;
-};
-
-class ScannerFilterTest : public RegistryScannerTest, public ::testing::WithParamInterface<FilterCase> {};
-
-TEST_P(ScannerFilterTest, ExclusionRules) {
-    const FilterCase& c = GetParam();
-    AddEntry(L"Entry", L"Filtered App", c.uninstall);
-    if (c.valueName) {
-        if (c.type == REG_DWORD)
-            ASSERT_TRUE(m_key.SetDword(L"Entry", c.valueName, c.number));
-        else
-            ASSERT_TRUE(m_key.SetString(L"Entry", c.valueName, c.text));
-    }
-    EXPECT_EQ(Scan().count(L"Filtered App"), c.listed ? 1u : 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Filters, ScannerFilterTest,
-    ::testing::Values(FilterCase{L"plain", nullptr, 0, nullptr, 0, L"un.exe", true},
-                      FilterCase{L"system component", L"SystemComponent", REG_DWORD, nullptr, 1, L"un.exe", false},
-                      FilterCase{L"component 0", L"SystemComponent", REG_DWORD, nullptr, 0, L"un.exe", true},
-                      FilterCase{L"component 2", L"SystemComponent", REG_DWORD, nullptr, 2, L"un.exe", true},
-                      FilterCase{L"hotfix", L"ReleaseType", REG_SZ, L"Hotfix", 0, L"un.exe", false},
-                      FilterCase{L"service pack", L"ReleaseType", REG_SZ, L"ServicePack", 0, L"un.exe", false},
-                      FilterCase{L"lower hotfix", L"ReleaseType", REG_SZ, L"hotfix", 0, L"un.exe", true},
-                      FilterCase{L"security update", L"ReleaseType", REG_SZ, L"Security Update", 0, L"un.exe", true},
-                      FilterCase{L"bundle KB", L"BundleProviderKey", REG_SZ, L"{x}KB12345", 0, L"un.exe", false},
-                      FilterCase{L"hidden", nullptr, 0, nullptr, 0, L"un.exe /Hidden", false},
-                      FilterCase{L"one-char command", nullptr, 0, nullptr, 0, L"u", false},
-                      // SystemComponent written as text reads as its first four bytes, not 1.
-                      FilterCase{L"text component", L"SystemComponent", REG_SZ, L"1", 0, L"un.exe", true}));
-
-TEST_F(RegistryScannerTest, OneCharacterNameIsNotListed) {
-    AddEntry(L"Short", L"A");
-    EXPECT_TRUE(Scan().empty());
-}
-
-TEST_F(RegistryScannerTest, FirstEntryOfANameWinsAndCaseMakesNamesDistinct) {
-    AddEntry(L"A-first", L"Same Name", L"first.exe");
-    AddEntry(L"B-second", L"Same Name", L"second.exe");
-    AddEntry(L"C-lower", L"same name", L"third.exe");
-    const SoftwareMap map = Scan();
-    ASSERT_EQ(map.size(), 2u);
-    EXPECT_EQ(map.at(L"Same Name").uninstallString, L"first.exe");
-    EXPECT_EQ(map.at(L"same name").uninstallString, L"third.exe");
-}
-
-TEST_F(RegistryScannerTest, MsiexecIconIsIgnoredOnlyInThe64BitView) {
-    AddEntry(L"Msi", L"Msi Style App", L"MsiExec.exe /X{1}");
-    m_key.SetString(L"Msi", L"DisplayIcon", L"C:\\Windows\\system32\\msiexec.exe,0");
-    const SoftwareRecord in64 = Scan(RegistryView::Wow64Key64).at(L"Msi Style App");
-    EXPECT_EQ(in64.iconPath, L"");
-    EXPECT_EQ(in64.iconKind, kIconKindOther);
-    const SoftwareRecord in32 = Scan(RegistryView::Default).at(L"Msi Style App");
-    EXPECT_EQ(in32.iconPath, L"C:\\Windows\\system32\\msiexec.exe");
-    EXPECT_EQ(in32.iconKind, kIconKindExe);
-}
-
-TEST_F(RegistryScannerTest, InstallerProductCompletesAMissingIcon) {
+// The msiexec icon counts only in the 64-bit view; an installer product completes a missing icon.
+TEST_F(RegistryScannerTest, IconsFromTheViewAndTheInstallerProducts) {
     ScratchKey products(HKEY_CURRENT_USER, UniquePath(L"Products"));
-    products.SetString(L"ABCDEF", L"ProductName", L"Product App");
-    products.SetString(L"ABCDEF", L"ProductIcon", L"C:\\Windows\\Installer\\{P}\\icon.ico");
-    products.SetString(L"NoIcon", L"ProductName", L"No Icon Product");
-    products.SetString(L"NoName", L"ProductIcon", L"C:\\x.ico");
-    products.SetString(L"Second", L"ProductName", L"Product App");
-    products.SetString(L"Second", L"ProductIcon", L"C:\\second.ico");
+    for (const auto& [key, name, icon] : {std::tuple{L"ABCDEF", L"Product App", L"C:\\Windows\\Installer\\{P}\\icon.ico"},
+                                          {L"NoIcon", L"No Icon Product", L""}, {L"NoName", L"", L"C:\\x.ico"},
+                                          {L"Second", L"Product App", L"C:\\second.ico"}}) {
+        if (*name)
+            products.SetString(key, L"ProductName", name);
+        if (*icon)
+            products.SetString(key, L"ProductIcon", icon);
+    }
     ProductIconMap icons;
     ASSERT_TRUE(RegistryScanner(RegistryView::Wow64Key64).ScanInstallerProducts(kRootCurrentUser, products.Path(), icons));
     ASSERT_EQ(icons.size(), 1u);
-    EXPECT_EQ(icons.at(L"Product App").iconPath, L"C:\\Windows\\Installer\\{P}\\icon.ico");
-
-    AddEntry(L"P", L"Product App", L"MsiExec.exe /X{P}");
+    Add(m_key, L"P", L"Product App", L"MsiExec.exe /X{P}");
+    Add(m_key, L"Msi", L"Msi Style App", L"MsiExec.exe /X{1}");
+    m_key.SetString(L"Msi", L"DisplayIcon", L"C:\\Windows\\system32\\msiexec.exe,0");
+    EXPECT_EQ(Scan(RegistryView::Wow64Key64, icons).at(L"Product App").iconPath, L"C:\\Windows\\Installer\\{P}\\icon.ico");
+    EXPECT_EQ(Scan(RegistryView::Wow64Key64).at(L"Msi Style App").iconPath, L"");
+    EXPECT_EQ(Scan(RegistryView::Default).at(L"Msi Style App").iconPath, L"C:\\Windows\\system32\\msiexec.exe");
+    // A missing key is the only scan failure; an empty one is none.
     SoftwareMap map;
-    ASSERT_TRUE(RegistryScanner(RegistryView::Wow64Key64).ScanUninstallKey(kRootCurrentUser, m_key.Path(), icons, map, true));
-    EXPECT_EQ(map.at(L"Product App").iconPath, L"C:\\Windows\\Installer\\{P}\\icon.ico");
-    EXPECT_EQ(map.at(L"Product App").iconKind, kIconKindOther);
-}
-
-TEST_F(RegistryScannerTest, MissingKeyIsTheOnlyScanFailure) {
-    SoftwareMap map;
-    ProductIconMap icons;
-    const RegistryScanner scanner(RegistryView::Wow64Key64);
-    EXPECT_FALSE(scanner.ScanUninstallKey(kRootCurrentUser, m_key.Path() + L"\\Missing", icons, map, true));
-    EXPECT_FALSE(scanner.ScanInstallerProducts(kRootCurrentUser, m_key.Path() + L"\\Missing", icons));
-    EXPECT_TRUE(scanner.ScanUninstallKey(kRootCurrentUser, m_key.Path(), icons, map, true)); // empty key
-    EXPECT_TRUE(map.empty());
+    EXPECT_FALSE(RegistryScanner(RegistryView::Wow64Key64).ScanUninstallKey(kRootCurrentUser, m_key.Path() + L"\\No", icons, map, true));
+    EXPECT_FALSE(RegistryScanner(RegistryView::Wow64Key64).ScanInstallerProducts(kRootCurrentUser, m_key.Path() + L"\\No", icons));
+    EXPECT_TRUE(RegistryScanner(RegistryView::Wow64Key64).ScanUninstallKey(kRootCurrentUser, products.Path() + L"\\NoName", icons, map, true));
 }
 
 // Deleting an entry while the key is scanned (an uninstaller finishing meanwhile) must lose only
 // that entry, not shift the enumeration past its neighbour.
 TEST_F(RegistryScannerTest, KeyDeletedBetweenEnumerationAndOpeningIsSkipped) {
-    AddEntry(L"Gone", L"Vanishing App");
-    AddEntry(L"Kept", L"Kept App");
-    AddEntry(L"Last", L"Last App");
+    for (const wchar_t* subkey : {L"Gone", L"Kept", L"Last"})
+        Add(m_key, subkey, std::wstring(subkey) + L" App");
     SoftwareMap map;
     const RegistryScanner scanner(RegistryView::Wow64Key64, [&](const std::wstring& subkey) {
         if (subkey == L"Gone")
             m_key.DeleteSubkey(L"Gone");
     });
-    ASSERT_TRUE(scanner.ScanUninstallKey(kRootCurrentUser, m_key.Path(), m_noProducts, map, true));
-    EXPECT_EQ(map.count(L"Vanishing App"), 0u);
-    EXPECT_EQ(map.count(L"Kept App"), 1u);
-    EXPECT_EQ(map.count(L"Last App"), 1u);
+    ASSERT_TRUE(scanner.ScanUninstallKey(kRootCurrentUser, m_key.Path(), {}, map, true));
+    EXPECT_EQ(map.size(), 2u);
+    EXPECT_EQ(map.count(L"Kept App") + map.count(L"Last App"), 2u);
 }
 
-TEST_F(RegistryScannerTest, UnusualSubkeyNamesKeepTheirExactText) {
-    const std::wstring longName(255, L'k');
-    const std::wstring oddName = L"Quote\"Amp&Pct%\U0001F600";
-    AddEntry(longName, L"Long Key App");
-    AddEntry(oddName, L"Odd Key App");
-    const SoftwareMap map = Scan(RegistryView::Default); // the smaller 512-character name buffer
-    ASSERT_EQ(map.count(L"Long Key App"), 1u);
-    EXPECT_EQ(map.at(L"Long Key App").relativeKeyPath, m_key.Path() + L"\\" + longName);
-    ASSERT_EQ(map.count(L"Odd Key App"), 1u);
-    EXPECT_EQ(map.at(L"Odd Key App").keyPath, L"HKEY_CURRENT_USER\\" + m_key.Path() + L"\\" + oddName);
-}
-
-// Values as broken installers write them.
-TEST_F(RegistryScannerTest, ValuesOfOtherTypesAndSizesGiveDefinedText) {
-    AddEntry(L"Odd", L"Odd Values App");
+// Values as broken installers write them, and key names of every length and character.
+TEST_F(RegistryScannerTest, OddValuesAndKeyNamesGiveDefinedText) {
+    Add(m_key, L"Odd", L"Odd Values App");
     const DWORD number = 0x00420041; // "AB" when its bytes are taken as UTF-16
     m_key.SetRaw(L"Odd", L"DisplayVersion", REG_DWORD, &number, sizeof number);
-    const wchar_t noTerminator[] = {L'x', L'y', L'z', L'#'}; // only three characters are stored
-    m_key.SetRaw(L"Odd", L"InstallLocation", REG_SZ, noTerminator, 3 * sizeof(wchar_t));
-    const char oddBytes[] = {'Q', 0, 'R'};
-    m_key.SetRaw(L"Odd", L"InstallDate", REG_BINARY, oddBytes, sizeof oddBytes);
-    m_key.SetString(L"Odd", L"EstimatedSize", L"1"); // text where a number belongs
+    m_key.SetRaw(L"Odd", L"InstallLocation", REG_SZ, L"xyz#", 3 * sizeof(wchar_t)); // no terminator stored
+    m_key.SetRaw(L"Odd", L"InstallDate", REG_BINARY, "Q\0R", 3); // the odd last byte is dropped
+    m_key.SetString(L"Odd", L"EstimatedSize", L"1");      // the bytes "1\0" read as the number 0x31
     m_key.SetRaw(L"Odd", L"DisplayIcon", REG_SZ, L"", 0); // empty, not even a terminator
-
-    const SoftwareRecord record = Scan().at(L"Odd Values App");
-    EXPECT_EQ(record.displayVersion, L"AB");
-    EXPECT_EQ(record.installLocation, L"xyz");
-    EXPECT_EQ(record.installDate, L"Q"); // the odd last byte is dropped
-    EXPECT_EQ(record.sizeText, L"49 KB"); // the bytes "1\0" read as the number 0x31
-    EXPECT_EQ(record.iconPath, L"");
-    EXPECT_EQ(record.iconKind, kIconKindOther);
-}
-
-TEST_F(RegistryScannerTest, EstimatedSizeOfAllOnesIsFormattedNotOverflowed) {
-    AddEntry(L"Big", L"Big App");
-    m_key.SetDword(L"Big", L"EstimatedSize", 0xFFFFFFFFu);
-    EXPECT_EQ(Scan().at(L"Big App").sizeText, L"4096.00 GB");
+    const std::wstring longName(255, L'k');
+    const std::wstring oddName = L"Quote\"Amp&Pct%\U0001F600";
+    Add(m_key, longName, L"Long Key App");
+    Add(m_key, oddName, L"Odd Key App");
+    EXPECT_EQ(Shown(Scan().at(L"Odd Values App")), L",0,3|AB|xyz|Q|49 KB|un.exe");
+    const SoftwareMap map = Scan(RegistryView::Default); // the smaller 512-character name buffer
+    EXPECT_EQ(map.at(L"Long Key App").relativeKeyPath, m_key.Path() + L"\\" + longName);
+    EXPECT_EQ(map.at(L"Odd Key App").keyPath, L"HKEY_CURRENT_USER\\" + m_key.Path() + L"\\" + oddName);
 }
 
 // A REG_SZ that fills the value buffer exactly, with and without its terminator, and one
@@ -231,58 +147,63 @@ TEST_F(RegistryScannerTest, EstimatedSizeOfAllOnesIsFormattedNotOverflowed) {
 TEST_F(RegistryScannerTest, StringBuffersAreNeverReadPastTheirEnd) {
     for (const auto& [view, bufferBytes] : {std::pair{RegistryView::Default, 512u}, {RegistryView::Wow64Key64, 1024u}}) {
         ScratchKey key(HKEY_CURRENT_USER, UniquePath(L"Buffers"));
-        const std::wstring full(bufferBytes / 2, L'f'); // no room for a terminator
-        key.SetString(L"E", L"DisplayName", L"Buffer App");
-        key.SetString(L"E", L"UninstallString", L"un.exe");
+        Add(key, L"E", L"Buffer App");
         // RegSetValueExW quietly counts a terminator that follows the data in memory, so the
         // stored bytes are followed by a non-NUL character here.
-        const std::wstring fullThenMore = full + L'#';
-        key.SetRaw(L"E", L"DisplayVersion", REG_SZ, fullThenMore.c_str(), bufferBytes);
-        const std::wstring fitsWithTerminator(bufferBytes / 2 - 1, L't');
-        key.SetString(L"E", L"InstallLocation", fitsWithTerminator);
+        const std::wstring full(bufferBytes / 2, L'f');
+        key.SetRaw(L"E", L"DisplayVersion", REG_SZ, (full + L'#').c_str(), bufferBytes);
+        const std::wstring fits(bufferBytes / 2 - 1, L't');
+        key.SetString(L"E", L"InstallLocation", fits);
         key.SetString(L"E", L"DisplayIcon", std::wstring(bufferBytes / 2, L'x') + L".exe"); // too long
-
-        SoftwareMap map;
-        ASSERT_TRUE(RegistryScanner(view).ScanUninstallKey(kRootCurrentUser, key.Path(), m_noProducts, map, true));
-        const SoftwareRecord& record = map.at(L"Buffer App");
-        EXPECT_EQ(record.displayVersion, full) << bufferBytes;
-        EXPECT_EQ(record.installLocation, fitsWithTerminator) << bufferBytes;
-        EXPECT_EQ(record.iconPath, L"") << bufferBytes;
+        const SoftwareRecord record = Scan(view, {}, &key).at(L"Buffer App");
+        EXPECT_EQ(record.iconPath + L"|" + record.displayVersion + L"|" + record.installLocation, L"|" + full + L"|" + fits);
     }
 }
 
-class EntryGoneTest : public RegistryScannerTest {
-protected:
-    bool Gone(const std::wstring& subkey) {
+TEST_F(RegistryScannerTest, OnlyAMissingKeyOrAMissingValueMeansGone) {
+    const auto gone = [&](const std::wstring& subkey) {
         return RegistryScanner(RegistryView::Wow64Key64).IsEntryGone(kRootCurrentUser, m_key.Path() + L"\\" + subkey);
-    }
-};
-
-TEST_F(EntryGoneTest, OnlyAMissingKeyOrAMissingValueMeansGone) {
-    AddEntry(L"Present", L"Present App");
-    EXPECT_FALSE(Gone(L"Present"));
-    EXPECT_TRUE(Gone(L"NeverExisted"));
-
-    AddEntry(L"NoCommand", L"No Command App");
+    };
+    Add(m_key, L"Present", L"Present App");
+    Add(m_key, L"NoCommand", L"No Command App");
     m_key.DeleteValue(L"NoCommand", L"UninstallString");
-    EXPECT_TRUE(Gone(L"NoCommand"));
-
-    AddEntry(L"EmptyName", L"");
-    EXPECT_TRUE(Gone(L"EmptyName"));
-
-    // A name longer than the 512-byte buffer still exists.
-    AddEntry(L"LongName", std::wstring(600, L'n'));
-    EXPECT_FALSE(Gone(L"LongName"));
-
+    Add(m_key, L"EmptyName", L"");
+    Add(m_key, L"LongName", std::wstring(600, L'n')); // longer than the 512-byte buffer, still there
+    EXPECT_FALSE(gone(L"Present") || gone(L"LongName"));
+    EXPECT_TRUE(gone(L"NeverExisted") && gone(L"NoCommand") && gone(L"EmptyName"));
     m_key.DeleteSubkey(L"Present");
-    EXPECT_TRUE(Gone(L"Present"));
+    EXPECT_TRUE(gone(L"Present"));
 }
 
-TEST(RootKeyTest, StoredRootTurnsBackIntoAUsableHandle) {
-    EXPECT_EQ(RootToHkey(kRootLocalMachine), HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(RootToHkey(kRootCurrentUser), HKEY_CURRENT_USER);
-    UniqueHkey key;
-    EXPECT_EQ(::RegOpenKeyExW(RootToHkey(kRootLocalMachine), L"SOFTWARE", 0, KEY_READ, key.Put()), ERROR_SUCCESS);
+// The full sequence over scratch copies of the system's keys (WOW6432Node, machine, user): the
+// first of a name wins, 32-bit Windows has no WOW6432Node key, an absent products key means no
+// products and a rebuilt map, one that cannot be opened (not a predefined root: another error
+// than "not found") leaves the map as it was.
+TEST_F(RegistryScannerTest, SequenceOrderDecidesWhichEntryRepresentsAName) {
+    ScratchKey wow{HKEY_CURRENT_USER, UniquePath(L"Wow")}, user{HKEY_CURRENT_USER, UniquePath(L"User")};
+    InventoryLocations locations{{kRootCurrentUser, UniquePath(L"Products")},
+                                 {{kRootCurrentUser, wow.Path()}, {kRootCurrentUser, m_key.Path()}, {kRootCurrentUser, user.Path()}},
+                                 {{kRootCurrentUser, m_key.Path()}, {kRootCurrentUser, user.Path()}}};
+    Add(wow, L"x", L"Shared", L"wow.exe");
+    Add(m_key, L"x", L"Shared", L"machine.exe");
+    Add(m_key, L"y", L"Machine And User", L"machine.exe");
+    Add(user, L"y", L"Machine And User", L"user.exe");
+    Add(user, L"z", L"User Only", L"user.exe");
+    ProductIconMap icons{{L"stale", ProductIconInfo{}}};
+    SoftwareMap map{{L"Previous", SoftwareRecord{}}};
+    for (const auto& [on64, shared] : {std::pair{true, L"wow.exe"}, {false, L"machine.exe"}}) {
+        ASSERT_EQ(RunInventorySequence(icons, map, on64, locations), InventoryResult::Loaded);
+        EXPECT_TRUE(icons.empty());
+        ASSERT_EQ(map.size(), 3u);
+        EXPECT_EQ(map.at(L"Shared").uninstallString + L" " + map.at(L"Machine And User").uninstallString,
+                  std::wstring(shared) + L" machine.exe");
+    }
+    locations.installerProducts.root = 0x80000009u;
+    Add(user, L"new", L"New Entry");
+    for (bool on64 : {true, false}) {
+        EXPECT_EQ(RunInventorySequence(icons, map, on64, locations), InventoryResult::ProductsFailed);
+        EXPECT_EQ(map.size(), 3u);
+    }
 }
 
 } // namespace

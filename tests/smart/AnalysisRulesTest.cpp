@@ -1,142 +1,100 @@
 #include "smart/core/AnalysisRules.h"
 #include "smart/core/CanonicalPathText.h"
-#include "smart/core/SharedFolders.h"
+#include "smart/core/ItemIdentity.h"
 
 #include <gtest/gtest.h>
 
 namespace tsu {
 namespace {
 
-struct NameCase {
-    const wchar_t* shortcut;
-    const wchar_t* programName;
-};
+#define PROGRAMS L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
 
-class ProgramNameTest : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(ProgramNameTest, TakesTheFileNameUpToItsFirstDot) {
-    EXPECT_EQ(ProgramNameFromShortcut(GetParam().shortcut), GetParam().programName);
-}
-
-INSTANTIATE_TEST_SUITE_P(Shortcuts, ProgramNameTest,
-                         ::testing::Values(NameCase{L"C:\\Users\\u\\Desktop\\App 2.0.lnk", L"App 2"},
-                                           NameCase{L"C:\\Users\\u\\Desktop\\Notepad.lnk", L"Notepad"},
-                                           NameCase{L"C:\\Users\\u\\Desktop\\NoExtension", L""},
-                                           NameCase{L"App.lnk", L""}, // no folder part
-                                           NameCase{L"C:\\d.x\\.hidden.lnk", L""},
-                                           NameCase{L"C:\\Desktop\\应用程序.lnk", L"应用程序"}));
-
-TEST(AnalysisRulesTest, FolderParts) {
+TEST(AnalysisRulesTest, PathParts) {
+    const std::pair<const wchar_t*, const wchar_t*> names[] = {{L"C:\\Users\\u\\Desktop\\App 2.0.lnk", L"App 2"},
+                                                               {L"C:\\Users\\u\\Desktop\\NoExtension", L""},
+                                                               {L"App.lnk", L""}, // no folder part
+                                                               {L"C:\\d.x\\.hidden.lnk", L""},
+                                                               {L"C:\\Desktop\\应用程序.lnk", L"应用程序"}};
+    for (const auto& [shortcut, name] : names)
+        EXPECT_EQ(ProgramNameFromShortcut(shortcut), name) << shortcut;
     EXPECT_EQ(ParentFolder(L"C:\\Tools\\App\\app.exe"), L"C:\\Tools\\App");
     EXPECT_EQ(ParentFolder(L"C:\\app.exe"), L"C:");
     EXPECT_EQ(ParentFolder(L"app.exe"), L"");
     EXPECT_EQ(LastPathComponent(L"C:\\Program Files (x86)"), L"Program Files (x86)");
     EXPECT_EQ(LastPathComponent(L"C:"), L"");
-}
-
-TEST(AnalysisRulesTest, ShortcutExtensionInAnyCase) {
-    EXPECT_TRUE(HasShortcutExtension(L"C:\\x\\App.lnk"));
     EXPECT_TRUE(HasShortcutExtension(L"C:\\x\\App.LNK"));
-    EXPECT_FALSE(HasShortcutExtension(L"C:\\x\\App.lnk.txt"));
-    EXPECT_FALSE(HasShortcutExtension(L"C:\\x.lnk\\readme.txt"));
-    EXPECT_FALSE(HasShortcutExtension(L".lnk"));
+    for (const wchar_t* other : {L"C:\\x\\App.lnk.txt", L"C:\\x.lnk\\readme.txt", L".lnk"})
+        EXPECT_FALSE(HasShortcutExtension(other)) << other;
 }
 
-struct FolderItemCase {
-    const wchar_t* shortcut;
-    const wchar_t* folder; // empty: no folder item
-};
+TEST(AnalysisRulesTest, StartMenuFolderItemIsTheFolderHoldingTheShortcut) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {PROGRAMS L"\\App.lnk", nullptr},
+        {PROGRAMS L"\\Vendor\\App.lnk", PROGRAMS L"\\Vendor"},
+        {PROGRAMS L"\\Vendor\\App\\App.lnk", PROGRAMS L"\\Vendor\\App"},
+        {PROGRAMS L"\\Programs Extra\\App.lnk", PROGRAMS L"\\Programs Extra"},
+        {L"C:\\Elsewhere\\App.lnk", nullptr},
+        {PROGRAMS, nullptr}};
+    for (const auto& [shortcut, folder] : cases)
+        EXPECT_EQ(StartMenuFolderItem(shortcut).value_or(L"<none>"), folder ? folder : L"<none>") << shortcut;
+}
 
-class StartMenuFolderItemTest : public ::testing::TestWithParam<FolderItemCase> {};
+TEST(AnalysisRulesTest, OneSpellingPerPath) {
+    // nullptr: no local or network path the text can name.
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\app.exe"}, {L"c:/Tools//App/", L"C:\\Tools\\App"},
+        {L"a:\\x", L"A:\\x"}, {L"C:\\Windows.\\", L"C:\\Windows"}, {L"C:\\.\\", L"C:\\"},
+        {L"C:\\Windows \\System32. .\\x.exe", L"C:\\Windows\\System32\\x.exe"},
+        {L"C:\\Tools\\..\\..\\Windows\\.\\x.exe", L"C:\\Windows\\x.exe"},
+        {L"\\\\?\\C:\\Windows\\x.exe", L"C:\\Windows\\x.exe"}, {L"\\??\\d:\\x", L"D:\\x"},
+        {L"\\\\?\\UNC\\server\\share\\App", L"\\\\server\\share\\App"},
+        {L"\\\\localhost\\C$\\Windows", L"C:\\Windows"}, {L"\\\\127.0.0.1\\c$\\x", L"C:\\x"},
+        {L"\\\\::1\\d$", L"D:\\"}, {L"\\\\.\\c$\\x", L"C:\\x"}, {L"\\\\MyPc\\c$\\x", L"C:\\x"},
+        {L"//mypc.example.org/C$/x", L"C:\\x"}, {L"\\\\otherpc\\C$\\x", L"\\\\otherpc\\C$\\x"},
+        {L"\\\\localhost\\Tools\\x", L"\\\\localhost\\Tools\\x"},
+        {L"\\\\server\\share\\..\\..\\x", L"\\\\server\\share\\x"},
+        {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive0"}, {L"\\\\?\\Volume{1}\\x", nullptr},
+        {L"C:x.exe", nullptr}, {L"1:\\x", nullptr}, {L"\\\\?\\C:", nullptr}, {L"Tools\\x", nullptr}, {L"\\Tools\\x", nullptr},
+        {L"\\\\server", nullptr}, {L"C:\\a\\...\\b", nullptr}, {L"C:\\a\\x.exe:stream", nullptr},
+        {L"C:\\a\\x\x01.exe", nullptr}, {L"", nullptr}};
+    for (const auto& [path, canonical] : cases)
+        EXPECT_EQ(CanonicalPathText(path, {L"MYPC", L"mypc.example.org"}).value_or(L"<none>"),
+                  canonical ? canonical : L"<none>")
+            << path;
+}
 
-TEST_P(StartMenuFolderItemTest, TheFolderHoldingTheShortcut) {
-    const auto item = StartMenuFolderItem(GetParam().shortcut);
-    if (*GetParam().folder == L'\0') {
-        EXPECT_FALSE(item.has_value()) << *item;
-    } else {
-        ASSERT_TRUE(item.has_value());
-        EXPECT_EQ(*item, GetParam().folder);
+TEST(ItemIdentityTest, FinalNamesBecomeItemPaths) {
+    EXPECT_EQ(PathFromFinalName(L"\\\\?\\C:\\Tools\\App\\a.dll"), L"C:\\Tools\\App\\a.dll");
+    EXPECT_EQ(PathFromFinalName(L"\\\\?\\UNC\\server\\share\\a.dll"), L"\\\\server\\share\\a.dll");
+    EXPECT_EQ(PathFromFinalName(L"C:\\x"), L"C:\\x");
+    EXPECT_EQ(PathFromFinalName(L"\\\\?\\Volume{1}\\x"), L"\\\\?\\Volume{1}\\x"); // no drive: left alone
+}
+
+TEST(ItemIdentityTest, OnlyTheSameFileInItsPlace) {
+    struct Case {
+        FileIdentity now;
+        const wchar_t* finalPathNow;
+        const wchar_t* scopeRoot;
+        bool analysed;
+    };
+    // Other file or volume; reached through a link out of the folder or into a look-alike; without a
+    // scope the item must be where it was (letter case aside).
+    const Case cases[] = {{{7, 42}, L"C:\\Tools\\App\\data.bin", L"C:\\Tools\\App", true},
+                          {{7, 43}, L"C:\\Tools\\App\\sub\\data.bin", L"C:\\Tools\\App", false},
+                          {{8, 42}, L"C:\\Tools\\App\\sub\\data.bin", L"C:\\Tools\\App", false},
+                          {{7, 42}, L"C:\\Sentinel\\data.bin", L"C:\\Tools\\App", false},
+                          {{7, 42}, L"C:\\Tools\\AppX\\data.bin", L"C:\\Tools\\App", false},
+                          {{7, 42}, L"C:\\Tools\\App", L"C:\\Tools\\App", false},
+                          {{7, 42}, L"c:\\tools\\app\\SUB\\data.bin", L"", true},
+                          {{7, 42}, L"C:\\Tools\\App\\data.bin", L"", false},
+                          {{7, 42}, L"", L"", false}};
+    for (const Case& c : cases) {
+        const ItemRecord record{FileIdentity{7, 42}, L"C:\\Tools\\App\\sub\\data.bin", c.scopeRoot};
+        EXPECT_EQ(IsAnalysedItem(record, c.now, c.finalPathNow), c.analysed) << c.finalPathNow << c.now.fileIndex;
     }
 }
 
-#define PROGRAMS L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"
-INSTANTIATE_TEST_SUITE_P(
-    StartMenu, StartMenuFolderItemTest,
-    ::testing::Values(FolderItemCase{PROGRAMS L"\\App.lnk", L""},
-                      FolderItemCase{PROGRAMS L"\\Vendor\\App.lnk", PROGRAMS L"\\Vendor"},
-                      FolderItemCase{PROGRAMS L"\\Vendor\\App\\App.lnk", PROGRAMS L"\\Vendor\\App"},
-                      FolderItemCase{PROGRAMS L"\\Programs Extra\\App.lnk", PROGRAMS L"\\Programs Extra"},
-                      FolderItemCase{L"C:\\Elsewhere\\App.lnk", L""}, FolderItemCase{PROGRAMS, L""}));
-#undef PROGRAMS
-
-struct SpellingCase {
-    const wchar_t* path;
-    const wchar_t* canonical; // nullptr: no local or network path the text can name
-};
-
-class CanonicalPathTextTest : public ::testing::TestWithParam<SpellingCase> {};
-
-TEST_P(CanonicalPathTextTest, OneSpellingPerPath) {
-    const auto canonical = CanonicalPathText(GetParam().path, {L"MYPC", L"mypc.example.org"});
-    if (!GetParam().canonical)
-        EXPECT_FALSE(canonical.has_value()) << *canonical;
-    else
-        EXPECT_EQ(canonical.value_or(L"<none>"), GetParam().canonical) << GetParam().path;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Spellings, CanonicalPathTextTest,
-    ::testing::Values(
-        SpellingCase{L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\app.exe"},
-        SpellingCase{L"c:/Tools//App/", L"C:\\Tools\\App"}, SpellingCase{L"C:\\Windows.\\", L"C:\\Windows"},
-        SpellingCase{L"C:\\.\\", L"C:\\"},
-        SpellingCase{L"C:\\Windows \\System32. .\\x.exe", L"C:\\Windows\\System32\\x.exe"},
-        SpellingCase{L"C:\\Tools\\..\\..\\Windows\\.\\x.exe", L"C:\\Windows\\x.exe"},
-        SpellingCase{L"\\\\?\\C:\\Windows\\x.exe", L"C:\\Windows\\x.exe"}, SpellingCase{L"\\??\\d:\\x", L"D:\\x"},
-        SpellingCase{L"\\\\?\\UNC\\server\\share\\App", L"\\\\server\\share\\App"},
-        SpellingCase{L"\\\\localhost\\C$\\Windows", L"C:\\Windows"}, SpellingCase{L"\\\\127.0.0.1\\c$\\x", L"C:\\x"},
-        SpellingCase{L"\\\\::1\\d$", L"D:\\"}, SpellingCase{L"\\\\.\\c$\\x", L"C:\\x"},
-        SpellingCase{L"\\\\MyPc\\c$\\x", L"C:\\x"}, SpellingCase{L"//mypc.example.org/C$/x", L"C:\\x"},
-        SpellingCase{L"\\\\otherpc\\C$\\x", L"\\\\otherpc\\C$\\x"},
-        SpellingCase{L"\\\\localhost\\Tools\\x", L"\\\\localhost\\Tools\\x"},
-        SpellingCase{L"\\\\server\\share\\..\\..\\x", L"\\\\server\\share\\x"},
-        SpellingCase{L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive0"}, SpellingCase{L"\\\\?\\Volume{1}\\x", nullptr},
-        SpellingCase{L"C:x.exe", nullptr}, SpellingCase{L"\\\\?\\C:", nullptr}, SpellingCase{L"Tools\\x", nullptr},
-        SpellingCase{L"\\Tools\\x", nullptr}, SpellingCase{L"\\\\server", nullptr},
-        SpellingCase{L"C:\\a\\...\\b", nullptr}, SpellingCase{L"C:\\a\\x.exe:stream", nullptr},
-        SpellingCase{L"C:\\a\\x\x01.exe", nullptr}, SpellingCase{L"", nullptr}));
-
-struct ProfileCase {
-    const wchar_t* folder;
-    bool shared;
-};
-
-class ProfileFolderTest : public ::testing::TestWithParam<ProfileCase> {};
-
-// The shell names only the running account's folders; every profile's are shared alike.
-TEST_P(ProfileFolderTest, EveryProfilesStandardFoldersAreShared) {
-    const SharedFolders folders(L"C:\\windows", L"C:\\users", {});
-    EXPECT_EQ(folders.IsShared(GetParam().folder), GetParam().shared) << GetParam().folder;
-}
-
-INSTANTIATE_TEST_SUITE_P(Profiles, ProfileFolderTest,
-                         ::testing::Values(ProfileCase{L"C:\\users\\other", true},
-                                           ProfileCase{L"C:\\Users\\OTHER\\desktop\\", true},
-                                           ProfileCase{L"C:\\users\\Public\\Documents", true},
-                                           ProfileCase{L"C:\\users\\other\\Downloads", true},
-                                           ProfileCase{L"C:\\users\\other\\Videos", true},
-                                           ProfileCase{L"C:\\users\\other\\AppData\\LocalLow", true},
-                                           ProfileCase{L"C:\\users\\other\\appdata\\roaming", true},
-                                           ProfileCase{L"C:\\users\\other\\OneDrive", true},
-                                           ProfileCase{L"C:\\users\\other\\OneDrive - Contoso Ltd", true},
-                                           ProfileCase{L"C:\\users\\other\\OneDrive\\Desktop", true},
-                                           ProfileCase{L"C:\\users\\other\\Desktop\\App", false},
-                                           ProfileCase{L"C:\\users\\other\\AppData\\Local\\Vendor", false},
-                                           ProfileCase{L"C:\\users\\other\\OneDriveTools", false},
-                                           ProfileCase{L"C:\\users\\other\\OneDrive\\App", false},
-                                           ProfileCase{L"C:\\Tools\\Desktop", false}));
-
-TEST(DeleteResultCodeTest, CountsDecideTheCode) {
+TEST(AnalysisRulesTest, DeleteResultCode) {
     EXPECT_EQ(DeleteResultCode(0, 0), kDeleteNone);
     EXPECT_EQ(DeleteResultCode(0, 3), kDeleteNone);
     EXPECT_EQ(DeleteResultCode(2, 0), kDeleteAll);

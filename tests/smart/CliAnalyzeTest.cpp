@@ -15,9 +15,7 @@ namespace {
 
 class CliAnalyzeTest : public ::testing::Test {
 protected:
-    CliAnalyzeTest()
-        : m_app(L"C:\\Tools\\" + test::UniqueName(L"TsuCliApp")),
-          m_shortcut(test::CommonDesktop() + L"\\" + test::UniqueName(L"TsuCliApp") + L".lnk") {
+    CliAnalyzeTest() {
         EXPECT_TRUE(test::CreateFolders(m_app + L"\\data"));
         EXPECT_TRUE(test::WriteFileBytes(m_app + L"\\app.exe", "x"));
         EXPECT_TRUE(test::WriteFileBytes(m_app + L"\\data\\settings.ini", "x"));
@@ -27,18 +25,16 @@ protected:
         ::DeleteFileW(m_shortcut.c_str());
         test::RemoveTree(m_app);
     }
-
     static test::ProcessResult Tsu(const std::wstring& arguments) {
-        return test::RunProcess(L"\"" + test::BinDir() + L"tsu.exe\" " + arguments);
+        return test::RunProcess(test::Quoted(test::BinDir() + L"tsu.exe") + L" analyze " + arguments);
     }
 
-    std::wstring m_app;
-    std::wstring m_shortcut;
+    const std::wstring m_app = L"C:\\Tools\\" + test::UniqueName(L"TsuCliApp");
+    const std::wstring m_shortcut = test::CommonDesktop() + L"\\" + test::UniqueName(L"TsuCliApp") + L".lnk";
 };
 
-TEST_F(CliAnalyzeTest, JsonListsTargetProgramItemsAndNoEntry) {
-    const auto result = Tsu(L"analyze \"" + m_shortcut + L"\" --json");
-    ASSERT_TRUE(result.started);
+TEST_F(CliAnalyzeTest, JsonAndTextListTargetItemsAndNoEntry) {
+    const auto result = Tsu(test::Quoted(m_shortcut) + L" --json");
     ASSERT_EQ(result.exitCode, 0u) << result.err;
     const auto json = nlohmann::json::parse(result.out, nullptr, false);
     ASSERT_FALSE(json.is_discarded()) << result.out;
@@ -50,23 +46,19 @@ TEST_F(CliAnalyzeTest, JsonListsTargetProgramItemsAndNoEntry) {
     for (const auto& item : json.at("items"))
         items.push_back(item.value("description", "") + " " + item.value("path", ""));
     std::sort(items.begin() + 1, items.end());
-    EXPECT_EQ(items, (std::vector<std::string>{ToUtf8(std::wstring(L"桌面快捷方式 ") + m_shortcut),
+    EXPECT_EQ(items, (std::vector<std::string>{ToUtf8(L"桌面快捷方式 " + m_shortcut),
                                                ToUtf8(L"相关文件 " + m_app + L"\\app.exe"),
                                                ToUtf8(L"相关文件 " + m_app + L"\\data\\settings.ini")}));
-}
 
-TEST_F(CliAnalyzeTest, TextNamesEveryItemAndTheEntry) {
-    const auto result = Tsu(L"analyze \"" + m_shortcut + L"\"");
-    ASSERT_TRUE(result.started);
-    ASSERT_EQ(result.exitCode, 0u) << result.err;
-    EXPECT_NE(result.out.find(ToUtf8(L"target: " + m_app + L"\\app.exe\n")), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("items: 3\n"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find(ToUtf8(L"  桌面快捷方式\t" + m_shortcut + L"\n")), std::string::npos);
-    EXPECT_NE(result.out.find("entry: none\n"), std::string::npos);
+    const auto text = Tsu(test::Quoted(m_shortcut));
+    ASSERT_EQ(text.exitCode, 0u) << text.err;
+    for (const std::wstring& line : {L"target: " + m_app + L"\\app.exe\n", std::wstring(L"items: 3\n"),
+                                     L"  桌面快捷方式\t" + m_shortcut + L"\n", std::wstring(L"entry: none\n")})
+        EXPECT_NE(text.out.find(ToUtf8(line)), std::string::npos) << text.out;
 }
 
 TEST_F(CliAnalyzeTest, AMissingPathIsAnError) {
-    const auto result = Tsu(L"analyze \"" + m_app + L"\\missing.lnk\"");
+    const auto result = Tsu(test::Quoted(m_app + L"\\missing.lnk"));
     ASSERT_TRUE(result.started);
     EXPECT_EQ(result.exitCode, 1u);
     EXPECT_EQ(result.out, "");

@@ -1,6 +1,7 @@
 #include "tests/smart/ShortcutFiles.h"
 
 #include "framework/ScopedHandles.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/common/TestProcess.h"
 
 #include <shlobj.h>
@@ -8,7 +9,7 @@
 #include <wrl/client.h>
 
 #include <cstdint>
-#include <vector>
+#include <cstring>
 
 namespace tsu::test {
 
@@ -20,17 +21,13 @@ using Microsoft::WRL::ComPtr;
 // menus and, for hundreds of links at once, runs out of display connections.
 bool SaveLink(IShellLinkW* link, const std::wstring& linkPath) {
     ComPtr<IPersistStream> persist;
-    if (FAILED(link->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.GetAddressOf()))))
-        return false;
     ComPtr<IStream> stream;
-    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf())) ||
-        FAILED(persist->Save(stream.Get(), TRUE)))
-        return false;
     HGLOBAL memory = nullptr;
-    if (FAILED(::GetHGlobalFromStream(stream.Get(), &memory)))
-        return false;
     STATSTG stat{};
-    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
+    if (FAILED(link->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.GetAddressOf()))) ||
+        FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf())) ||
+        FAILED(persist->Save(stream.Get(), TRUE)) || FAILED(::GetHGlobalFromStream(stream.Get(), &memory)) ||
+        FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
         return false;
     const void* bytes = ::GlobalLock(memory);
     if (!bytes)
@@ -48,17 +45,30 @@ ComPtr<IShellLinkW> NewLink() {
     return link;
 }
 
-void Put32(std::vector<uint8_t>& bytes, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+using UnixNameFn = char*(CDECL*)(LPCWSTR);
+
+// Wine's own export that names the host file behind a Windows path; missing on Windows.
+UnixNameFn WineUnixNameFunction() {
+    const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+    return kernel32 ? reinterpret_cast<UnixNameFn>(
+                          reinterpret_cast<void*>(::GetProcAddress(kernel32, "wine_get_unix_file_name")))
+                    : nullptr;
 }
-void Put16(std::vector<uint8_t>& bytes, uint16_t value) {
-    bytes.push_back(static_cast<uint8_t>(value));
-    bytes.push_back(static_cast<uint8_t>(value >> 8));
+
+std::wstring HostPath(UnixNameFn unixName, const std::wstring& path) {
+    char* hostPath = unixName(path.c_str());
+    if (!hostPath)
+        return std::wstring();
+    const std::wstring wide(hostPath, hostPath + strlen(hostPath)); // the test paths are ASCII
+    ::HeapFree(::GetProcessHeap(), 0, hostPath);
+    return wide;
 }
-void Set32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+
+// Runs a host command on the link and waits until done() holds for it.
+bool RunOnHostLink(const std::wstring& command, const std::wstring& linkPath, const std::function<bool()>& done) {
+    const std::wstring hostLink = HostPath(WineUnixNameFunction(), linkPath);
+    return !hostLink.empty() &&
+           RunHostProgramUntil(command + L" \"" + hostLink + L"\"", linkPath.substr(0, linkPath.rfind(L'\\')), done);
 }
 } // namespace
 
@@ -81,108 +91,49 @@ bool CreateShortcutToNothing(const std::wstring& linkPath) {
 }
 
 bool WriteLongTargetShortcut(const std::wstring& linkPath, const std::string& asciiTarget) {
-    // Shell link binary format: header, then LinkInfo with a volume id and a local base path.
-    constexpr uint32_t kHasLinkInfo = 0x2;
-    constexpr uint32_t kIsUnicode = 0x80;
-    constexpr uint32_t kVolumeIdAndLocalBasePath = 0x1;
-    constexpr uint32_t kDriveFixed = 3;
-    std::vector<uint8_t> bytes;
-    Put32(bytes, 0x4C);
-    const uint8_t clsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                               0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-    bytes.insert(bytes.end(), clsid, clsid + 16);
-    Put32(bytes, kHasLinkInfo | kIsUnicode);
-    Put32(bytes, FILE_ATTRIBUTE_ARCHIVE);
-    bytes.insert(bytes.end(), 24, 0); // three file times
-    Put32(bytes, 0);                  // file size
-    Put32(bytes, 0);                  // icon index
-    Put32(bytes, SW_SHOWNORMAL);
-    Put16(bytes, 0);                  // hot key
-    bytes.insert(bytes.end(), 10, 0); // reserved
-
-    const size_t linkInfo = bytes.size();
-    constexpr uint32_t kHeaderSize = 0x1C;
-    constexpr uint32_t kVolumeIdSize = 0x11; // 16 bytes and an empty label
-    Put32(bytes, 0);                         // size, set below
-    Put32(bytes, kHeaderSize);
-    Put32(bytes, kVolumeIdAndLocalBasePath);
-    Put32(bytes, kHeaderSize);                 // volume id
-    Put32(bytes, kHeaderSize + kVolumeIdSize); // local base path
-    Put32(bytes, 0);                           // no network location
-    const size_t suffixOffsetAt = bytes.size();
-    Put32(bytes, 0); // common path suffix, set below
-    Put32(bytes, kVolumeIdSize);
-    Put32(bytes, kDriveFixed);
-    Put32(bytes, 0x12345678); // serial number
-    Put32(bytes, 0x10);       // label offset
-    bytes.push_back(0);       // empty label
-    bytes.insert(bytes.end(), asciiTarget.begin(), asciiTarget.end());
-    bytes.push_back(0);
-    Set32(bytes, suffixOffsetAt, static_cast<uint32_t>(bytes.size() - linkInfo));
-    bytes.push_back(0); // empty suffix
-    Set32(bytes, linkInfo, static_cast<uint32_t>(bytes.size() - linkInfo));
-    Put32(bytes, 0); // terminal block
-    return WriteFileBytes(linkPath, std::string(bytes.begin(), bytes.end()));
+    // Shell link binary format: header (flags HasLinkInfo | IsUnicode), then a LinkInfo with a
+    // volume id (fixed drive, empty label) and a local base path, an empty suffix, no extra blocks.
+    std::string bytes;
+    const auto put = [&bytes](uint32_t value, int size = 4) {
+        for (int i = 0; i < size; ++i)
+            bytes.push_back(static_cast<char>(value >> (8 * i)));
+    };
+    put(0x4C);
+    bytes += std::string("\x01\x14\x02\x00\x00\x00\x00\x00\xC0\x00\x00\x00\x00\x00\x00\x46", 16);
+    put(0x2 | 0x80);
+    put(FILE_ATTRIBUTE_ARCHIVE);
+    bytes.append(24 + 8, '\0'); // three file times, file size, icon index
+    put(SW_SHOWNORMAL);
+    bytes.append(12, '\0'); // hot key, reserved
+    const uint32_t linkInfoSize = 0x1C + 0x11 + static_cast<uint32_t>(asciiTarget.size()) + 2;
+    for (const uint32_t value : {linkInfoSize, 0x1Cu, 0x1u, 0x1Cu, 0x1Cu + 0x11u, 0u, linkInfoSize - 1, 0x11u, 3u,
+                                 0x12345678u, 0x10u})
+        put(value);
+    bytes.push_back('\0');
+    bytes += asciiTarget;
+    bytes.append(2, '\0'); // end of the path, empty suffix
+    put(0);                // terminal block
+    return WriteFileBytes(linkPath, bytes);
 }
-
-namespace {
-using UnixNameFn = char*(CDECL*)(LPCWSTR);
-
-// Wine's own export that names the host file behind a Windows path; missing on Windows.
-UnixNameFn WineUnixNameFunction() {
-    const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-    return kernel32 ? reinterpret_cast<UnixNameFn>(
-                          reinterpret_cast<void*>(::GetProcAddress(kernel32, "wine_get_unix_file_name")))
-                    : nullptr;
-}
-
-std::wstring HostPath(UnixNameFn unixName, const std::wstring& path) {
-    char* hostPath = unixName(path.c_str());
-    if (!hostPath)
-        return std::wstring();
-    std::wstring wide;
-    for (const char* c = hostPath; *c; ++c)
-        wide += static_cast<wchar_t>(static_cast<unsigned char>(*c)); // the test paths are ASCII
-    ::HeapFree(::GetProcessHeap(), 0, hostPath);
-    return wide;
-}
-
-std::wstring ParentFolder(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
-bool IsDirectoryLink(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-} // namespace
 
 bool CreateDirectoryLink(const std::wstring& linkPath, const std::wstring& relativeTarget) {
-    const UnixNameFn unixName = WineUnixNameFunction();
-    if (!unixName)
+    if (!WineUnixNameFunction())
         return ::CreateSymbolicLinkW(linkPath.c_str(), relativeTarget.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != FALSE;
     // Wine 8 cannot make junctions or symbolic links itself, but shows a host symbolic link to a
     // folder as a directory reparse point.
-    const std::wstring hostLink = HostPath(unixName, linkPath);
-    if (hostLink.empty())
-        return false;
     std::wstring target = relativeTarget;
     for (auto& c : target)
         c = c == L'\\' ? L'/' : c;
-    return RunHostProgramUntil(L"Z:\\bin\\ln -s -n \"" + target + L"\" \"" + hostLink + L"\"", ParentFolder(linkPath),
-                               [&] { return IsDirectoryLink(linkPath); });
+    return RunOnHostLink(L"Z:\\bin\\ln -s -n \"" + target + L"\"", linkPath, [&] {
+        const DWORD attributes = ::GetFileAttributesW(linkPath.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    });
 }
 
 bool RemoveDirectoryLink(const std::wstring& linkPath) {
-    const UnixNameFn unixName = WineUnixNameFunction();
-    if (!unixName)
+    if (!WineUnixNameFunction())
         return ::RemoveDirectoryW(linkPath.c_str()) != FALSE;
-    const std::wstring hostLink = HostPath(unixName, linkPath);
-    if (hostLink.empty())
-        return false;
-    return RunHostProgramUntil(L"Z:\\bin\\rm -f \"" + hostLink + L"\"", ParentFolder(linkPath),
-                               [&] { return !FileExists(linkPath); });
+    return RunOnHostLink(L"Z:\\bin\\rm -f", linkPath, [&] { return !FileExists(linkPath); });
 }
 
 std::wstring CommonDesktop() {
@@ -204,6 +155,18 @@ std::wstring ShortSpelling(const std::wstring& folder) {
     ::FindClose(search);
     return data.cAlternateFileName[0] ? folder.substr(0, folder.rfind(L'\\')) + L"\\" + data.cAlternateFileName
                                       : folder;
+}
+
+ScratchInventory::ScratchInventory(const std::wstring& tag)
+    : products(HKEY_CURRENT_USER, L"Software\\" + UniqueName(tag) + L"Products"),
+      entries(HKEY_CURRENT_USER, L"Software\\" + UniqueName(tag) + L"Uninstall") {}
+
+InventoryLocations ScratchInventory::Locations() const {
+    InventoryLocations locations;
+    locations.installerProducts = {kRootCurrentUser, products.Path()};
+    locations.uninstallKeys64 = {{kRootCurrentUser, entries.Path()}};
+    locations.uninstallKeys32 = locations.uninstallKeys64;
+    return locations;
 }
 
 } // namespace tsu::test

@@ -1,11 +1,14 @@
 #pragma once
-// Real shortcut files and folder links for the analysis tests.
+// Real shortcut files, folder links and scratch uninstall entries for the intelligent-uninstall tests.
+
+#include "inventory/InventorySequence.h"
+#include "tests/common/ScratchKey.h"
 
 #include <string>
 
 namespace tsu::test {
 
-// A shell link to target, saved through IShellLinkW and IPersistFile.
+// A shell link to target, saved through IShellLinkW and IPersistStream.
 [[nodiscard]] bool CreateShortcut(const std::wstring& linkPath, const std::wstring& target);
 // A shell link without a file-system target (it points to the "Computer" folder).
 [[nodiscard]] bool CreateShortcutToNothing(const std::wstring& linkPath);
@@ -24,5 +27,14 @@ bool RemoveDirectoryLink(const std::wstring& linkPath);
 [[nodiscard]] std::wstring ShortSpelling(const std::wstring& folder);
 // Creates every missing folder of path.
 [[nodiscard]] bool CreateFolders(const std::wstring& path);
+
+// Uninstall entries and installer products in scratch keys of the user hive, and the inventory
+// locations that read only them.
+struct ScratchInventory {
+    explicit ScratchInventory(const std::wstring& tag);
+    [[nodiscard]] InventoryLocations Locations() const;
+    ScratchKey products;
+    ScratchKey entries;
+};
 
 } // namespace tsu::test
