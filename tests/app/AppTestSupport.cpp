@@ -4,7 +4,7 @@
 #include "framework/CMemoryCanvas.h"
 #include "framework/Encoding.h"
 #include "framework/ScopedHandles.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <richedit.h>
 #include <shlobj.h>
@@ -206,29 +206,5 @@ TermsLayout MeasureTermsLayout(HWND edit) {
     return layout;
 }
 
-ScratchInventory::ScratchInventory(const std::wstring& name)
-    : m_base(L"Software\\TsuAppTest\\" + name + L"-" + std::to_wstring(::GetCurrentProcessId())),
-      m_products(HKEY_CURRENT_USER, m_base + L"\\Products"), m_uninstall(HKEY_CURRENT_USER, m_base + L"\\Uninstall") {}
-
-InventoryLocations ScratchInventory::Locations() const {
-    InventoryLocations locations;
-    locations.installerProducts = RegistryLocation{kRootCurrentUser, m_base + L"\\Products"};
-    locations.uninstallKeys64 = {RegistryLocation{kRootCurrentUser, m_base + L"\\Uninstall"}};
-    locations.uninstallKeys32 = locations.uninstallKeys64;
-    return locations;
-}
-
-void ScratchInventory::AddProgram(const std::wstring& keyName, const std::wstring& displayName,
-                                  const std::wstring& uninstallString, const std::wstring& version,
-                                  const std::wstring& displayIcon, uint32_t estimatedSizeKb) {
-    m_uninstall.SetString(keyName, L"DisplayName", displayName);
-    m_uninstall.SetString(keyName, L"UninstallString", uninstallString);
-    if (!version.empty())
-        m_uninstall.SetString(keyName, L"DisplayVersion", version);
-    if (!displayIcon.empty())
-        m_uninstall.SetString(keyName, L"DisplayIcon", displayIcon);
-    if (estimatedSizeKb)
-        m_uninstall.SetDword(keyName, L"EstimatedSize", estimatedSizeKb);
-}
 
 } // namespace tsu::test

@@ -106,20 +106,5 @@ template <typename T> T* FindShownDialog() {
     return search.first;
 }
 
-// Scratch uninstall and installer keys below HKCU, removed with the object.
-class ScratchInventory {
-public:
-    explicit ScratchInventory(const std::wstring& name);
-    [[nodiscard]] InventoryLocations Locations() const;
-    void AddProgram(const std::wstring& keyName, const std::wstring& displayName, const std::wstring& uninstallString,
-                    const std::wstring& version = L"1", const std::wstring& displayIcon = L"",
-                    uint32_t estimatedSizeKb = 0);
-    [[nodiscard]] ScratchKey& Uninstall() { return m_uninstall; }
-
-private:
-    std::wstring m_base;
-    ScratchKey m_products;
-    ScratchKey m_uninstall;
-};
 
 } // namespace tsu::test

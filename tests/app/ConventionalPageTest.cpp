@@ -52,7 +52,7 @@ TEST_F(ConventionalPage, RowsGoThroughUninstallingWaitingDoneAndDisappear) {
     // An uninstaller that really removes the program's entry.
     tool.inventory.AddProgram(L"TsuB", L"Tsu B removed",
                               test::Quoted(test::SystemFolderPath() + L"\\reg.exe") + L" delete \"HKCU\\" +
-                                  tool.inventory.Uninstall().Path() + L"\\TsuB\" /f");
+                                  tool.inventory.entries.Path() + L"\\TsuB\" /f");
     tool.inventory.AddProgram(L"TsuC", L"Tsu C", Quick());
     ASSERT_TRUE(tool.Create());
     ASSERT_TRUE(tool.LoadPrograms());
@@ -71,7 +71,7 @@ TEST_F(ConventionalPage, RowsGoThroughUninstallingWaitingDoneAndDisappear) {
     EXPECT_EQ(page().CountText(), L"2");
     test::SaveWindowAreaPng(tool.Main(), L"row_removed");
     // A program removed behind the tool's back: its row still answers, and goes.
-    ASSERT_TRUE(tool.inventory.Uninstall().DeleteSubkey(L"TsuC"));
+    ASSERT_TRUE(tool.inventory.entries.DeleteSubkey(L"TsuC"));
     Press(L"Tsu C");
     EXPECT_TRUE(StateBecomes(L"Tsu C", -1)) << test::ToolLogText();
     EXPECT_EQ(page().CountText(), L"1");

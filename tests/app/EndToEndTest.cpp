@@ -9,7 +9,7 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>

@@ -6,7 +6,7 @@
 #include "app/core/DialogRules.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
 
 #include <gtest/gtest.h>

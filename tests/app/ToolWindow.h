@@ -11,7 +11,7 @@
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/common/TestProcess.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

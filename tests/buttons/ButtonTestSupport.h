@@ -4,7 +4,7 @@
 
 #include "controls/list/core/ListRect.h"
 #include "framework/CMemoryCanvas.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

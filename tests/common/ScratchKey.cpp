@@ -1,4 +1,5 @@
 #include "tests/common/ScratchKey.h"
+#include "tests/common/ProcessTestSupport.h"
 
 namespace tsu::test {
 
@@ -57,6 +58,31 @@ bool ScratchKey::DeleteValue(const std::wstring& subkey, const std::wstring& nam
         ERROR_SUCCESS)
         return false;
     return ::RegDeleteValueW(key.Get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+ScratchInventory::ScratchInventory(const std::wstring& tag)
+    : products(HKEY_CURRENT_USER, L"Software\\" + UniqueName(tag) + L"Products"),
+      entries(HKEY_CURRENT_USER, L"Software\\" + UniqueName(tag) + L"Uninstall") {}
+
+InventoryLocations ScratchInventory::Locations() const {
+    InventoryLocations locations;
+    locations.installerProducts = {kRootCurrentUser, products.Path()};
+    locations.uninstallKeys64 = {{kRootCurrentUser, entries.Path()}};
+    locations.uninstallKeys32 = locations.uninstallKeys64;
+    return locations;
+}
+
+void ScratchInventory::AddProgram(const std::wstring& keyName, const std::wstring& displayName,
+                                  const std::wstring& uninstallString, const std::wstring& version,
+                                  const std::wstring& displayIcon, uint32_t estimatedSizeKb) {
+    entries.SetString(keyName, L"DisplayName", displayName);
+    entries.SetString(keyName, L"UninstallString", uninstallString);
+    if (!version.empty())
+        entries.SetString(keyName, L"DisplayVersion", version);
+    if (!displayIcon.empty())
+        entries.SetString(keyName, L"DisplayIcon", displayIcon);
+    if (estimatedSizeKb)
+        entries.SetDword(keyName, L"EstimatedSize", estimatedSizeKb);
 }
 
 } // namespace tsu::test

@@ -2,6 +2,7 @@
 // A registry key a test creates and removes again with everything below it.
 
 #include "framework/ScopedHandles.h"
+#include "inventory/InventorySequence.h"
 
 #include <cstdint>
 #include <string>
@@ -32,6 +33,19 @@ private:
     HKEY m_root;
     std::wstring m_path;
     bool m_valid = false;
+};
+
+// Uninstall entries and installer products in scratch keys of the user hive (unique to this
+// process), and the inventory locations that read only them.
+struct ScratchInventory {
+    explicit ScratchInventory(const std::wstring& tag);
+    [[nodiscard]] InventoryLocations Locations() const;
+    // An uninstall entry below entries; empty version, icon or size are left out.
+    void AddProgram(const std::wstring& keyName, const std::wstring& displayName, const std::wstring& uninstallString,
+                    const std::wstring& version = L"1", const std::wstring& displayIcon = L"",
+                    uint32_t estimatedSizeKb = 0);
+    ScratchKey products;
+    ScratchKey entries;
 };
 
 // Deletes a key and all below it in the 64-bit view; true when it no longer exists.

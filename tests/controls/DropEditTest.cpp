@@ -3,7 +3,7 @@
 
 #include "controls/CDropEdit.h"
 #include "framework/Messages.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

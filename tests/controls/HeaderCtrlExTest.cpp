@@ -5,7 +5,7 @@
 #include "controls/CHeaderCtrlEx.h"
 #include "framework/Messages.h"
 #include "framework/ResourceModule.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "controls/ImageEx.h"
 #include "framework/Messages.h"
 #include "res/ResourceIds.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "controls/CSkinScrollWnd.h"
 #include "res/ResourceIds.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

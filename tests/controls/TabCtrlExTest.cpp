@@ -4,7 +4,7 @@
 
 #include "controls/CTabCtrlEx.h"
 #include "framework/ResourceModule.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

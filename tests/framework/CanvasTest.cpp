@@ -3,7 +3,7 @@
 #include "framework/CMemoryCanvas.h"
 #include "framework/CPaintDC.h"
 #include "framework/CWnd.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

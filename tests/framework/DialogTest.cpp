@@ -4,7 +4,7 @@
 
 #include "framework/CDialog.h"
 #include "res/ResourceIds.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "framework/MessageLoop.h"
 #include "framework/MessageWindowThread.h"
 #include "framework/ScopedHandles.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "framework/CButton.h"
 #include "framework/CWnd.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "framework/Messages.h"
 #include "framework/ResourceModule.h"
 #include "res/ResourceIds.h"
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include <commctrl.h>
 #include <gdiplus.h>

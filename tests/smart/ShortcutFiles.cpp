@@ -157,16 +157,5 @@ std::wstring ShortSpelling(const std::wstring& folder) {
                                       : folder;
 }
 
-ScratchInventory::ScratchInventory(const std::wstring& tag)
-    : products(HKEY_CURRENT_USER, L"Software\\" + UniqueName(tag) + L"Products"),
-      entries(HKEY_CURRENT_USER, L"Software\\" + UniqueName(tag) + L"Uninstall") {}
-
-InventoryLocations ScratchInventory::Locations() const {
-    InventoryLocations locations;
-    locations.installerProducts = {kRootCurrentUser, products.Path()};
-    locations.uninstallKeys64 = {{kRootCurrentUser, entries.Path()}};
-    locations.uninstallKeys32 = locations.uninstallKeys64;
-    return locations;
-}
 
 } // namespace tsu::test

@@ -28,13 +28,5 @@ bool RemoveDirectoryLink(const std::wstring& linkPath);
 // Creates every missing folder of path.
 [[nodiscard]] bool CreateFolders(const std::wstring& path);
 
-// Uninstall entries and installer products in scratch keys of the user hive, and the inventory
-// locations that read only them.
-struct ScratchInventory {
-    explicit ScratchInventory(const std::wstring& tag);
-    [[nodiscard]] InventoryLocations Locations() const;
-    ScratchKey products;
-    ScratchKey entries;
-};
 
 } // namespace tsu::test

@@ -1,4 +1,4 @@
-#include "tests/support/TestSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include "framework/MessageLoop.h"
 #include "framework/ScopedHandles.h"
