@@ -6,23 +6,15 @@
 
 namespace tsu::test {
 
-TestHostWindow* ButtonWindowTest::SharedHost() {
+void ButtonWindowTest::SetUp() {
+    ASSERT_TRUE(EnsureGdiplus());
     // One host for the whole program: destroying a top-level window under Wine without a window
     // manager costs about two seconds, creating a child costs nothing.
     static TestHostWindow* host = [] {
         auto* created = new TestHostWindow();
-        if (!created->Create(400, 200)) {
-            delete created;
-            return static_cast<TestHostWindow*>(nullptr);
-        }
-        return created;
+        return created->Create(400, 200) ? created : nullptr;
     }();
-    return host;
-}
-
-void ButtonWindowTest::SetUp() {
-    ASSERT_TRUE(EnsureGdiplus());
-    m_host = SharedHost();
+    m_host = host;
     ASSERT_NE(m_host, nullptr);
     m_host->OnMessage = nullptr;
 }
@@ -40,6 +32,17 @@ CMemoryCanvas ButtonWindowTest::Capture(HWND control) {
     return canvas;
 }
 
+CMemoryCanvas ButtonWindowTest::ScreenNow(HWND control) {
+    RECT client{};
+    ::GetClientRect(control, &client);
+    CMemoryCanvas canvas;
+    EXPECT_TRUE(canvas.CreateDib32(client.right, client.bottom));
+    HDC windowDc = ::GetDC(control);
+    EXPECT_TRUE(::BitBlt(canvas.Dc(), 0, 0, client.right, client.bottom, windowDc, 0, 0, SRCCOPY));
+    ::ReleaseDC(control, windowDc);
+    return canvas;
+}
+
 void ButtonWindowTest::MovePointerTo(HWND control, POINT clientPoint) {
     ::ClientToScreen(control, &clientPoint);
     ::SetCursorPos(clientPoint.x, clientPoint.y);
@@ -47,6 +50,19 @@ void ButtonWindowTest::MovePointerTo(HWND control, POINT clientPoint) {
 
 void ButtonWindowTest::MovePointerAway() {
     ::SetCursorPos(1200, 1000);
+}
+
+void ButtonWindowTest::Click(HWND control, POINT at) {
+    ::SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    ::SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
+
+void ButtonWindowTest::CountClicks(UINT id) {
+    m_host->OnMessage = [this, id](UINT msg, WPARAM wp, LPARAM, LRESULT*) {
+        if (msg == WM_COMMAND && LOWORD(wp) == id && HIWORD(wp) == BN_CLICKED)
+            ++m_clicks;
+        return false;
+    };
 }
 
 CMemoryCanvas ExpectedPicture(UINT id, const ListRect& source, int width, int height) {
@@ -65,26 +81,24 @@ CMemoryCanvas ExpectedPicture(UINT id, const ListRect& source, int width, int he
     return canvas;
 }
 
-COLORREF PixelOf(const CMemoryCanvas& canvas, int x, int y) {
-    ::GdiFlush();
-    const uint32_t bgra = canvas.Pixels()[static_cast<size_t>(y) * canvas.Width() + x];
-    return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
-}
-
 double MatchingShare(const CMemoryCanvas& actual, const CMemoryCanvas& expected, int tolerance) {
     if (!actual.Pixels() || !expected.Pixels() || actual.Width() != expected.Width() ||
         actual.Height() != expected.Height() || actual.Width() < 3 || actual.Height() < 3)
         return 0.0;
+    ::GdiFlush();
+    auto at = [](const CMemoryCanvas& canvas, int x, int y) {
+        const uint32_t bgra = canvas.Pixels()[static_cast<size_t>(y) * canvas.Width() + x];
+        return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
+    };
     int same = 0;
-    int total = 0;
-    for (int y = 1; y < actual.Height() - 1; ++y) {
-        for (int x = 1; x < actual.Width() - 1; ++x) {
-            ++total;
-            if (ColorNear(PixelOf(actual, x, y), PixelOf(expected, x, y), tolerance))
-                ++same;
-        }
-    }
-    return total ? static_cast<double>(same) / total : 0.0;
+    for (int y = 1; y < actual.Height() - 1; ++y)
+        for (int x = 1; x < actual.Width() - 1; ++x)
+            same += ColorNear(at(actual, x, y), at(expected, x, y), tolerance) ? 1 : 0;
+    return static_cast<double>(same) / ((actual.Width() - 2) * (actual.Height() - 2));
+}
+
+UniqueHfont CaptionFont(int height) {
+    return UniqueHfont(::CreateFontW(height, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
 }
 
 } // namespace tsu::test

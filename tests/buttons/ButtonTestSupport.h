@@ -1,14 +1,12 @@
 #pragma once
-// Shared pieces of the image-button tests: a host window per test, GDI+, the pictures the buttons
-// are expected to show (drawn the same way onto white) and a pixel comparison.
+// Shared pieces of the image-button tests: one host window for the program, the pictures the
+// buttons are expected to show (drawn the same way onto white) and a pixel comparison.
 
 #include "controls/list/core/ListRect.h"
 #include "framework/CMemoryCanvas.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace tsu::test {
 
@@ -17,15 +15,18 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Captures a child control as it is on the screen now.
+    // A child control as it is on the screen: repainted first, or exactly as it is now.
     [[nodiscard]] CMemoryCanvas Capture(HWND control);
+    [[nodiscard]] CMemoryCanvas ScreenNow(HWND control);
     // Places the real pointer on a control's client point (Wine tracks hover and leave by it).
     void MovePointerTo(HWND control, POINT clientPoint);
     void MovePointerAway();
-
-    static TestHostWindow* SharedHost();
+    void Click(HWND control, POINT at);
+    // Counts BN_CLICKED of control id in m_clicks.
+    void CountClicks(UINT id);
 
     TestHostWindow* m_host = nullptr;
+    int m_clicks = 0;
 };
 
 // Picture part source of PNG resource id stretched over a width x height white canvas.
@@ -35,6 +36,6 @@ protected:
 // edges) whose colours agree within the tolerance.
 [[nodiscard]] double MatchingShare(const CMemoryCanvas& actual, const CMemoryCanvas& expected, int tolerance = 12);
 
-[[nodiscard]] COLORREF PixelOf(const CMemoryCanvas& canvas, int x, int y);
+[[nodiscard]] UniqueHfont CaptionFont(int height);
 
 } // namespace tsu::test

@@ -1,6 +1,3 @@
-// The drop box under Wine: one file or folder reaches the parent with its full path, several files
-// or none are reported as such, and neither typing, pasting nor the context menu changes the text.
-
 #include "controls/CDropEdit.h"
 #include "framework/Messages.h"
 #include "tests/common/TestSupport.h"
@@ -70,79 +67,57 @@ protected:
     std::vector<Report> m_reports;
 };
 
-TEST_F(DropEditTest, AcceptsDropsOnceSubclassed) {
+TEST_F(DropEditTest, OneFileOrFolderArrivesWithItsFullPathOtherwiseNotOneFile) {
     EXPECT_TRUE((m_edit.GetExStyle() & WS_EX_ACCEPTFILES) != 0);
-}
-
-TEST_F(DropEditTest, OneFileIsReportedWithItsFullPath) {
-    Drop({L"C:\\Users\\Public\\Desktop\\示例程序.lnk"});
-    ASSERT_EQ(m_reports.size(), 1u);
-    EXPECT_TRUE(m_reports[0].hasPath);
-    EXPECT_EQ(m_reports[0].path, L"C:\\Users\\Public\\Desktop\\示例程序.lnk");
-    EXPECT_EQ(m_reports[0].lp, 0);
-}
-
-TEST_F(DropEditTest, AFolderIsOneItemToo) {
     wchar_t windows[MAX_PATH] = {};
     ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
-    Drop({windows});
-    ASSERT_EQ(m_reports.size(), 1u);
-    EXPECT_EQ(m_reports[0].path, windows);
-}
-
-TEST_F(DropEditTest, SeveralFilesOrNoneAreReportedAsNotOneFile) {
+    std::wstring longPath = L"\\\\?\\C:\\";
+    while (longPath.size() < 400) // longer than MAX_PATH
+        longPath += L"很长的文件夹名称\\";
+    longPath += L"程序.lnk";
+    const std::wstring single[] = {L"C:\\Users\\Public\\Desktop\\示例程序.lnk", windows, longPath};
+    for (const std::wstring& path : single)
+        Drop({path});
     Drop({L"C:\\a.lnk", L"C:\\b.lnk"});
     Drop({});
-    ASSERT_EQ(m_reports.size(), 2u);
-    for (const Report& r : m_reports) {
-        EXPECT_FALSE(r.hasPath);
-        EXPECT_EQ(r.lp, kDropEditNotOneFile);
+    ASSERT_EQ(m_reports.size(), 5u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(m_reports[i].hasPath);
+        EXPECT_EQ(m_reports[i].path, single[i]);
+        EXPECT_EQ(m_reports[i].lp, 0);
+    }
+    for (size_t i = 3; i < 5; ++i) {
+        EXPECT_FALSE(m_reports[i].hasPath);
+        EXPECT_EQ(m_reports[i].lp, kDropEditNotOneFile);
     }
 }
 
-TEST_F(DropEditTest, PathsLongerThanMaxPathArriveWhole) {
-    std::wstring longPath = L"\\\\?\\C:\\";
-    while (longPath.size() < 400)
-        longPath += L"很长的文件夹名称\\";
-    longPath += L"程序.lnk";
-    Drop({longPath});
-    ASSERT_EQ(m_reports.size(), 1u);
-    EXPECT_EQ(m_reports[0].path, longPath);
-}
-
-TEST_F(DropEditTest, TypingPastingAndTheContextMenuChangeNothing) {
+TEST_F(DropEditTest, TypingPastingTheContextMenuAndQueuedKeysChangeNothing) {
     ASSERT_TRUE(m_edit.SetWindowText(L"C:\\target.exe")); // the owner may set the text
     m_edit.SendMessage(EM_SETSEL, 0, -1);
-    m_edit.SendMessage(WM_KEYDOWN, VK_DELETE, 0);
-    m_edit.SendMessage(WM_CHAR, L'x', 0);
-    m_edit.SendMessage(WM_KEYDOWN, VK_BACK, 0);
-    m_edit.SendMessage(WM_CHAR, VK_BACK, 0);
-    m_edit.SendMessage(WM_CUT);
-    m_edit.SendMessage(WM_CLEAR);
-    m_edit.SendMessage(WM_PASTE);
+    for (const auto& [msg, wp] : {std::pair<UINT, WPARAM>{WM_KEYDOWN, VK_DELETE}, {WM_CHAR, L'x'}, {WM_KEYDOWN, VK_BACK},
+                                  {WM_CHAR, VK_BACK}, {WM_CUT, 0}, {WM_CLEAR, 0}, {WM_PASTE, 0}})
+        m_edit.SendMessage(msg, wp, 0);
     EXPECT_EQ(m_edit.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5)), 0);
     EXPECT_EQ(m_edit.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_edit.GetSafeHwnd()), 0), 0);
+    // Through a real message loop the box's keys and right clicks are swallowed; other messages pass.
+    const HWND edit = m_edit.GetSafeHwnd();
+    struct Case {
+        HWND hwnd;
+        UINT message;
+        bool swallowed;
+    };
+    for (const Case& c : {Case{edit, WM_KEYDOWN, true}, Case{edit, WM_CHAR, true}, Case{edit, WM_RBUTTONDOWN, true},
+                          Case{edit, WM_LBUTTONDOWN, false}, Case{m_host.GetSafeHwnd(), WM_KEYDOWN, false}}) {
+        MSG msg{};
+        msg.hwnd = c.hwnd, msg.message = c.message, msg.wParam = 'A';
+        EXPECT_EQ(m_edit.PreTranslateMessage(&msg) != FALSE, c.swallowed) << c.message;
+    }
+    ::PostMessageW(edit, WM_KEYDOWN, 'Q', 0x00100001);
+    ::PostMessageW(edit, WM_CHAR, 'q', 0x00100001);
+    test::PumpPending();
     EXPECT_EQ(m_edit.GetWindowText(), L"C:\\target.exe");
     test::SaveWindowPng(m_host.GetSafeHwnd(), L"controls_drop_edit");
-}
-
-TEST_F(DropEditTest, PreTranslateSwallowsKeysAndRightClicksForTheBoxOnly) {
-    MSG key{m_edit.GetSafeHwnd(), WM_KEYDOWN, 'A', 0, 0, {}};
-    MSG chr{m_edit.GetSafeHwnd(), WM_CHAR, 'a', 0, 0, {}};
-    MSG right{m_edit.GetSafeHwnd(), WM_RBUTTONDOWN, 0, 0, 0, {}};
-    MSG left{m_edit.GetSafeHwnd(), WM_LBUTTONDOWN, 0, 0, 0, {}};
-    MSG elsewhere{m_host.GetSafeHwnd(), WM_KEYDOWN, 'A', 0, 0, {}};
-    EXPECT_TRUE(m_edit.PreTranslateMessage(&key));
-    EXPECT_TRUE(m_edit.PreTranslateMessage(&chr));
-    EXPECT_TRUE(m_edit.PreTranslateMessage(&right));
-    EXPECT_FALSE(m_edit.PreTranslateMessage(&left));
-    EXPECT_FALSE(m_edit.PreTranslateMessage(&elsewhere));
-    // Through a real message loop as well: the queued keys never reach the box.
-    m_edit.SetWindowText(L"fixed");
-    ::PostMessageW(m_edit.GetSafeHwnd(), WM_KEYDOWN, 'Q', 0x00100001);
-    ::PostMessageW(m_edit.GetSafeHwnd(), WM_CHAR, 'q', 0x00100001);
-    test::PumpPending();
-    EXPECT_EQ(m_edit.GetWindowText(), L"fixed");
 }
 
 TEST_F(DropEditTest, DropWithoutAParentWindowIsStillReleased) {

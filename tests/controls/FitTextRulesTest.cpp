@@ -1,6 +1,3 @@
-// FitText's cutting loop over a width callback: when a text is left alone, where it is cut, the
-// 1,024-character working buffer, and surrogate pairs.
-
 #include "controls/core/FitTextRules.h"
 
 #include <gtest/gtest.h>
@@ -12,95 +9,68 @@ namespace {
 
 // Every character is 7 pixels wide, "..." is 9 (like a proportional font's narrow dots).
 int FixedWidth(std::wstring_view text) {
-    if (text == kFitTextEllipsis)
-        return 9;
-    return static_cast<int>(text.size()) * 7;
+    return text == kFitTextEllipsis ? 9 : static_cast<int>(text.size()) * 7;
 }
 
-struct FitCase {
-    const wchar_t* text;
-    int maxWidth;
-    const wchar_t* expected;
-};
+// U+10000 (the lowest pair, D800 DC00) as its two UTF-16 units, spelled out so the test means the
+// same where wchar_t is 32 bits.
+const std::wstring kPair = {static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0xDC00)};
 
-class FitTextTable : public ::testing::TestWithParam<FitCase> {};
-
-TEST_P(FitTextTable, CutsOnlyWhenTheTextDoesNotFit) {
-    const FitCase& c = GetParam();
-    EXPECT_EQ(FitTextToWidth(c.text, c.maxWidth, FixedWidth), c.expected);
+TEST(FitText, CutsOnlyWhenTheTextDoesNotFit) {
+    struct Case {
+        std::wstring text;
+        int maxWidth;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {L"", 0, L""}, {L"", 100, L""},
+        {L"abcd", 33, L"abcd"},   // 28 + 4 is below 33
+        {L"abcd", 32, L"abc..."}, // 28 + 4 is not below 32
+        {L"abcdefgh", 31, L"abc..."}, {L"abcdefgh", 30, L"ab..."}, // 21 + 9 < 31; 14 + 9 < 30
+        {L"abcdefgh", 5, L"a..."}, {L"abcdefgh", -10, L"a..."}, {L"W", 3, L"W..."},
+        // 4 units (a, b, the pair) = 28 + 9 < 38; a cut after 3 units would split the pair.
+        {L"ab" + kPair + L"cd", 38, L"ab" + kPair + L"..."}, {L"ab" + kPair + L"cd", 37, L"ab..."},
+        {kPair + L"xyz", 1, kPair + L"..."}, // the whole pair is "the first character"
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text.size() << " chars in " << c.maxWidth);
+        EXPECT_EQ(FitTextToWidth(c.text, c.maxWidth, FixedWidth), c.expected);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rules, FitTextTable,
-                         ::testing::Values(
-                             // Empty stays empty, whatever the width.
-                             FitCase{L"", 0, L""}, FitCase{L"", 100, L""},
-                             // "abcd" is 28 wide: it fits while 28 + 4 is below the width.
-                             FitCase{L"abcd", 33, L"abcd"},
-                             // Exactly the width minus 4: not below, so it is shortened.
-                             FitCase{L"abcd", 32, L"abc..."},
-                             // 3 characters (21) + "..." (9) = 30 < 31; 2 characters (14) + 9 = 23.
-                             FitCase{L"abcdefgh", 31, L"abc..."}, FitCase{L"abcdefgh", 30, L"ab..."},
-                             // Nothing fits: the first character and "...".
-                             FitCase{L"abcdefgh", 5, L"a..."}, FitCase{L"abcdefgh", -10, L"a..."},
-                             // A single character that does not fit cannot be shortened further.
-                             FitCase{L"W", 3, L"W..."}));
 
 TEST(FitText, TextsThatFitAreMeasuredOnce) {
     (void)FitTextToWidth(L"short", 1000, FixedWidth);
     EXPECT_EQ(LastFitTextMeasureCount(), 1u);
 }
 
-TEST(FitText, LongTextsAreCutFromTheirFirst1024Characters) {
-    // 100,000 characters: the loop must start at the buffer's end, never past it.
-    const std::wstring text(100000, L'x');
-    size_t longest = 0;
-    auto width = [&](std::wstring_view part) {
-        if (part != kFitTextEllipsis && part.size() != text.size())
+// Cuts text with FixedWidth; longest is the longest prefix measured (the whole text and "..." aside).
+std::wstring FitRecording(const std::wstring& text, int maxWidth, size_t& longest) {
+    longest = 0;
+    return FitTextToWidth(text, maxWidth, [&](std::wstring_view part) {
+        if (part.size() == text.size())
+            return 1 << 30;
+        if (part != kFitTextEllipsis)
             longest = std::max(longest, part.size());
         return FixedWidth(part);
-    };
-    const std::wstring fitted = FitTextToWidth(text, 7 * 2000, width);
+    });
+}
+
+TEST(FitText, LongTextsAreCutFromTheirFirst1024Characters) {
+    size_t longest = 0;
+    // 100,000 characters: the loop must start at the buffer's end, never past it.
+    EXPECT_EQ(FitRecording(std::wstring(100000, L'x'), 7 * 2000, longest),
+              std::wstring(kFitTextBufferChars, L'x') + L"...");
     EXPECT_LE(longest, kFitTextBufferChars);
-    // The whole buffer fits: 1,024 characters and "...".
-    EXPECT_EQ(fitted, std::wstring(kFitTextBufferChars, L'x') + L"...");
+    // Units 1023 and 1024 are a pair straddling the buffer's end: the boundary moves before it.
+    const std::wstring straddling = std::wstring(kFitTextBufferChars - 1, L'z') + kPair + L"tail";
+    EXPECT_EQ(FitRecording(straddling, 1 << 30, longest), std::wstring(kFitTextBufferChars - 1, L'z') + L"...");
+    EXPECT_LE(longest, kFitTextBufferChars - 1);
 }
 
 TEST(FitText, LongTextCutShortWhenTheWidthIsSmall) {
-    const std::wstring text(5000, L'y');
-    const std::wstring fitted = FitTextToWidth(text, 7 * 10 + 9 + 1, FixedWidth);
-    EXPECT_EQ(fitted, std::wstring(10, L'y') + L"...");
+    EXPECT_EQ(FitTextToWidth(std::wstring(5000, L'y'), 7 * 10 + 9 + 1, FixedWidth), std::wstring(10, L'y') + L"...");
     // Measured: the full text, "...", then from 1,024 down to 10 characters.
     EXPECT_EQ(LastFitTextMeasureCount(), 2u + (kFitTextBufferChars - 10 + 1));
-}
-
-// U+1F600 as its two UTF-16 units, spelled out so the test means the same where wchar_t is 32 bits.
-const std::wstring kPair = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
-
-TEST(FitText, NeverSplitsASurrogatePair) {
-    // Each unit counts 7 pixels here.
-    const std::wstring text = L"ab" + kPair + L"cd";
-    ASSERT_EQ(text.size(), 6u);
-    // 4 units (a, b, the pair) = 28 + 9 = 37 < 38; a cut after 3 units would split the pair.
-    EXPECT_EQ(FitTextToWidth(text, 38, FixedWidth), L"ab" + kPair + L"...");
-    EXPECT_EQ(FitTextToWidth(text, 37, FixedWidth), L"ab...");
-    // A pair first: the whole pair is "the first character".
-    EXPECT_EQ(FitTextToWidth(kPair + L"xyz", 1, FixedWidth), kPair + L"...");
-}
-
-TEST(FitText, BufferBoundaryInsideASurrogatePairIsMovedBeforeIt) {
-    std::wstring text(kFitTextBufferChars - 1, L'z');
-    text += kPair; // units 1023 and 1024: the pair straddles the buffer's end
-    text += L"tail";
-    size_t longest = 0;
-    auto width = [&](std::wstring_view part) {
-        if (part != kFitTextEllipsis && part.size() != text.size())
-            longest = std::max(longest, part.size());
-        return FixedWidth(part);
-    };
-    const std::wstring fitted = FitTextToWidth(
-        text, 1 << 30, [&](std::wstring_view p) { return p.size() == text.size() ? (1 << 30) : width(p); });
-    EXPECT_EQ(fitted, std::wstring(kFitTextBufferChars - 1, L'z') + L"...");
-    EXPECT_LE(longest, kFitTextBufferChars - 1);
 }
 
 } // namespace

@@ -1,24 +1,17 @@
-// Geometry and arithmetic of the skinned scroll bar: arrow and track lengths, thumb size and place,
-// hit testing, the skin cell of each part, drag positions, tiles and thumb caps; at 96 DPI (scale
-// 1.0) and 120 DPI (scale 1.2).
-
 #include "controls/core/Scaling.h"
 #include "controls/core/SkinScrollGeometry.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <utility>
 
 namespace tsu {
 namespace {
 
 SkinScrollValues Values(int nMin, int nMax, unsigned nPage, int nPos, int nTrackPos = -1) {
     SkinScrollValues v;
-    v.nMin = nMin;
-    v.nMax = nMax;
-    v.nPage = nPage;
-    v.nPos = nPos;
-    v.nTrackPos = nTrackPos;
+    v.nMin = nMin, v.nMax = nMax, v.nPage = nPage, v.nPos = nPos, v.nTrackPos = nTrackPos;
     return v;
 }
 
@@ -32,45 +25,34 @@ TEST(SkinScale, DpiRule) {
     EXPECT_EQ(Scaled(806, 1.2f), 967);
 }
 
-TEST(SkinCells, Bitmap185HasThirteenPixelCells) {
+TEST(SkinCells, CellSizeAndCorner) {
     EXPECT_EQ(SkinCellSize(117), 13);
     EXPECT_EQ(SkinCellSize(8), 0);
     EXPECT_EQ(SkinCellSize(0), 0);
-}
-
-struct CellCase {
-    int part;
-    int state;
-    bool horizontal;
-    int x;
-    int y;
-};
-
-class SkinCellTable : public ::testing::TestWithParam<CellCase> {};
-
-TEST_P(SkinCellTable, PartAndStatePickTheirCell) {
-    const CellCase& c = GetParam();
-    const SkinCell cell = SkinPartCell(c.part, c.state, c.horizontal, 13);
-    EXPECT_EQ(cell.x, c.x);
-    EXPECT_EQ(cell.y, c.y);
-    EXPECT_EQ(cell.size, 13);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Grid, SkinCellTable,
-    ::testing::Values(CellCase{kSkinPartLineUp, 0, false, 0, 0}, CellCase{kSkinPartLineDown, 0, false, 13, 0},
-                      CellCase{kSkinPartThumb, 0, false, 26, 0}, CellCase{kSkinPartPageUp, 0, false, 39, 0},
-                      CellCase{kSkinPartPageDown, 0, false, 39, 0}, CellCase{kSkinPartLineUp, 1, false, 0, 13},
-                      CellCase{kSkinPartThumb, 2, false, 26, 26}, CellCase{kSkinPartLineUp, 0, true, 52, 0},
-                      CellCase{kSkinPartLineDown, 2, true, 65, 26}, CellCase{kSkinPartThumb, 1, true, 78, 13},
-                      CellCase{kSkinPartPageDown, 0, true, 91, 0},
-                      // A state outside 0..2 is held to the grid.
-                      CellCase{kSkinPartLineUp, 7, false, 0, 26}));
-
-TEST(SkinCells, CornerCellRowFollowsTheBarSide) {
     EXPECT_EQ(SkinCornerCell(false, 13).x, 104);
     EXPECT_EQ(SkinCornerCell(false, 13).y, 0);
-    EXPECT_EQ(SkinCornerCell(true, 13).y, 13);
+    EXPECT_EQ(SkinCornerCell(true, 13).y, 13); // the row follows the bar's side
+}
+
+TEST(SkinCells, PartAndStatePickTheirCell) {
+    struct Case {
+        int part, state;
+        bool horizontal;
+        int x, y;
+    };
+    for (const Case& c : {Case{kSkinPartLineUp, 0, false, 0, 0}, Case{kSkinPartLineDown, 0, false, 13, 0},
+                          Case{kSkinPartThumb, 0, false, 26, 0}, Case{kSkinPartPageUp, 0, false, 39, 0},
+                          Case{kSkinPartPageDown, 0, false, 39, 0}, Case{kSkinPartLineUp, 1, false, 0, 13},
+                          Case{kSkinPartThumb, 2, false, 26, 26}, Case{kSkinPartLineUp, 0, true, 52, 0},
+                          Case{kSkinPartLineDown, 2, true, 65, 26}, Case{kSkinPartThumb, 1, true, 78, 13},
+                          Case{kSkinPartPageDown, 0, true, 91, 0},
+                          Case{kSkinPartLineUp, 7, false, 0, 26}}) { // a state outside 0..2 is held to the grid
+        SCOPED_TRACE(testing::Message() << c.part << "/" << c.state << "/" << c.horizontal);
+        const SkinCell cell = SkinPartCell(c.part, c.state, c.horizontal, 13);
+        EXPECT_EQ(cell.x, c.x);
+        EXPECT_EQ(cell.y, c.y);
+        EXPECT_EQ(cell.size, 13);
+    }
 }
 
 TEST(SkinLayout, PlainBarAt96Dpi) {
@@ -147,28 +129,18 @@ TEST(SkinLayout, StalePositionOutsideTheRangeKeepsTheThumbOnTheTrack) {
     EXPECT_EQ(negative.thumbStart, 13);
 }
 
-struct HitCase {
-    int coordinate;
-    int part;
-};
-
-class SkinHitTable : public ::testing::TestWithParam<HitCase> {};
-
-TEST_P(SkinHitTable, CoordinateFindsItsPart) {
+TEST(SkinHit, CoordinateFindsItsPart) {
     // 200 pixels, arrows 13, thumb 34 long at 13 + 140 * 40 / 80 = 83.
     const SkinBarLayout l = ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 20, 40));
     ASSERT_EQ(l.thumbStart, 83);
     ASSERT_EQ(l.thumbLength, 34);
-    EXPECT_EQ(HitTestSkinBar(l, GetParam().coordinate), GetParam().part);
+    const std::pair<int, int> cases[] = {{-1, kSkinPartNone},      {0, kSkinPartLineUp},     {12, kSkinPartLineUp},
+                                         {13, kSkinPartPageUp},    {82, kSkinPartPageUp},    {83, kSkinPartThumb},
+                                         {116, kSkinPartThumb},    {117, kSkinPartPageDown}, {186, kSkinPartPageDown},
+                                         {187, kSkinPartLineDown}, {199, kSkinPartLineDown}, {200, kSkinPartNone}};
+    for (const auto& [coordinate, part] : cases)
+        EXPECT_EQ(HitTestSkinBar(l, coordinate), part) << coordinate;
 }
-
-INSTANTIATE_TEST_SUITE_P(Parts, SkinHitTable,
-                         ::testing::Values(HitCase{-1, kSkinPartNone}, HitCase{0, kSkinPartLineUp},
-                                           HitCase{12, kSkinPartLineUp}, HitCase{13, kSkinPartPageUp},
-                                           HitCase{82, kSkinPartPageUp}, HitCase{83, kSkinPartThumb},
-                                           HitCase{116, kSkinPartThumb}, HitCase{117, kSkinPartPageDown},
-                                           HitCase{186, kSkinPartPageDown}, HitCase{187, kSkinPartLineDown},
-                                           HitCase{199, kSkinPartLineDown}, HitCase{200, kSkinPartNone}));
 
 TEST(SkinDrag, DistanceMapsToPositionsAndIsClamped) {
     const SkinScrollValues v = Values(0, 99, 20, 40);
@@ -199,6 +171,8 @@ TEST(SkinTiles, AreaIsCoveredByScaledTilesAndAShortLastOne) {
     EXPECT_EQ(tiles[2].srcLength, 13 * 10 / 15);
     EXPECT_TRUE(SkinTiles(0, 10, 0, 13).empty());
     EXPECT_TRUE(SkinTiles(0, 0, 15, 13).empty());
+    EXPECT_TRUE(SkinTiles(0, 10, 15, 0).empty()); // no source: nothing to draw
+    EXPECT_EQ(SkinTiles(0, 1, 1, 1).size(), 1u); // a one-pixel area from a one-pixel cell
 }
 
 TEST(SkinThumb, CapsAreCopiedAndTheMiddleTiled) {

@@ -1,5 +1,3 @@
-// Memory canvases and paint DCs against real GDI under Wine.
-
 #include "framework/CMemoryCanvas.h"
 #include "framework/CPaintDC.h"
 #include "framework/CWnd.h"
@@ -10,25 +8,29 @@
 namespace tsu {
 namespace {
 
-TEST(MemoryCanvas, CompatibleCanvasHoldsWhatIsDrawn) {
-    CMemoryCanvas canvas;
-    ASSERT_TRUE(canvas.CreateCompatible(nullptr, 40, 30));
-    EXPECT_EQ(canvas.Width(), 40);
-    EXPECT_EQ(canvas.Height(), 30);
-    UniqueHbrush blue(::CreateSolidBrush(RGB(0, 0, 255)));
+TEST(MemoryCanvas, HoldsWhatIsDrawnAndCopiesOnlyTheRectangleAsked) {
+    CMemoryCanvas compatible;
+    ASSERT_TRUE(compatible.CreateCompatible(nullptr, 40, 30));
+    UniqueHbrush red(::CreateSolidBrush(RGB(255, 0, 0)));
     RECT all{0, 0, 40, 30};
-    ::FillRect(canvas.Dc(), &all, blue.Get());
-    EXPECT_EQ(canvas.PixelAt(39, 29), RGB(0, 0, 255));
-    EXPECT_EQ(canvas.PixelAt(40, 0), CLR_INVALID);
-}
-
-TEST(MemoryCanvas, DibCanvasExposesItsPixels) {
-    CMemoryCanvas canvas;
-    ASSERT_TRUE(canvas.CreateDib32(8, 4));
-    ASSERT_NE(canvas.Pixels(), nullptr);
-    EXPECT_EQ(canvas.Pixels()[0], 0u); // starts transparent black
-    ::SetPixel(canvas.Dc(), 3, 2, RGB(10, 20, 30));
-    EXPECT_EQ(canvas.PixelAt(3, 2), RGB(10, 20, 30));
+    ::FillRect(compatible.Dc(), &all, red.Get());
+    EXPECT_EQ(compatible.PixelAt(39, 29), RGB(255, 0, 0));
+    EXPECT_EQ(compatible.PixelAt(40, 0), CLR_INVALID);
+    CMemoryCanvas dib;
+    ASSERT_TRUE(dib.CreateDib32(10, 10));
+    EXPECT_EQ(dib.Pixels()[0], 0u); // starts transparent black
+    ASSERT_TRUE(compatible.CopyRectTo(dib.Dc(), RECT{2, 2, 5, 5}));
+    EXPECT_EQ(dib.PixelAt(3, 3), RGB(255, 0, 0));
+    EXPECT_EQ(dib.PixelAt(6, 6), RGB(0, 0, 0));
+    // EnsureCompatible keeps the bitmap for the same size only; a moved canvas owns the bitmap.
+    HBITMAP first = compatible.Bitmap();
+    ASSERT_TRUE(compatible.EnsureCompatible(nullptr, 40, 30));
+    EXPECT_EQ(compatible.Bitmap(), first);
+    ASSERT_TRUE(compatible.EnsureCompatible(nullptr, 21, 20));
+    EXPECT_EQ(compatible.Width(), 21);
+    CMemoryCanvas moved(std::move(dib));
+    EXPECT_FALSE(dib.IsValid());
+    EXPECT_EQ(moved.Width(), 10);
 }
 
 TEST(MemoryCanvas, EmptyAndHugeSizesFailCleanly) {
@@ -40,55 +42,20 @@ TEST(MemoryCanvas, EmptyAndHugeSizesFailCleanly) {
     EXPECT_FALSE(canvas.CopyTo(nullptr));
 }
 
-TEST(MemoryCanvas, EnsureCompatibleKeepsTheBitmapForTheSameSize) {
-    CMemoryCanvas canvas;
-    ASSERT_TRUE(canvas.EnsureCompatible(nullptr, 20, 20));
-    HBITMAP first = canvas.Bitmap();
-    ASSERT_TRUE(canvas.EnsureCompatible(nullptr, 20, 20));
-    EXPECT_EQ(canvas.Bitmap(), first);
-    ASSERT_TRUE(canvas.EnsureCompatible(nullptr, 21, 20));
-    EXPECT_EQ(canvas.Width(), 21);
-}
-
-TEST(MemoryCanvas, CopyRectMovesOnlyThatRectangle) {
-    CMemoryCanvas source;
-    CMemoryCanvas target;
-    ASSERT_TRUE(source.CreateDib32(10, 10));
-    ASSERT_TRUE(target.CreateDib32(10, 10));
-    UniqueHbrush red(::CreateSolidBrush(RGB(255, 0, 0)));
-    RECT all{0, 0, 10, 10};
-    ::FillRect(source.Dc(), &all, red.Get());
-    ASSERT_TRUE(source.CopyRectTo(target.Dc(), RECT{2, 2, 5, 5}));
-    EXPECT_EQ(target.PixelAt(3, 3), RGB(255, 0, 0));
-    EXPECT_EQ(target.PixelAt(6, 6), RGB(0, 0, 0));
-}
-
-TEST(MemoryCanvas, MovedCanvasOwnsTheBitmap) {
-    CMemoryCanvas a;
-    ASSERT_TRUE(a.CreateDib32(5, 5));
-    CMemoryCanvas b(std::move(a));
-    EXPECT_FALSE(a.IsValid());
-    EXPECT_TRUE(b.IsValid());
-    EXPECT_EQ(b.Width(), 5);
-}
-
 class PaintingWindow : public CWnd {
 public:
     int paints = 0;
-    RECT paintRect{};
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == WM_PAINT) {
-            CPaintDC dc(m_hWnd);
-            ++paints;
-            paintRect = dc.PaintRect();
-            UniqueHbrush green(::CreateSolidBrush(RGB(0, 160, 0)));
-            RECT client = GetClientRect();
-            ::FillRect(dc.Get(), &client, green.Get());
-            return 0;
-        }
-        return CWnd::WindowProc(msg, wp, lp);
+        if (msg != WM_PAINT)
+            return CWnd::WindowProc(msg, wp, lp);
+        CPaintDC dc(m_hWnd);
+        ++paints;
+        UniqueHbrush green(::CreateSolidBrush(RGB(0, 160, 0)));
+        RECT client = GetClientRect();
+        ::FillRect(dc.Get(), &client, green.Get());
+        return 0;
     }
 };
 

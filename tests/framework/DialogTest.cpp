@@ -1,7 +1,3 @@
-// Dialogs from the tool's own templates, modal and modeless, under Wine: OnInitDialog, the
-// framework's modal loop with PreTranslateMessage (Enter/Escape swallowing), owner disabling,
-// WM_QUIT during a modal run, and a missing template.
-
 #include "framework/CDialog.h"
 #include "res/ResourceIds.h"
 #include "tests/common/TestSupport.h"
@@ -12,12 +8,11 @@ namespace tsu {
 namespace {
 
 // Every modal run costs two seconds under Wine without a window manager (the activated dialog is
-// "managed" and its unmapping waits), so each run below checks several things.
+// "managed" and its unmapping waits).
 constexpr UINT kEndWithCode = WM_APP + 1;
 constexpr UINT kCheckOwner = WM_APP + 2;
 
-// The prompt's child template: a captionless popup with buttons and a text (captioned dialogs
-// cost two seconds each under Wine without a window manager).
+// The prompt's child template: a captionless popup (captioned dialogs cost two seconds more).
 class ProbeDialog : public CDialog {
 public:
     explicit ProbeDialog(HWND parent = nullptr) : CDialog(IDD_PROMPT_CHILD, parent) {}
@@ -100,10 +95,14 @@ TEST(ModalDialog, QuitMessageEndsTheRunAndIsPostedAgain) {
     EXPECT_EQ(msg.wParam, 5u);
 }
 
-TEST(ModalDialog, MissingTemplateFailsWithMinusOne) {
-    CDialog dlg(9999);
-    EXPECT_EQ(dlg.DoModal(), -1);
-    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
+TEST(Dialog, MissingTemplateFails) {
+    CDialog modal(9999);
+    EXPECT_EQ(modal.DoModal(), -1);
+    EXPECT_EQ(modal.GetSafeHwnd(), nullptr);
+    test::TestHostWindow host;
+    ASSERT_TRUE(host.Create(100, 100));
+    CDialog modeless(9999);
+    EXPECT_FALSE(modeless.Create(host.GetSafeHwnd()));
 }
 
 TEST(ModelessDialog, CreatesFromTemplateAndEndDialogDestroysIt) {
@@ -121,13 +120,6 @@ TEST(ModelessDialog, CreatesFromTemplateAndEndDialogDestroysIt) {
     EXPECT_TRUE(CWnd::WalkPreTranslateTree(&msg));
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
-}
-
-TEST(ModelessDialog, MissingTemplateFails) {
-    test::TestHostWindow host;
-    ASSERT_TRUE(host.Create(100, 100));
-    CDialog dlg(9999);
-    EXPECT_FALSE(dlg.Create(host.GetSafeHwnd()));
 }
 
 } // namespace

@@ -1,7 +1,3 @@
-// Threads and the GUI thread under Wine: work posted to the GUI thread runs there and only there,
-// queued work dies with its dispatcher, a pumping wait survives a worker's SendMessage, the
-// critical section keeps two threads apart, and a message-only window lives on its own thread.
-
 #include "framework/CCriticalSection.h"
 #include "framework/CGuiThreadDispatcher.h"
 #include "framework/MessageLoop.h"
@@ -35,15 +31,11 @@ TEST(GuiThreadDispatcher, WorkFromAWorkerRunsOnTheGuiThread) {
     EXPECT_EQ(ranOn.load(), 0u); // nothing runs until the GUI thread pumps
     ASSERT_TRUE(test::PumpUntil([&] { return ranOn.load() != 0; }));
     EXPECT_EQ(ranOn.load(), gui);
-}
-
-TEST(GuiThreadDispatcher, WorkRunsInPostingOrder) {
-    CGuiThreadDispatcher dispatcher;
     std::vector<int> order;
     for (int i = 0; i < 5; ++i)
         ASSERT_TRUE(dispatcher.Post([&order, i] { order.push_back(i); }));
     ASSERT_TRUE(test::PumpUntil([&] { return order.size() == 5; }));
-    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4})); // in posting order
 }
 
 TEST(GuiThreadDispatcher, QueuedWorkIsDroppedWithTheDispatcher) {
@@ -61,20 +53,16 @@ TEST(GuiThreadDispatcher, QueuedWorkIsDroppedWithTheDispatcher) {
     EXPECT_TRUE(watch.expired()); // the work was freed, not leaked
 }
 
-TEST(GuiThreadDispatcher, EmptyWorkIsRefused) {
+TEST(GuiThreadDispatcher, EmptyWorkIsRefusedAndThrowingWorkDoesNotEscape) {
     CGuiThreadDispatcher dispatcher;
     EXPECT_FALSE(dispatcher.Post(std::function<void()>()));
-}
-
-TEST(GuiThreadDispatcher, ThrowingWorkDoesNotEscape) {
-    CGuiThreadDispatcher dispatcher;
     bool after = false;
     ASSERT_TRUE(dispatcher.Post([] { throw std::runtime_error("work failed"); }));
     ASSERT_TRUE(dispatcher.Post([&] { after = true; }));
     EXPECT_TRUE(test::PumpUntil([&] { return after; }));
 }
 
-TEST(WaitPumping, WorkerMaySendToTheWaitingGuiThread) {
+TEST(WaitPumping, WorkerMaySendToTheWaitingGuiThreadAndUnsetEventsTimeOut) {
     test::TestHostWindow host;
     ASSERT_TRUE(host.Create(100, 100));
     std::atomic<int> handled{0};
@@ -99,9 +87,6 @@ TEST(WaitPumping, WorkerMaySendToTheWaitingGuiThread) {
     worker.join();
     EXPECT_EQ(handled.load(), 1);
     EXPECT_EQ(answer.load(), 9);
-}
-
-TEST(WaitPumping, TimesOutOnAnEventNobodySets) {
     UniqueHandle never(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const ULONGLONG start = ::GetTickCount64();
     EXPECT_FALSE(WaitPumping(never.Get(), 50));
@@ -109,7 +94,7 @@ TEST(WaitPumping, TimesOutOnAnEventNobodySets) {
     EXPECT_FALSE(WaitPumping(nullptr, 10));
 }
 
-TEST(CriticalSection, KeepsTwoThreadsApart) {
+TEST(CriticalSection, KeepsTwoThreadsApartAndTryLockFailsWhileHeld) {
     CCriticalSection lock;
     long long counter = 0;
     auto work = [&] {
@@ -123,10 +108,6 @@ TEST(CriticalSection, KeepsTwoThreadsApart) {
     a.join();
     b.join();
     EXPECT_EQ(counter, 40000);
-}
-
-TEST(CriticalSection, TryLockFailsWhileAnotherThreadHoldsIt) {
-    CCriticalSection lock;
     lock.Lock();
     bool gotIt = true;
     std::thread other([&] { gotIt = lock.TryLock(); });

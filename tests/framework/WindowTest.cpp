@@ -1,7 +1,3 @@
-// Window objects bound to real windows under Wine: binding at creation, subclassing of controls the
-// system made, reflection of owner-draw notifications, exceptions stopped at the trampoline, and
-// objects that delete themselves after WM_NCDESTROY.
-
 #include "framework/CButton.h"
 #include "framework/CWnd.h"
 #include "tests/common/TestSupport.h"
@@ -49,6 +45,7 @@ void RecordError(const wchar_t* what) {
 
 TEST(WindowBinding, OwnClassIsBoundFromNcCreateOn) {
     ASSERT_TRUE(CWnd::RegisterWindowClass(kRecorderClass));
+    ASSERT_TRUE(CWnd::RegisterWindowClass(kRecorderClass)); // twice is not an error
     RecorderWindow wnd;
     ASSERT_TRUE(wnd.CreateEx(0, kRecorderClass, L"rec", WS_POPUP, RECT{0, 0, 200, 100}, nullptr, 0));
     EXPECT_TRUE(Saw(wnd.seen, WM_NCCREATE));
@@ -64,11 +61,6 @@ TEST(WindowBinding, OwnClassIsBoundFromNcCreateOn) {
     EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr);
 }
 
-TEST(WindowBinding, RegisteringTwiceIsNotAnError) {
-    EXPECT_TRUE(CWnd::RegisterWindowClass(kRecorderClass));
-    EXPECT_TRUE(CWnd::RegisterWindowClass(kRecorderClass));
-}
-
 TEST(WindowBinding, SystemControlIsSubclassedAfterCreation) {
     test::TestHostWindow host;
     ASSERT_TRUE(host.Create(200, 100));
@@ -80,6 +72,9 @@ TEST(WindowBinding, SystemControlIsSubclassedAfterCreation) {
     ASSERT_TRUE(edit.SetWindowText(L"changed"));
     EXPECT_EQ(edit.GetWindowText(), L"changed");
     EXPECT_TRUE(Saw(edit.seen, WM_SETTEXT));
+    const std::wstring text(5000, L'x'); // a long text survives the round trip intact
+    EXPECT_TRUE(edit.SetWindowText(text));
+    EXPECT_EQ(edit.GetWindowText(), text);
 }
 
 TEST(WindowBinding, SubclassingTwiceOrNothingFails) {
@@ -151,7 +146,7 @@ private:
     bool* m_deleted;
 };
 
-TEST(WindowBinding, ObjectMayDeleteItselfAfterNcDestroy) {
+TEST(WindowBinding, ObjectMayDeleteItselfAfterNcDestroyOrDestroyTheWindowItCreated) {
     ASSERT_TRUE(CWnd::RegisterWindowClass(kRecorderClass));
     bool deleted = false;
     auto* wnd = new SelfDeletingWindow(&deleted);
@@ -159,11 +154,6 @@ TEST(WindowBinding, ObjectMayDeleteItselfAfterNcDestroy) {
     HWND hwnd = wnd->GetSafeHwnd();
     ::DestroyWindow(hwnd);
     EXPECT_TRUE(deleted);
-}
-
-TEST(WindowBinding, ObjectDestroyedFirstDestroysTheWindowItCreated) {
-    ASSERT_TRUE(CWnd::RegisterWindowClass(kRecorderClass));
-    HWND hwnd = nullptr;
     {
         RecorderWindow wnd;
         ASSERT_TRUE(wnd.CreateEx(0, kRecorderClass, L"rec", WS_POPUP, RECT{0, 0, 100, 50}, nullptr, 0));
@@ -198,23 +188,6 @@ TEST(Reflection, OwnerDrawButtonDrawsItselfFromTheParentsDrawItem) {
     ASSERT_TRUE(test::CaptureWindow(button.GetSafeHwnd(), shot));
     EXPECT_TRUE(test::ColorNear(shot.PixelAt(30, 15), RGB(255, 0, 0)));
     test::SaveWindowPng(host.GetSafeHwnd(), L"framework_owner_draw_button");
-}
-
-TEST(WindowHelpers, TextStyleAndRectangles) {
-    test::TestHostWindow host;
-    ASSERT_TRUE(host.Create(300, 200));
-    RECT client = host.GetClientRect();
-    EXPECT_EQ(client.right, 300);
-    EXPECT_EQ(client.bottom, 200);
-    EXPECT_TRUE(host.ModifyStyle(WS_BORDER, 0, SWP_NOZORDER));
-    EXPECT_TRUE((host.GetStyle() & WS_BORDER) == 0);
-    EXPECT_FALSE(host.ModifyStyle(WS_BORDER, 0)); // nothing changed
-    EXPECT_TRUE(host.ModifyStyleEx(0, WS_EX_TOOLWINDOW));
-    EXPECT_TRUE((host.GetExStyle() & WS_EX_TOOLWINDOW) != 0);
-    // A long text survives the round trip intact.
-    const std::wstring text(5000, L'x');
-    EXPECT_TRUE(host.SetWindowText(text));
-    EXPECT_EQ(host.GetWindowText(), text);
 }
 
 } // namespace
