@@ -171,7 +171,10 @@ TEST_F(CliUninstallTest, AnUninstallerThatOutlastsTheTimeoutIsLeftRunningAndNoth
     const test::NamedEvent ended(L"TsuCliTimeoutEnded");
     test::ScratchKey held(HKEY_CURRENT_USER, std::wstring(kUninstallKey) + L"TsuCliTimeoutHeld");
     test::ScratchKey next(HKEY_CURRENT_USER, std::wstring(kUninstallKey) + L"TsuCliTimeoutNext");
-    const std::wstring helper = L"\"" + test::HelperPath() + L"\" ";
+    // A copy of the helper in a folder of its own: what is left of it is counted for the evidence.
+    const test::ScratchFolder folder(L"timeout");
+    ASSERT_TRUE(test::CopyProgram(test::HelperPath(), folder.File(L"un.exe")));
+    const std::wstring helper = test::Quoted(folder.File(L"un.exe")) + L" ";
     ASSERT_TRUE(held.SetString(L"", L"DisplayName", L"Tsu CLI Held"));
     ASSERT_TRUE(held.SetString(L"", L"UninstallString",
                                helper + L"--signal " + started.Name() + L" --wait-event " + release.Name() +
@@ -181,13 +184,10 @@ TEST_F(CliUninstallTest, AnUninstallerThatOutlastsTheTimeoutIsLeftRunningAndNoth
 
     const auto text = Tsu(L"uninstall \"Tsu CLI Held\" \"Tsu CLI Next\" --timeout 3");
     EXPECT_EQ(text.exitCode, 1u) << text.err;
-    std::vector<std::string> states;
-    for (const std::string& line : OutputLines(text.out)) {
-        // What is left of the stand-in uninstaller's folder is no concern here.
-        states.push_back(line.rfind("left\t", 0) == 0 ? line.substr(0, line.find("\tentry present")) : line);
-    }
-    EXPECT_EQ(states, (std::vector<std::string>{"uninstalling\tTsu CLI Held", "timeout\tTsu CLI Held",
-                                                "left\tTsu CLI Held", "failed\tTsu CLI Next", "left\tTsu CLI Next"}));
+    EXPECT_EQ(OutputLines(text.out),
+              (std::vector<std::string>{"uninstalling\tTsu CLI Held", "timeout\tTsu CLI Held",
+                                        "left\tTsu CLI Held\tentry present; folder 1 file", "failed\tTsu CLI Next",
+                                        "left\tTsu CLI Next\tentry present; folder 1 file"}));
     // The held uninstaller started and still runs after tsu has gone (never killed); the next
     // program never started.
     EXPECT_TRUE(started.WaitFor());
@@ -204,8 +204,10 @@ TEST_F(CliUninstallTest, QuietRemovesNsisAndMsiProgramsAndStartsNoUnknownUninsta
     const test::NamedEvent started(L"TsuCliQuietUnknownStarted");
     test::ScratchKey unknown(HKEY_CURRENT_USER, std::wstring(kUninstallKey) + L"TsuCliQuietUnknown");
     ASSERT_TRUE(unknown.SetString(L"", L"DisplayName", L"Tsu CLI Quiet Unknown"));
-    ASSERT_TRUE(
-        unknown.SetString(L"", L"UninstallString", L"\"" + test::HelperPath() + L"\" --signal " + started.Name()));
+    const test::ScratchFolder folder(L"quiet"); // a small folder for the evidence to count
+    ASSERT_TRUE(test::CopyProgram(test::HelperPath(), folder.File(L"un.exe")));
+    ASSERT_TRUE(unknown.SetString(L"", L"UninstallString", test::Quoted(folder.File(L"un.exe")) + L" --signal " +
+                                                               started.Name()));
 
     const auto result =
         Tsu(L"uninstall --quiet --json \"Engine CLI Quiet\" \"Engine CLI MSI\" \"Tsu CLI Quiet Unknown\"");
