@@ -86,6 +86,8 @@ TEST_F(EngineLoadTest, LoadFillsTheInventoryAndRefreshOnlyPrunes) {
               (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}));
     EXPECT_TRUE(engine.Inventory().empty());
     // A load that finds nothing says so too.
+    ASSERT_TRUE(m_uninstall.DeleteSubkey(L"A"));
+    ASSERT_TRUE(m_uninstall.DeleteSubkey(L"C"));
     m_recorder.Clear();
     Run(engine, &UninstallEngine::StartLoading);
     EXPECT_EQ(Kinds(m_recorder.Messages()),
