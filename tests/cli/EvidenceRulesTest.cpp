@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tsu {
 namespace {
 
@@ -63,6 +65,10 @@ TEST(EvidenceRules, PackedProductCode) {
     EXPECT_EQ(PackedProductCode(L"{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}"), L"14F2E8C3B5A7C6D4E9F0A1B2C3D4E516");
     EXPECT_EQ(PackedProductCode(L"{3c8e2f41-7a5b-4d6c-9e0f-1a2b3c4d5e61}"), L"14F2E8C3B5A7C6D4E9F0A1B2C3D4E516");
     EXPECT_EQ(PackedProductCode(L"3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61"), L"");
+    // Read no further than the text: a view of a buffer of exactly its length.
+    const std::wstring_view code = L"{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}";
+    const std::vector<wchar_t> exact(code.begin(), code.end());
+    EXPECT_EQ(PackedProductCode(std::wstring_view(exact.data(), exact.size())), L"14F2E8C3B5A7C6D4E9F0A1B2C3D4E516");
 }
 
 TEST(EvidenceRules, PendingRenamesArePairsWithAnEmptyTargetForADelete) {

@@ -14,23 +14,17 @@ test::ProcessResult Tsu(const std::wstring& arguments) {
     return test::RunProcess(L"\"" + test::BinDir() + L"tsu.exe\" " + arguments);
 }
 
-TEST(TsuCommandLineTest, HelpAndErrors) {
+TEST(TsuCommandLineTest, ExitCodesOfHelpAndUsageErrors) {
     const auto help = Tsu(L"--help");
     EXPECT_EQ(help.exitCode, 0u);
-    EXPECT_NE(help.out.find("tsu list"), std::string::npos);
-    EXPECT_NE(help.out.find("3 every program removed, but a restart is pending"), std::string::npos);
-
-    const auto unknown = Tsu(L"frobnicate");
-    EXPECT_EQ(unknown.exitCode, 1u);
-    EXPECT_TRUE(unknown.out.empty());
-    EXPECT_NE(unknown.err.find("frobnicate"), std::string::npos);
-
-    const auto badOption = Tsu(L"list --xml");
-    EXPECT_EQ(badOption.exitCode, 1u);
-    EXPECT_TRUE(badOption.out.empty());
-    EXPECT_FALSE(badOption.err.empty());
-
+    EXPECT_FALSE(help.out.empty());
     EXPECT_EQ(Tsu(L"").exitCode, 1u) << "no command is a usage error";
+    for (const wchar_t* bad : {L"frobnicate", L"list --xml"}) {
+        const auto result = Tsu(bad);
+        EXPECT_EQ(result.exitCode, 1u);
+        EXPECT_TRUE(result.out.empty());
+        EXPECT_FALSE(result.err.empty());
+    }
 }
 
 class TsuListTest : public ::testing::Test {
@@ -70,10 +64,9 @@ TEST_F(TsuListTest, JsonListingHasTheRecordFieldsInOrder) {
     ASSERT_FALSE(json.is_discarded()) << "not valid JSON";
     ASSERT_TRUE(json.is_array());
 
-    const std::vector<std::string> fields = {"keyPath",     "rootKey",        "relativeKeyPath", "iconPath",
-                                             "iconIndex",   "iconKind",       "imagePath",       "displayName",
-                                             "displayVersion", "installLocation", "installDate",  "sizeText",
-                                             "uninstallString"};
+    const std::vector<std::string> fields = {"keyPath", "rootKey", "relativeKeyPath", "iconPath", "iconIndex",
+                                             "iconKind", "imagePath", "displayName", "displayVersion",
+                                             "installLocation", "installDate", "sizeText", "uninstallString"};
     std::wstring previous;
     bool found = false;
     for (const auto& record : json) {

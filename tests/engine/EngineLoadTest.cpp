@@ -36,6 +36,13 @@ protected:
         (void)test::WriteScratchEntry(m_uninstall, subkey, name, L"\"C:\\" + subkey + L"\\uninst.exe\"");
     }
 
+    // Starts a load or refresh and waits until the worker has ended.
+    void Run(UninstallEngine& engine, bool (UninstallEngine::*start)(), size_t loaded = 1) {
+        ASSERT_TRUE((engine.*start)());
+        ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, loaded));
+        ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
+    }
+
     test::ScratchKey m_root;
     test::ScratchKey m_products;
     test::ScratchKey m_uninstall;
@@ -55,12 +62,10 @@ TEST_F(EngineLoadTest, LoadFillsTheInventoryAndRefreshOnlyPrunes) {
     UninstallEngine engine(Locations());
     ASSERT_TRUE(engine.SetOwnerWindow(m_recorder.Window()));
 
-    ASSERT_TRUE(engine.StartLoading());
-    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
+    Run(engine, &UninstallEngine::StartLoading);
     using Kind = std::pair<UINT, WPARAM>;
     EXPECT_EQ(Kinds(m_recorder.Messages()),
               (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareLoaded}}));
-    ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
     ASSERT_EQ(engine.Inventory().size(), 2u);
     EXPECT_EQ(engine.Inventory().at(L"Beta Tool").keyPath, L"HKEY_CURRENT_USER\\" + m_uninstall.Path() + L"\\B");
 
@@ -68,33 +73,25 @@ TEST_F(EngineLoadTest, LoadFillsTheInventoryAndRefreshOnlyPrunes) {
     ASSERT_TRUE(m_uninstall.DeleteSubkey(L"B"));
     AddEntry(L"C", L"Gamma Tool");
     m_recorder.Clear();
-    ASSERT_TRUE(engine.StartRefresh());
-    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
+    Run(engine, &UninstallEngine::StartRefresh);
     EXPECT_EQ(Kinds(m_recorder.Messages()), (std::vector<Kind>{{WM_SOFTWARE_LOADED, kSoftwareLoaded}}));
-    ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
     ASSERT_EQ(engine.Inventory().size(), 1u);
     EXPECT_EQ(engine.Inventory().count(L"Alpha Tool"), 1u);
     EXPECT_EQ(engine.Inventory().count(L"Gamma Tool"), 0u); // the refresh never adds
 
     ASSERT_TRUE(m_uninstall.SetString(L"A", L"UninstallString", L"\"C:\\A\\other.exe\""));
     m_recorder.Clear();
-    ASSERT_TRUE(engine.StartRefresh());
-    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
+    Run(engine, &UninstallEngine::StartRefresh);
     EXPECT_EQ(Kinds(m_recorder.Messages()),
               (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}));
-    ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
     EXPECT_TRUE(engine.Inventory().empty());
-}
-
-TEST_F(EngineLoadTest, EmptyInventoryReportsTwo) {
-    UninstallEngine engine(Locations());
-    ASSERT_TRUE(engine.SetOwnerWindow(m_recorder.Window()));
-    ASSERT_TRUE(engine.StartLoading());
-    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
-    const auto messages = m_recorder.Messages();
-    ASSERT_EQ(messages.size(), 2u) << test::Describe(messages);
-    EXPECT_EQ(messages[0].message, WM_CLOSE_PROGRESS);
-    EXPECT_EQ(messages[1].wParam, kSoftwareEmpty);
+    // A load that finds nothing says so too.
+    ASSERT_TRUE(m_uninstall.DeleteSubkey(L"A"));
+    ASSERT_TRUE(m_uninstall.DeleteSubkey(L"C"));
+    m_recorder.Clear();
+    Run(engine, &UninstallEngine::StartLoading);
+    EXPECT_EQ(Kinds(m_recorder.Messages()),
+              (std::vector<Kind>{{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}));
 }
 
 TEST_F(EngineLoadTest, NoSecondLoadOrRefreshWhileOneRuns) {
@@ -116,8 +113,7 @@ TEST_F(EngineLoadTest, NoSecondLoadOrRefreshWhileOneRuns) {
     ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
     ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
     m_recorder.SetHook(nullptr);
-    ASSERT_TRUE(engine.StartRefresh());
-    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 2));
+    Run(engine, &UninstallEngine::StartRefresh, 2);
     EXPECT_EQ(CountOf(m_recorder.Messages(), WM_SOFTWARE_LOADED), 2u); // the refused ones sent nothing
 }
 
@@ -130,71 +126,54 @@ TEST_F(EngineLoadTest, LoadMakesAPictureOfEachIconItCanRead) {
     ASSERT_TRUE(m_uninstall.SetString(L"A", L"DisplayIcon", L"\"" + system + L"\\notepad.exe\",0"));
     ASSERT_TRUE(m_uninstall.SetString(L"B", L"DisplayIcon", L"C:\\nowhere\\beta.ico"));
     ASSERT_TRUE(m_uninstall.SetString(L"C", L"DisplayIcon", L"\"" + system + L"\\winecfg.exe\""));
-    const std::wstring folder = test::MakeScratchFolder(L"pictures");
+    const test::ScratchFolder pictures(L"pictures");
+    const std::wstring& folder = pictures.Path();
     UninstallEngine engine(Locations());
     engine.SetPictureFolder(folder);
     ASSERT_TRUE(engine.SetOwnerWindow(m_recorder.Window()));
-    ASSERT_TRUE(engine.StartLoading());
-    ASSERT_TRUE(m_recorder.WaitForCount(WM_SOFTWARE_LOADED, 1));
-    ASSERT_TRUE(test::WaitUntil([&] { return !engine.IsInventoryWorkRunning(); }));
+    Run(engine, &UninstallEngine::StartLoading);
 
     // In map order, counting only the pictures made: no gap for the unreadable icon.
     EXPECT_EQ(engine.Inventory().at(L"Alpha Tool").imagePath, folder + L"0.png");
     EXPECT_EQ(engine.Inventory().at(L"Beta Tool").imagePath, L"");
     EXPECT_EQ(engine.Inventory().at(L"Delta Tool").imagePath, L""); // no icon at all
     EXPECT_EQ(engine.Inventory().at(L"Gamma Tool").imagePath, folder + L"1.png");
-    EXPECT_TRUE(test::FileExists(folder + L"0.png"));
-    EXPECT_TRUE(test::FileExists(folder + L"1.png"));
-    EXPECT_FALSE(test::FileExists(folder + L"2.png"));
-    test::RemoveTree(folder);
+    EXPECT_EQ(pictures.Names(), (std::vector<std::wstring>{L"0.png", L"1.png"}));
 }
 
 // A worker whose work fails still reports its end: the page's progress dialog closes, the row
 // leaves "uninstalling", and the close guard sees the engine idle.
-struct WorkerFailure {
-    const char* name;
-    void (*start)(UninstallEngine& engine);
-    std::vector<std::pair<UINT, WPARAM>> messages;
-};
-
-class EngineFailureTest : public ::testing::TestWithParam<WorkerFailure> {};
-
-TEST_P(EngineFailureTest, AFailingWorkerStillReportsItsEnd) {
+TEST(EngineFailureTest, AFailingWorkerStillReportsItsEnd) {
     const auto fail = [](const auto&...) -> InventoryResult { throw std::runtime_error("unreadable"); };
     const auto failProbe = [](const std::wstring&) -> std::wstring { throw std::runtime_error("unreadable"); };
     UninstallerProbe probe;
     probe.expandVariables = probe.searchPath = failProbe;
     probe.queryFile = [](const std::wstring&) -> FileState { throw std::runtime_error("unreadable"); };
     probe.isFixedDrive = [](const std::wstring&) -> bool { throw std::runtime_error("unreadable"); };
-    MessageRecorder page;
-    UninstallEngine engine(fail, probe);
-    ASSERT_TRUE(engine.SetOwnerWindow(page.Window()));
-    GetParam().start(engine);
-    ASSERT_TRUE(page.WaitFor([&](const auto& got) { return got.size() >= GetParam().messages.size(); }));
-    EXPECT_EQ(Kinds(page.Messages()), GetParam().messages);
-    EXPECT_TRUE(test::WaitUntil(
-        [&] { return !engine.IsInventoryWorkRunning() && !engine.IsWorkerRunning() && !engine.IsBusy(); }));
+    using Sequence = std::vector<std::pair<UINT, WPARAM>>;
+    const Sequence inventoryEnd{{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}};
+    const std::pair<bool (*)(UninstallEngine&), Sequence> cases[] = {
+        {[](UninstallEngine& e) { return e.StartLoading(); }, inventoryEnd},
+        {[](UninstallEngine& e) { return e.StartRefresh(); }, inventoryEnd},
+        {[](UninstallEngine& e) {
+             SoftwareRecord record;
+             record.displayName = L"Failing";
+             record.uninstallString = L"\"C:\\Failing\\uninst.exe\"";
+             e.Enqueue(record);
+             return e.StartUninstallWorker();
+         },
+         {{WM_UNINSTALL_STATE, kUninstallStarting}, {WM_UNINSTALL_STATE, kUninstallFailed}}}};
+    for (const auto& [start, messages] : cases) {
+        MessageRecorder page;
+        UninstallEngine engine(fail, probe);
+        ASSERT_TRUE(engine.SetOwnerWindow(page.Window()));
+        ASSERT_TRUE(start(engine));
+        ASSERT_TRUE(page.WaitFor([&](const auto& got) { return got.size() >= messages.size(); }));
+        EXPECT_EQ(Kinds(page.Messages()), messages);
+        EXPECT_TRUE(test::WaitUntil(
+            [&] { return !engine.IsInventoryWorkRunning() && !engine.IsWorkerRunning() && !engine.IsBusy(); }));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Workers, EngineFailureTest,
-    ::testing::Values(WorkerFailure{"Load",
-                                    [](UninstallEngine& e) { ASSERT_TRUE(e.StartLoading()); },
-                                    {{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}},
-                      WorkerFailure{"Refresh",
-                                    [](UninstallEngine& e) { ASSERT_TRUE(e.StartRefresh()); },
-                                    {{WM_CLOSE_PROGRESS, 0}, {WM_SOFTWARE_LOADED, kSoftwareEmpty}}},
-                      WorkerFailure{
-                          "Uninstall",
-                          [](UninstallEngine& e) {
-                              SoftwareRecord record;
-                              record.displayName = L"Failing";
-                              record.uninstallString = L"\"C:\\Failing\\uninst.exe\"";
-                              e.Enqueue(record);
-                              ASSERT_TRUE(e.StartUninstallWorker());
-                          },
-                          {{WM_UNINSTALL_STATE, kUninstallStarting}, {WM_UNINSTALL_STATE, kUninstallFailed}}}),
-    [](const ::testing::TestParamInfo<WorkerFailure>& info) { return info.param.name; });
 
 TEST(EngineSystemTest, WineReportsASupportedVersion) {
     // The test prefix presents Windows 7 (6.1) unless configured otherwise. Start-up asks the

@@ -10,33 +10,28 @@ namespace {
 constexpr wchar_t kRecorderClass[] = L"TsuEngineTestRecorder";
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-const wchar_t* MessageName(UINT message) {
-    switch (message) {
-    case WM_CLOSE_PROGRESS:
-        return L"WM_CLOSE_PROGRESS";
-    case WM_SOFTWARE_LOADED:
-        return L"WM_SOFTWARE_LOADED";
-    case WM_UNINSTALL_STATE:
-        return L"WM_UNINSTALL_STATE/WM_STANDARD_UNINSTALL_RESULT";
-    case WM_UNINSTALL_REMOVED:
-        return L"WM_UNINSTALL_REMOVED";
-    case WM_ANALYSIS_STATE:
-        return L"WM_ANALYSIS_STATE";
-    case WM_DELETE_RESULT:
-        return L"WM_DELETE_RESULT";
-    default:
-        return L"?";
-    }
-}
+const struct {
+    UINT message;
+    const wchar_t* name;
+} kEngineMessages[] = {{WM_CLOSE_PROGRESS, L"WM_CLOSE_PROGRESS"},
+                       {WM_SOFTWARE_LOADED, L"WM_SOFTWARE_LOADED"},
+                       {WM_UNINSTALL_STATE, L"WM_UNINSTALL_STATE/WM_STANDARD_UNINSTALL_RESULT"},
+                       {WM_UNINSTALL_REMOVED, L"WM_UNINSTALL_REMOVED"},
+                       {WM_ANALYSIS_STATE, L"WM_ANALYSIS_STATE"},
+                       {WM_DELETE_RESULT, L"WM_DELETE_RESULT"}};
 
-bool IsEngineMessage(UINT message) {
-    return message == WM_CLOSE_PROGRESS || message == WM_SOFTWARE_LOADED || message == WM_UNINSTALL_STATE ||
-           message == WM_UNINSTALL_REMOVED || message == WM_ANALYSIS_STATE || message == WM_DELETE_RESULT;
+// Null for messages the engines do not send.
+const wchar_t* MessageName(UINT message) {
+    for (const auto& known : kEngineMessages) {
+        if (known.message == message)
+            return known.name;
+    }
+    return nullptr;
 }
 } // namespace
 
 std::wstring Describe(const RecordedMessage& message) {
-    std::wstring text = MessageName(message.message);
+    std::wstring text = MessageName(message.message) ? MessageName(message.message) : L"?";
     text += L" " + std::to_wstring(message.wParam);
     if (message.message == WM_ANALYSIS_STATE)
         text += L" " + std::to_wstring(message.lParam);
@@ -60,7 +55,7 @@ LRESULT CALLBACK MessageRecorder::WindowProc(HWND window, UINT message, WPARAM w
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<MessageRecorder*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && IsEngineMessage(message)) {
+    if (self && MessageName(message)) {
         self->Record(message, wParam, lParam);
         return 1;
     }

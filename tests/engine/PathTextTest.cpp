@@ -42,6 +42,8 @@ TEST_P(PathKindTest, Classifies) {
 INSTANTIATE_TEST_SUITE_P(Paths, PathKindTest,
                          ::testing::Values(PathKindCase{L"C:\\Program Files\\App\\uninst.exe", true, false, false},
                                            PathKindCase{L"c:\\", true, false, true},
+                                           PathKindCase{L"Z:\\", true, false, true},
+                                           PathKindCase{L"z:", false, false, true},
                                            PathKindCase{L"C:", false, false, true},
                                            PathKindCase{L"C:uninst.exe", false, false, false},
                                            PathKindCase{L"uninst.exe", false, true, false},
@@ -59,6 +61,8 @@ TEST(PathTextTest, BelowNeedsAWholeComponent) {
     EXPECT_FALSE(IsPathBelow(L"C:\\Windows", L"C:\\Windows"));
     EXPECT_TRUE(IsPathBelow(L"C:\\app.exe", L"C:\\"));
     EXPECT_FALSE(IsPathBelow(L"C:\\app.exe", L""));
+    EXPECT_FALSE(IsPathBelow(L"\\x", L""));
+    EXPECT_FALSE(IsPathBelow(L"C:\\Windows\\", L"C:\\Windows"));
     EXPECT_TRUE(SamePath(L"C:\\Tools\\App\\", L"c:\\tools\\app"));
 }
 

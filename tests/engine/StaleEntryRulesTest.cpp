@@ -108,6 +108,7 @@ TEST(UninstallerCandidatesTest, ReadsProgramNames) {
     EXPECT_EQ(UninstallerCandidates(L"C:\\a.exefile\\un.EXE"), V{{L"C:\\a.exefile\\un.EXE"}});
     EXPECT_EQ(UninstallerCandidates(L"C:\\Program Files\\My App\\un.exe"),
               V({L"C:\\Program Files\\My App\\un.exe", L"C:\\Program.exe", L"C:\\Program Files\\My.exe"}));
+    EXPECT_EQ(UninstallerCandidates(L"C:\\v1.2\\My App\\un.exe"), V({L"C:\\v1.2\\My App\\un.exe", L"C:\\v1.2\\My.exe"}));
     EXPECT_EQ(UninstallerCandidates(L"\"C:\\unterminated.exe"), std::nullopt);
     EXPECT_EQ(UninstallerCandidates(L"app uninstall now"), V{std::vector<std::wstring>{}});
 }

@@ -26,7 +26,6 @@
 //                             puts copies named iexplore.exe, chrome.exe and 360se.exe there
 //   --breakaway-child [ ARGS ] the same, started out of the job the helper runs in
 //   --children N [ ARGS ]     start N copies with ARGS one after the other, do not wait
-//   --wait-children           wait until every child started so far has ended
 //   --desktop                 ask for the desktop window (under Wine the first such call of a prefix
 //                             starts explorer.exe as the desktop process, a child of the caller)
 //   --crash                   die of an access violation (no error box, no debugger)
@@ -110,21 +109,6 @@ std::wstring QuoteArgument(const std::wstring& arg) {
     return quoted;
 }
 
-std::wstring OwnFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD written = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (written == 0)
-            return std::wstring();
-        if (written < path.size()) {
-            path.resize(written);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
-
 std::wstring OwnPath() {
     std::wstring path(32768, L'\0');
     const DWORD written = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -191,8 +175,7 @@ bool TakeBracketed(const std::vector<std::wstring>& args, size_t start, std::vec
     return false;
 }
 
-bool StartChild(const std::wstring& program, const std::vector<std::wstring>& args, std::vector<HANDLE>& children,
-                DWORD flags = 0) {
+bool StartChild(const std::wstring& program, const std::vector<std::wstring>& args, DWORD flags = 0) {
     std::wstring line = QuoteArgument(program);
     for (const std::wstring& arg : args)
         line += L" " + QuoteArgument(arg);
@@ -205,7 +188,7 @@ bool StartChild(const std::wstring& program, const std::vector<std::wstring>& ar
                           &info))
         return false;
     ::CloseHandle(info.hThread);
-    children.push_back(info.hProcess);
+    ::CloseHandle(info.hProcess);
     return true;
 }
 
@@ -226,8 +209,6 @@ LONG WINAPI EndOnCrash(EXCEPTION_POINTERS*) {
 
 int wmain() {
     const std::vector<std::wstring> args = ProgramArguments();
-    std::vector<HANDLE> children;
-    std::vector<HANDLE> heldFiles;
     for (size_t i = 0; i < args.size();) {
         const std::wstring& option = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -284,7 +265,7 @@ int wmain() {
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
             if (file == INVALID_HANDLE_VALUE)
                 return kExitActionFailed;
-            heldFiles.push_back(file); // closed by the system at exit
+            (void)file; // closed by the system at exit
             i += 2;
         } else if (option == L"--print" && hasValue) {
             if (!WriteStdout(ToAnsiCodePage(value)))
@@ -311,12 +292,13 @@ int wmain() {
             i += 2;
         } else if (option == L"--child" || (option == L"--child-as" && hasValue)) {
             const bool named = option == L"--child-as";
-            const std::wstring program = named ? OwnFolder() + value : OwnPath();
+            const std::wstring own = OwnPath();
+            const std::wstring program = named ? own.substr(0, own.find_last_of(L'\\') + 1) + value : own;
             std::vector<std::wstring> inner;
             size_t end = 0;
             if (!TakeBracketed(args, i + (named ? 2 : 1), inner, end))
                 return kExitBadArguments;
-            if (!StartChild(program, inner, children))
+            if (!StartChild(program, inner))
                 return kExitActionFailed;
             i = end;
         } else if (option == L"--breakaway-child" || (option == L"--children" && hasValue)) {
@@ -326,18 +308,10 @@ int wmain() {
             if (!TakeBracketed(args, i + (many ? 2 : 1), inner, end))
                 return kExitBadArguments;
             for (int n = many ? _wtoi(value.c_str()) : 1; n > 0; --n) {
-                if (!StartChild(OwnPath(), inner, children, many ? 0 : CREATE_BREAKAWAY_FROM_JOB))
+                if (!StartChild(OwnPath(), inner, many ? 0 : CREATE_BREAKAWAY_FROM_JOB))
                     return kExitActionFailed;
-                if (many) { // thousands of handles are not kept
-                    ::CloseHandle(children.back());
-                    children.pop_back();
-                }
             }
             i = end;
-        } else if (option == L"--wait-children") {
-            for (HANDLE child : children)
-                ::WaitForSingleObject(child, INFINITE);
-            i += 1;
         } else if (option == L"--desktop") {
             if (!::GetDesktopWindow())
                 return kExitActionFailed;

@@ -66,6 +66,15 @@ Bytes Cut(Bytes bytes, size_t size) {
     return bytes;
 }
 
+// An NSIS data section, and a second one that the file cuts off in its header.
+Bytes SecondSectionCut(const Image& image) {
+    Bytes bytes = Renamed(image, ".ndata");
+    uint32_t peOffset = 0;
+    std::memcpy(&peOffset, bytes.data() + 0x3C, 4);
+    bytes[peOffset + 6] = 2; // the number of sections
+    return Cut(bytes, image.sectionTable + 40 + 20);
+}
+
 struct KindCase {
     const char* name;
     Bytes bytes;
@@ -95,6 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
                  InstallerKind::InnoSetup},
         KindCase{"InnoMarkWithoutPe", Cut(WithInnoMode(MakeImage(u"x").bytes), 0x40), InstallerKind::Unknown},
         KindCase{"SectionTableCut", Cut(Renamed(MakeImage(u"x"), ".ndata"), 0x100), InstallerKind::Unknown},
+        KindCase{"SecondSectionHeaderCut", SecondSectionCut(MakeImage(u"x")),
+                 InstallerKind::Unknown},
         KindCase{"Empty", Bytes(), InstallerKind::Unknown}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -164,6 +175,10 @@ INSTANTIATE_TEST_SUITE_P(
                   L"\"C:\\P F\\App\\uninst.exe\" /S _?=C:\\P F\\App"},
         QuietCase{"InnoUnquoted", L"", L"C:\\App\\unins000.exe /LOG", kKey, L"C:\\App\\unins000.exe",
                   InstallerKind::InnoSetup, QuietSource::InstallerSwitches,
+                  L"\"C:\\App\\unins000.exe\" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART /LOG"},
+        // A bare program name: its arguments follow the first blank.
+        QuietCase{"InnoBareName", L"", L"unins000.exe /LOG", kKey, L"C:\\App\\unins000.exe", InstallerKind::InnoSetup,
+                  QuietSource::InstallerSwitches,
                   L"\"C:\\App\\unins000.exe\" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART /LOG"},
         QuietCase{"WixBundle", L"", L"\"C:\\Cache\\bundle.exe\"", kKey, L"C:\\Cache\\bundle.exe",
                   InstallerKind::WixBundle, QuietSource::InstallerSwitches,

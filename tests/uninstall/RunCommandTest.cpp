@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tsu {
@@ -14,18 +15,18 @@ namespace {
 
 using namespace tsu::test;
 
-constexpr size_t kChunkBytes = 4095;
-
 // The helper's path unquoted (it has no spaces): "cmd /C" strips the outer quotes of a command
 // that holds more than two.
 std::wstring HelperCommand(const std::wstring& arguments) {
     return HelperPath() + L" " + arguments;
 }
 
-// Compares long texts without printing them whole.
+// Compares texts, printing long ones only where they differ.
 ::testing::AssertionResult SameText(const std::wstring& actual, const std::wstring& expected) {
     if (actual == expected)
         return ::testing::AssertionSuccess();
+    if (expected.size() < 100)
+        return ::testing::AssertionFailure() << ::testing::PrintToString(actual);
     size_t at = 0;
     while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
         ++at;
@@ -35,145 +36,96 @@ std::wstring HelperCommand(const std::wstring& arguments) {
 
 // A non-ASCII text that the ANSI code page of this prefix can hold, as the helper will print it.
 std::wstring TextOfTheAnsiCodePage() {
-    const std::vector<std::wstring> candidates{L"卸载完成 软件", L"Café crème, naïve – 50 €", L"Ärger über Öl"};
-    for (const std::wstring& text : candidates) {
+    for (const std::wstring text : {L"卸载完成 软件", L"Café crème, naïve – 50 €", L"Ärger über Öl"}) {
         BOOL lossy = FALSE;
-        const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(),
-                                               static_cast<int>(text.size()), nullptr, 0, nullptr, &lossy);
-        if (size > 0 && !lossy)
+        if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                  0, nullptr, &lossy) > 0 &&
+            !lossy)
             return text;
     }
     return std::wstring();
 }
 
-TEST(RunCommandTest, EmptyOutputLeavesTheTextUnchanged) {
-    std::wstring output = L"kept";
-    EXPECT_TRUE(RunCommand(L"rem nothing to say", output));
-    EXPECT_EQ(output, L"kept");
-}
+struct OutputCase {
+    const char* name;
+    std::wstring command;
+    bool started;
+    std::wstring output; // what follows "before|"; the whole output when not started
+};
 
-TEST(RunCommandTest, OutputIsAppended) {
-    std::wstring output = L"before|";
-    ASSERT_TRUE(RunCommand(L"echo hello", output));
-    EXPECT_EQ(output, L"before|hello\r\n");
-}
-
-TEST(RunCommandTest, OutputOfManyChunksArrivesWholeAndInOrder) {
-    // 700 lines of 13 bytes: more than two reads of 4095 bytes.
-    constexpr int kLines = 700;
-    std::wstring output;
-    ASSERT_TRUE(RunCommand(HelperCommand(L"--print-lines " + std::to_wstring(kLines)), output));
-    ASSERT_GT(output.size(), 2 * kChunkBytes);
-    std::wstring expected;
-    for (int n = 1; n <= kLines; ++n) {
+TEST(RunCommandTest, CollectsTheOutputOfEveryKind) {
+    const std::wstring unit = TextOfTheAnsiCodePage();
+    ASSERT_FALSE(unit.empty()) << "code page " << ::GetACP();
+    std::wstring lines; // 700 lines of 13 bytes: more than two reads of 4095 bytes
+    for (int n = 1; n <= 700; ++n) {
         wchar_t line[32];
         swprintf(line, 32, L"line %06d\r\n", n);
-        expected += line;
+        lines += line;
     }
-    EXPECT_TRUE(SameText(output, expected));
-}
-
-TEST(RunCommandTest, FailingCommandStillSucceedsWithItsErrorText) {
-    const std::wstring key = L"HKCU\\Software\\" + UniqueName(L"missing");
-    std::wstring output;
-    EXPECT_TRUE(RunCommand(L"reg delete \"" + key + L"\" /f", output));
-    EXPECT_FALSE(output.empty()); // reg's complaint, from standard error
-}
-
-TEST(RunCommandTest, StandardErrorIsCollectedToo) {
-    std::wstring output;
-    ASSERT_TRUE(RunCommand(L"echo to-error 1>&2", output));
-    EXPECT_EQ(output, L"to-error \r\n");
-}
-
-TEST(RunCommandTest, NonAsciiOutputIsConvertedFromTheAnsiCodePage) {
-    const std::wstring text = TextOfTheAnsiCodePage();
-    ASSERT_FALSE(text.empty()) << "code page " << ::GetACP();
-    std::wstring output;
-    ASSERT_TRUE(RunCommand(HelperCommand(L"--print " + Quoted(text)), output));
-    EXPECT_EQ(output, text);
-}
-
-TEST(RunCommandTest, CharacterAcrossAChunkBoundaryIsNotBroken) {
-    // Whatever the code page, a run of non-ASCII text longer than a chunk must come back whole;
-    // with a double-byte code page a character straddles the 4095-byte boundary somewhere.
-    const std::wstring unit = TextOfTheAnsiCodePage();
-    ASSERT_FALSE(unit.empty());
-    constexpr int kTimes = 1000;
-    std::wstring text;
-    for (int n = 0; n < kTimes; ++n)
-        text += unit;
-    std::wstring output;
-    ASSERT_TRUE(
-        RunCommand(HelperCommand(L"--print-repeated " + std::to_wstring(kTimes) + L" " + Quoted(unit)), output));
-    ASSERT_GT(output.size(), 2 * kChunkBytes);
-    EXPECT_TRUE(SameText(output, text));
-}
-
-TEST(RunCommandTest, LongCommandIsNotCut) {
-    // Far beyond the 1024 characters a fixed buffer would keep, within cmd's own 8191.
-    const std::wstring word(6000, L'w');
-    std::wstring output;
-    ASSERT_TRUE(RunCommand(L"echo " + word + L"END", output));
-    EXPECT_TRUE(SameText(output, word + L"END\r\n"));
-}
-
-TEST(RunCommandTest, QuestionAskedByTheCommandDoesNotHang) {
-    // Standard input is empty: set /p reads end of input instead of waiting for an answer.
-    std::wstring output;
-    EXPECT_TRUE(RunCommand(L"set /p answer=Proceed? & echo asked", output));
-    EXPECT_NE(output.find(L"asked"), std::wstring::npos);
-}
-
-TEST(RunCommandTest, SixtyFourBitInterpreterRunsInTheSixtyFourBitBuild) {
-    std::wstring output;
-    ASSERT_TRUE(RunCommand(L"echo %PROCESSOR_ARCHITECTURE%", output));
-    EXPECT_EQ(output, L"AMD64\r\n");
-}
-
-class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::wstring& folder) {
-        wchar_t previous[MAX_PATH]{};
-        const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, previous);
-        m_previous.assign(previous, length < MAX_PATH ? length : 0);
-        m_changed = ::SetCurrentDirectoryW(folder.c_str()) != FALSE;
+    std::wstring repeated; // with a double-byte code page a character straddles a read boundary
+    for (int n = 0; n < 1000; ++n)
+        repeated += unit;
+    const std::wstring word(6000, L'w'); // beyond a fixed 1024-character buffer, within cmd's 8191
+    const OutputCase cases[] = {
+        {"Nothing", L"rem nothing to say", true, L""},
+        {"Appended", L"echo hello", true, L"hello\r\n"},
+        {"FailingCommandWithStandardError", L"echo failed 1>&2 & exit 3", true, L"failed  \r\n"},
+        // Standard input is empty: set /p reads end of input instead of waiting for an answer.
+        {"QuestionDoesNotHang", L"set /p answer=Proceed? & echo asked", true, L"Proceed? asked\r\n"},
+        {"SixtyFourBitInterpreter", L"echo %PROCESSOR_ARCHITECTURE%", true, L"AMD64\r\n"},
+        {"LongCommand", L"echo " + word + L"END", true, word + L"END\r\n"},
+        {"ManyChunksWholeAndInOrder", HelperCommand(L"--print-lines 700"), true, lines},
+        {"AnsiCodePageConverted", HelperCommand(L"--print " + Quoted(unit)), true, unit},
+        {"CharacterAcrossAChunk", HelperCommand(L"--print-repeated 1000 " + Quoted(unit)), true, repeated},
+        // Longer than any command line Windows accepts: refused whole, never cut.
+        {"TooLongToStart", L"echo " + std::wstring(kMaxCommandLineChars, L'z'), false, L"before|"},
+    };
+    for (const OutputCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring output = L"before|";
+        EXPECT_EQ(RunCommand(c.command, output), c.started);
+        EXPECT_TRUE(SameText(output, c.started ? L"before|" + c.output : c.output));
     }
-    ~CurrentFolder() {
-        if (!m_previous.empty())
-            (void)::SetCurrentDirectoryW(m_previous.c_str());
-    }
-    [[nodiscard]] bool Changed() const { return m_changed; }
-
-private:
-    std::wstring m_previous;
-    bool m_changed = false;
-};
+}
 
 TEST(RunCommandTest, InterpreterInTheCurrentFolderIsNeverRun) {
     ScratchFolder folder(L"planted");
-    // A planted cmd.exe that leaves a mark when run.
     ASSERT_TRUE(CopyProgram(HelperPath(), folder.File(L"cmd.exe")));
     const std::wstring mark = folder.File(L"planted_ran.txt");
     ScopedEnvironmentVariable plantedArgs(L"TSU_HELPER_ARGS", L"--mark " + Quoted(mark));
-    CurrentFolder current(folder.Path());
+    ScopedCurrentFolder current(folder.Path());
     ASSERT_TRUE(current.Changed());
     // The trap works: a bare "cmd" found through the current folder runs the planted program.
     ASSERT_EQ(RunToEnd(L"cmd /C rem"), 0u);
-    ASSERT_TRUE(FileExists(mark));
     ASSERT_TRUE(::DeleteFileW(mark.c_str()));
-
     std::wstring output;
     ASSERT_TRUE(RunCommand(L"echo real", output));
     EXPECT_EQ(output, L"real\r\n");
     EXPECT_FALSE(FileExists(mark));
 }
 
-TEST(RunCommandTest, CommandThatCannotStartReturnsFalseAndLeavesTheOutput) {
-    // Longer than any command line Windows accepts: refused whole, never cut.
-    std::wstring output = L"kept";
-    EXPECT_FALSE(RunCommand(L"echo " + std::wstring(kMaxCommandLineChars, L'z'), output));
-    EXPECT_EQ(output, L"kept");
+TEST(RunCommandTest, CommandsRunAtOnceDoNotHoldEachOthersOutputOpen) {
+    // Had one command inherited the other's pipe, the short one would be read until the long one ends.
+    NamedEvent release(L"release");
+    NamedEvent shortDone(L"short_done");
+    std::vector<std::thread> waiting;
+    for (int i = 0; i < 3; ++i)
+        waiting.emplace_back([&] {
+            std::wstring ignored;
+            (void)RunCommand(HelperCommand(L"--wait-event " + release.Name()), ignored);
+        });
+    std::wstring output;
+    std::thread shortOnes([&] {
+        for (int i = 0; i < 5; ++i)
+            (void)RunCommand(L"echo short", output);
+        shortDone.Set();
+    });
+    EXPECT_TRUE(shortDone.WaitFor());
+    release.Set();
+    shortOnes.join();
+    for (std::thread& thread : waiting)
+        thread.join();
+    EXPECT_EQ(output, L"short\r\nshort\r\nshort\r\nshort\r\nshort\r\n");
 }
 
 } // namespace

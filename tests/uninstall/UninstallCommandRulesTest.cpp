@@ -1,3 +1,4 @@
+#include "uninstall/core/InterpreterCommand.h"
 #include "uninstall/core/UninstallCommandRules.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,8 @@ struct LaunchTextCase {
     std::wstring launchText;
 };
 
-class LaunchTextTest : public ::testing::TestWithParam<LaunchTextCase> {};
-
-TEST_P(LaunchTextTest, BuildsTheTextGivenToProcessCreation) {
-    EXPECT_EQ(BuildLaunchText(GetParam().command), GetParam().launchText);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, LaunchTextTest,
-    ::testing::Values(
+TEST(LaunchTextTest, BuildsTheTextGivenToProcessCreation) {
+    const LaunchTextCase cases[] = {
         // A quoted path with a slash switch: the switch is dropped, the path keeps its quotes so
         // that C:\Program.exe is never tried.
         LaunchTextCase{"QuotedPathSlashSwitch", L"\"C:\\Program Files\\App\\uninst.exe\" /S",
@@ -49,8 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
         LaunchTextCase{"EmptyQuotes", L"\"\" /S", L""}, LaunchTextCase{"NeverClosed", L"\"C:\\App\\uninst.exe /S", L""},
         // Non-ASCII paths are taken in whole characters, including surrogate pairs.
         LaunchTextCase{"ChinesePath", L"\"C:\\程序\\卸载.exe\" /S", L"\"C:\\程序\\卸载.exe\""},
-        LaunchTextCase{"SurrogatePair", L"\"C:\\\U0001F600\\u.exe\" /S", L"\"C:\\\U0001F600\\u.exe\""}),
-    [](const ::testing::TestParamInfo<LaunchTextCase>& info) { return info.param.name; });
+        LaunchTextCase{"SurrogatePair", L"\"C:\\\U0001F600\\u.exe\" /S", L"\"C:\\\U0001F600\\u.exe\""}};
+    for (const LaunchTextCase& c : cases)
+        EXPECT_EQ(BuildLaunchText(c.command), c.launchText) << c.name;
+}
 
 TEST(LaunchTextLengthTest, LongCommandsAreNeverCut) {
     const std::wstring longUnquoted = L"C:\\App\\uninst.exe /arg=" + std::wstring(10000, L'x');
@@ -68,18 +64,10 @@ struct ProgramCase {
     std::vector<std::wstring> candidates;
 };
 
-class LaunchProgramTest : public ::testing::TestWithParam<ProgramCase> {};
-
-TEST_P(LaunchProgramTest, NamesTheProgramWithoutASearch) {
-    const LaunchProgram program = PickLaunchProgram(GetParam().launchText);
-    EXPECT_EQ(program.kind, GetParam().kind);
-    EXPECT_EQ(program.candidates, GetParam().candidates);
-}
-
 using Kind = LaunchProgram::Kind;
-INSTANTIATE_TEST_SUITE_P(
-    Rules, LaunchProgramTest,
-    ::testing::Values(
+
+TEST(LaunchProgramTest, NamesTheProgramWithoutASearch) {
+    const ProgramCase cases[] = {
         // Bare names are the system's programs, whatever lies beside the tool or in the current folder.
         ProgramCase{"BareMsiexec",
                     L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}",
@@ -95,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                     L"C:\\Program Files\\App\\un.exe /S",
                     Kind::Path,
                     {L"C:\\Program Files\\App\\un.exe"}},
+        ProgramCase{"UnquotedWithSpacesAlone", L"C:\\Program Files\\un.exe", Kind::Path, {L"C:\\Program Files\\un.exe"}},
         ProgramCase{"TwoReadings", L"C:\\A.exe B\\un.EXE /S", Kind::Path, {L"C:\\A.exe", L"C:\\A.exe B\\un.EXE"}},
         ProgramCase{"NoExeWritten", L"C:\\App\\uninst /S", Kind::Path, {L"C:\\App\\uninst.exe"}},
         ProgramCase{"UncPath", L"\\\\server\\share\\un.exe", Kind::Path, {L"\\\\server\\share\\un.exe"}},
@@ -102,8 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramCase{"RelativePath", L"App\\un.exe /S", Kind::None, {}},
         ProgramCase{"DriveRelative", L"C:un.exe", Kind::None, {}},
         ProgramCase{"QuoteNeverClosed", L"\"C:\\App\\un.exe -S", Kind::None, {}},
-        ProgramCase{"EmptyQuotes", L"\"\" /S", Kind::None, {}}, ProgramCase{"Blank", L"  ", Kind::None, {}}),
-    [](const ::testing::TestParamInfo<ProgramCase>& info) { return info.param.name; });
+        ProgramCase{"EmptyQuotes", L"\"\" /S", Kind::None, {}}, ProgramCase{"Blank", L"  ", Kind::None, {}}};
+    for (const ProgramCase& c : cases) {
+        const LaunchProgram program = PickLaunchProgram(c.launchText);
+        EXPECT_EQ(program.kind, c.kind) << c.name;
+        EXPECT_EQ(program.candidates, c.candidates) << c.name;
+    }
+}
 
 struct ProductCodeCase {
     const char* name;
@@ -111,17 +105,8 @@ struct ProductCodeCase {
     bool replaced;
 };
 
-class FixedProductCodeTest : public ::testing::TestWithParam<ProductCodeCase> {};
-
-TEST_P(FixedProductCodeTest, ReplacesTheWholeCommand) {
-    std::wstring command = GetParam().command;
-    EXPECT_EQ(ApplyFixedProductCodeRule(command), GetParam().replaced);
-    EXPECT_EQ(command, GetParam().replaced ? std::wstring(kFixedProductCodeCommand) : GetParam().command);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, FixedProductCodeTest,
-    ::testing::Values(ProductCodeCase{"RemovalCommand", L"MsiExec.exe /X{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
+TEST(FixedProductCodeTest, ReplacesTheWholeCommand) {
+    const ProductCodeCase cases[] = {ProductCodeCase{"RemovalCommand", L"MsiExec.exe /X{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
                       ProductCodeCase{"InstallCommand", L"MsiExec.exe /I{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
                       ProductCodeCase{"RepairInTheMiddle", L"x /f {BA6E3406-3BB9-433B-B9BF-ADC652DF3520} /qn", true},
                       ProductCodeCase{"AlreadyTheReplacement",
@@ -131,8 +116,13 @@ INSTANTIATE_TEST_SUITE_P(
                       ProductCodeCase{"OtherProduct", L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}", false},
                       ProductCodeCase{"CodeWithoutBraces", L"MsiExec.exe /X BA6E3406-3BB9-433B-B9BF-ADC652DF3520",
                                       false},
-                      ProductCodeCase{"Empty", L"", false}),
-    [](const ::testing::TestParamInfo<ProductCodeCase>& info) { return info.param.name; });
+                      ProductCodeCase{"Empty", L"", false}};
+    for (const ProductCodeCase& c : cases) {
+        std::wstring command = c.command;
+        EXPECT_EQ(ApplyFixedProductCodeRule(command), c.replaced) << c.name;
+        EXPECT_EQ(command, c.replaced ? std::wstring(kFixedProductCodeCommand) : c.command) << c.name;
+    }
+}
 
 TEST(FixedProductCodeThenLaunchText, ReplacementIsStartedUnchanged) {
     std::wstring command = L"\"C:\\Setup\\setup.exe\" /repair {BA6E3406-3BB9-433B-B9BF-ADC652DF3520}";
@@ -146,15 +136,8 @@ struct BrowserCase {
     std::vector<std::wstring> ignored;
 };
 
-class IgnoredBrowserTest : public ::testing::TestWithParam<BrowserCase> {};
-
-TEST_P(IgnoredBrowserTest, ListsTheBrowsersNotWaitedFor) {
-    EXPECT_EQ(IgnoredBrowserNames(GetParam().command), GetParam().ignored);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, IgnoredBrowserTest,
-    ::testing::Values(
+TEST(IgnoredBrowserTest, ListsTheBrowsersNotWaitedFor) {
+    const BrowserCase cases[] = {
         BrowserCase{"AnyUninstaller", L"\"C:\\App\\uninst.exe\"", {L"iexplore.exe", L"chrome.exe", L"360se.exe"}},
         // Removing the 360 browser: its own processes are waited for, Chrome's are not.
         BrowserCase{"Removing360",
@@ -169,8 +152,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Markers are case-sensitive texts.
         BrowserCase{"UpperCase360", L"C:\\360\\360SE.EXE", {L"iexplore.exe", L"chrome.exe", L"360se.exe"}},
         BrowserCase{"LowerCaseChrome", L"c:\\google chrome\\setup.exe", {L"iexplore.exe", L"chrome.exe", L"360se.exe"}},
-        BrowserCase{"Empty", L"", {L"iexplore.exe", L"chrome.exe", L"360se.exe"}}),
-    [](const ::testing::TestParamInfo<BrowserCase>& info) { return info.param.name; });
+        BrowserCase{"Empty", L"", {L"iexplore.exe", L"chrome.exe", L"360se.exe"}}};
+    for (const BrowserCase& c : cases)
+        EXPECT_EQ(IgnoredBrowserNames(c.command), c.ignored) << c.name;
+}
+
+TEST(InterpreterCommandTest, InterpreterByItsPathWithoutAutoRun) {
+    EXPECT_EQ(MakeInterpreterCommandLine(L"C:\\Windows\\system32\\cmd.exe", L"echo a & echo \"b c\""),
+              L"\"C:\\Windows\\system32\\cmd.exe\" /D /C echo a & echo \"b c\"");
+}
 
 } // namespace
 } // namespace tsu
