@@ -57,8 +57,7 @@ void ListWindowTest::TearDown() {
 CMultilineList& ListWindowTest::MakeList(const RECT& rect) {
     m_list.reset();
     m_list = std::make_unique<CMultilineList>();
-    EXPECT_TRUE(m_list->CreateEx(0, L"CMultilineList", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect,
-                                 m_host->GetSafeHwnd(), kListId));
+    EXPECT_TRUE(m_list->Create(rect, m_host->GetSafeHwnd(), kListId));
     m_list->SetHeaderExtraHeight(20);
     return *m_list;
 }
