@@ -1,33 +1,30 @@
 #pragma once
-// Private window messages of the application's windows (WM_USER + n; a value's meaning is fixed
-// per receiving window), their timers and the system-menu command. The engines' messages are in
-// uninstall/engine/EngineMessages.h, the controls' in framework/Messages.h.
+// The application's private window messages (in kAppMessages; the messages of the pages' protocol
+// are in framework/Messages.h with the others), their values, timers and the system-menu command.
 
-#include <windows.h>
+#include "framework/Messages.h"
 
 namespace tsu {
 
-// Start page -> main window, sent. wParam kShowFunctionPage shows the function page, any other
-// value the start page.
-inline constexpr UINT WM_SHOW_PAGE = WM_USER + 502;
+// WM_SHOW_PAGE
 inline constexpr WPARAM kShowFunctionPage = 1;
 inline constexpr WPARAM kShowStartPage = 0;
 
-// Prompt child -> prompt host, sent. wParam 1: the first button; anything else: the second.
-inline constexpr UINT WM_PROMPT_RESULT = WM_USER + 507;
+// WM_PROMPT_RESULT
 inline constexpr WPARAM kPromptFirstButton = 1;
 inline constexpr WPARAM kPromptSecondButton = 2;
 
 // Mouse hook -> start page, posted. wParam WM_LBUTTONDOWN; the receiver reads the cursor itself.
-inline constexpr UINT WM_GLOBAL_LBUTTONDOWN = WM_USER + 1000;
+inline constexpr UINT WM_GLOBAL_LBUTTONDOWN = kAppMessages.first;
 
 // Function page's close waiter -> main window, posted: every task that the pages started is over,
 // the tool may close now.
-inline constexpr UINT WM_CLOSE_WHEN_IDLE = WM_USER + 1001;
+inline constexpr UINT WM_CLOSE_WHEN_IDLE = kAppMessages.first + 1;
 
 // Intelligent page -> itself, posted by the analysis result: fill the result display on the GUI
 // thread (the analysis worker must not touch the page's controls).
-inline constexpr UINT WM_DISPLAY_RESULTS = WM_USER + 1002;
+inline constexpr UINT WM_DISPLAY_RESULTS = kAppMessages.first + 2;
+static_assert(InRange(kAppMessages, WM_DISPLAY_RESULTS), "the application's range is full");
 
 // The About item of the main window's system menu.
 inline constexpr UINT kAboutCommand = 0x0010;

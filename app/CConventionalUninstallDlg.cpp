@@ -40,7 +40,7 @@ int TextHeight(HDC dc, HFONT font, int* externalLeading = nullptr) {
 
 } // namespace
 
-CConventionalUninstallDlg::CConventionalUninstallDlg() : CToolDialog(IDD_CONVENTIONAL_UNINSTALL, nullptr) {
+CConventionalUninstallDlg::CConventionalUninstallDlg() : CPageDlg(IDD_CONVENTIONAL_UNINSTALL, nullptr) {
     m_startWorker = [this] { return m_engine && m_engine->StartUninstallWorker(); };
 }
 
@@ -51,10 +51,11 @@ CConventionalUninstallDlg::~CConventionalUninstallDlg() {
 BOOL CConventionalUninstallDlg::OnInitToolDialog() {
     if (!m_image)
         m_image = LoadPngResource(IDB_PNG_WHITE_PANEL);
-    (void)m_foundLabel.SubclassDlgItem(IDC_FOUND_LABEL, m_hWnd);
-    (void)m_count.SubclassDlgItem(IDC_FOUND_COUNT, m_hWnd);
-    (void)m_unitLabel.SubclassDlgItem(IDC_FOUND_UNIT, m_hWnd);
-    (void)m_list.SubclassDlgItem(IDC_SOFTWARE_LIST, m_hWnd);
+    if (!BindControls({{&m_foundLabel, IDC_FOUND_LABEL},
+                       {&m_count, IDC_FOUND_COUNT},
+                       {&m_unitLabel, IDC_FOUND_UNIT},
+                       {&m_list, IDC_SOFTWARE_LIST}}))
+        return FALSE;
     return TRUE;
 }
 
@@ -167,7 +168,7 @@ void CConventionalUninstallDlg::FillList() {
         // A refill (the refresh after a tab switch) keeps what the uninstall of a program shows.
         row.cells[3] = MakeCell(CellKindOnRefill(m_keptStates, record), L"", kAlignLeft);
         m_list.InsertRow(rowNumber, std::move(row));
-        (void)m_list.SetItemData(rowNumber, new SoftwareRecord(record));
+        m_list.SetItemData(rowNumber, new SoftwareRecord(record));
         ++rowNumber;
     }
     m_list.AdjustLayout();
@@ -211,7 +212,7 @@ void CConventionalUninstallDlg::StopEngine() {
 void CConventionalUninstallDlg::SetRowState(int row, const SoftwareRecord& record, int kind) {
     KeepRowState(m_keptStates, record, kind);
     if (row >= 0)
-        (void)m_list.SetCellKind(row, kOperationColumn, kind);
+        m_list.SetCellKind(row, kOperationColumn, kind);
 }
 
 void CConventionalUninstallDlg::OnListButtonClick(const ListButtonClick* click) {
@@ -253,8 +254,8 @@ void CConventionalUninstallDlg::OnUninstallRemoved(const SoftwareRecord* record)
     if (row < 0)
         return;
     delete static_cast<SoftwareRecord*>(m_list.GetItemData(row));
-    (void)m_list.SetItemData(row, nullptr);
-    (void)m_list.DeleteRow(row);
+    m_list.SetItemData(row, nullptr);
+    m_list.DeleteRow(row);
     SetCount(m_list.GetRowCount());
 }
 
@@ -269,7 +270,7 @@ void CConventionalUninstallDlg::PaintBackground(HDC dc) {
         return;
     DrawStretched(canvas.Dc(), m_image.get(), client);
     if (!m_noticeFont)
-        (void)CreateDerivedFont(m_hWnd, 0, 0, m_noticeFont);
+        CreateDerivedFont(m_hWnd, 0, 0, m_noticeFont);
     HDC target = canvas.Dc();
     const ScopedSelectObjectIfAny font(target, m_noticeFont.Get());
     ::SetBkMode(target, TRANSPARENT);
@@ -277,7 +278,7 @@ void CConventionalUninstallDlg::PaintBackground(HDC dc) {
     const int line = TextHeight(target, m_noticeFont.Get(), &leading);
     RECT first{client.left + S(20), client.top + S(10), client.right - S(20), client.top + S(10) + 2 * line + leading};
     ::SetTextColor(target, RGB(128, 128, 128));
-    (void)DrawTextInRect(target, kFirstNotice, first, DT_WORDBREAK | DT_VCENTER | DT_EXTERNALLEADING | DT_NOPREFIX);
+    DrawTextInRect(target, kFirstNotice, first, DT_WORDBREAK | DT_VCENTER | DT_EXTERNALLEADING | DT_NOPREFIX);
     RECT second{first.left, first.bottom + S(2), first.right, first.bottom + S(2) + line + leading};
     ::SetTextColor(target, RGB(0, 0, 0));
     ::DrawTextW(target, kSecondNotice, -1, &second, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
@@ -295,9 +296,6 @@ void CConventionalUninstallDlg::OnDestroy() {
 
 LRESULT CConventionalUninstallDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_ERASEBKGND:
-        PaintBackground(reinterpret_cast<HDC>(wp));
-        return TRUE;
     case WM_LIST_BUTTONCLICK:
         OnListButtonClick(reinterpret_cast<const ListButtonClick*>(wp));
         return 0;
@@ -307,13 +305,10 @@ LRESULT CConventionalUninstallDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_UNINSTALL_REMOVED:
         OnUninstallRemoved(reinterpret_cast<const SoftwareRecord*>(lp));
         return 0;
-    case WM_DESTROY:
-        OnDestroy();
-        break;
     default:
         break;
     }
-    return CToolDialog::WindowProc(msg, wp, lp);
+    return CPageDlg::WindowProc(msg, wp, lp);
 }
 
 } // namespace tsu

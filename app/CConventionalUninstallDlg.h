@@ -4,7 +4,7 @@
 // the row's "卸载" button, whose state follows the engine's uninstall of that program. Each row
 // carries its own heap copy of the program's record, owned by the page.
 
-#include "app/CToolDialog.h"
+#include "app/CPageDlg.h"
 #include "app/core/PageRules.h"
 #include "controls/CDrawTextStatic.h"
 #include "controls/list/CMultilineList.h"
@@ -22,7 +22,7 @@ namespace tsu {
 class UninstallEngine;
 struct ListButtonClick;
 
-class CConventionalUninstallDlg : public CToolDialog {
+class CConventionalUninstallDlg : public CPageDlg {
 public:
     static constexpr int kOperationColumn = 3;
 
@@ -53,7 +53,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void PaintBackground(HDC dc);
+    void PaintBackground(HDC dc) override;
     void OnListButtonClick(const ListButtonClick* click);
     void OnUninstallState(WPARAM state, const SoftwareRecord* record);
     void OnUninstallRemoved(const SoftwareRecord* record);
@@ -62,7 +62,7 @@ private:
     void SetCount(int count);
     void FreeRowData();
     [[nodiscard]] std::vector<const SoftwareRecord*> RowRecords() const;
-    void OnDestroy();
+    void OnDestroy() override;
 
     RECT m_clientRect{};
     std::unique_ptr<Gdiplus::Image> m_image;

@@ -19,7 +19,7 @@ CExecutePromptChildDlg::~CExecutePromptChildDlg() = default;
 BOOL CExecutePromptChildDlg::OnInitToolDialog() {
     if (!LoadBackground())
         return FALSE;
-    if (!m_textControl.SubclassDlgItem(IDC_STATE_INFO_TEXT, m_hWnd))
+    if (!BindControls({{&m_textControl, IDC_STATE_INFO_TEXT}}))
         return FALSE;
     (void)m_textControl.SetFontFromParent();
     m_textControl.SetTextColor(RGB(255, 255, 255));
@@ -37,8 +37,7 @@ void CExecutePromptChildDlg::LayoutControls() {
     const int w = client.right;
     const int h = client.bottom;
     (void)m_textControl.MoveWindow(RECT{S(10), h / 2 - S(10), w - S(10), h / 2 + S(30)});
-    const RECT piece = BackgroundPieceFor(m_hWnd, m_textControl.GetSafeHwnd(), m_image.get());
-    m_textControl.SetBackgroundRect(piece.left, piece.top, piece.right, piece.bottom);
+    ShowBackgroundPiece(m_textControl);
 }
 
 void CExecutePromptChildDlg::StopDots() {

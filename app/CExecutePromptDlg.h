@@ -24,7 +24,6 @@ public:
 
     // What WM_CLOSE_PROGRESS does; safe before, during and after the modal run.
     void RequestClose();
-    [[nodiscard]] bool IsCloseRequested() const { return m_closeRequested; }
 
 protected:
     BOOL OnInitToolDialog() override;

@@ -34,7 +34,7 @@ int LineHeight(HDC dc, HFONT font, int& leading) {
 } // namespace
 
 CIntelligenceUninstallDlg::CIntelligenceUninstallDlg(std::optional<InventoryLocations> locations)
-    : CToolDialog(IDD_INTELLIGENCE_UNINSTALL, nullptr),
+    : CPageDlg(IDD_INTELLIGENCE_UNINSTALL, nullptr),
       m_engine(std::make_unique<IntelligenceEngine>(locations ? *locations : InventoryLocations::Default())) {}
 
 CIntelligenceUninstallDlg::~CIntelligenceUninstallDlg() {
@@ -46,13 +46,14 @@ CIntelligenceUninstallDlg::~CIntelligenceUninstallDlg() {
 
 BOOL CIntelligenceUninstallDlg::OnInitToolDialog() {
     // The drop box lets the drag-and-drop messages through the integrity filter to itself alone.
-    (void)m_drop.SubclassDlgItem(IDC_DROP_EDIT, m_hWnd);
-    (void)m_title.SubclassDlgItem(IDC_RESULT_TITLE, m_hWnd);
-    (void)m_count.SubclassDlgItem(IDC_RESULT_COUNT, m_hWnd);
-    (void)m_bracket.SubclassDlgItem(IDC_RESULT_BRACKET, m_hWnd);
-    (void)m_list.SubclassDlgItem(IDC_RESULT_LIST, m_hWnd);
-    (void)m_notice.SubclassDlgItem(IDC_STANDARD_UNINSTALL_NOTICE, m_hWnd);
-    (void)m_uninstall.SubclassDlgItem(IDC_SMART_UNINSTALL_BUTTON, m_hWnd);
+    if (!BindControls({{&m_drop, IDC_DROP_EDIT},
+                       {&m_title, IDC_RESULT_TITLE},
+                       {&m_count, IDC_RESULT_COUNT},
+                       {&m_bracket, IDC_RESULT_BRACKET},
+                       {&m_list, IDC_RESULT_LIST},
+                       {&m_notice, IDC_STANDARD_UNINSTALL_NOTICE},
+                       {&m_uninstall, IDC_SMART_UNINSTALL_BUTTON}}))
+        return FALSE;
     if (!m_image)
         m_image = LoadPngResource(IDB_PNG_WHITE_PANEL);
     if (!m_image)
@@ -112,7 +113,7 @@ void CIntelligenceUninstallDlg::LayoutControls(bool first) {
         m_uninstall.SetBackground(m_image.get());
         m_uninstall.SetBackgroundRect(556, 481, 714, 521);
         m_uninstall.SetHitInset(0, 0, 0, 0);
-        (void)m_uninstall.SetImageStrip(IDB_PNG_UNINSTALL_STRIP);
+        m_uninstall.SetImageStrip(IDB_PNG_UNINSTALL_STRIP);
     }
 }
 
@@ -138,9 +139,9 @@ void CIntelligenceUninstallDlg::PaintBackground(HDC dc) {
     HDC target = canvas.Dc();
     DrawStretched(target, m_image.get(), client);
     if (!m_noticeFont)
-        (void)CreateDerivedFont(m_hWnd, 0, 0, m_noticeFont);
+        CreateDerivedFont(m_hWnd, 0, 0, m_noticeFont);
     if (!m_hintFont)
-        (void)CreateDerivedFont(m_hWnd, 1, 600, m_hintFont);
+        CreateDerivedFont(m_hWnd, 1, 600, m_hintFont);
     ::SetBkMode(target, TRANSPARENT);
     {
         const ScopedSelectObjectIfAny font(target, m_noticeFont.Get());
@@ -149,7 +150,7 @@ void CIntelligenceUninstallDlg::PaintBackground(HDC dc) {
         RECT first{client.left + S(20), client.top + S(10), client.right - S(20),
                    client.top + S(10) + 2 * line + leading};
         ::SetTextColor(target, RGB(128, 128, 128));
-        (void)DrawTextInRect(target, kFirstNotice, first, DT_WORDBREAK | DT_VCENTER | DT_EXTERNALLEADING | DT_NOPREFIX);
+        DrawTextInRect(target, kFirstNotice, first, DT_WORDBREAK | DT_VCENTER | DT_EXTERNALLEADING | DT_NOPREFIX);
         RECT second{first.left, first.bottom + S(2), first.right, first.bottom + S(2) + line + leading};
         ::SetTextColor(target, RGB(0, 0, 0));
         ::DrawTextW(target, kSecondNotice, -1, &second, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
@@ -175,9 +176,6 @@ void CIntelligenceUninstallDlg::OnDestroy() {
 
 LRESULT CIntelligenceUninstallDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_ERASEBKGND:
-        PaintBackground(reinterpret_cast<HDC>(wp));
-        return TRUE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDC_SMART_UNINSTALL_BUTTON && HIWORD(wp) == BN_CLICKED) {
             OnUninstallClicked();
@@ -203,13 +201,10 @@ LRESULT CIntelligenceUninstallDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DELETE_RESULT:
         OnDeleteResult(wp);
         return 0;
-    case WM_DESTROY:
-        OnDestroy();
-        break;
     default:
         break;
     }
-    return CToolDialog::WindowProc(msg, wp, lp);
+    return CPageDlg::WindowProc(msg, wp, lp);
 }
 
 } // namespace tsu

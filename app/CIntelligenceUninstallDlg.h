@@ -5,7 +5,7 @@
 // uninstaller, a notice instead. "卸载" then runs that uninstaller or deletes the ticked items,
 // each after the user confirms.
 
-#include "app/CToolDialog.h"
+#include "app/CPageDlg.h"
 #include "controls/CDrawTextStatic.h"
 #include "controls/CDropEdit.h"
 #include "controls/buttons/CImageButton.h"
@@ -24,7 +24,7 @@ namespace tsu {
 
 class CExecutePromptDlg;
 
-class CIntelligenceUninstallDlg : public CToolDialog {
+class CIntelligenceUninstallDlg : public CPageDlg {
 public:
     explicit CIntelligenceUninstallDlg(std::optional<InventoryLocations> locations = std::nullopt);
     ~CIntelligenceUninstallDlg() override;
@@ -45,7 +45,6 @@ public:
     [[nodiscard]] bool IsNoticeShown() const { return m_notice.IsWindowVisible(); }
     [[nodiscard]] bool IsListShown() const { return m_list.IsWindowVisible(); }
     [[nodiscard]] bool IsCountShown() const { return m_count.IsWindowVisible(); }
-    [[nodiscard]] COLORREF CountColour() const { return kCountColour; }
     [[nodiscard]] const RelatedItem* RowItem(int row) const;
     [[nodiscard]] CExecutePromptDlg* ProgressDialog() const { return m_progress.get(); }
 
@@ -70,8 +69,8 @@ private:
     void RunProgress(const wchar_t* text);
     [[nodiscard]] bool RefuseWhileUninstalling();
 
-    void PaintBackground(HDC dc);
-    void OnDestroy();
+    void PaintBackground(HDC dc) override;
+    void OnDestroy() override;
     void SetUpLabel(CDrawTextStatic& label, const wchar_t* text, int alignment, COLORREF colour, const RECT& pieceRect);
     [[nodiscard]] int MeasureTitle(const std::wstring& text);
 

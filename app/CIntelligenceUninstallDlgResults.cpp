@@ -117,7 +117,7 @@ void CIntelligenceUninstallDlg::ShowResults() {
         row.cells[0] = path;
         row.cells[1] = MakeCell(CELL_TEXT, items[static_cast<size_t>(i)].description, kAlignLeft);
         m_list.InsertRow(i, std::move(row));
-        (void)m_list.SetItemData(i, new RelatedItem(items[static_cast<size_t>(i)]));
+        m_list.SetItemData(i, new RelatedItem(items[static_cast<size_t>(i)]));
     }
     m_list.AdjustLayout();
 }
@@ -225,8 +225,8 @@ void CIntelligenceUninstallDlg::RemoveFinishedRows() {
         if (!item || !m_list.GetCellCheck(row, kPathColumn) || PathExists(item->path))
             continue;
         delete item;
-        (void)m_list.SetItemData(row, nullptr);
-        (void)m_list.DeleteRow(row);
+        m_list.SetItemData(row, nullptr);
+        m_list.DeleteRow(row);
     }
     m_list.AdjustLayout();
     SetResultCount(m_list.GetRowCount());

@@ -125,10 +125,19 @@ LRESULT CLayeredChildDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (m_initialised)
             LayoutControls();
         break;
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wp), HIWORD(wp)))
+            return 0;
+        break;
     default:
         break;
     }
     return CToolDialog::WindowProc(msg, wp, lp);
+}
+
+void CLayeredChildDlg::CloseHost() {
+    if (m_host && m_host->GetSafeHwnd())
+        ::SendMessageW(m_host->GetSafeHwnd(), WM_CLOSE, 0, 0);
 }
 
 } // namespace tsu

@@ -5,6 +5,7 @@
 // user drags the child by its strip, the host follows the child.
 
 #include "app/CToolDialog.h"
+#include "app/LayeredWindow.h"
 #include "app/core/WindowGeometry.h"
 
 #include <gdiplus.h>
@@ -22,8 +23,6 @@ public:
     // The child was dragged to a new place: the host moves around it (the child stays).
     void FollowChild();
     // Whether the host still carries the child along when it moves.
-    [[nodiscard]] bool IsFollowing() const { return m_follow; }
-    [[nodiscard]] bool HasBackground() const { return m_image != nullptr; }
 
 protected:
     // Loads the background PNG (once), sizes the host to the design size times the factor at the
@@ -66,14 +65,23 @@ public:
 
     void SetHost(CLayeredHostDlg* host) { m_host = host; }
     [[nodiscard]] bool IsInDragStrip() const { return m_inDragStrip; }
-    [[nodiscard]] Gdiplus::Image* Background() const { return m_image.get(); }
 
 protected:
     // Loads the background once; false when the PNG cannot be loaded.
     [[nodiscard]] bool LoadBackground();
     // Lays the controls out for the current client size (called at initialisation and on size).
     virtual void LayoutControls() {}
+    // A button's WM_COMMAND; true when handled (the dialog's own handling is skipped then).
+    virtual bool OnCommand(UINT id, UINT code) { return false; }
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    // Gives control the piece of the background that lies under it.
+    template <typename Control> void ShowBackgroundPiece(Control& control) const {
+        const RECT piece = BackgroundPieceFor(m_hWnd, control.GetSafeHwnd(), m_image.get());
+        control.SetBackgroundRect(piece.left, piece.top, piece.right, piece.bottom);
+    }
+    // Closes the host (its dialog handling turns WM_CLOSE into IDCANCEL).
+    void CloseHost();
 
     std::unique_ptr<Gdiplus::Image> m_image;
     UINT m_backgroundPng;

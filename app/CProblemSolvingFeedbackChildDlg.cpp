@@ -18,18 +18,18 @@ CProblemSolvingFeedbackChildDlg::~CProblemSolvingFeedbackChildDlg() = default;
 BOOL CProblemSolvingFeedbackChildDlg::OnInitToolDialog() {
     if (!LoadBackground())
         return FALSE;
-    if (!m_close.SubclassDlgItem(IDC_FEEDBACK_CLOSE, m_hWnd) || !m_solved.SubclassDlgItem(IDC_SOLVED, m_hWnd) ||
-        !m_unsolved.SubclassDlgItem(IDC_UNSOLVED, m_hWnd) ||
-        !m_moreSolutions.SubclassDlgItem(IDC_MORE_SOLUTIONS, m_hWnd))
+    if (!BindControls({{&m_close, IDC_FEEDBACK_CLOSE},
+                       {&m_solved, IDC_SOLVED},
+                       {&m_unsolved, IDC_UNSOLVED},
+                       {&m_moreSolutions, IDC_MORE_SOLUTIONS}}))
         return FALSE;
-    (void)m_close.SetImages(IDB_PNG_FEEDBACK_CLOSE_NORMAL, IDB_PNG_FEEDBACK_CLOSE_HOVER, IDB_PNG_FEEDBACK_CLOSE_PRESSED,
-                            IDB_PNG_FEEDBACK_CLOSE_DISABLED);
-    (void)m_solved.SetImages(IDB_PNG_SOLVED_NORMAL, IDB_PNG_SOLVED_HOVER, IDB_PNG_SOLVED_PRESSED,
-                             IDB_PNG_SOLVED_DISABLED);
-    (void)m_unsolved.SetImages(IDB_PNG_UNSOLVED_NORMAL, IDB_PNG_UNSOLVED_HOVER, IDB_PNG_UNSOLVED_PRESSED,
-                               IDB_PNG_UNSOLVED_DISABLED);
-    (void)m_moreSolutions.SetImages(IDB_PNG_MORE_SOLUTIONS_NORMAL, IDB_PNG_MORE_SOLUTIONS_HOVER,
-                                    IDB_PNG_MORE_SOLUTIONS_PRESSED, IDB_PNG_MORE_SOLUTIONS_DISABLED);
+    m_close.SetImages(IDB_PNG_FEEDBACK_CLOSE_NORMAL, IDB_PNG_FEEDBACK_CLOSE_HOVER, IDB_PNG_FEEDBACK_CLOSE_PRESSED,
+                      IDB_PNG_FEEDBACK_CLOSE_DISABLED);
+    m_solved.SetImages(IDB_PNG_SOLVED_NORMAL, IDB_PNG_SOLVED_HOVER, IDB_PNG_SOLVED_PRESSED, IDB_PNG_SOLVED_DISABLED);
+    m_unsolved.SetImages(IDB_PNG_UNSOLVED_NORMAL, IDB_PNG_UNSOLVED_HOVER, IDB_PNG_UNSOLVED_PRESSED,
+                         IDB_PNG_UNSOLVED_DISABLED);
+    m_moreSolutions.SetImages(IDB_PNG_MORE_SOLUTIONS_NORMAL, IDB_PNG_MORE_SOLUTIONS_HOVER,
+                              IDB_PNG_MORE_SOLUTIONS_PRESSED, IDB_PNG_MORE_SOLUTIONS_DISABLED);
     m_close.SetScale(m_scale);
     m_close.SetBackground(m_image.get());
     for (CImageButton* button : {&m_solved, &m_unsolved, &m_moreSolutions}) {
@@ -50,14 +50,10 @@ void CProblemSolvingFeedbackChildDlg::LayoutControls() {
     (void)m_solved.MoveWindow(RECT{left, S(154), left + width, S(154) + height});
     (void)m_unsolved.MoveWindow(RECT{left, S(234), left + width, S(234) + height});
     (void)m_moreSolutions.MoveWindow(RECT{left, S(314), left + width, S(314) + height});
-    const auto showPiece = [this](auto& control) {
-        const RECT piece = BackgroundPieceFor(m_hWnd, control.GetSafeHwnd(), m_image.get());
-        control.SetBackgroundRect(piece.left, piece.top, piece.right, piece.bottom);
-    };
-    showPiece(m_close);
-    showPiece(m_solved);
-    showPiece(m_unsolved);
-    showPiece(m_moreSolutions);
+    ShowBackgroundPiece(m_close);
+    ShowBackgroundPiece(m_solved);
+    ShowBackgroundPiece(m_unsolved);
+    ShowBackgroundPiece(m_moreSolutions);
 }
 
 void CProblemSolvingFeedbackChildDlg::Answer(int answer) {
@@ -68,14 +64,9 @@ void CProblemSolvingFeedbackChildDlg::Answer(int answer) {
     CloseHost();
 }
 
-void CProblemSolvingFeedbackChildDlg::CloseHost() {
-    if (m_host && m_host->GetSafeHwnd())
-        ::SendMessageW(m_host->GetSafeHwnd(), WM_CLOSE, 0, 0);
-}
-
-void CProblemSolvingFeedbackChildDlg::OnCommand(UINT id, UINT code) {
+bool CProblemSolvingFeedbackChildDlg::OnCommand(UINT id, UINT code) {
     if (code != BN_CLICKED)
-        return;
+        return true;
     switch (id) {
     case IDC_SOLVED:
         // A keyboard press while the pointer is elsewhere is no answer.
@@ -96,14 +87,7 @@ void CProblemSolvingFeedbackChildDlg::OnCommand(UINT id, UINT code) {
     default:
         break;
     }
-}
-
-LRESULT CProblemSolvingFeedbackChildDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_COMMAND) {
-        OnCommand(LOWORD(wp), HIWORD(wp));
-        return 0;
-    }
-    return CLayeredChildDlg::WindowProc(msg, wp, lp);
+    return true;
 }
 
 } // namespace tsu

@@ -22,12 +22,10 @@ public:
 protected:
     BOOL OnInitToolDialog() override;
     void LayoutControls() override;
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool OnCommand(UINT id, UINT code) override;
 
 private:
-    void OnCommand(UINT id, UINT code);
     void Answer(int answer);
-    void CloseHost();
 
     CPngButton m_close;
     CImageButton m_solved;

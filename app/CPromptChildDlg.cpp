@@ -14,24 +14,26 @@ CPromptChildDlg::~CPromptChildDlg() = default;
 BOOL CPromptChildDlg::OnInitToolDialog() {
     if (!LoadBackground())
         return FALSE;
-    if (!m_close.SubclassDlgItem(IDC_CLOSE_BUTTON, m_hWnd) || !m_first.SubclassDlgItem(IDC_PROMPT_FIRST, m_hWnd) ||
-        !m_second.SubclassDlgItem(IDC_PROMPT_SECOND, m_hWnd) || !m_message.SubclassDlgItem(IDC_PROMPT_MESSAGE, m_hWnd))
+    if (!BindControls({{&m_close, IDC_CLOSE_BUTTON},
+                       {&m_first, IDC_PROMPT_FIRST},
+                       {&m_second, IDC_PROMPT_SECOND},
+                       {&m_message, IDC_PROMPT_MESSAGE}}))
         return FALSE;
 
     const PromptButtonPlan plan = PlanPromptButtons(m_style);
-    (void)m_close.SetImages(IDB_PNG_PROMPT_CLOSE_NORMAL, IDB_PNG_PROMPT_CLOSE_HOVER, IDB_PNG_PROMPT_CLOSE_PRESSED,
-                            IDB_PNG_PROMPT_CLOSE_PRESSED);
+    m_close.SetImages(IDB_PNG_PROMPT_CLOSE_NORMAL, IDB_PNG_PROMPT_CLOSE_HOVER, IDB_PNG_PROMPT_CLOSE_PRESSED,
+                      IDB_PNG_PROMPT_CLOSE_PRESSED);
     if (plan.firstIsConfirm)
-        (void)m_first.SetImages(IDB_PNG_CONFIRM_NORMAL, IDB_PNG_CONFIRM_HOVER, IDB_PNG_CONFIRM_PRESSED,
-                                IDB_PNG_CONFIRM_PRESSED);
+        m_first.SetImages(IDB_PNG_CONFIRM_NORMAL, IDB_PNG_CONFIRM_HOVER, IDB_PNG_CONFIRM_PRESSED,
+                          IDB_PNG_CONFIRM_PRESSED);
     else
-        (void)m_first.SetImages(IDB_PNG_YES_NORMAL, IDB_PNG_YES_HOVER, IDB_PNG_YES_PRESSED, IDB_PNG_YES_PRESSED);
+        m_first.SetImages(IDB_PNG_YES_NORMAL, IDB_PNG_YES_HOVER, IDB_PNG_YES_PRESSED, IDB_PNG_YES_PRESSED);
     if (plan.secondShown) {
         if (plan.secondIsCancel)
-            (void)m_second.SetImages(IDB_PNG_CANCEL_NORMAL, IDB_PNG_CANCEL_HOVER, IDB_PNG_CANCEL_PRESSED,
-                                     IDB_PNG_CANCEL_PRESSED);
+            m_second.SetImages(IDB_PNG_CANCEL_NORMAL, IDB_PNG_CANCEL_HOVER, IDB_PNG_CANCEL_PRESSED,
+                               IDB_PNG_CANCEL_PRESSED);
         else
-            (void)m_second.SetImages(IDB_PNG_NO_NORMAL, IDB_PNG_NO_HOVER, IDB_PNG_NO_PRESSED, IDB_PNG_NO_PRESSED);
+            m_second.SetImages(IDB_PNG_NO_NORMAL, IDB_PNG_NO_HOVER, IDB_PNG_NO_PRESSED, IDB_PNG_NO_PRESSED);
     }
     m_second.ShowWindow(plan.secondShown ? SW_SHOW : SW_HIDE);
     for (CPngButton* button : {&m_close, &m_first, &m_second}) {
@@ -66,44 +68,29 @@ void CPromptChildDlg::LayoutControls() {
     const int secondLeft = w / 2 + S(12);
     (void)m_second.MoveWindow(RECT{secondLeft, buttonTop, secondLeft + buttonWidth, buttonTop + buttonHeight});
     (void)m_message.MoveWindow(RECT{S(10), S(50), w - S(10), h - S(40)});
-    SetButtonBackgrounds();
+    ShowBackgroundPiece(m_close);
+    ShowBackgroundPiece(m_first);
+    ShowBackgroundPiece(m_second);
+    ShowBackgroundPiece(m_message);
 }
 
-void CPromptChildDlg::SetButtonBackgrounds() {
-    for (CPngButton* button : {&m_close, &m_first, &m_second}) {
-        const RECT piece = BackgroundPieceFor(m_hWnd, button->GetSafeHwnd(), m_image.get());
-        button->SetBackgroundRect(piece.left, piece.top, piece.right, piece.bottom);
-    }
-    const RECT piece = BackgroundPieceFor(m_hWnd, m_message.GetSafeHwnd(), m_image.get());
-    m_message.SetBackgroundRect(piece.left, piece.top, piece.right, piece.bottom);
-}
-
-void CPromptChildDlg::OnCommand(UINT id, UINT code) {
+bool CPromptChildDlg::OnCommand(UINT id, UINT code) {
     if (code != BN_CLICKED || !m_host)
-        return;
-    HWND host = m_host->GetSafeHwnd();
+        return true;
     switch (id) {
     case IDC_PROMPT_FIRST:
-        ::SendMessageW(host, WM_PROMPT_RESULT, kPromptFirstButton, 0);
+        ::SendMessageW(m_host->GetSafeHwnd(), WM_PROMPT_RESULT, kPromptFirstButton, 0);
         break;
     case IDC_PROMPT_SECOND:
-        ::SendMessageW(host, WM_PROMPT_RESULT, kPromptSecondButton, 0);
+        ::SendMessageW(m_host->GetSafeHwnd(), WM_PROMPT_RESULT, kPromptSecondButton, 0);
         break;
     case IDC_CLOSE_BUTTON:
-        // The host's dialog handling turns WM_CLOSE into IDCANCEL.
-        ::SendMessageW(host, WM_CLOSE, 0, 0);
+        CloseHost();
         break;
     default:
         break;
     }
-}
-
-LRESULT CPromptChildDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_COMMAND) {
-        OnCommand(LOWORD(wp), HIWORD(wp));
-        return 0;
-    }
-    return CLayeredChildDlg::WindowProc(msg, wp, lp);
+    return true;
 }
 
 } // namespace tsu

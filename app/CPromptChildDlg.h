@@ -23,12 +23,9 @@ public:
 protected:
     BOOL OnInitToolDialog() override;
     void LayoutControls() override;
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool OnCommand(UINT id, UINT code) override;
 
 private:
-    void OnCommand(UINT id, UINT code);
-    void SetButtonBackgrounds();
-
     CPngButton m_close;
     CPngButton m_first;
     CPngButton m_second;

@@ -30,13 +30,17 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 } // namespace
 
 CSoftwareUninstallFunctionDlg::CSoftwareUninstallFunctionDlg(std::optional<InventoryLocations> locations)
-    : CToolDialog(IDD_FUNCTION_PAGE, nullptr), m_locations(std::move(locations)) {}
+    : CPageDlg(IDD_FUNCTION_PAGE, nullptr), m_locations(std::move(locations)) {}
 
 CSoftwareUninstallFunctionDlg::~CSoftwareUninstallFunctionDlg() = default;
 
 BOOL CSoftwareUninstallFunctionDlg::OnInitToolDialog() {
     m_image = LoadPngResource(IDB_PNG_FUNCTION_PAGE);
     m_panel = LoadPngResource(IDB_PNG_WHITE_PANEL);
+    if (!BindControls({{&m_close, IDC_FUNCTION_CLOSE},
+                       {&m_minimize, IDC_FUNCTION_MINIMIZE},
+                       {&m_version, IDC_FUNCTION_VERSION_LABEL}}))
+        return FALSE;
     m_initialised = true;
     return FALSE;
 }
@@ -46,12 +50,9 @@ void CSoftwareUninstallFunctionDlg::BuildContents() {
     const int w = client.right;
     const int h = client.bottom;
 
-    (void)m_close.SubclassDlgItem(IDC_FUNCTION_CLOSE, m_hWnd);
-    (void)m_minimize.SubclassDlgItem(IDC_FUNCTION_MINIMIZE, m_hWnd);
-    (void)m_version.SubclassDlgItem(IDC_FUNCTION_VERSION_LABEL, m_hWnd);
-    (void)m_close.SetImages(IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED, IDB_PNG_CLOSE_DISABLED);
-    (void)m_minimize.SetImages(IDB_PNG_MINIMIZE_NORMAL, IDB_PNG_MINIMIZE_HOVER, IDB_PNG_MINIMIZE_PRESSED,
-                               IDB_PNG_MINIMIZE_DISABLED);
+    m_close.SetImages(IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED, IDB_PNG_CLOSE_DISABLED);
+    m_minimize.SetImages(IDB_PNG_MINIMIZE_NORMAL, IDB_PNG_MINIMIZE_HOVER, IDB_PNG_MINIMIZE_PRESSED,
+                         IDB_PNG_MINIMIZE_DISABLED);
     (void)m_close.MoveWindow(RECT{w - S(31.2), 0, w - S(31.2) + S(26), S(34)});
     (void)m_minimize.MoveWindow(RECT{w - S(59.8), 0, w - S(59.8) + S(26), S(34)});
     for (CPngButton* button : {&m_close, &m_minimize}) {
@@ -80,6 +81,11 @@ void CSoftwareUninstallFunctionDlg::BuildContents() {
         (void)m_tab.SetCurSel(kConventionalTab);
     }
 
+    // Both page templates make their lists by class name.
+    if (!CMultilineList::RegisterWindowClass()) {
+        WriteToolLog(L"注册列表窗口类失败");
+        return;
+    }
     const RECT pageRect{S(34), S(80), w - S(34), h - S(24)};
     m_conventional = std::make_unique<CConventionalUninstallDlg>();
     m_conventional->SetEngine(m_engine);
@@ -257,9 +263,6 @@ void CSoftwareUninstallFunctionDlg::OnDestroy() {
 
 LRESULT CSoftwareUninstallFunctionDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_ERASEBKGND:
-        PaintBackground(reinterpret_cast<HDC>(wp));
-        return TRUE;
     case WM_COMMAND:
         OnCommand(LOWORD(wp), HIWORD(wp));
         return 0;
@@ -281,13 +284,10 @@ LRESULT CSoftwareUninstallFunctionDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp
         return 0;
     case WM_CLOSE_PROGRESS:
         return 1; // a refresh runs without a wait dialog
-    case WM_DESTROY:
-        OnDestroy();
-        break;
     default:
         break;
     }
-    return CToolDialog::WindowProc(msg, wp, lp);
+    return CPageDlg::WindowProc(msg, wp, lp);
 }
 
 } // namespace tsu

@@ -4,7 +4,7 @@
 // something runs that a window of the tool must see to its end, the tool says so and closes only
 // when everything is over, or, for an uninstaller that may never end, when asked to close again.
 
-#include "app/CToolDialog.h"
+#include "app/CPageDlg.h"
 #include "app/core/PageRules.h"
 #include "controls/CDrawTextStatic.h"
 #include "controls/CTabCtrlEx.h"
@@ -24,7 +24,7 @@ class CIntelligenceUninstallDlg;
 class FeedbackBinding;
 class UninstallEngine;
 
-class CSoftwareUninstallFunctionDlg : public CToolDialog {
+class CSoftwareUninstallFunctionDlg : public CPageDlg {
 public:
     static constexpr UINT_PTR kCloseWaitTimer = 40;
     static constexpr UINT kCloseWaitIntervalMs = 6;
@@ -54,7 +54,6 @@ public:
 
     [[nodiscard]] CConventionalUninstallDlg* ConventionalPage() const { return m_conventional.get(); }
     [[nodiscard]] CIntelligenceUninstallDlg* IntelligencePage() const { return m_intelligence.get(); }
-    [[nodiscard]] CTabCtrlEx& Tabs() { return m_tab; }
     // Selects a tab as a click on it does.
     void SelectTab(int index);
     [[nodiscard]] bool IsInDragStrip() const { return m_inDragStrip; }
@@ -71,8 +70,8 @@ private:
     LRESULT OnNcHitTest(LPARAM lp);
     void OnMove();
     void OnCloseWaitTimer();
-    void PaintBackground(HDC dc);
-    void OnDestroy();
+    void PaintBackground(HDC dc) override;
+    void OnDestroy() override;
 
     std::optional<InventoryLocations> m_locations;
     FeedbackBinding* m_feedback = nullptr;

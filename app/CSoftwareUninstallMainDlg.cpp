@@ -21,7 +21,7 @@ constexpr int kDragStripHeight = 30;
 constexpr int kDragStripRightExcluded = 86; // the minimise and close buttons
 } // namespace
 
-CSoftwareUninstallMainDlg::CSoftwareUninstallMainDlg() : CToolDialog(IDD_MAIN_PAGE, nullptr) {}
+CSoftwareUninstallMainDlg::CSoftwareUninstallMainDlg() : CPageDlg(IDD_MAIN_PAGE, nullptr) {}
 
 CSoftwareUninstallMainDlg::~CSoftwareUninstallMainDlg() = default;
 
@@ -30,8 +30,9 @@ BOOL CSoftwareUninstallMainDlg::OnInitToolDialog() {
         m_image = LoadPngResource(IDB_PNG_START_PAGE);
     if (!m_image)
         return TRUE; // no background: no checks, no timers
-    (void)RunInitialisationSequence();
-    SetUpControls();
+    RunInitialisationSequence();
+    if (!SetUpControls())
+        return FALSE;
     LayoutControls();
     (void)SetTimer(kHoverTimer, kStartPageTimerMs);
     (void)SetTimer(kVersionCheckTimer, kStartPageTimerMs);
@@ -162,9 +163,6 @@ void CSoftwareUninstallMainDlg::OnDestroy() {
 
 LRESULT CSoftwareUninstallMainDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_ERASEBKGND:
-        PaintBackground(reinterpret_cast<HDC>(wp));
-        return TRUE;
     case WM_COMMAND:
         OnCommand(LOWORD(wp), HIWORD(wp));
         return 0;
@@ -197,13 +195,10 @@ LRESULT CSoftwareUninstallMainDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SOFTWARE_LOADED:
         OnSoftwareLoaded(wp);
         return 0;
-    case WM_DESTROY:
-        OnDestroy();
-        break;
     default:
         break;
     }
-    return CToolDialog::WindowProc(msg, wp, lp);
+    return CPageDlg::WindowProc(msg, wp, lp);
 }
 
 } // namespace tsu

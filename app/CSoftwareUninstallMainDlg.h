@@ -4,7 +4,7 @@
 // button has the engine read the installed programs behind the wait dialog.
 
 #include "app/ClickHook.h"
-#include "app/CToolDialog.h"
+#include "app/CPageDlg.h"
 #include "controls/CDrawTextStatic.h"
 #include "controls/buttons/CCheckBoxBtn.h"
 #include "controls/buttons/CImageButton.h"
@@ -24,7 +24,7 @@ class CTooltipDlg;
 class FeedbackBinding;
 class UninstallEngine;
 
-class CSoftwareUninstallMainDlg : public CToolDialog {
+class CSoftwareUninstallMainDlg : public CPageDlg {
 public:
     CSoftwareUninstallMainDlg();
     ~CSoftwareUninstallMainDlg() override;
@@ -34,13 +34,11 @@ public:
     void SetMainWindow(HWND mainWindow) { m_mainWindow = mainWindow; }
 
     // How a failed start-up check ends the process (the runtime's exit with 0); tests replace it.
-    static void SetExitHandler(std::function<void(int)> handler);
 
     [[nodiscard]] bool IsInitialised() const { return m_initialised; }
     [[nodiscard]] bool IsInDragStrip() const { return m_inDragStrip; }
     [[nodiscard]] CTooltipDlg* TermsViewer() const { return m_termsViewer.get(); }
     [[nodiscard]] CExecutePromptDlg* WaitDialog() const { return m_wait.get(); }
-    [[nodiscard]] CDrawTextStatic& TermsLabel() { return m_terms; }
     [[nodiscard]] bool IsVersionChecked() const { return m_versionChecked; }
 
     // What the terms label and a click elsewhere do (also reachable from tests).
@@ -60,9 +58,9 @@ private:
     void OnSoftwareLoaded(WPARAM result);
 
     // Layout and painting (CSoftwareUninstallMainDlgLayout.cpp).
-    void SetUpControls();
+    [[nodiscard]] bool SetUpControls();
     void LayoutControls();
-    void PaintBackground(HDC dc);
+    void PaintBackground(HDC dc) override;
     int CharacterWidth();
 
     // Input.
@@ -72,7 +70,7 @@ private:
     void OnLButtonDown(POINT clientPoint);
     void OnGlobalLButtonDown();
     void OnTimer(UINT_PTR id);
-    void OnDestroy();
+    void OnDestroy() override;
 
     FeedbackBinding* m_feedback = nullptr;
     UninstallEngine* m_engine = nullptr;

@@ -23,19 +23,20 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 } // namespace
 
-void CSoftwareUninstallMainDlg::SetUpControls() {
-    (void)m_close.SubclassDlgItem(IDC_CLOSE_BUTTON, m_hWnd);
-    (void)m_minimize.SubclassDlgItem(IDC_MINIMIZE_BUTTON, m_hWnd);
-    (void)m_version.SubclassDlgItem(IDC_VERSION_LABEL, m_hWnd);
-    (void)m_start.SubclassDlgItem(IDC_START_BUTTON, m_hWnd);
-    (void)m_moreTools.SubclassDlgItem(IDC_MORE_TOOLS, m_hWnd);
-    (void)m_agree.SubclassDlgItem(IDC_AGREE_CHECK, m_hWnd);
-    (void)m_terms.SubclassDlgItem(IDC_TERMS_LABEL, m_hWnd);
-    (void)m_feedbackLabel.SubclassDlgItem(IDC_FEEDBACK_LABEL, m_hWnd);
+bool CSoftwareUninstallMainDlg::SetUpControls() {
+    if (!BindControls({{&m_close, IDC_CLOSE_BUTTON},
+                       {&m_minimize, IDC_MINIMIZE_BUTTON},
+                       {&m_version, IDC_VERSION_LABEL},
+                       {&m_start, IDC_START_BUTTON},
+                       {&m_moreTools, IDC_MORE_TOOLS},
+                       {&m_agree, IDC_AGREE_CHECK},
+                       {&m_terms, IDC_TERMS_LABEL},
+                       {&m_feedbackLabel, IDC_FEEDBACK_LABEL}}))
+        return false;
 
-    (void)m_close.SetImages(IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED, IDB_PNG_CLOSE_DISABLED);
-    (void)m_minimize.SetImages(IDB_PNG_MINIMIZE_NORMAL, IDB_PNG_MINIMIZE_HOVER, IDB_PNG_MINIMIZE_PRESSED,
-                               IDB_PNG_MINIMIZE_DISABLED);
+    m_close.SetImages(IDB_PNG_CLOSE_NORMAL, IDB_PNG_CLOSE_HOVER, IDB_PNG_CLOSE_PRESSED, IDB_PNG_CLOSE_DISABLED);
+    m_minimize.SetImages(IDB_PNG_MINIMIZE_NORMAL, IDB_PNG_MINIMIZE_HOVER, IDB_PNG_MINIMIZE_PRESSED,
+                         IDB_PNG_MINIMIZE_DISABLED);
     for (CPngButton* button : {&m_close, &m_minimize}) {
         button->SetScale(m_scale);
         button->SetBackground(m_image.get());
@@ -48,10 +49,10 @@ void CSoftwareUninstallMainDlg::SetUpControls() {
     m_version.SetBackground(m_image.get());
     m_version.SetBackgroundRect(160, 16, 310, 31);
 
-    (void)m_start.SetImageStrip(IDB_PNG_START_STRIP);
+    m_start.SetImageStrip(IDB_PNG_START_STRIP);
     m_start.SetBackground(m_image.get());
-    (void)m_moreTools.SetImages(IDB_PNG_MORE_TOOLS_NORMAL, IDB_PNG_MORE_TOOLS_HOVER, IDB_PNG_MORE_TOOLS_PRESSED,
-                                IDB_PNG_MORE_TOOLS_DISABLED);
+    m_moreTools.SetImages(IDB_PNG_MORE_TOOLS_NORMAL, IDB_PNG_MORE_TOOLS_HOVER, IDB_PNG_MORE_TOOLS_PRESSED,
+                          IDB_PNG_MORE_TOOLS_DISABLED);
     m_moreTools.SetBackground(m_image.get());
 
     m_agree.SetFontFromParent();
@@ -67,6 +68,7 @@ void CSoftwareUninstallMainDlg::SetUpControls() {
     }
     (void)m_terms.SetWindowText(kTermsText);
     (void)m_feedbackLabel.SetWindowText(kFeedbackText);
+    return true;
 }
 
 int CSoftwareUninstallMainDlg::CharacterWidth() {

@@ -22,23 +22,14 @@ namespace {
 constexpr wchar_t kInitialisationFailed[] = L"工具初始化失败";
 constexpr wchar_t kLoadFailedText[] = L"获取当前系统已安装的软件失败！";
 
-std::function<void(int)>& ExitHandler() {
-    static std::function<void(int)> handler = [](int code) { std::exit(code); };
-    return handler;
-}
-
 } // namespace
-
-void CSoftwareUninstallMainDlg::SetExitHandler(std::function<void(int)> handler) {
-    ExitHandler() = handler ? std::move(handler) : [](int code) { std::exit(code); };
-}
 
 void CSoftwareUninstallMainDlg::FailStartup(const wchar_t* logLine, const wchar_t* promptText) {
     // Logged before the user sees anything; the process ends once the prompt is closed, without
     // the closing question and without removing anything.
     WriteToolLog(logLine);
     (void)CPromptDlg::Show(nullptr, m_scale, kPromptStyleConfirm, promptText);
-    ExitHandler()(0);
+    std::exit(0);
     std::exit(0); // a test's handler must not return into a half-made window
 }
 
@@ -72,7 +63,7 @@ void CSoftwareUninstallMainDlg::CheckForNewVersion() {
         return;
     (void)CPromptDlg::Show(m_hWnd, m_scale, kPromptStyleConfirm, L"检测到当前工具有新的版本更新，请下载最新版本使用。");
     m_feedback->OpenToolDownUrl();
-    ExitHandler()(0);
+    std::exit(0);
 }
 
 void CSoftwareUninstallMainDlg::OnStartClicked() {

@@ -183,7 +183,7 @@ void CTarrowSoftwareUninstallDlg::OnDestroy() {
     m_startPage.reset();
     m_functionPage.reset();
     if (m_options.removeFolderOnClose)
-        m_selfRemovalStarted = StartSelfRemoval();
+        StartSelfRemoval();
 }
 
 void CTarrowSoftwareUninstallDlg::OnMove() {

@@ -34,7 +34,6 @@ public:
     [[nodiscard]] bool IsInitialised() const { return m_initialised; }
     [[nodiscard]] bool HasAskedFeedback() const { return m_feedbackAsked; }
     // Whether the self-removal was started when the window went (for tests).
-    [[nodiscard]] bool StartedSelfRemoval() const { return m_selfRemovalStarted; }
 
     // The pages' rectangle for the main window's current place.
     [[nodiscard]] WindowBox PageBox() const;
@@ -67,7 +66,6 @@ private:
     bool m_closing = false;
     bool m_feedbackAsked = false;
     bool m_movingPages = false;
-    bool m_selfRemovalStarted = false;
 };
 
 } // namespace tsu

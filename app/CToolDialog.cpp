@@ -26,4 +26,14 @@ LRESULT CToolDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CDialog::WindowProc(msg, wp, lp);
 }
 
+bool CToolDialog::BindControls(std::initializer_list<std::pair<CWnd*, UINT>> controls) {
+    for (const auto& [control, id] : controls) {
+        if (!control->SubclassDlgItem(id, m_hWnd)) {
+            DestroyWindow();
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace tsu

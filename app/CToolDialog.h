@@ -6,6 +6,9 @@
 
 #include "framework/CDialog.h"
 
+#include <initializer_list>
+#include <utility>
+
 namespace tsu {
 
 class CToolDialog : public CDialog {
@@ -27,6 +30,10 @@ protected:
     void OnOK() override {}
     void OnCancel() override {}
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    // Subclasses each control onto its item of the template. A dialog that lacks one is of no use:
+    // false, and the dialog is destroyed, so that its creation fails.
+    [[nodiscard]] bool BindControls(std::initializer_list<std::pair<CWnd*, UINT>> controls);
 
     // "N s": a design length times the scale factor, truncated.
     [[nodiscard]] int S(double n) const { return static_cast<int>(n * static_cast<double>(m_scale)); }

@@ -47,7 +47,7 @@ BOOL CTooltipChildDlg::OnInitToolDialog() {
     m_scrollSkin.Reset(static_cast<HBITMAP>(
         ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SCROLLBAR_SKIN), IMAGE_BITMAP, 0, 0, 0)));
     if (m_scrollSkin)
-        (void)SkinWndScroll(edit, m_scrollSkin.Get(), m_scale, 0);
+        SkinWndScroll(edit, m_scrollSkin.Get(), m_scale, 0);
     // Wrapped to the box's width (line width 0: the window), so only the vertical bar scrolls.
     ::SendMessageW(edit, EM_SETTARGETDEVICE, 0, 0);
     ::SetWindowTextW(edit, BoxText(TermsText()).c_str());

@@ -44,10 +44,6 @@ bool ClickHook::IsInstalled() {
     return g_hook.load() != nullptr;
 }
 
-HWND ClickHook::TargetWindow() {
-    return g_target.load();
-}
-
 LRESULT CALLBACK ClickHook::HookProcedure(int code, WPARAM wp, LPARAM lp) {
     // Runs on the installing (GUI) thread; it only posts, so the input is never held up.
     if (code == HC_ACTION && wp == WM_LBUTTONDOWN) {

@@ -23,7 +23,6 @@ public:
     void Uninstall();
 
     [[nodiscard]] static bool IsInstalled();
-    [[nodiscard]] static HWND TargetWindow();
 
 private:
     static LRESULT CALLBACK HookProcedure(int code, WPARAM wp, LPARAM lp);

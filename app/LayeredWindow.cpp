@@ -56,7 +56,7 @@ void DrawStretched(HDC dc, Gdiplus::Image* image, const RECT& target) {
 
 void DrawToolTitle(HWND window, HDC dc, float scale, UniqueHfont& font) {
     if (!font)
-        (void)CreateDerivedFont(window, 6, FW_BOLD, font);
+        CreateDerivedFont(window, 6, FW_BOLD, font);
     const auto s = [scale](int n) { return static_cast<int>(n * static_cast<double>(scale)); };
     const ScopedSelectObjectIfAny selected(dc, font.Get());
     ::SetBkMode(dc, TRANSPARENT);

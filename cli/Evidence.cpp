@@ -5,7 +5,7 @@
 #include "inventory/RegistryScanner.h"
 #include "smart/ShortcutReader.h"
 #include "smart/SystemFolders.h"
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 #include "uninstall/engine/core/StaleEntryRules.h"
 #include "core/PathRules.h"
 

@@ -24,7 +24,6 @@ public:
     void SetTextColors(COLORREF normal, COLORREF hot);
     void SetBackgroundColour(COLORREF colour);
     void SetAlignment(int alignment) { m_alignment = alignment; }
-    [[nodiscard]] int GetAlignment() const { return m_alignment; }
 
     // Hover look: hot while the screen point lies in the window; repaints only on a change.
     void UpdateHot(POINT screenPoint);

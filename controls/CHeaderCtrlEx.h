@@ -20,14 +20,12 @@ public:
     // The select-all box: shown or hidden, ticked or not. Neither repaints by itself.
     void ShowCheckBox(bool show) { m_boxShown = show; }
     void SetCheck(bool check) { m_checked = check; }
-    [[nodiscard]] bool IsCheckBoxShown() const { return m_boxShown; }
     [[nodiscard]] bool GetCheck() const { return m_checked; }
 
     void SetScale(float scale) { m_scale = scale; }
     [[nodiscard]] float GetScale() const { return m_scale; }
     // The height answered to the header layout request (HDM_LAYOUT).
     void SetHeight(int height) { m_height = height; }
-    void SetBackgroundColor(COLORREF color) { m_background = color; }
     void SetTextColor(COLORREF color) { m_textColor = color; }
 
     // Where the box was last painted (client coordinates); empty before the first paint.

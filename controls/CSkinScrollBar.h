@@ -23,7 +23,6 @@ public:
     void SetBitmap(HBITMAP bitmap);
     void SetScale(float scale) { m_scale = scale; }
     void SetThumbBorder(int thumbBorder) { m_thumbBorder = thumbBorder; }
-    [[nodiscard]] int GetCellSize() const { return m_cellSize; }
     [[nodiscard]] bool IsVertical() const;
 
     // State, for the frame and for tests.

@@ -6,6 +6,7 @@
 
 #include "controls/CSkinScrollBar.h"
 #include "framework/CWnd.h"
+#include "framework/Messages.h"
 
 namespace tsu {
 
@@ -18,7 +19,7 @@ public:
     static constexpr UINT kUpdateIntervalMs = 500;
     // Posted by the target's hook after its frame was recalculated: wParam the target's WS_VSCROLL
     // bit, lParam 1 for a bar on the left.
-    static constexpr UINT kRepositionMessage = WM_USER + 100;
+    static constexpr UINT kRepositionMessage = kSkinScrollMessages.first;
 
     CSkinScrollWnd(float scale, int thumbBorder);
 
@@ -32,7 +33,6 @@ public:
     // The frame of a skinned window, or null.
     [[nodiscard]] static CSkinScrollWnd* FromTarget(HWND target);
 
-    [[nodiscard]] HWND GetTarget() const { return m_target; }
     [[nodiscard]] int GetBarWidth() const { return m_barWidth; }
     [[nodiscard]] int GetCorner() const { return m_corner; }
     [[nodiscard]] CSkinScrollBar& VerticalBar() { return m_verticalBar; }

@@ -15,7 +15,6 @@ public:
 
     // The tab font: the parent's font grown by grow pixels with weight (see CreateDerivedFont).
     bool SetFontFromParent(int grow, int weight);
-    [[nodiscard]] HFONT GetTabFont() const { return m_font.Get(); }
     // Draws the strip into target as WM_PAINT puts it on the screen.
     void PaintTo(HDC target);
 

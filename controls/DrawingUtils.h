@@ -22,7 +22,7 @@ namespace tsu {
 // A font derived from window's font (or the default GUI font, or the system font): with grow 0 an
 // exact copy (weight ignored); otherwise weight (when above 0) is applied and the height grows by
 // grow pixels. False when no font could be made; font is then empty.
-[[nodiscard]] bool CreateDerivedFont(HWND window, int grow, int weight, UniqueHfont& font);
+bool CreateDerivedFont(HWND window, int grow, int weight, UniqueHfont& font);
 
 // Width of text in a copy of font on dc; -1 without a device context.
 [[nodiscard]] int MeasureTextWidth(HDC dc, const std::wstring& text, HFONT font);

@@ -87,7 +87,6 @@ unsigned ImageEx::FrameDelayMs(unsigned frame) const {
 
 bool ImageEx::StartAnimation(HWND owner, RECT drawRect, int row, int column) {
     m_owner = owner;
-    m_drawRect = drawRect;
     m_row.store(row);
     m_column = column;
     if (!m_loaded || !IsAnimated() || m_thread)

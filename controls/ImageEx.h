@@ -45,8 +45,6 @@ public:
     // The row sent with later redraw requests (the list renumbers its rows).
     void SetRow(int row) { m_row.store(row); }
     [[nodiscard]] int GetRow() const { return m_row.load(); }
-    [[nodiscard]] int GetColumn() const { return m_column; }
-    [[nodiscard]] RECT GetDrawRect() const { return m_drawRect; }
 
     // Draws the selected frame scaled into the rectangle, holding the frame lock. False when
     // nothing was drawn (not loaded, GDI+ failure).
@@ -78,7 +76,6 @@ private:
     UniqueHandle m_thread;
     DWORD m_threadId = 0;
     HWND m_owner = nullptr;
-    RECT m_drawRect{};
     std::atomic<int> m_row{-1};
     int m_column = -1;
     unsigned m_frameCount = 0;

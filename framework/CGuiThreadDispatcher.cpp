@@ -1,6 +1,7 @@
 #include "framework/CGuiThreadDispatcher.h"
 
 #include "framework/CWnd.h"
+#include "framework/Messages.h"
 
 #include <memory>
 
@@ -9,7 +10,7 @@ namespace tsu {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TsuGuiThreadDispatcher";
-constexpr UINT kRunWorkMessage = WM_APP + 0x3A0;
+constexpr UINT kRunWorkMessage = kDispatcherMessages.first;
 
 bool RegisterDispatcherClass(WNDPROC procedure) {
     WNDCLASSEXW existing{};

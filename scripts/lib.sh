@@ -1,4 +1,4 @@
-# Shared by scripts/run and scripts/test. Sourced, not run.
+# Shared by scripts/run, scripts/test and the fuzz scripts. Sourced, not run.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -43,6 +43,36 @@ build_native() {
     cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc \
         -DCMAKE_BUILD_TYPE=Debug >/dev/null
     cmake --build "$BUILD/native"
+}
+
+# The libFuzzer targets, built with clang in build/fuzz. Each runs over its committed seed corpus
+# (tests/fuzz/corpus/<name>); new inputs go to build/fuzz/corpus, never into the committed one.
+FUZZ_BUILD="$BUILD/fuzz"
+FUZZ_TARGETS=(icons_pe installer_kind)
+
+build_fuzzers() {
+    log "building the fuzz targets with clang"
+    cmake -S "$ROOT" -B "$FUZZ_BUILD" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DTSU_FUZZ=ON >/dev/null
+    local name
+    for name in "${FUZZ_TARGETS[@]}"; do
+        cmake --build "$FUZZ_BUILD" --parallel 2 --target "${name}_fuzzer" >/dev/null
+    done
+}
+
+# run_fuzzer <name> <log file name> <libFuzzer options...>: fails, with the log's tail, on a
+# crash, a hang or a sanitizer report.
+run_fuzzer() {
+    local name="$1" logfile="$FUZZ_BUILD/$2"
+    shift 2
+    mkdir -p "$FUZZ_BUILD/corpus/$name" "$FUZZ_BUILD/artifacts/$name"
+    if ! "$FUZZ_BUILD/bin/${name}_fuzzer" "$@" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$FUZZ_BUILD/artifacts/$name/" "$FUZZ_BUILD/corpus/$name" \
+        "$ROOT/tests/fuzz/corpus/$name" 2>"$logfile"; then
+        tail -n 60 "$logfile" >&2
+        log "fuzzer $name FAILED; input kept in $FUZZ_BUILD/artifacts/$name/"
+        return 1
+    fi
 }
 
 # Wine in its own prefix, started with output not piped so its background processes do not

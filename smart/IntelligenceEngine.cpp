@@ -9,7 +9,7 @@
 #include "smart/core/AnalysisRules.h"
 #include "smart/core/RegistryMatchRules.h"
 #include "uninstall/engine/EngineMessages.h"
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 
 namespace tsu {
 

@@ -3,7 +3,7 @@
 #include "smart/CanonicalPaths.h"
 #include "smart/core/AnalysisRules.h"
 #include "smart/core/CanonicalPathText.h"
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 
 #include <windows.h>
 #include <knownfolders.h>

@@ -13,7 +13,6 @@ struct WindowBox {
     int width = 0;
     int height = 0;
 
-    [[nodiscard]] int Right() const { return x + width; }
     [[nodiscard]] int Bottom() const { return y + height; }
     friend bool operator==(const WindowBox& a, const WindowBox& b) {
         return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;

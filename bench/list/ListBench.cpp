@@ -91,8 +91,7 @@ int main() {
 
     const double memoryBefore = PrivateMegabytes();
     tsu::CMultilineList list;
-    if (!list.CreateEx(0, L"CMultilineList", L"", WS_CHILD | WS_VISIBLE, RECT{20, 20, 714, 531}, host.GetSafeHwnd(),
-                       1026))
+    if (!list.Create(RECT{20, 20, 714, 531}, host.GetSafeHwnd(), 1026))
         return 1;
     list.SetHeaderExtraHeight(20);
     const RECT client = list.GetClientRect();

@@ -1,7 +1,7 @@
 #include "cli/core/EvidenceRules.h"
 
 #include "core/TextRules.h"
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 #include "uninstall/engine/core/StaleEntryRules.h"
 
 #include <algorithm>

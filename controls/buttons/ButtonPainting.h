@@ -1,7 +1,7 @@
 #pragma once
 // Drawing pieces the image buttons share, over the drawing utilities.
 
-#include "controls/list/core/ListRect.h"
+#include "core/ListRect.h"
 
 #include <windows.h>
 #include <gdiplus.h>

@@ -30,7 +30,6 @@ public:
     }
     void SetScale(float scale) { m_scale = scale; }
     // The strip to draw from instead of PNG resource 143 (owned from here on).
-    void SetCheckImage(std::unique_ptr<Gdiplus::Image> image) { m_checkImage = std::move(image); }
     [[nodiscard]] bool HasCheckImage() const { return m_checkImage != nullptr; }
 
 protected:

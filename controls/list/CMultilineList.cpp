@@ -5,7 +5,6 @@
 #include "controls/list/WaitAnimation.h"
 #include "controls/list/core/ListGeometry.h"
 #include "controls/list/core/ListScroll.h"
-#include "framework/CResourceException.h"
 #include "framework/Messages.h"
 #include "res/ResourceIds.h"
 
@@ -31,10 +30,16 @@ int ClampToInt(int64_t value) {
     return static_cast<int>(std::clamp<int64_t>(value, 0, INT_MAX));
 }
 
+} // namespace
+
+CMultilineList::CMultilineList() {
+    m_selectionBrush.Reset(::CreateSolidBrush(kSelectionColor));
+}
+
 // The templates may come from a resource-only module (SetResourceModule); the dialog manager then
 // creates its controls with that module's instance, which finds an application class only when it
 // is global.
-bool RegisterListClass() {
+bool CMultilineList::RegisterWindowClass() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
@@ -51,12 +56,9 @@ bool RegisterListClass() {
     return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-} // namespace
-
-CMultilineList::CMultilineList() {
-    if (!RegisterListClass())
-        throw CResourceException("cannot register the CMultilineList window class");
-    m_selectionBrush.Reset(::CreateSolidBrush(kSelectionColor));
+bool CMultilineList::Create(const RECT& rect, HWND parent, UINT id) {
+    return RegisterWindowClass() &&
+           CreateEx(0, res::kMultilineListClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect, parent, id);
 }
 
 CMultilineList::~CMultilineList() {

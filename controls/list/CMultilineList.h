@@ -4,8 +4,9 @@
 // the row's "卸载" button or its uninstall state. The rules live in the portable ListModel,
 // ListGeometry and ListScroll; this class is the window around them.
 //
-// Dialog templates create the control by its class name ("CMultilineList", registered by the
-// constructor) and the page subclasses it; tests and benchmarks may CreateEx it instead.
+// Dialog templates create the control by its class name ("CMultilineList", registered by
+// RegisterWindowClass before the templates are made) and the page subclasses it; tests and
+// benchmarks Create it instead.
 
 #include "controls/list/ListSpriteCache.h"
 #include "controls/list/core/ListModel.h"
@@ -37,25 +38,29 @@ public:
     static constexpr int kPressPressed = 2;
     static constexpr int kPressDisabled = 3;
 
-    // Registers the window class unless it exists; throws CResourceException when it cannot.
     CMultilineList();
     ~CMultilineList() override;
+
+    // Registers the window class unless it exists; false when it cannot.
+    [[nodiscard]] static bool RegisterWindowClass();
+    // Registers the class and creates the list as the templates do (WS_CHILD, WS_VISIBLE, WS_TABSTOP).
+    [[nodiscard]] bool Create(const RECT& rect, HWND parent, UINT id);
 
     // Operations of the pages (GUI thread).
     void InsertColumn(int index, ListColumn column);
     void InsertRow(int index, ListRow row);
-    [[nodiscard]] BOOL SetItemData(int row, void* data);
+    BOOL SetItemData(int row, void* data);
     [[nodiscard]] void* GetItemData(int row) const;
     // Deletes every row's item data as the T the page stored there, and clears it.
     template <typename T> void DeleteItemData() {
         for (int row = 0; row < GetRowCount(); ++row) {
             delete static_cast<T*>(GetItemData(row));
-            (void)SetItemData(row, nullptr);
+            SetItemData(row, nullptr);
         }
     }
-    [[nodiscard]] BOOL SetCellKind(int row, int column, int kind);
+    BOOL SetCellKind(int row, int column, int kind);
     [[nodiscard]] BOOL GetCellCheck(int row, int column) const;
-    [[nodiscard]] BOOL DeleteRow(int row);
+    BOOL DeleteRow(int row);
     void DeleteAllRows();
     [[nodiscard]] int GetRowCount() const { return m_model.GetRowCount(); }
     // Takes ownership of the image; returns its index, or -1 (and deletes nothing) for null.

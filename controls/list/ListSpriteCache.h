@@ -4,7 +4,7 @@
 // per icon under Wine), which a list that repaints on every mouse move cannot afford; a
 // premultiplied 32-bit copy at the final size blends in microseconds and looks the same.
 
-#include "controls/list/core/ListRect.h"
+#include "core/ListRect.h"
 #include "framework/ScopedHandles.h"
 
 #include <windows.h>

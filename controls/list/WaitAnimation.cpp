@@ -10,13 +10,13 @@ WaitAnimation::WaitAnimation() : m_image(std::make_unique<ImageEx>(res::kGifReso
 WaitAnimation::~WaitAnimation() = default;
 
 void WaitAnimation::Start(HWND owner, const RECT& drawRect, int row, int column) {
-    (void)m_image->StartAnimation(owner, drawRect, row, column);
+    m_image->StartAnimation(owner, drawRect, row, column);
 }
 
 void WaitAnimation::Draw(Gdiplus::Graphics& graphics, const ListRect& target) {
     if (target.IsEmpty() || !m_image->IsLoaded())
         return;
-    (void)m_image->DrawFrame(graphics, Gdiplus::Rect(target.left, target.top, target.Width(), target.Height()));
+    m_image->DrawFrame(graphics, Gdiplus::Rect(target.left, target.top, target.Width(), target.Height()));
 }
 
 void WaitAnimation::SetRow(int row) {

@@ -3,7 +3,7 @@
 // own thread (ImageEx), seen by the list model only as a CellAnimation.
 
 #include "controls/list/core/CellAnimation.h"
-#include "controls/list/core/ListRect.h"
+#include "core/ListRect.h"
 
 #include <windows.h>
 #include <gdiplus.h>

@@ -1,6 +1,6 @@
 #include "smart/core/CanonicalPathText.h"
 
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 
 namespace tsu {
 

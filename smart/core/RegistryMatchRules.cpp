@@ -2,7 +2,7 @@
 
 #include "core/TextRules.h"
 #include "smart/core/AnalysisRules.h"
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 
 #include <algorithm>
 

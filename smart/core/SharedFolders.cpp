@@ -1,7 +1,7 @@
 #include "smart/core/SharedFolders.h"
 
 #include "smart/core/AnalysisRules.h"
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 
 #include "core/TextRules.h"
 

@@ -2,7 +2,7 @@
 // Shared pieces of the image-button tests: one host window for the program, the pictures the
 // buttons are expected to show (drawn the same way onto white) and a pixel comparison.
 
-#include "controls/list/core/ListRect.h"
+#include "core/ListRect.h"
 #include "framework/CMemoryCanvas.h"
 #include "tests/common/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "uninstall/engine/core/InventoryRules.h"
+#include "uninstall/engine/core/EngineRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 
 #include <gtest/gtest.h>
 

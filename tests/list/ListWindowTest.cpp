@@ -103,8 +103,7 @@ protected:
     // The one place that makes a list: at rect in the host, as a page's template would.
     void MakeList(const RECT& rect = kListRect) {
         m_list = std::make_unique<CMultilineList>();
-        EXPECT_TRUE(m_list->CreateEx(0, L"CMultilineList", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect,
-                                     m_host->GetSafeHwnd(), kListId));
+        EXPECT_TRUE(m_list->Create(rect, m_host->GetSafeHwnd(), kListId));
         m_list->SetHeaderExtraHeight(20);
     }
     // The conventional page's columns (name, size, version, operation) and program rows.

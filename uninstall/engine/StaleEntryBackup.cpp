@@ -2,7 +2,7 @@
 
 #include "framework/ScopedHandles.h"
 #include "inventory/Is64BitWindows.h"
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 #include "uninstall/engine/core/RegFileText.h"
 
 #include <windows.h>

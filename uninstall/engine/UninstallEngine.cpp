@@ -13,7 +13,7 @@
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/StaleEntryBackup.h"
 #include "uninstall/engine/UninstallerFileProbe.h"
-#include "uninstall/engine/core/InventoryRules.h"
+#include "uninstall/engine/core/EngineRules.h"
 #include "uninstall/engine/core/RegFileText.h"
 #include "uninstall/engine/core/RemovalPacer.h"
 #include "uninstall/engine/core/StaleEntryRules.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Which picture an image button shows and where its parts go. Portable: no Win32 here.
 
-#include "controls/list/core/ListRect.h"
+#include "core/ListRect.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // One cell of a multi-line list row and the kinds of content it shows. Portable: no Win32 here.
 
 #include "controls/list/core/CellAnimation.h"
-#include "controls/list/core/ListRect.h"
+#include "core/ListRect.h"
 
 #include <memory>
 #include <string>

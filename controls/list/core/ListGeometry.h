@@ -8,7 +8,7 @@
 
 #include "controls/core/Scaling.h"
 #include "controls/list/core/ListCell.h"
-#include "controls/list/core/ListRect.h"
+#include "core/ListRect.h"
 
 namespace tsu {
 

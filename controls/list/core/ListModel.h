@@ -42,7 +42,6 @@ public:
     [[nodiscard]] bool DeleteRow(int row);
     void DeleteAllRows();
     [[nodiscard]] int GetRowCount() const { return static_cast<int>(m_rows.size()); }
-    [[nodiscard]] int GetColumnCount() const { return static_cast<int>(m_columns.size()); }
 
     // The select-all box of the header: ticks or clears the column-0 cell of every row (with or
     // without a visible box), and tells whether every column-0 box is ticked (true when empty).

@@ -1,7 +1,7 @@
 #include "uninstall/engine/core/StaleEntryRules.h"
 
 #include "core/TextRules.h"
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 
 #include <algorithm>
 #include <optional>

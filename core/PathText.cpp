@@ -1,4 +1,4 @@
-#include "uninstall/engine/core/PathText.h"
+#include "core/PathText.h"
 
 namespace tsu {
 
@@ -7,13 +7,6 @@ bool IsDriveLetter(wchar_t c) {
     return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
 } // namespace
-
-std::wstring ToLowerAscii(std::wstring_view text) {
-    std::wstring lower(text);
-    for (auto& c : lower)
-        c = FoldAsciiCase(c);
-    return lower;
-}
 
 size_t FindIgnoreCase(std::wstring_view text, std::wstring_view part, size_t from) {
     if (part.empty())

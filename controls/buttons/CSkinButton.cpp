@@ -1,4 +1,4 @@
-#include "controls/buttons/CPngButton.h"
+#include "controls/buttons/CSkinButton.h"
 
 #include "controls/DrawingUtils.h"
 #include "controls/buttons/ButtonPainting.h"
@@ -11,11 +11,11 @@ namespace {
 constexpr DWORD kHoverTimeMs = 10;
 } // namespace
 
-CPngButton::~CPngButton() {
+CSkinButton::~CSkinButton() {
     ReleaseImages();
 }
 
-bool CPngButton::SetImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId) {
+bool CSkinButton::SetImages(UINT normalId, UINT hoverId, UINT pressedId, UINT disabledId) {
     const UINT ids[kButtonImageSlots] = {normalId, hoverId, pressedId, disabledId};
     bool all = true;
     for (int i = 0; i < kButtonImageSlots; ++i) {
@@ -25,44 +25,50 @@ bool CPngButton::SetImages(UINT normalId, UINT hoverId, UINT pressedId, UINT dis
     return all;
 }
 
-void CPngButton::ReleaseImages() {
+void CSkinButton::ReleaseImages() {
     for (auto& image : m_images)
         image.reset();
 }
 
-void CPngButton::DrawItem(const DRAWITEMSTRUCT& item) {
-    for (const auto& image : m_images) {
-        if (!image)
-            return; // a button with a missing image draws nothing
-    }
-    const RECT rect = item.rcItem;
+ListRect CSkinButton::ImageSource(Gdiplus::Image& image, ButtonImageSlot slot) const {
+    return ListRect{0, 0, static_cast<int>(image.GetWidth()), static_cast<int>(image.GetHeight())};
+}
+
+void CSkinButton::Paint(HDC target, const RECT& rect) {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     CMemoryCanvas canvas;
-    if (!canvas.CreateCompatible(item.hDC, width, height))
+    if (!target || !canvas.CreateCompatible(target, width, height))
         return;
     const RECT local{0, 0, width, height};
     HDC dc = canvas.Dc();
-    if (!DrawBackgroundPiece(dc, m_background, m_backgroundRect, local))
-        ::FillRect(dc, &local, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::FillRect(dc, &local, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetBkMode(dc, TRANSPARENT);
+    DrawBackgroundPiece(dc, m_background, m_backgroundRect, local);
     const ButtonImageSlot slot = SlotForState(m_state, IsWindowEnabled());
-    Gdiplus::Image* image = m_images[slot].get();
-    DrawImagePart(dc, image,
-                  PngButtonSource(static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight()), m_scale),
-                  local);
-    DrawCaption(dc, m_caption, m_captionFont, PngButtonCaptionColor(slot), local);
-    ::BitBlt(item.hDC, rect.left, rect.top, width, height, canvas.Dc(), 0, 0, SRCCOPY);
+    if (Gdiplus::Image* image = ImageFor(slot))
+        DrawImagePart(dc, image, ImageSource(*image, slot), local);
+    DrawCaption(dc, m_caption, m_captionFont, CaptionColor(slot), local);
+    ::BitBlt(target, rect.left, rect.top, width, height, dc, 0, 0, SRCCOPY);
 }
 
-void CPngButton::ChangeState(ButtonMouseEvent event) {
-    const int next = NextButtonState(m_state, event, true);
+void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
+    for (const auto& image : m_images) {
+        if (!image)
+            return;
+    }
+    Paint(item.hDC, item.rcItem);
+}
+
+void CSkinButton::ChangeState(ButtonMouseEvent event, LPARAM pointLp) {
+    const int next = NextButtonState(m_state, event, CountsAsInside(pointLp));
     if (next != m_state) {
         m_state = next;
         Invalidate(true);
     }
 }
 
-LRESULT CPngButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     // Disabled buttons keep their look; the system button still gets every message.
     const bool enabled = IsWindowEnabled();
     switch (msg) {
@@ -74,21 +80,21 @@ LRESULT CPngButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_MOUSEHOVER:
         if (enabled)
-            ChangeState(ButtonMouseEvent::Hover);
+            ChangeState(ButtonMouseEvent::Hover, lp);
         break;
     case WM_LBUTTONUP:
         // Before the system button sends BN_CLICKED: its handler may close the dialog.
         if (enabled)
-            ChangeState(ButtonMouseEvent::ButtonUp);
+            ChangeState(ButtonMouseEvent::ButtonUp, lp);
         break;
     case WM_LBUTTONDOWN:
         if (enabled)
-            ChangeState(ButtonMouseEvent::ButtonDown);
+            ChangeState(ButtonMouseEvent::ButtonDown, lp);
         break;
     case WM_MOUSELEAVE:
         m_tracking = false;
         if (enabled)
-            ChangeState(ButtonMouseEvent::Leave);
+            ChangeState(ButtonMouseEvent::Leave, lp);
         break;
     default:
         break;

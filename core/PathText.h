@@ -12,8 +12,6 @@ namespace tsu {
     return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-[[nodiscard]] std::wstring ToLowerAscii(std::wstring_view text);
-
 // Position of the first occurrence of part at or after from, letter case ignored; npos when none.
 [[nodiscard]] size_t FindIgnoreCase(std::wstring_view text, std::wstring_view part, size_t from = 0);
 [[nodiscard]] inline bool ContainsIgnoreCase(std::wstring_view text, std::wstring_view part) {
