@@ -66,7 +66,6 @@ private:
     };
     ImageEx(ResourceStream source);
     static ResourceStream LoadResourceStream(const wchar_t* type, const wchar_t* name);
-    static unsigned __stdcall ThreadEntry(void* self);
     void ReadFrameInformation();
     void RunAnimation();
     void StepFrame();

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -24,8 +25,8 @@ using MonitorCallback = void (*)(int32_t stateCode, const wchar_t* stateText, ui
 
 class ProcessMonitor {
 public:
-    // How the monitoring thread is started (default: CreateThread); returns its handle or null.
-    using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE entry, void* parameter);
+    // How the monitoring thread is started (default: StartWorkerThread); an empty handle when not.
+    using ThreadStarter = UniqueHandle (*)(std::function<void()> body);
     // How the process list is read (default: TakeSystemSnapshot); false when it cannot be.
     using SnapshotTaker = bool (*)(std::vector<ProcessEntry>& processes);
     // Seams through which a test sees what happens when Windows refuses a thread or a snapshot;

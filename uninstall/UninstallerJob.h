@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -64,7 +63,7 @@ private:
     ProcessMonitor& m_monitor;
     UniqueHandle m_job;
     UniqueHandle m_port;
-    std::thread m_thread;
+    UniqueHandle m_thread;
     bool m_holding = false;
     // Only the port thread touches these once it runs.
     std::unordered_map<uint32_t, Member> m_members;

@@ -214,8 +214,8 @@ TEST_F(ProcessMonitorTest, PassWithoutSnapshotIsSkippedNotTakenAsTheEnd) {
     EXPECT_EQ(g_recorders[index]->States(), (std::vector<int32_t>{1, 12, 11, 100}));
 }
 
-HANDLE RefuseThread(LPTHREAD_START_ROUTINE, void*) {
-    return nullptr;
+UniqueHandle RefuseThread(std::function<void()>) {
+    return UniqueHandle();
 }
 
 TEST_F(ProcessMonitorTest, ThreadThatCannotStartIsReported) {
