@@ -113,7 +113,7 @@ void ImageEx::SetPause(bool pause) {
 bool ImageEx::DrawFrame(Gdiplus::Graphics& graphics, const Gdiplus::Rect& target) {
     if (!m_loaded)
         return false;
-    std::lock_guard<CCriticalSection> guard(m_frameLock);
+    std::lock_guard<std::mutex> guard(m_frameLock);
     return graphics.DrawImage(this, target) == Gdiplus::Ok;
 }
 
@@ -142,7 +142,7 @@ void ImageEx::RunAnimation() {
 }
 
 void ImageEx::StepFrame() {
-    std::lock_guard<CCriticalSection> guard(m_frameLock);
+    std::lock_guard<std::mutex> guard(m_frameLock);
     unsigned frame = m_currentFrame.load();
     if (frame < m_frameCount) {
         SelectActiveFrame(&Gdiplus::FrameDimensionTime, frame);

@@ -1,8 +1,7 @@
 // Threads and the GUI thread under Wine: work posted to the GUI thread runs there and only there,
-// queued work dies with its dispatcher, a pumping wait survives a worker's SendMessage, the
-// critical section keeps two threads apart, and a message-only window lives on its own thread.
+// queued work dies with its dispatcher, a pumping wait survives a worker's SendMessage, and a
+// message-only window lives on its own thread.
 
-#include "framework/CCriticalSection.h"
 #include "framework/CGuiThreadDispatcher.h"
 #include "framework/MessageLoop.h"
 #include "framework/MessageWindowThread.h"
@@ -13,7 +12,6 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace tsu {
@@ -107,39 +105,6 @@ TEST(WaitPumping, TimesOutOnAnEventNobodySets) {
     EXPECT_FALSE(WaitPumping(never.Get(), 50));
     EXPECT_GE(::GetTickCount64() - start, 40u);
     EXPECT_FALSE(WaitPumping(nullptr, 10));
-}
-
-TEST(CriticalSection, KeepsTwoThreadsApart) {
-    CCriticalSection lock;
-    long long counter = 0;
-    auto work = [&] {
-        for (int i = 0; i < 20000; ++i) {
-            std::lock_guard<CCriticalSection> guard(lock);
-            counter = counter + 1;
-        }
-    };
-    std::thread a(work);
-    std::thread b(work);
-    a.join();
-    b.join();
-    EXPECT_EQ(counter, 40000);
-}
-
-TEST(CriticalSection, TryLockFailsWhileAnotherThreadHoldsIt) {
-    CCriticalSection lock;
-    lock.Lock();
-    bool gotIt = true;
-    std::thread other([&] { gotIt = lock.TryLock(); });
-    other.join();
-    EXPECT_FALSE(gotIt);
-    lock.Unlock();
-    std::thread again([&] {
-        gotIt = lock.TryLock();
-        if (gotIt)
-            lock.Unlock();
-    });
-    again.join();
-    EXPECT_TRUE(gotIt);
 }
 
 // What a message-only window of MessageWindowThread saw.
