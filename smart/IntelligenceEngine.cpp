@@ -105,7 +105,7 @@ bool IntelligenceEngine::AnalyzeNow(const std::wstring& path) {
     if (!m_analysisRunning.compare_exchange_strong(idle, true))
         return false;
     m_shortcutPath = path;
-    (void)Analyze();
+    Analyze();
     m_analysisRunning = false;
     return true;
 }
@@ -167,7 +167,7 @@ void IntelligenceEngine::AnalyzeTarget() {
             const std::optional<std::wstring> folder = ProgramFolderToScan(m_targetPath, Shared());
             if (!folder || !ScanFolder(*folder))
                 Append(m_targetPath, kRelatedFileText);
-            (void)MatchRegistryEntry();
+            MatchRegistryEntry();
         }
     }
 }

@@ -50,9 +50,9 @@ public:
 
     // False when the id is already watched. creationTime (FILETIME ticks, 0 when not known) ties
     // the id to that one process (see AddWatchedId).
-    [[nodiscard]] bool AddWatchedProcess(uint32_t processId, uint64_t creationTime = 0);
+    bool AddWatchedProcess(uint32_t processId, uint64_t creationTime = 0);
     // Lower-cases the name (CharLowerW); false when that lower-case name is already there.
-    [[nodiscard]] bool AddIgnoredName(const std::wstring& exeName);
+    bool AddIgnoredName(const std::wstring& exeName);
     // True when the name, lower-cased as AddIgnoredName does, is an ignored one.
     [[nodiscard]] bool IsIgnoredName(std::wstring_view exeName) const;
     // Empties watched ids, live ids and ignored names; done before each launch so that ids of an

@@ -169,7 +169,7 @@ void UninstallerJob::Classify(uint32_t id, Member& member) {
     }
     member.kind = Kind::Followed;
     ++m_followed;
-    (void)m_monitor.AddWatchedProcess(id, ProcessCreationTime(member.handle.Get()));
+    m_monitor.AddWatchedProcess(id, ProcessCreationTime(member.handle.Get()));
 }
 
 void UninstallerJob::ClassifyUnknown() {
@@ -191,7 +191,7 @@ void UninstallerJob::OnProcessEnd(uint32_t id) {
         m_unknown.erase(id);
         // Ended before its name could be read. The monitor's next pass looks for what it started
         // outside the job, checking their names as for any child.
-        (void)m_monitor.AddWatchedProcess(id, ProcessCreationTime(found->second.handle.Get()));
+        m_monitor.AddWatchedProcess(id, ProcessCreationTime(found->second.handle.Get()));
     }
     m_members.erase(found);
 }

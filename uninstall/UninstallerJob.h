@@ -35,7 +35,7 @@ public:
     // monitor, so that what a member starts outside the job is found by its parent id. False when
     // the process cannot join (no job, or Windows 7, where a process in a job cannot join a second
     // one): then nothing is followed here and the monitor works alone.
-    [[nodiscard]] bool Follow(HANDLE process);
+    bool Follow(HANDLE process);
 
     // The job's own list of members, read now: every one still running that is waited for (its
     // name is not an ignored one, nor is its parent's), with its creation time. The last word

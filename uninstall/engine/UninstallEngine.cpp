@@ -129,7 +129,7 @@ void LoadWorker(const StatePtr& shared) {
         if (result == InventoryResult::Loaded && !state.inventory.empty() && !state.pictureFolder.empty()) {
             // The cache starts COM and GDI+ for this thread; it lives for this pass only.
             IconPngCache cache(state.pictureFolder);
-            (void)RunPicturePass(state.inventory, cache);
+            RunPicturePass(state.inventory, cache);
         }
     } catch (...) {
         ReportInventoryFailed(state);
@@ -148,7 +148,7 @@ void RefreshWorker(const StatePtr& shared) {
         state.productIcons.clear();
         const InventoryResult result = state.reader(state.productIcons, state.freshInventory, Is64BitWindows());
         if (result == InventoryResult::Loaded && !state.freshInventory.empty())
-            (void)PruneInventory(state.inventory, state.freshInventory);
+            PruneInventory(state.inventory, state.freshInventory);
     } catch (...) {
         ReportInventoryFailed(state);
         return;
