@@ -206,16 +206,6 @@ MonitorLists ProcessMonitor::Lists() const {
     return m_lists;
 }
 
-uint32_t ProcessMonitor::SkippedPasses() const {
-    std::lock_guard<std::mutex> guard(m_stateLock);
-    return m_skippedPasses;
-}
-
-DWORD WINAPI ProcessMonitor::ThreadEntry(void* parameter) {
-    static_cast<ProcessMonitor*>(parameter)->MonitorLoop();
-    return 0;
-}
-
 void ProcessMonitor::MonitorLoop() {
     EnterState(kMonitorStateStart);
     std::vector<ProcessEntry> snapshot;

@@ -76,11 +76,8 @@ public:
     [[nodiscard]] int32_t State() const;
     // A copy of the lists, for diagnostics and tests.
     [[nodiscard]] MonitorLists Lists() const;
-    // Number of passes skipped because no process snapshot could be taken.
-    [[nodiscard]] uint32_t SkippedPasses() const;
 
 private:
-    static DWORD WINAPI ThreadEntry(void* parameter);
     void MonitorLoop();
     void EnterState(int32_t stateCode);
     void JoinThread();

@@ -35,7 +35,6 @@ TEST_F(LogSaveTest, CreatesTheLogFolderAndWritesForcedEntriesWithoutConfig) {
     CLogSave log(m_base);
     EXPECT_EQ(log.LogDirectory(), m_base + L"ToolLog\\");
     EXPECT_TRUE(test::FileExists(m_base + L"ToolLog"));
-    EXPECT_FALSE(log.PrintSwitch());
     log.WriteLog("forced", "t.txt", true);
     log.WriteLog("not forced", "t.txt", false);
     const auto lines = SplitCrLf(LogBytes());

@@ -208,7 +208,7 @@ TEST_F(ProcessMonitorTest, PassWithoutSnapshotIsSkippedNotTakenAsTheEnd) {
     // Seen running in the third pass; the two failed passes reported nothing.
     ASSERT_TRUE(g_recorders[index]->activity.WaitFor(kMustHappenMs));
     EXPECT_EQ(g_recorders[index]->States(), (std::vector<int32_t>{1, 12}));
-    EXPECT_EQ(monitor.SkippedPasses(), 2u);
+    EXPECT_LT(g_snapshotsToFail.load(), 0); // both failed snapshots were taken before it
     m_release.Set();
     ASSERT_TRUE(g_recorders[index]->finished.WaitFor(kMustHappenMs));
     EXPECT_EQ(g_recorders[index]->States(), (std::vector<int32_t>{1, 12, 11, 100}));

@@ -479,10 +479,6 @@ const SoftwareMap& UninstallEngine::Inventory() const {
     return m_state->inventory;
 }
 
-const ProductIconMap& UninstallEngine::ProductIcons() const {
-    return m_state->productIcons;
-}
-
 void UninstallEngine::SetPictureFolder(std::wstring folder) {
     m_state->pictureFolder = std::move(folder);
 }
