@@ -29,7 +29,7 @@ constexpr int kLabelAlignCount = 2;
 constexpr int kMinPicturePathChars = 3;
 
 int TextHeight(HDC dc, HFONT font, int* externalLeading = nullptr) {
-    const ScopedSelectObjectIfAny select(dc, font);
+    const ScopedSelectObject select(dc, font);
     TEXTMETRICW metrics{};
     if (!::GetTextMetricsW(dc, &metrics))
         return 12;
@@ -272,7 +272,7 @@ void CConventionalUninstallDlg::PaintBackground(HDC dc) {
     if (!m_noticeFont)
         CreateDerivedFont(m_hWnd, 0, 0, m_noticeFont);
     HDC target = canvas.Dc();
-    const ScopedSelectObjectIfAny font(target, m_noticeFont.Get());
+    const ScopedSelectObject font(target, m_noticeFont.Get());
     ::SetBkMode(target, TRANSPARENT);
     int leading = 0;
     const int line = TextHeight(target, m_noticeFont.Get(), &leading);

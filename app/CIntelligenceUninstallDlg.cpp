@@ -23,7 +23,7 @@ constexpr wchar_t kTitleText[] = L"文件和文件夹分析结果（";
 constexpr wchar_t kBracketText[] = L"）";
 constexpr wchar_t kStandardNotice[] = L"检测到此软件具有标准卸载方式，点击卸载采用标准方式卸载。";
 int LineHeight(HDC dc, HFONT font, int& leading) {
-    const ScopedSelectObjectIfAny select(dc, font);
+    const ScopedSelectObject select(dc, font);
     TEXTMETRICW metrics{};
     if (!::GetTextMetricsW(dc, &metrics))
         return 12;
@@ -144,7 +144,7 @@ void CIntelligenceUninstallDlg::PaintBackground(HDC dc) {
         CreateDerivedFont(m_hWnd, 1, 600, m_hintFont);
     ::SetBkMode(target, TRANSPARENT);
     {
-        const ScopedSelectObjectIfAny font(target, m_noticeFont.Get());
+        const ScopedSelectObject font(target, m_noticeFont.Get());
         int leading = 0;
         const int line = LineHeight(target, m_noticeFont.Get(), leading);
         RECT first{client.left + S(20), client.top + S(10), client.right - S(20),
@@ -154,7 +154,7 @@ void CIntelligenceUninstallDlg::PaintBackground(HDC dc) {
         RECT second{first.left, first.bottom + S(2), first.right, first.bottom + S(2) + line + leading};
         ::SetTextColor(target, RGB(0, 0, 0));
         ::DrawTextW(target, kSecondNotice, -1, &second, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        const ScopedSelectObjectIfAny hintFont(target, m_hintFont.Get());
+        const ScopedSelectObject hintFont(target, m_hintFont.Get());
         int hintLeading = 0;
         const int hintLine = LineHeight(target, m_hintFont.Get(), hintLeading);
         RECT hint{first.left, second.bottom + S(6), first.right, second.bottom + S(6) + hintLine + hintLeading};

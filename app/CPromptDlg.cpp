@@ -2,7 +2,6 @@
 
 #include "app/AppMessages.h"
 #include "app/core/DialogRules.h"
-#include "framework/CCriticalSection.h"
 #include "res/ResourceIds.h"
 
 #include <algorithm>
@@ -12,7 +11,7 @@ namespace tsu {
 
 namespace {
 
-CCriticalSection g_openLock; // guards g_open
+std::mutex g_openLock; // guards g_open
 std::vector<CPromptDlg*> g_open;
 
 } // namespace
@@ -22,12 +21,12 @@ CPromptDlg::CPromptDlg(HWND owner)
                       kPromptChildInset) {}
 
 CPromptDlg::~CPromptDlg() {
-    const std::lock_guard<CCriticalSection> lock(g_openLock);
+    const std::lock_guard<std::mutex> lock(g_openLock);
     g_open.erase(std::remove(g_open.begin(), g_open.end(), this), g_open.end());
 }
 
 std::vector<CPromptDlg*> CPromptDlg::OpenPrompts() {
-    const std::lock_guard<CCriticalSection> lock(g_openLock);
+    const std::lock_guard<std::mutex> lock(g_openLock);
     return g_open;
 }
 
@@ -49,7 +48,7 @@ INT_PTR CPromptDlg::Show(HWND owner, float scale, int style, const std::wstring&
 
 BOOL CPromptDlg::OnInitToolDialog() {
     {
-        const std::lock_guard<CCriticalSection> lock(g_openLock);
+        const std::lock_guard<std::mutex> lock(g_openLock);
         g_open.push_back(this);
     }
     if (!InitLayeredHostCentred())
@@ -71,7 +70,7 @@ LRESULT CPromptDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         EndDialog(IsFirstButtonResult(wp) ? IDOK : IDCANCEL);
         return 0;
     case WM_DESTROY: {
-        const std::lock_guard<CCriticalSection> lock(g_openLock);
+        const std::lock_guard<std::mutex> lock(g_openLock);
         g_open.erase(std::remove(g_open.begin(), g_open.end(), this), g_open.end());
         break;
     }

@@ -1,6 +1,5 @@
 #include "app/DialogFont.h"
 
-#include "framework/CCriticalSection.h"
 #include "framework/ScopedHandles.h"
 
 #include <cwchar>
@@ -23,7 +22,7 @@ constexpr const wchar_t* kFallbackFaces[] = {L"SimSun",
                                              L"Droid Sans Fallback"};
 constexpr wchar_t kProbeText[] = L"软件卸载";
 
-CCriticalSection g_fontLock; // guards g_replacements
+std::mutex g_fontLock; // guards g_replacements
 std::map<std::pair<LONG, LONG>, HFONT> g_replacements;
 
 } // namespace
@@ -50,7 +49,7 @@ HFONT ChineseCapableFont(HFONT font) {
     LOGFONTW logFont{};
     if (::GetObjectW(font, sizeof logFont, &logFont) != static_cast<int>(sizeof logFont))
         return font;
-    const std::lock_guard<CCriticalSection> lock(g_fontLock);
+    const std::lock_guard<std::mutex> lock(g_fontLock);
     const auto key = std::make_pair(logFont.lfHeight, logFont.lfWeight);
     if (const auto found = g_replacements.find(key); found != g_replacements.end())
         return found->second;

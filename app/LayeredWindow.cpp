@@ -58,7 +58,7 @@ void DrawToolTitle(HWND window, HDC dc, float scale, UniqueHfont& font) {
     if (!font)
         CreateDerivedFont(window, 6, FW_BOLD, font);
     const auto s = [scale](int n) { return static_cast<int>(n * static_cast<double>(scale)); };
-    const ScopedSelectObjectIfAny selected(dc, font.Get());
+    const ScopedSelectObject selected(dc, font.Get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(255, 255, 255));
     RECT title{s(36), 0, s(300), s(42)};

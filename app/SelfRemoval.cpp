@@ -61,15 +61,11 @@ bool StartSelfRemoval() {
     // The interpreter waits on a pipe whose only write end this process holds: when the process
     // has ended, the pipe closes and the deletions run (no fixed wait; Wine's cmd has no timeout).
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!::CreatePipe(&readEnd, &writeEnd, nullptr, 0))
+    UniqueHandle read;
+    UniqueHandle write;
+    if (!::CreatePipe(read.Put(), write.Put(), nullptr, 0) ||
+        !::SetHandleInformation(read.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT))
         return false;
-    UniqueHandle read(readEnd);
-    if (!::SetHandleInformation(read.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) {
-        ::CloseHandle(writeEnd);
-        return false;
-    }
     UniqueFileHandle nul(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                                        OPEN_EXISTING, 0, nullptr));
 
@@ -87,14 +83,12 @@ bool StartSelfRemoval() {
     const BOOL started = ::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                           CREATE_NO_WINDOW, nullptr, system.c_str(), &startup, &process);
     if (!started) {
-        ::CloseHandle(writeEnd);
         WriteToolLog(L"启动删除工具目录命令失败");
         return false;
     }
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    // writeEnd stays open on purpose until the process ends.
-    (void)writeEnd;
+    const UniqueHandle childThread(process.hThread);
+    const UniqueHandle child(process.hProcess);
+    (void)write.Release(); // stays open on purpose until this process ends
     return true;
 }
 

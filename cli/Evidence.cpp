@@ -110,7 +110,7 @@ template <typename Visit> bool ForEachFile(const std::wstring& folder, int depth
 FolderEvidence FolderLeft(const std::wstring& folder) {
     FolderEvidence evidence{folder, IsFolder(folder), 0};
     if (evidence.exists)
-        (void)ForEachFile(folder, 0, [&](const std::wstring&) { return ++evidence.filesLeft < kMaxFilesCounted; });
+        ForEachFile(folder, 0, [&](const std::wstring&) { return ++evidence.filesLeft < kMaxFilesCounted; });
     return evidence;
 }
 
@@ -122,7 +122,7 @@ std::vector<std::wstring> ShortcutsInto(const std::wstring& folder) {
         wchar_t path[MAX_PATH] = {};
         if (FAILED(::SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path)) || path[0] == L'\0')
             continue;
-        (void)ForEachFile(path, 0, [&](const std::wstring& file) {
+        ForEachFile(path, 0, [&](const std::wstring& file) {
             if (file.size() < 4 || !EqualsIgnoreCase(std::wstring_view(file).substr(file.size() - 4), L".lnk"))
                 return true;
             const std::wstring target = reader.TargetOf(file);

@@ -55,7 +55,7 @@ int RunListCommand(const CommandArgs& args, ConsoleOutput& out) {
     if (options.pictures && !software.empty()) {
         // As the list-loading worker does: one cache for the pass, on this thread.
         IconPngCache cache;
-        (void)RunPicturePass(software, cache);
+        RunPicturePass(software, cache);
     }
     if (options.json)
         out.OutUtf8(DumpJson(SoftwareMapToJson(software)) + "\n");

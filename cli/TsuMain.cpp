@@ -98,7 +98,7 @@ int wmain(int argc, wchar_t** argv) {
         tsu::MakeShortcutPathFull(words);
         // Before anything can load a library or start a program (an uninstall command); a failed
         // step does not stop the command, every later load and launch names its file in full.
-        (void)tsu::HardenProcessStart();
+        tsu::HardenProcessStart();
         return tsu::Dispatch(words);
     } catch (...) {
         tsu::ConsoleOutput().Error(L"tsu: internal error\n");

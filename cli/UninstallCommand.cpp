@@ -296,14 +296,12 @@ int RunUninstallCommand(const CommandArgs& args, ConsoleOutput& out) {
 
     Progress progress(options, out);
     EngineWindow window(progress);
-    if (!window.Window()) {
+    UninstallEngine engine;
+    if (!engine.SetOwnerWindow(window.Window()) || !engine.SetUninstallWindow(window.Window())) {
         out.Error(L"tsu uninstall: cannot create the engine's window\n");
         return 1;
     }
-    UninstallEngine engine;
     engine.SetPictureFolder(std::wstring()); // no list to show pictures in
-    (void)engine.SetOwnerWindow(window.Window());
-    (void)engine.SetUninstallWindow(window.Window());
     if (!engine.StartLoading()) {
         out.Error(L"tsu uninstall: cannot read the installed programs\n");
         return 1;

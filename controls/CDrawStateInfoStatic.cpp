@@ -61,7 +61,7 @@ LRESULT CDrawStateInfoStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void CDrawStateInfoStatic::Draw(HDC dc, const RECT& client) {
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     ::SetBkMode(dc, TRANSPARENT);
-    ScopedSelectObjectIfAny font(dc, TextFont());
+    ScopedSelectObject font(dc, TextFont());
     ::SetTextColor(dc, m_textColour);
     const std::wstring text = GetDisplayText();
     DrawBackgroundPiece(dc, client);

@@ -61,7 +61,7 @@ void CDrawTextStatic::Draw(HDC dc, const RECT& client) {
     ::FillRect(dc, &client, m_backgroundBrush.Get());
     ::SetBkMode(dc, TRANSPARENT);
     DrawBackgroundPiece(dc, client);
-    ScopedSelectObjectIfAny font(dc, TextFont());
+    ScopedSelectObject font(dc, TextFont());
     ::SetTextColor(dc, m_hot ? m_hotColour : m_normalColour);
     UINT flags = 0;
     if (!AlignmentFlags(m_alignment, flags))

@@ -64,7 +64,7 @@ void CHeaderCtrlEx::Draw(HDC dc, const RECT& client) {
     FillSolid(dc, client, kFrameColor);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, m_textColor);
-    ScopedSelectObjectIfAny font(dc, m_font.Get());
+    ScopedSelectObject font(dc, m_font.Get());
     Gdiplus::Graphics graphics(dc);
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);

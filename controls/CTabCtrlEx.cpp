@@ -71,11 +71,11 @@ void CTabCtrlEx::Draw(HDC dc, const RECT& client) {
                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     }
     UniqueMemoryDc skinDc(m_skin ? ::CreateCompatibleDC(dc) : nullptr);
-    ScopedSelectObjectIfAny skinSelect(skinDc.Get(), m_skin.Get());
+    ScopedSelectObject skinSelect(skinDc.Get(), m_skin.Get());
 
     const int selected = GetCurSel();
     ::SetBkMode(dc, TRANSPARENT);
-    ScopedSelectObjectIfAny font(dc, m_font.Get());
+    ScopedSelectObject font(dc, m_font.Get());
     for (int i = count - 1; i >= 0; --i) {
         RECT tab{};
         if (!GetItemRect(i, tab))

@@ -90,7 +90,7 @@ int MeasureTextWidth(HDC dc, const std::wstring& text, HFONT font) {
     UniqueHfont copy;
     if (GetLogFont(font, logFont))
         copy.Reset(::CreateFontIndirectW(&logFont));
-    ScopedSelectObjectIfAny select(dc, copy.Get());
+    ScopedSelectObject select(dc, copy.Get());
     return TextExtentWidth(dc, text.c_str(), text.size());
 }
 
@@ -107,7 +107,7 @@ int MeasureWindowTextWidth(HWND window, HDC dc, const std::wstring& text, int gr
 std::wstring FitText(HDC dc, const std::wstring& text, int maxWidth, HFONT font) {
     if (!dc)
         return text;
-    ScopedSelectObjectIfAny select(dc, font);
+    ScopedSelectObject select(dc, font);
     return FitTextToWidth(text, maxWidth, [dc](std::wstring_view part) {
         const int width = TextExtentWidth(dc, part.data(), part.size());
         // A failed measurement counts as too wide, so the text is never claimed to fit.

@@ -2,8 +2,7 @@
 
 #include "framework/MemoryStream.h"
 #include "framework/Messages.h"
-
-#include <process.h>
+#include "framework/WorkerThread.h"
 
 #include <cstring>
 
@@ -93,12 +92,10 @@ bool ImageEx::StartAnimation(HWND owner, RECT drawRect, int row, int column) {
         return m_thread.IsValid();
     if (!m_pauseEvent || !m_exitEvent)
         return false;
-    unsigned id = 0;
-    const uintptr_t handle = ::_beginthreadex(nullptr, 0, &ImageEx::ThreadEntry, this, 0, &id);
-    if (handle == 0)
+    m_thread = StartWorkerThread([this] { RunAnimation(); }); // an exception just stops the animation
+    if (!m_thread)
         return false;
-    m_thread.Reset(reinterpret_cast<HANDLE>(handle));
-    m_threadId = id;
+    m_threadId = ::GetThreadId(m_thread.Get());
     return true;
 }
 
@@ -115,17 +112,8 @@ void ImageEx::SetPause(bool pause) {
 bool ImageEx::DrawFrame(Gdiplus::Graphics& graphics, const Gdiplus::Rect& target) {
     if (!m_loaded)
         return false;
-    std::lock_guard<CCriticalSection> guard(m_frameLock);
+    std::lock_guard<std::mutex> guard(m_frameLock);
     return graphics.DrawImage(this, target) == Gdiplus::Ok;
-}
-
-unsigned __stdcall ImageEx::ThreadEntry(void* self) {
-    try {
-        static_cast<ImageEx*>(self)->RunAnimation();
-    } catch (...) {
-        // Nothing may leave a thread entry; the animation just stops.
-    }
-    return 0;
 }
 
 void ImageEx::RunAnimation() {
@@ -153,7 +141,7 @@ void ImageEx::RunAnimation() {
 }
 
 void ImageEx::StepFrame() {
-    std::lock_guard<CCriticalSection> guard(m_frameLock);
+    std::lock_guard<std::mutex> guard(m_frameLock);
     unsigned frame = m_currentFrame.load();
     if (frame < m_frameCount) {
         SelectActiveFrame(&Gdiplus::FrameDimensionTime, frame);

@@ -8,7 +8,6 @@
 // thread selects frames and the owner draws under one lock (DrawFrame, or LockFrame around a
 // DrawImage of its own).
 
-#include "framework/CCriticalSection.h"
 #include "framework/ScopedHandles.h"
 
 #include <gdiplus.h>
@@ -50,9 +49,7 @@ public:
     // nothing was drawn (not loaded, GDI+ failure).
     bool DrawFrame(Gdiplus::Graphics& graphics, const Gdiplus::Rect& target);
     // For owners that draw the image themselves: hold this while drawing.
-    [[nodiscard]] std::unique_lock<CCriticalSection> LockFrame() {
-        return std::unique_lock<CCriticalSection>(m_frameLock);
-    }
+    [[nodiscard]] std::unique_lock<std::mutex> LockFrame() { return std::unique_lock<std::mutex>(m_frameLock); }
 
     // For tests: the animation thread's id (0 without thread) and the index of the next frame.
     [[nodiscard]] DWORD AnimationThreadId() const { return m_threadId; }
@@ -64,7 +61,6 @@ private:
     };
     ImageEx(ResourceStream source);
     static ResourceStream LoadResourceStream(const wchar_t* type, const wchar_t* name);
-    static unsigned __stdcall ThreadEntry(void* self);
     void ReadFrameInformation();
     void RunAnimation();
     void StepFrame();
@@ -83,7 +79,7 @@ private:
     bool m_paused = false;
     std::vector<uint32_t> m_frameDelays; // hundredths of a second per frame
     std::atomic<bool> m_exiting{false};
-    CCriticalSection m_frameLock; // frame selection and drawing
+    std::mutex m_frameLock; // frame selection and drawing
 };
 
 } // namespace tsu

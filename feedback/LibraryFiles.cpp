@@ -1,6 +1,7 @@
 #include "feedback/LibraryFiles.h"
 
 #include "core/TextRules.h"
+#include "framework/ScopedHandles.h"
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -17,23 +18,6 @@ constexpr DWORD kMaxModulePathChars = 32768;
 constexpr wchar_t kLogFolderName[] = L"ToolLog";
 constexpr wchar_t kLogFolderSddl[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BU)";
 
-// Closes a file handle at scope end; the library stays free of the tool's own headers.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() {
-        if (IsValid())
-            ::CloseHandle(m_handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    [[nodiscard]] bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
-    [[nodiscard]] HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 std::wstring CutBeforeLastBackslash(const std::wstring& path) {
     const size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
@@ -44,18 +28,17 @@ std::wstring CutBeforeLastBackslash(const std::wstring& path) {
 // elevated tool and writes nothing through a link.
 bool EnsureLogFolder(const std::wstring& folder) {
     if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogFolderSddl, SDDL_REVISION_1, &descriptor,
+        UniqueLocal descriptor;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogFolderSddl, SDDL_REVISION_1, descriptor.Put(),
                                                                     nullptr))
             return false;
-        SECURITY_ATTRIBUTES attributes{sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE};
+        SECURITY_ATTRIBUTES attributes{sizeof(SECURITY_ATTRIBUTES), descriptor.Get(), FALSE};
         (void)::CreateDirectoryW(folder.c_str(), &attributes); // someone may have made it first
-        ::LocalFree(descriptor);
     }
     // Opened without following a link, so that a link shows as one.
-    FileHandle handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    UniqueFileHandle handle(
+        ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
     return handle.IsValid() && ::GetFileInformationByHandle(handle.Get(), &information) &&
            (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -96,8 +79,8 @@ FeedbackSettings ReadSettingsFile(const std::wstring& folder) {
     if (folder.empty())
         return FeedbackSettings();
     const std::wstring path = folder + L"\\" + kSettingsFileName;
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
         return FeedbackSettings();
     LARGE_INTEGER size{};
@@ -135,8 +118,8 @@ bool AppendFeedback(FeedbackRecord record) {
     const std::string line = FormatFeedbackLine(record);
     // Appending through FILE_APPEND_DATA puts every line whole at the end, even when two
     // processes write at once.
-    FileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
         return false;
     DWORD written = 0;

@@ -24,7 +24,7 @@ namespace tsu::feedback {
 [[nodiscard]] std::wstring FeedbackFilePath();
 // Appends the record's line (creating the folder and file when needed); false when it could not
 // be written whole, or when the log folder is a link or no folder.
-[[nodiscard]] bool AppendFeedback(FeedbackRecord record);
+bool AppendFeedback(FeedbackRecord record);
 
 // The current local time as FormatLocalTime writes it.
 [[nodiscard]] std::wstring NowText();
@@ -32,6 +32,6 @@ namespace tsu::feedback {
 // Opens a web address with the configured browser program when that file exists, else with the
 // system's handler. Addresses that are not http or https are refused (false) before anything is
 // started.
-[[nodiscard]] bool OpenAddress(const std::wstring& url, const FeedbackSettings& settings);
+bool OpenAddress(const std::wstring& url, const FeedbackSettings& settings);
 
 } // namespace tsu::feedback

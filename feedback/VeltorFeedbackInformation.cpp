@@ -32,7 +32,7 @@ void Record(const wchar_t* call, const wchar_t* toolId, const wchar_t* toolVersi
         record.answer = answer;
         record.time = time;
         record.text = text;
-        (void)AppendFeedback(std::move(record)); // offline or not, the caller goes on
+        AppendFeedback(std::move(record)); // offline or not, the caller goes on
     } catch (...) {
         // Out of memory: the answer is lost, the tool is not.
     }
@@ -52,7 +52,7 @@ void __cdecl FeedbackQuestion(const wchar_t* toolId, const wchar_t* toolVersion)
 
 void __cdecl OpenUrl(const wchar_t* url) {
     try {
-        (void)OpenAddress(Argument(url), ReadSettingsFile(LibraryFolder()));
+        OpenAddress(Argument(url), ReadSettingsFile(LibraryFolder()));
     } catch (...) {
     }
 }
@@ -85,7 +85,7 @@ int __cdecl GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* toolVersio
 void __cdecl OpenToolDownUrl() {
     try {
         const FeedbackSettings settings = ReadSettingsFile(LibraryFolder());
-        (void)OpenAddress(settings.DownloadUrl(), settings);
+        OpenAddress(settings.DownloadUrl(), settings);
     } catch (...) {
     }
 }

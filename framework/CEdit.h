@@ -10,7 +10,6 @@ public:
     [[nodiscard]] bool Create(DWORD style, const RECT& rect, HWND parent, UINT id, DWORD exStyle = WS_EX_CLIENTEDGE) {
         return CreateEx(exStyle, L"EDIT", L"", style | WS_CHILD, rect, parent, id);
     }
-    bool SetReadOnly(bool readOnly = true) const { return SendMessage(EM_SETREADONLY, readOnly ? TRUE : FALSE) != 0; }
 };
 
 } // namespace tsu

@@ -43,7 +43,7 @@ CWnd::~CWnd() {
     if (m_created)
         DestroyWindow();
     else
-        (void)UnsubclassWindow();
+        UnsubclassWindow();
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) {

@@ -28,7 +28,6 @@ public:
     [[nodiscard]] static CWnd* FromHandlePermanent(HWND hwnd);
 
     [[nodiscard]] HWND GetSafeHwnd() const { return m_hWnd; }
-    [[nodiscard]] bool IsBound() const { return m_hWnd != nullptr; }
 
     // Creates a window and binds this object to it. Any class works: one registered with
     // RegisterWindowClass binds at WM_NCCREATE, any other (system controls, classes whose procedure

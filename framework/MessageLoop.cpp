@@ -21,13 +21,6 @@ bool DispatchQueued(MSG& msg) {
 
 } // namespace
 
-bool PumpOneMessage() {
-    MSG msg;
-    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        return false;
-    return DispatchQueued(msg);
-}
-
 bool PumpPendingMessages() {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -9,9 +9,6 @@
 
 namespace tsu {
 
-// Dispatches one queued message through the PreTranslateMessage chain. False on WM_QUIT (which is
-// re-posted) or when the queue was empty.
-bool PumpOneMessage();
 // Dispatches everything queued now; false when WM_QUIT was seen.
 bool PumpPendingMessages();
 // Waits for handle while dispatching messages (sent and posted). True when it was signalled,

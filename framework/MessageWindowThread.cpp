@@ -1,20 +1,23 @@
 #include "framework/MessageWindowThread.h"
 
+#include "framework/WorkerThread.h"
+
 namespace tsu {
 
 MessageWindowThread::MessageWindowThread(const wchar_t* className, WNDPROC procedure, void* createParam)
     : m_ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     if (!m_ready)
         return;
-    m_thread = std::thread([this, className, procedure, createParam] { Run(className, procedure, createParam); });
-    (void)::WaitForSingleObject(m_ready.Get(), INFINITE);
+    m_thread = StartWorkerThread([this, className, procedure, createParam] { Run(className, procedure, createParam); });
+    if (m_thread)
+        (void)::WaitForSingleObject(m_ready.Get(), INFINITE);
 }
 
 MessageWindowThread::~MessageWindowThread() {
     if (m_window)
         (void)::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_thread)
+        (void)::WaitForSingleObject(m_thread.Get(), INFINITE);
 }
 
 void MessageWindowThread::Run(const wchar_t* className, WNDPROC procedure, void* createParam) {

@@ -7,8 +7,6 @@
 
 #include <windows.h>
 
-#include <thread>
-
 namespace tsu {
 
 class MessageWindowThread {
@@ -32,7 +30,7 @@ private:
     // Set by the thread once the window exists or failed. A member, not a local of the
     // constructor: the thread still touches it after the constructor may have gone on.
     UniqueHandle m_ready;
-    std::thread m_thread;
+    UniqueHandle m_thread;
 };
 
 } // namespace tsu

@@ -1,32 +1,37 @@
 #pragma once
-// Move-only owners, one per handle kind. No copying, no implicit conversion back to the raw
+// Move-only owners, one alias per handle kind. No copying, no implicit conversion back to the raw
 // handle: Get() is explicit, Release() gives ownership away.
 
 #include <windows.h>
 #include <objbase.h>
+#include <gdiplus.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace tsu {
 
-template <typename Traits> class UniqueResource {
+// Owns a handle that Close frees. Neither null nor INVALID_HANDLE_VALUE counts as a handle; an
+// empty owner holds kEmpty, the failure value of the functions that make the kind (-1 for
+// CreateFile, Toolhelp snapshots, FindFirstFile and change notifications).
+template <typename Handle, auto Close, std::intptr_t kEmpty = 0> class UniqueAny {
 public:
-    using Handle = typename Traits::Handle;
-
-    UniqueResource() = default;
-    explicit UniqueResource(Handle handle) : m_handle(handle) {}
-    ~UniqueResource() { Reset(); }
-    UniqueResource(const UniqueResource&) = delete;
-    UniqueResource& operator=(const UniqueResource&) = delete;
-    UniqueResource(UniqueResource&& other) noexcept : m_handle(other.Release()) {}
-    UniqueResource& operator=(UniqueResource&& other) noexcept {
+    UniqueAny() = default;
+    explicit UniqueAny(Handle handle) : m_handle(handle) {}
+    ~UniqueAny() { Reset(); }
+    UniqueAny(const UniqueAny&) = delete;
+    UniqueAny& operator=(const UniqueAny&) = delete;
+    UniqueAny(UniqueAny&& other) noexcept : m_handle(other.Release()) {}
+    UniqueAny& operator=(UniqueAny&& other) noexcept {
         if (this != &other)
             Reset(other.Release());
         return *this;
     }
 
     [[nodiscard]] Handle Get() const { return m_handle; }
-    [[nodiscard]] bool IsValid() const { return Traits::IsValid(m_handle); }
+    [[nodiscard]] bool IsValid() const {
+        return m_handle != nullptr && m_handle != reinterpret_cast<Handle>(INVALID_HANDLE_VALUE);
+    }
     explicit operator bool() const { return IsValid(); }
 
     // For out-parameters of creating functions; closes what is held first.
@@ -34,92 +39,35 @@ public:
         Reset();
         return &m_handle;
     }
-    [[nodiscard]] Handle Release() { return std::exchange(m_handle, Traits::Invalid()); }
-    void Reset(Handle handle = Traits::Invalid()) {
-        if (Traits::IsValid(m_handle))
-            Traits::Close(m_handle);
+    [[nodiscard]] Handle Release() { return std::exchange(m_handle, Empty()); }
+    void Reset(Handle handle = Empty()) {
+        if (IsValid())
+            Close(m_handle);
         m_handle = handle;
     }
 
 private:
-    Handle m_handle = Traits::Invalid();
+    static Handle Empty() { return reinterpret_cast<Handle>(kEmpty); }
+
+    Handle m_handle = Empty();
 };
 
-struct HandleNullTraits { // process, thread, event, mapping: failure is NULL
-    using Handle = HANDLE;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::CloseHandle(h); }
-};
-struct HandleFileTraits { // CreateFile, snapshots: failure is INVALID_HANDLE_VALUE
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::CloseHandle(h); }
-};
-struct FindHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindClose(h); }
-};
-struct ChangeNotificationTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindCloseChangeNotification(h); }
-};
-struct HkeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::RegCloseKey(h); }
-};
-struct HiconTraits {
-    using Handle = HICON;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::DestroyIcon(h); }
-};
-template <typename T> struct GdiObjectTraits {
-    using Handle = T;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::DeleteObject(h); }
-};
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::DeleteDC(h); }
-};
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::FreeLibrary(h); }
-};
-struct GlobalMemoryTraits {
-    using Handle = HGLOBAL;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::GlobalFree(h); }
-};
-
-using UniqueHandle = UniqueResource<HandleNullTraits>;
-using UniqueFileHandle = UniqueResource<HandleFileTraits>;
-using UniqueFindHandle = UniqueResource<FindHandleTraits>;
-using UniqueChangeNotification = UniqueResource<ChangeNotificationTraits>;
-using UniqueHkey = UniqueResource<HkeyTraits>;
-using UniqueHicon = UniqueResource<HiconTraits>;
-using UniqueHbitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
-using UniqueHfont = UniqueResource<GdiObjectTraits<HFONT>>;
-using UniqueHbrush = UniqueResource<GdiObjectTraits<HBRUSH>>;
-using UniqueHpen = UniqueResource<GdiObjectTraits<HPEN>>;
-using UniqueHrgn = UniqueResource<GdiObjectTraits<HRGN>>;
-using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
-using UniqueModule = UniqueResource<ModuleTraits>;
-using UniqueGlobal = UniqueResource<GlobalMemoryTraits>;
+constexpr std::intptr_t kFailsAsMinusOne = -1;
+using UniqueHandle = UniqueAny<HANDLE, &::CloseHandle>;                       // process, thread, event, mapping, pipe
+using UniqueFileHandle = UniqueAny<HANDLE, &::CloseHandle, kFailsAsMinusOne>; // files, snapshots
+using UniqueFindHandle = UniqueAny<HANDLE, &::FindClose, kFailsAsMinusOne>;
+using UniqueChangeNotification = UniqueAny<HANDLE, &::FindCloseChangeNotification, kFailsAsMinusOne>;
+using UniqueHkey = UniqueAny<HKEY, &::RegCloseKey>;
+using UniqueHicon = UniqueAny<HICON, &::DestroyIcon>;
+using UniqueHbitmap = UniqueAny<HBITMAP, &::DeleteObject>;
+using UniqueHfont = UniqueAny<HFONT, &::DeleteObject>;
+using UniqueHbrush = UniqueAny<HBRUSH, &::DeleteObject>;
+using UniqueHpen = UniqueAny<HPEN, &::DeleteObject>;
+using UniqueHrgn = UniqueAny<HRGN, &::DeleteObject>;
+using UniqueMemoryDc = UniqueAny<HDC, &::DeleteDC>;
+using UniqueModule = UniqueAny<HMODULE, &::FreeLibrary>;
+using UniqueGlobal = UniqueAny<HGLOBAL, &::GlobalFree>;
+using UniqueLocal = UniqueAny<HLOCAL, &::LocalFree>;
 
 // A window DC remembers the window it belongs to.
 class UniqueWindowDc {
@@ -139,10 +87,12 @@ private:
     HDC m_hdc;
 };
 
-// Selects an object into a DC and puts the previous one back at scope end.
+// Selects an object into a DC and puts the previous one back at scope end. A null DC or object
+// leaves the DC as it is.
 class ScopedSelectObject {
 public:
-    ScopedSelectObject(HDC hdc, HGDIOBJ object) : m_hdc(hdc), m_previous(::SelectObject(hdc, object)) {}
+    ScopedSelectObject(HDC hdc, HGDIOBJ object)
+        : m_hdc(hdc), m_previous(hdc && object ? ::SelectObject(hdc, object) : nullptr) {}
     ~ScopedSelectObject() {
         if (m_previous && m_previous != HGDI_ERROR)
             ::SelectObject(m_hdc, m_previous);
@@ -171,14 +121,6 @@ private:
     HRESULT m_hr;
 };
 
-} // namespace tsu
-
-// ---- Appended kinds ----------------------------------------------------------------------------
-
-#include <gdiplus.h>
-
-namespace tsu {
-
 // GDI+ for the lifetime of the owner; shuts down only what it started.
 class ScopedGdiplusStartup {
 public:
@@ -197,23 +139,6 @@ public:
 private:
     ULONG_PTR m_token = 0;
     bool m_ok = false;
-};
-
-// Selects a font/brush/pen only when there is one; a null object leaves the DC as it is.
-class ScopedSelectObjectIfAny {
-public:
-    ScopedSelectObjectIfAny(HDC hdc, HGDIOBJ object)
-        : m_hdc(hdc), m_previous(hdc && object ? ::SelectObject(hdc, object) : nullptr) {}
-    ~ScopedSelectObjectIfAny() {
-        if (m_previous && m_previous != HGDI_ERROR)
-            ::SelectObject(m_hdc, m_previous);
-    }
-    ScopedSelectObjectIfAny(const ScopedSelectObjectIfAny&) = delete;
-    ScopedSelectObjectIfAny& operator=(const ScopedSelectObjectIfAny&) = delete;
-
-private:
-    HDC m_hdc;
-    HGDIOBJ m_previous;
 };
 
 } // namespace tsu

@@ -15,7 +15,7 @@ namespace tsu {
 // need beyond the protected system ones (GDI+) are delay-loaded, so they are looked up only after
 // this has run. False when a step failed;
 // the steps that worked stay in force.
-[[nodiscard]] bool HardenProcessStart();
+bool HardenProcessStart();
 
 // The system folder ("C:\Windows\system32") and the Windows folder, without a trailing "\";
 // empty when they cannot be read.

@@ -39,8 +39,6 @@ public:
     [[nodiscard]] bool MakeIconPng(const std::wstring& iconPath, const std::wstring& stem, int32_t kind,
                                    std::wstring& pngPath);
 
-    [[nodiscard]] const std::wstring& CacheFolder() const { return m_cacheFolder; }
-
     // Folder of the running executable followed by "\Image\".
     [[nodiscard]] static std::wstring DefaultCacheFolder();
 

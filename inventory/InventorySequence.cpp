@@ -34,7 +34,7 @@ InventoryResult RunInventorySequence(ProductIconMap& productIcons, SoftwareMap& 
 
     softwareMap.clear();
     for (const RegistryLocation& key : on64BitWindows ? locations.uninstallKeys64 : locations.uninstallKeys32)
-        (void)scanner.ScanUninstallKey(key.root, key.path, productIcons, softwareMap, true);
+        scanner.ScanUninstallKey(key.root, key.path, productIcons, softwareMap, true);
     return InventoryResult::Loaded;
 }
 

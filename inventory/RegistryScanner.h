@@ -34,8 +34,8 @@ public:
 
     // Adds the listable entries below root\path to softwareMap (first entry of a name wins).
     // False only when the key cannot be opened.
-    [[nodiscard]] bool ScanUninstallKey(uint32_t root, const std::wstring& path, const ProductIconMap& productIcons,
-                                        SoftwareMap& softwareMap, bool filter) const;
+    bool ScanUninstallKey(uint32_t root, const std::wstring& path, const ProductIconMap& productIcons,
+                          SoftwareMap& softwareMap, bool filter) const;
 
     // Adds the Installer products with a name and an icon. False only when the key cannot be
     // opened; openError (optional) receives the reason.

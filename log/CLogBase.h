@@ -1,8 +1,9 @@
 #pragma once
-// The log writer interface. Both writers turn WriteHex and WriteText into a CPacketLog and pass
-// it to WritePacket.
+// The log writer interface. WriteHex and WriteText turn into a CPacketLog for the writer's
+// WritePacket, the same for both writers.
 
 #include "log/core/CPacketLog.h"
+#include "log/core/LogFormat.h"
 
 #include <cstdint>
 #include <string>
@@ -15,16 +16,19 @@ public:
     CLogBase& operator=(const CLogBase&) = delete;
 
     virtual void WritePacket(CPacketLog& entry) = 0;
-    virtual void WriteHex(const unsigned char* data, int32_t length, std::string fileName) = 0;
-    virtual void WriteText(std::string text, std::string fileName) = 0;
+    virtual void WriteHex(const unsigned char* data, int32_t length, std::string fileName) {
+        WritePacketOf(tsu::FormatHexText(data, length), fileName);
+    }
+    virtual void WriteText(std::string text, std::string fileName) { WritePacketOf(text, fileName); }
 
 protected:
-    [[nodiscard]] static CPacketLog MakePacket(const std::string& text, const std::string& fileName) {
+    std::wstring m_logDirectory; // ends in "\"
+
+private:
+    void WritePacketOf(const std::string& text, const std::string& fileName) {
         CPacketLog entry;
         entry.SetLogText(text);
         entry.SetFileName(fileName);
-        return entry;
+        WritePacket(entry);
     }
-
-    std::wstring m_logDirectory; // ends in "\"
 };

@@ -22,7 +22,6 @@ public:
     // force true writes whatever logCfg.ini says; force false only when its print switch is on.
     void WriteLog(std::string text, std::string fileName, bool force);
 
-    [[nodiscard]] bool PrintSwitch() const { return m_printSwitch; }
     [[nodiscard]] const std::wstring& LogDirectory() const { return m_logDirectory; }
 
 private:

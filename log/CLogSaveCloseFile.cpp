@@ -17,13 +17,3 @@ void CLogSaveCloseFile::WritePacket(CPacketLog& entry) {
         MoveLogToBackup(path);
     }
 }
-
-void CLogSaveCloseFile::WriteHex(const unsigned char* data, int32_t length, std::string fileName) {
-    CPacketLog entry = MakePacket(FormatHexText(data, length), fileName);
-    WritePacket(entry);
-}
-
-void CLogSaveCloseFile::WriteText(std::string text, std::string fileName) {
-    CPacketLog entry = MakePacket(text, fileName);
-    WritePacket(entry);
-}

@@ -11,8 +11,6 @@ public:
     explicit CLogSaveCloseFile(std::wstring logDirectory) : CLogBase(std::move(logDirectory)) {}
 
     void WritePacket(CPacketLog& entry) override;
-    void WriteHex(const unsigned char* data, int32_t length, std::string fileName) override;
-    void WriteText(std::string text, std::string fileName) override;
 
 private:
     std::mutex m_lock;

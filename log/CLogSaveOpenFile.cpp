@@ -42,13 +42,3 @@ void CLogSaveOpenFile::WritePacket(CPacketLog& entry) {
     if (CLogFile* file = FindLogFile(FromCp936(entry.GetFileName())))
         file->Write(entry);
 }
-
-void CLogSaveOpenFile::WriteHex(const unsigned char* data, int32_t length, std::string fileName) {
-    CPacketLog entry = MakePacket(FormatHexText(data, length), fileName);
-    WritePacket(entry);
-}
-
-void CLogSaveOpenFile::WriteText(std::string text, std::string fileName) {
-    CPacketLog entry = MakePacket(text, fileName);
-    WritePacket(entry);
-}

@@ -30,8 +30,6 @@ public:
     explicit CLogSaveOpenFile(std::wstring logDirectory) : CLogBase(std::move(logDirectory)) {}
 
     void WritePacket(CPacketLog& entry) override;
-    void WriteHex(const unsigned char* data, int32_t length, std::string fileName) override;
-    void WriteText(std::string text, std::string fileName) override;
 
     // The file of that name, created on first use; null only when it cannot be created.
     CLogFile* FindLogFile(const std::wstring& fileName);

@@ -1,6 +1,7 @@
 #include "smart/IntelligenceEngine.h"
 
 #include "framework/ScopedHandles.h"
+#include "framework/WorkerThread.h"
 #include "inventory/Is64BitWindows.h"
 #include "log/CLogSave.h"
 #include "smart/CanonicalPaths.h"
@@ -22,7 +23,6 @@ constexpr size_t kMinUsableTargetChars = 4; // "C:\" and shorter are no program
 // Folder trees deeper than this are not followed further (a safety net beside the reparse-point
 // test, for loops the file system does not mark).
 constexpr int kMaxScanDepth = 48;
-constexpr DWORD kThreadResult = 1;
 
 bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
@@ -82,25 +82,21 @@ bool IntelligenceEngine::SetOwnerWindow(HWND window) {
     return true;
 }
 
-DWORD WINAPI IntelligenceEngine::AnalysisThread(void* parameter) {
-    auto* engine = static_cast<IntelligenceEngine*>(parameter);
-    (void)engine->Analyze();           // reports its end itself, also when it fails
-    engine->m_analysisRunning = false; // the worker's last use of the engine
-    return kThreadResult;
-}
-
 bool IntelligenceEngine::StartAnalysis(const std::wstring& path) {
     bool idle = false;
     if (!m_analysisRunning.compare_exchange_strong(idle, true))
         return false; // the results of the running analysis would be overwritten while it fills them
     m_shortcutPath = path;
-    HANDLE thread = ::CreateThread(nullptr, 0, &IntelligenceEngine::AnalysisThread, this, 0, nullptr);
+    UniqueHandle thread = StartWorkerThread([this] {
+        Analyze();                 // reports its end itself, also when it fails
+        m_analysisRunning = false; // the worker's last use of the engine
+    });
     if (!thread) {
         m_analysisRunning = false;
         WriteToolLog(kAnalysisThreadFailed);
         return false;
     }
-    m_analysisThread.Reset(thread); // only the destructor waits on it; the worker is never joined
+    m_analysisThread = std::move(thread); // only the destructor waits on it; the worker is never joined
     return true;
 }
 
@@ -109,7 +105,7 @@ bool IntelligenceEngine::AnalyzeNow(const std::wstring& path) {
     if (!m_analysisRunning.compare_exchange_strong(idle, true))
         return false;
     m_shortcutPath = path;
-    (void)Analyze();
+    Analyze();
     m_analysisRunning = false;
     return true;
 }
@@ -171,7 +167,7 @@ void IntelligenceEngine::AnalyzeTarget() {
             const std::optional<std::wstring> folder = ProgramFolderToScan(m_targetPath, Shared());
             if (!folder || !ScanFolder(*folder))
                 Append(m_targetPath, kRelatedFileText);
-            (void)MatchRegistryEntry();
+            MatchRegistryEntry();
         }
     }
 }

@@ -99,7 +99,6 @@ public:
     [[nodiscard]] std::vector<std::wstring>& SelectedPaths() { return m_selectedPaths; }
 
 private:
-    static DWORD WINAPI AnalysisThread(void* parameter);
     // Analyze's work, which may fail by an exception; Analyze reports the end either way.
     void AnalyzeTarget();
     void ScanStartMenuLevel(const std::wstring& folder, const std::wstring& target, int depth, ShortcutReader& reader);

@@ -3,6 +3,7 @@
 
 #include "smart/IntelligenceEngine.h"
 
+#include "framework/WorkerThread.h"
 #include "inventory/Is64BitWindows.h"
 #include "inventory/RegistryScanner.h"
 #include "log/CLogSave.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr wchar_t kDeletionThreadFailed[] = L"创建删除软件文件线程失败";
 constexpr wchar_t kStandardUninstallThreadFailed[] = L"创建卸载应用软件线程失败";
-constexpr DWORD kThreadResult = 1;
 
 void Send(HWND window, UINT message, WPARAM wParam) {
     if (window)
@@ -105,31 +105,11 @@ void UninstallMatched(const StandardUninstallJob& job) {
     Send(job.owner, WM_STANDARD_UNINSTALL_RESULT, gone ? kStandardUninstallGone : kStandardUninstallFailed);
 }
 
-template <typename Job, void (*Body)(const Job&)> DWORD WINAPI JobThread(void* parameter) {
-    const std::unique_ptr<Job> owned(static_cast<Job*>(parameter));
-    try {
-        Body(*owned);
-    } catch (...) {
-        // Nothing may leave a thread entry; the bodies report their own failures.
-    }
-    return kThreadResult;
-}
-
-// Runs Body(job) on a new thread that owns the job; the handle is closed at once.
-template <typename Job, void (*Body)(const Job&)> bool StartJob(std::unique_ptr<Job> job) {
-    HANDLE thread = ::CreateThread(nullptr, 0, &JobThread<Job, Body>, job.get(), 0, nullptr);
-    if (!thread)
-        return false;
-    (void)job.release();
-    ::CloseHandle(thread);
-    return true;
-}
-
 } // namespace
 
 bool IntelligenceEngine::StartDeletion() {
-    auto job = std::make_unique<DeletionJob>(DeletionJob{m_selectedPaths, m_analysedItems, m_ownerWindow});
-    if (!StartJob<DeletionJob, &DeletePaths>(std::move(job))) {
+    if (!StartWorkerThread(
+            [job = DeletionJob{m_selectedPaths, m_analysedItems, m_ownerWindow}] { DeletePaths(job); })) {
         WriteToolLog(kDeletionThreadFailed);
         return false;
     }
@@ -144,9 +124,8 @@ bool IntelligenceEngine::DeleteSelected() {
 bool IntelligenceEngine::StartStandardUninstall() {
     // The record is copied now: the uninstall removes the program the user confirmed, whatever
     // a later analysis matches meanwhile.
-    auto job = std::make_unique<StandardUninstallJob>(
-        StandardUninstallJob{*m_hasStandardUninstall, m_matchedRecord, m_ownerWindow, m_hasStandardUninstall});
-    if (!StartJob<StandardUninstallJob, &UninstallMatched>(std::move(job))) {
+    const StandardUninstallJob job{*m_hasStandardUninstall, m_matchedRecord, m_ownerWindow, m_hasStandardUninstall};
+    if (!StartWorkerThread([job] { UninstallMatched(job); })) {
         WriteToolLog(kStandardUninstallThreadFailed);
         return false;
     }

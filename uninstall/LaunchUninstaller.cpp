@@ -84,7 +84,7 @@ bool LaunchUninstaller(std::wstring& command, DWORD* exitCode) {
 
 bool LaunchUninstaller(std::wstring& command, ProcessMonitor& monitor, DWORD* exitCode) {
     std::lock_guard<std::mutex> guard(LaunchLock());
-    (void)ApplyFixedProductCodeRule(command);
+    ApplyFixedProductCodeRule(command);
     return StartAndFollow(BuildLaunchText(command), command, monitor, exitCode);
 }
 
@@ -135,15 +135,15 @@ bool StartAndFollow(const std::wstring& launchText, const std::wstring& command,
     // A fresh run: nothing of an earlier launch is followed, and the browsers are known before the
     // first pass can meet them.
     monitor.ResetLists();
-    (void)monitor.AddWatchedProcess(info.dwProcessId, ProcessCreationTime(process.Get()));
+    monitor.AddWatchedProcess(info.dwProcessId, ProcessCreationTime(process.Get()));
     for (const std::wstring& name : IgnoredBrowserNames(command))
-        (void)monitor.AddIgnoredName(name);
+        monitor.AddIgnoredName(name);
 
     // The job reports every process of the tree, however short-lived; the snapshots still find
     // what runs outside it (a service the uninstaller asks for, a child that broke away). The run
     // ends when the job has no member left that is waited for and a pass finds nothing alive.
     UninstallerJob job(monitor);
-    (void)job.Follow(process.Get());
+    job.Follow(process.Get());
     if (::ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
         WriteToolLog(L"无法恢复卸载程序运行，错误 " + std::to_wstring(::GetLastError()) + L": " +
                      launchText);
@@ -159,7 +159,7 @@ bool StartAndFollow(const std::wstring& launchText, const std::wstring& command,
     for (auto left = job.MembersWaitedFor(); followed && !left.empty(); left = job.MembersWaitedFor()) {
         ::ResetEvent(completion);
         for (const UninstallerJob::RunningMember& member : left)
-            (void)monitor.AddWatchedProcess(member.id, member.creationTime);
+            monitor.AddWatchedProcess(member.id, member.creationTime);
         followed = monitor.StartMonitor(&OnMonitorEvent, kMonitorUserValue) &&
                    ::WaitForSingleObject(completion, INFINITE) == WAIT_OBJECT_0;
     }

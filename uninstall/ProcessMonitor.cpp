@@ -1,6 +1,6 @@
 #include "uninstall/ProcessMonitor.h"
 
-#include "framework/ScopedHandles.h"
+#include "framework/WorkerThread.h"
 #include "log/CLogSave.h"
 
 #include <tlhelp32.h>
@@ -13,10 +13,6 @@
 namespace tsu {
 
 namespace {
-
-HANDLE StartWithCreateThread(LPTHREAD_START_ROUTINE entry, void* parameter) {
-    return ::CreateThread(nullptr, 0, entry, parameter, 0, nullptr);
-}
 
 std::wstring LowerCaseName(std::wstring_view name) {
     std::wstring lower(name);
@@ -135,7 +131,7 @@ uint64_t ProcessCreationTime(HANDLE process) {
 ProcessMonitor::ProcessMonitor() : ProcessMonitor(Seams()) {}
 
 ProcessMonitor::ProcessMonitor(const Seams& seams)
-    : m_startThread(seams.startThread ? seams.startThread : &StartWithCreateThread),
+    : m_startThread(seams.startThread ? seams.startThread : &StartWorkerThread),
       m_takeSnapshot(seams.takeSnapshot ? seams.takeSnapshot : &TakeSystemSnapshot),
       m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       m_wakeEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
@@ -196,7 +192,7 @@ bool ProcessMonitor::StartMonitor(MonitorCallback callback, uint32_t userValue) 
     JoinThread();
     if (!m_stopEvent || !m_wakeEvent)
         return false;
-    m_thread.Reset(m_startThread(&ThreadEntry, this));
+    m_thread = m_startThread([this] { MonitorLoop(); });
     return m_thread.IsValid();
 }
 
@@ -208,16 +204,6 @@ int32_t ProcessMonitor::State() const {
 MonitorLists ProcessMonitor::Lists() const {
     std::lock_guard<std::mutex> guard(m_listsLock);
     return m_lists;
-}
-
-uint32_t ProcessMonitor::SkippedPasses() const {
-    std::lock_guard<std::mutex> guard(m_stateLock);
-    return m_skippedPasses;
-}
-
-DWORD WINAPI ProcessMonitor::ThreadEntry(void* parameter) {
-    static_cast<ProcessMonitor*>(parameter)->MonitorLoop();
-    return 0;
 }
 
 void ProcessMonitor::MonitorLoop() {

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -24,8 +25,8 @@ using MonitorCallback = void (*)(int32_t stateCode, const wchar_t* stateText, ui
 
 class ProcessMonitor {
 public:
-    // How the monitoring thread is started (default: CreateThread); returns its handle or null.
-    using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE entry, void* parameter);
+    // How the monitoring thread is started (default: StartWorkerThread); an empty handle when not.
+    using ThreadStarter = UniqueHandle (*)(std::function<void()> body);
     // How the process list is read (default: TakeSystemSnapshot); false when it cannot be.
     using SnapshotTaker = bool (*)(std::vector<ProcessEntry>& processes);
     // Seams through which a test sees what happens when Windows refuses a thread or a snapshot;
@@ -49,9 +50,9 @@ public:
 
     // False when the id is already watched. creationTime (FILETIME ticks, 0 when not known) ties
     // the id to that one process (see AddWatchedId).
-    [[nodiscard]] bool AddWatchedProcess(uint32_t processId, uint64_t creationTime = 0);
+    bool AddWatchedProcess(uint32_t processId, uint64_t creationTime = 0);
     // Lower-cases the name (CharLowerW); false when that lower-case name is already there.
-    [[nodiscard]] bool AddIgnoredName(const std::wstring& exeName);
+    bool AddIgnoredName(const std::wstring& exeName);
     // True when the name, lower-cased as AddIgnoredName does, is an ignored one.
     [[nodiscard]] bool IsIgnoredName(std::wstring_view exeName) const;
     // Empties watched ids, live ids and ignored names; done before each launch so that ids of an
@@ -75,11 +76,8 @@ public:
     [[nodiscard]] int32_t State() const;
     // A copy of the lists, for diagnostics and tests.
     [[nodiscard]] MonitorLists Lists() const;
-    // Number of passes skipped because no process snapshot could be taken.
-    [[nodiscard]] uint32_t SkippedPasses() const;
 
 private:
-    static DWORD WINAPI ThreadEntry(void* parameter);
     void MonitorLoop();
     void EnterState(int32_t stateCode);
     void JoinThread();

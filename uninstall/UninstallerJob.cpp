@@ -1,5 +1,6 @@
 #include "uninstall/UninstallerJob.h"
 
+#include "framework/WorkerThread.h"
 #include "log/CLogSave.h"
 #include "uninstall/ProcessMonitor.h"
 
@@ -67,10 +68,10 @@ UninstallerJob::UninstallerJob(ProcessMonitor& monitor)
 }
 
 UninstallerJob::~UninstallerJob() {
-    if (m_thread.joinable()) {
+    if (m_thread) {
         if (!::PostQueuedCompletionStatus(m_port.Get(), 0, kQuitKey, nullptr))
             m_port.Reset(); // a closed port ends the wait as well
-        m_thread.join();
+        (void)::WaitForSingleObject(m_thread.Get(), INFINITE);
     }
     if (m_holding)
         m_monitor.SetOutsideMembers(false);
@@ -89,8 +90,12 @@ bool UninstallerJob::Follow(HANDLE process) {
     m_holding = true;
     m_monitor.SetOutsideMembers(true);
     // The job reports the process itself as its first new member, then every later one.
-    m_thread = std::thread([this] { PortLoop(); });
-    return true;
+    m_thread = StartWorkerThread([this] { PortLoop(); });
+    if (m_thread)
+        return true;
+    m_holding = false; // nothing follows the members: the monitor works alone
+    m_monitor.SetOutsideMembers(false);
+    return false;
 }
 
 void UninstallerJob::PortLoop() {
@@ -164,7 +169,7 @@ void UninstallerJob::Classify(uint32_t id, Member& member) {
     }
     member.kind = Kind::Followed;
     ++m_followed;
-    (void)m_monitor.AddWatchedProcess(id, ProcessCreationTime(member.handle.Get()));
+    m_monitor.AddWatchedProcess(id, ProcessCreationTime(member.handle.Get()));
 }
 
 void UninstallerJob::ClassifyUnknown() {
@@ -186,7 +191,7 @@ void UninstallerJob::OnProcessEnd(uint32_t id) {
         m_unknown.erase(id);
         // Ended before its name could be read. The monitor's next pass looks for what it started
         // outside the job, checking their names as for any child.
-        (void)m_monitor.AddWatchedProcess(id, ProcessCreationTime(found->second.handle.Get()));
+        m_monitor.AddWatchedProcess(id, ProcessCreationTime(found->second.handle.Get()));
     }
     m_members.erase(found);
 }

@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -36,7 +35,7 @@ public:
     // monitor, so that what a member starts outside the job is found by its parent id. False when
     // the process cannot join (no job, or Windows 7, where a process in a job cannot join a second
     // one): then nothing is followed here and the monitor works alone.
-    [[nodiscard]] bool Follow(HANDLE process);
+    bool Follow(HANDLE process);
 
     // The job's own list of members, read now: every one still running that is waited for (its
     // name is not an ignored one, nor is its parent's), with its creation time. The last word
@@ -64,7 +63,7 @@ private:
     ProcessMonitor& m_monitor;
     UniqueHandle m_job;
     UniqueHandle m_port;
-    std::thread m_thread;
+    UniqueHandle m_thread;
     bool m_holding = false;
     // Only the port thread touches these once it runs.
     std::unordered_map<uint32_t, Member> m_members;

@@ -19,7 +19,7 @@ void DrawImagePart(HDC dc, Gdiplus::Image* image, const ListRect& source, const 
 void DrawCaption(HDC dc, const std::wstring& caption, HFONT font, COLORREF color, const RECT& rect) {
     if (caption.empty())
         return;
-    ScopedSelectObjectIfAny select(dc, font);
+    ScopedSelectObject select(dc, font);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, color);
     RECT r = rect;

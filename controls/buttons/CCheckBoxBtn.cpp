@@ -71,7 +71,7 @@ void CCheckBoxBtn::OnPaint() {
                       ToRect(CheckBoxMarkRect(clientRect, m_scale)));
     }
     {
-        ScopedSelectObjectIfAny font(dc, m_font.Get());
+        ScopedSelectObject font(dc, m_font.Get());
         ::SetTextColor(dc, m_textColor);
         RECT textRect = client;
         textRect.left = CheckBoxTextLeft(ListRect{client.left, client.top, client.right, client.bottom}, m_scale);

@@ -243,7 +243,7 @@ int CMultilineList::HeaderHeightForFont() const {
     int fontHeight = 0;
     UniqueWindowDc dc(m_hWnd);
     if (dc) {
-        ScopedSelectObjectIfAny select(dc.Get(), m_boldFont.Get());
+        ScopedSelectObject select(dc.Get(), m_boldFont.Get());
         TEXTMETRICW metrics{};
         if (::GetTextMetricsW(dc.Get(), &metrics))
             fontHeight = metrics.tmHeight;

@@ -102,7 +102,7 @@ void CMultilineList::PaintArea(HDC target, const RECT& area) {
     POINT previousOrigin{};
     ::SetViewportOrgEx(dc, -area.left, -area.top, &previousOrigin);
     {
-        ScopedSelectObjectIfAny font(dc, m_font.Get());
+        ScopedSelectObject font(dc, m_font.Get());
         DrawContent(dc, GetContentRect(), area);
     }
     ::BitBlt(target, area.left, area.top, width, height, dc, area.left, area.top, SRCCOPY);
@@ -124,7 +124,7 @@ void CMultilineList::DrawContent(HDC dc, const RECT& content, const RECT& clip) 
     const RECT fill = Intersect(content, clip);
     ::FillRect(dc, &fill, ::GetSysColorBrush(COLOR_WINDOW));
     ::SetBkMode(dc, TRANSPARENT);
-    ScopedSelectObjectIfAny pen(dc, m_gridPen.Get());
+    ScopedSelectObject pen(dc, m_gridPen.Get());
     TEXTMETRICW metrics{};
     const int fontHeight = ::GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 0;
     std::unique_ptr<Gdiplus::Graphics> graphics;

@@ -1,4 +1,3 @@
-#include "framework/CCriticalSection.h"
 #include "framework/CGuiThreadDispatcher.h"
 #include "framework/MessageLoop.h"
 #include "framework/MessageWindowThread.h"
@@ -9,7 +8,6 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 namespace tsu {
@@ -92,35 +90,6 @@ TEST(WaitPumping, WorkerMaySendToTheWaitingGuiThreadAndUnsetEventsTimeOut) {
     EXPECT_FALSE(WaitPumping(never.Get(), 50));
     EXPECT_GE(::GetTickCount64() - start, 40u);
     EXPECT_FALSE(WaitPumping(nullptr, 10));
-}
-
-TEST(CriticalSection, KeepsTwoThreadsApartAndTryLockFailsWhileHeld) {
-    CCriticalSection lock;
-    long long counter = 0;
-    auto work = [&] {
-        for (int i = 0; i < 20000; ++i) {
-            std::lock_guard<CCriticalSection> guard(lock);
-            counter = counter + 1;
-        }
-    };
-    std::thread a(work);
-    std::thread b(work);
-    a.join();
-    b.join();
-    EXPECT_EQ(counter, 40000);
-    lock.Lock();
-    bool gotIt = true;
-    std::thread other([&] { gotIt = lock.TryLock(); });
-    other.join();
-    EXPECT_FALSE(gotIt);
-    lock.Unlock();
-    std::thread again([&] {
-        gotIt = lock.TryLock();
-        if (gotIt)
-            lock.Unlock();
-    });
-    again.join();
-    EXPECT_TRUE(gotIt);
 }
 
 // What a message-only window of MessageWindowThread saw.

@@ -284,8 +284,8 @@ TEST_F(LaunchUninstallerTest, FixedProductCodeCommandIsRewrittenAndRun) {
     EXPECT_EQ(command, kFixedProductCodeCommand);
 }
 
-HANDLE RefuseThread(LPTHREAD_START_ROUTINE, void*) {
-    return nullptr;
+UniqueHandle RefuseThread(std::function<void()>) {
+    return UniqueHandle();
 }
 
 TEST_F(LaunchUninstallerTest, WithoutAMonitoringThreadTheLaunchWaitsForItsProcess) {

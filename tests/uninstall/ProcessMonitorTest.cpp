@@ -139,7 +139,7 @@ TEST_F(ProcessMonitorTest, PassWithoutSnapshotIsSkippedNotTakenAsTheEnd) {
     ASSERT_TRUE(StartWatched(monitor));
     ASSERT_TRUE(monitor.StartMonitor(&Record, index));
     ASSERT_TRUE(g_recorders[index]->activity.WaitFor());
-    EXPECT_EQ(monitor.SkippedPasses(), 2u);
+    EXPECT_LT(g_snapshotsToFail.load(), 0); // both failed snapshots were taken before it
     m_release.Set();
     ASSERT_TRUE(g_recorders[index]->finished.WaitFor());
     EXPECT_EQ(g_recorders[index]->States(), (std::vector<int32_t>{kMonitorStateStart, kMonitorStateActivity,

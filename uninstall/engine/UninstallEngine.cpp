@@ -1,6 +1,7 @@
 #include "uninstall/engine/UninstallEngine.h"
 
 #include "framework/ScopedHandles.h"
+#include "framework/WorkerThread.h"
 #include "icons/IconPngCache.h"
 #include "icons/PicturePass.h"
 #include "inventory/Is64BitWindows.h"
@@ -31,7 +32,6 @@ constexpr size_t kMinUninstallStringChars = 2;
 constexpr wchar_t kLoadThreadFailed[] = L"创建获取已安装软件线程失败";
 constexpr wchar_t kUninstallThreadFailed[] = L"创建卸载软件线程失败";
 constexpr wchar_t kWatcherThreadFailed[] = L"创建删除卸载成功软件项线程失败";
-constexpr DWORD kThreadResult = 1;
 constexpr wchar_t kRegistryTool[] = L"reg.exe";
 constexpr wchar_t kBackupWritten[] = L"删除失效卸载项前已备份: ";
 constexpr wchar_t kBackupFailed[] = L"备份失效卸载项失败，不删除: ";
@@ -82,30 +82,9 @@ using State = UninstallEngine::State;
 using StatePtr = std::shared_ptr<State>;
 using ThreadBody = void (*)(const StatePtr& state);
 
-struct ThreadStart {
-    std::shared_ptr<State> state;
-    ThreadBody body;
-};
-
-DWORD WINAPI ThreadEntry(void* parameter) {
-    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
-    try {
-        start->body(start->state);
-    } catch (...) {
-        // Nothing may leave a thread entry; the bodies restore their flags themselves.
-    }
-    return kThreadResult;
-}
-
 // Starts body on a new thread that shares the engine's state; the handle is closed at once.
 bool StartThread(const StatePtr& state, ThreadBody body) {
-    auto start = std::make_unique<ThreadStart>(ThreadStart{state, body});
-    HANDLE thread = ::CreateThread(nullptr, 0, &ThreadEntry, start.get(), 0, nullptr);
-    if (!thread)
-        return false;
-    (void)start.release(); // the thread owns it now
-    ::CloseHandle(thread);
-    return true;
+    return StartWorkerThread([state, body] { body(state); }).IsValid();
 }
 
 // Sends a message whose lParam points to a copy of the record that lives for the call.
@@ -150,7 +129,7 @@ void LoadWorker(const StatePtr& shared) {
         if (result == InventoryResult::Loaded && !state.inventory.empty() && !state.pictureFolder.empty()) {
             // The cache starts COM and GDI+ for this thread; it lives for this pass only.
             IconPngCache cache(state.pictureFolder);
-            (void)RunPicturePass(state.inventory, cache);
+            RunPicturePass(state.inventory, cache);
         }
     } catch (...) {
         ReportInventoryFailed(state);
@@ -169,7 +148,7 @@ void RefreshWorker(const StatePtr& shared) {
         state.productIcons.clear();
         const InventoryResult result = state.reader(state.productIcons, state.freshInventory, Is64BitWindows());
         if (result == InventoryResult::Loaded && !state.freshInventory.empty())
-            (void)PruneInventory(state.inventory, state.freshInventory);
+            PruneInventory(state.inventory, state.freshInventory);
     } catch (...) {
         ReportInventoryFailed(state);
         return;
@@ -498,10 +477,6 @@ bool UninstallEngine::IsSystemSupported() {
 
 const SoftwareMap& UninstallEngine::Inventory() const {
     return m_state->inventory;
-}
-
-const ProductIconMap& UninstallEngine::ProductIcons() const {
-    return m_state->productIcons;
 }
 
 void UninstallEngine::SetPictureFolder(std::wstring folder) {

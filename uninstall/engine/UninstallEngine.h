@@ -85,7 +85,6 @@ public:
 
     // Read only after WM_SOFTWARE_LOADED with kSoftwareLoaded, while no load or refresh runs.
     [[nodiscard]] const SoftwareMap& Inventory() const;
-    [[nodiscard]] const ProductIconMap& ProductIcons() const;
 
     // Where the load writes each program's picture (a PNG of its icon, for the list): by default
     // "\Image\" beside the executable; an empty folder makes no pictures (the console program).
