@@ -50,7 +50,6 @@ TEST_F(LogSaveTest, CreatesTheLogFolderAndWritesForcedEntriesWithoutConfig) {
     ASSERT_TRUE(test::WriteFileBytes(m_base + L"ToolLog\\keep.txt", "old"));
     CLogSave log(m_base);
     EXPECT_EQ(log.LogDirectory(), m_base + L"ToolLog\\");
-    EXPECT_FALSE(log.PrintSwitch());
     log.WriteLog("forced", "t.txt", true);
     log.WriteLog("not forced", "t.txt", false);
     EXPECT_EQ(Entries(LogBytes()), std::vector<std::string>{"forced"});
