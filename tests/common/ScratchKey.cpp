@@ -61,8 +61,8 @@ bool ScratchKey::DeleteValue(const std::wstring& subkey, const std::wstring& nam
 }
 
 ScratchInventory::ScratchInventory(const std::wstring& tag)
-    : products(HKEY_CURRENT_USER, L"Software\\" + UniqueName(tag) + L"Products"),
-      entries(HKEY_CURRENT_USER, L"Software\\" + UniqueName(tag) + L"Uninstall") {}
+    : products(HKEY_CURRENT_USER, L"Software\\TsuTest\\" + UniqueName(tag) + L"\\Products"),
+      entries(HKEY_CURRENT_USER, L"Software\\TsuTest\\" + UniqueName(tag) + L"\\Uninstall") {}
 
 InventoryLocations ScratchInventory::Locations() const {
     InventoryLocations locations;
