@@ -1,7 +1,5 @@
-// libFuzzer target for the icon reader's byte parsing: file kinds, the PE resource tree, icon
-// group directories, icon images and "%VAR%" expansion. Every byte range the parsers hand out
-// is read in full, so AddressSanitizer sees any range that reaches past the input.
-
+// libFuzzer target for the icon reader's byte parsing. Every byte range the parsers hand out is
+// read in full, so AddressSanitizer sees any range that reaches past the input.
 #include "PeImageBuilder.h"
 #include "icons/core/IconFileRules.h"
 #include "icons/core/IconGroupDirectory.h"
@@ -11,9 +9,7 @@
 #include <string>
 
 namespace {
-
 using namespace tsu;
-
 volatile uint32_t g_sink = 0;
 
 void Touch(ByteReader bytes) {
@@ -27,11 +23,9 @@ void FuzzPe(ByteReader file, const uint8_t* data, size_t size) {
         return;
     const PeIconWalk walk(reader);
     for (uint32_t p = 0; p < walk.CountGroups() && p < 8; ++p)
-        if (const auto group = reader.FindByPosition(kResourceTypeGroupIcon, p))
-            Touch(*group);
+        Touch(reader.FindByPosition(kResourceTypeGroupIcon, p).value_or(ByteReader(nullptr, 0)));
     for (uint32_t id = 1; id <= 4; ++id)
-        if (const auto image = reader.FindById(kResourceTypeIcon, id))
-            Touch(*image);
+        Touch(reader.FindById(kResourceTypeIcon, id).value_or(ByteReader(nullptr, 0)));
     const auto take = [](uint32_t, uint16_t, ByteReader image) {
         if (ClassifyIconImage(image) != IconImageFormat::Dib || !IsCompleteDibIconImage(image))
             __builtin_trap(); // only whole DIB images may reach the icon creation
@@ -42,13 +36,12 @@ void FuzzPe(ByteReader file, const uint8_t* data, size_t size) {
         return [size](ByteReader directory) {
             Touch(directory);
             if (!IconGroupDirectory().Parse(directory))
-                __builtin_trap(); // the walk must only hand on directories it checked
+                __builtin_trap(); // the walk hands on only directories it checked
             return test::ClosestImageId(directory, size);
         };
     };
     (void)walk.Run(0, 500, closestTo(32), take);
     (void)walk.Run(0, 500, closestTo(256), take);
-    // A negative index from the input's last two bytes: group ids counting down.
     const int32_t byId = size >= 2 ? -static_cast<int32_t>(data[size - 1] | (data[size - 2] << 8)) : -1;
     (void)walk.Run(byId, 8, closestTo(16), take);
 }
@@ -59,17 +52,12 @@ void FuzzExpansion(const uint8_t* data, size_t size) {
         text.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));
     const std::wstring before = text;
     const int result = ExpandEnvironmentText(text, [](const std::wstring& name) -> std::optional<std::wstring> {
-        if (name.empty() || name.size() > 8)
-            return std::nullopt;
-        return std::wstring(name.size() * 40, L'v'); // short names give long values
+        return name.empty() || name.size() > 8 ? std::nullopt : std::optional(std::wstring(name.size() * 40, L'v'));
     });
-    if (result != kExpandDone && text != before)
-        __builtin_trap(); // a refused expansion leaves the text alone
-    if (result == kExpandDone && text.size() >= kIconPathChars && text != before)
-        __builtin_trap(); // and an accepted one fits the buffer
+    if (text != before && (result != kExpandDone || text.size() >= kIconPathChars))
+        __builtin_trap(); // a refused expansion leaves the text alone; an accepted one fits the buffer
     (void)ClassifyExtension(text);
 }
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

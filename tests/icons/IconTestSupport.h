@@ -1,6 +1,5 @@
 #pragma once
-// Shared by the Windows tests of the icon reader and the PNG cache: fixtures, and small readers
-// of files, icons and PNG files.
+// Fixtures and small readers of files, icons and PNG files for the Windows icon tests.
 
 #include "PeImageBuilder.h"
 #include "icons/IconPngConversion.h"
@@ -20,30 +19,13 @@ namespace tsu::test {
 inline std::wstring FixturePath(const std::wstring& name) {
     return std::wstring(TSU_SOURCE_DIR) + L"\\tests\\icons\\fixtures\\" + name;
 }
-// Files NSIS ships, as Wine sees them.
 inline std::wstring NsisPath(const std::wstring& relative) {
     return L"Z:\\usr\\share\\nsis\\" + relative;
-}
-// Files matching `pattern` in a folder, as full paths, sorted.
-inline std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern) {
-    std::vector<std::wstring> files;
-    WIN32_FIND_DATAW data{};
-    UniqueFindHandle find(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &data));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.Get(), &data))
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files.push_back(folder + L"\\" + data.cFileName);
-    std::sort(files.begin(), files.end());
-    return files;
 }
 inline bool WriteBytes(const std::wstring& path, const Bytes& bytes) {
     return WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
 }
-inline Bytes ReadBytes(const std::wstring& path) {
-    const std::string bytes = ReadFileBytes(path);
-    return Bytes(bytes.begin(), bytes.end());
-}
-// Views of files whose name ends with `suffix` mapped into this process (data-file modules and
-// file mappings alike).
+// Views of files whose name ends with `suffix` mapped into this process (data-file modules too).
 inline int CountMappedViews(const std::wstring& suffix) {
     int views = 0;
     const void* counted = nullptr;
@@ -63,28 +45,18 @@ inline int CountMappedViews(const std::wstring& suffix) {
     }
     return views;
 }
-// Width of an icon's image (0 when the handle is not an icon), after checking that it is square.
-inline int IconWidth(HICON icon) {
+inline int IconWidth(HICON icon) { // 0 when not a square icon
     IconPixels pixels;
-    const bool read = ReadIconPixels(icon, pixels);
-    return read && pixels.width == pixels.height ? pixels.width : 0;
+    return ReadIconPixels(icon, pixels) && pixels.width == pixels.height ? pixels.width : 0;
 }
-// Decodes a PNG (or any image GDI+ reads) into straight ARGB pixels; GDI+ must be running.
-inline bool DecodeImage(const std::wstring& path, IconPixels& pixels) {
-    pixels = IconPixels();
+inline bool DecodeImage(const std::wstring& path, IconPixels& pixels) { // straight ARGB; GDI+ must run
     Gdiplus::Bitmap bitmap(path.c_str());
-    pixels.width = static_cast<int>(bitmap.GetWidth());
-    pixels.height = static_cast<int>(bitmap.GetHeight());
-    Gdiplus::Rect rect(0, 0, pixels.width, pixels.height);
-    Gdiplus::BitmapData data{};
-    if (bitmap.GetLastStatus() != Gdiplus::Ok ||
-        bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
-        return false;
-    for (int y = 0; y < pixels.height; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) + y * data.Stride);
-        pixels.argb.insert(pixels.argb.end(), row, row + pixels.width);
-    }
-    return bitmap.UnlockBits(&data) == Gdiplus::Ok;
+    pixels = IconPixels{static_cast<int>(bitmap.GetWidth()), static_cast<int>(bitmap.GetHeight()), {}};
+    Gdiplus::Color colour;
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width && bitmap.GetPixel(x, y, &colour) == Gdiplus::Ok; ++x)
+            pixels.argb.push_back(colour.GetValue());
+    return bitmap.GetLastStatus() == Gdiplus::Ok && pixels.argb.size() == size_t(pixels.width) * pixels.height;
 }
 inline uint32_t PixelAt(const IconPixels& pixels, int x, int y) {
     return pixels.argb.at(static_cast<size_t>(y) * pixels.width + x);

@@ -9,6 +9,7 @@
 #include <climits>
 #include <functional>
 #include <map>
+#include <numeric>
 
 namespace tsu {
 namespace {
@@ -52,27 +53,24 @@ TEST(IconFileRulesTest, ClassifiesTheTextFromTheLastDot) {
 }
 
 TEST(IconFileRulesTest, ReadsTheKindFromTwelveBytes) {
-    const std::tuple<const char*, Bytes, IconFileKind> cases[] = {
-        {"pe", {'M', 'Z', 0x90, 0, 3, 0, 0, 0, 4, 0, 0, 0}, IconFileKind::PeImage},
-        {"bitmap", {'B', 'M', 0x36, 0x0C, 0, 0, 0, 0, 0, 0, 0x36, 0}, IconFileKind::Bitmap},
-        {"icon", {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0}, IconFileKind::IconFile},
-        {"cursor", {0, 0, 2, 0, 1, 0, 32, 32, 0, 0, 16, 0}, IconFileKind::IconFile},
-        {"icon count 0", {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}, IconFileKind::IconFile}, // loading it fails later
-        {"type 0", {0, 0, 0, 0, 1, 0, 16, 16, 0, 0, 1, 0}, IconFileKind::Unknown},
-        {"ani", {'R', 'I', 'F', 'F', 0x10, 0, 0, 0, 'A', 'C', 'O', 'N'}, IconFileKind::AnimatedCursor},
-        {"wave", {'R', 'I', 'F', 'F', 0x10, 0, 0, 0, 'W', 'A', 'V', 'E'}, IconFileKind::Unknown},
-        {"png", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}, IconFileKind::Unknown},
-        {"eleven bytes", {'M', 'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0}, IconFileKind::Unknown},
-        {"empty", {}, IconFileKind::Unknown}};
-    for (const auto& [label, bytes, expected] : cases)
-        EXPECT_EQ(ClassifyFileHeader(View(bytes)), expected) << label;
+    using K = IconFileKind;
+    const std::pair<Bytes, IconFileKind> cases[] = {
+        {{'M', 'Z', 0x90, 0, 3, 0, 0, 0, 4, 0, 0, 0}, K::PeImage}, {{'B', 'M', 0x36, 0x0C, 0, 0, 0, 0, 0, 0, 0x36, 0}, K::Bitmap},
+        {{0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0}, K::IconFile}, {{0, 0, 2, 0, 1, 0, 32, 32, 0, 0, 16, 0}, K::IconFile},
+        {{0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}, K::IconFile}, // count 0: loading it fails later
+        {{0, 0, 0, 0, 1, 0, 16, 16, 0, 0, 1, 0}, K::Unknown},
+        {{'R', 'I', 'F', 'F', 0x10, 0, 0, 0, 'A', 'C', 'O', 'N'}, K::AnimatedCursor},
+        {{'R', 'I', 'F', 'F', 0x10, 0, 0, 0, 'W', 'A', 'V', 'E'}, K::Unknown},
+        {{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}, K::Unknown},
+        {{'M', 'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0}, K::Unknown}, {{}, K::Unknown}};
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(ClassifyFileHeader(View(cases[i].first)), cases[i].second) << "case " << i;
 }
 
 Bytes BitmapHead(uint32_t infoSize, int32_t width, int32_t height, char magic = 'B', size_t cut = 0) {
     Bytes head = {static_cast<uint8_t>(magic), 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0};
     for (uint32_t v : {infoSize, static_cast<uint32_t>(width), static_cast<uint32_t>(height)})
-        for (int i = 0; i < 4; ++i)
-            head.push_back(static_cast<uint8_t>(v >> (8 * i)));
+        PutU32(head, head.size(), v);
     head.resize(head.size() - cut);
     return head;
 }
@@ -117,8 +115,7 @@ TEST(IconFileRulesTest, ExpandsOrLeavesTheTextAlone) {
         EXPECT_EQ(text, expected);
     }
     std::wstring text = L"%WINDIR%\\a.ico"; // without a lookup every reference disappears
-    EXPECT_EQ(ExpandEnvironmentText(text, nullptr), kExpandDone);
-    EXPECT_EQ(text, L"\\a.ico");
+    EXPECT_TRUE(ExpandEnvironmentText(text, nullptr) == kExpandDone && text == L"\\a.ico");
 }
 
 // A DIB icon image with these header fields and exactly the bytes the header asks for, less `cut`.
@@ -138,12 +135,9 @@ Bytes DibImage(int width, int storedHeight, uint16_t bits, uint32_t compression 
 }
 
 Bytes CoreImage(uint16_t width, uint16_t storedHeight, uint16_t bits, size_t cut = 0) {
-    Bytes out(12, 0);
-    PutU32(out, 0, 12);
-    PutU16(out, 4, width);
-    PutU16(out, 6, storedHeight);
-    PutU16(out, 8, 1);
-    PutU16(out, 10, bits);
+    Bytes out = {12, 0, 0, 0};
+    PutU32(out, 4, width | storedHeight << 16);
+    PutU32(out, 8, 1 | bits << 16);
     const size_t palette = bits <= 8 ? (size_t{1} << bits) * 3 : 0, rows = storedHeight / 2;
     out.resize(12 + palette + ((size_t{width} * bits + 31) / 32) * 4 * rows + ((width + 31) / 32) * 4 * rows - cut);
     return out;
@@ -178,19 +172,15 @@ TEST(IconImageRulesTest, ClassifiesAndChecksTheImage) {
     }
 }
 
-TEST(IconImageRulesTest, ReadsEntriesOfAValidGroup) {
+TEST(IconImageRulesTest, ReadsValidGroupsAndRejectsMalformedOnes) {
     const Bytes bytes = MakeIconGroup({{16, 5, 1128}, {256, 9, 70000}});
     IconGroupDirectory group;
-    ASSERT_TRUE(group.Parse(View(bytes)));
-    ASSERT_EQ(group.Count(), 2);
-    const IconGroupEntry first = group.Entry(0), second = group.Entry(1), past = group.Entry(2);
+    ASSERT_TRUE(group.Parse(View(bytes)) && group.Count() == 2);
+    const IconGroupEntry first = group.Entry(0), second = group.Entry(1);
     EXPECT_EQ(std::make_tuple(first.width, first.height, first.id), std::make_tuple(16, 16, 5));
     EXPECT_EQ(std::make_tuple(second.width, second.bytesInRes, second.id), std::make_tuple(0, 70000u, 9));
-    EXPECT_EQ(past.id, 0); // past the end: an empty entry, not a read
+    EXPECT_EQ(group.Entry(2).id, 0); // past the end: an empty entry, not a read
     EXPECT_EQ(group.Bytes().Size(), 6u + 2 * 14u);
-}
-
-TEST(IconImageRulesTest, RejectsMalformedGroups) {
     const std::pair<const char*, std::function<void(Bytes&)>> changes[] = {
         {"zero size", [](Bytes& b) { b.clear(); }},
         {"header only cut", [](Bytes& b) { b.resize(5); }},
@@ -202,16 +192,13 @@ TEST(IconImageRulesTest, RejectsMalformedGroups) {
     for (const auto& [label, change] : changes) {
         Bytes bytes = MakeIconGroup({{16, 5, 1128}, {32, 6, 4264}});
         change(bytes);
-        IconGroupDirectory group;
-        EXPECT_FALSE(group.Parse(View(bytes))) << label;
-        EXPECT_EQ(group.Count(), 0) << label;
+        EXPECT_FALSE(group.Parse(View(bytes)) || group.Count() != 0) << label;
     }
 }
 
 Bytes Payload(uint8_t seed, size_t size) {
     Bytes bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<uint8_t>(seed + i);
+    std::iota(bytes.begin(), bytes.end(), seed);
     return bytes;
 }
 
@@ -236,18 +223,13 @@ TEST_P(PeLayoutTest, CountsAndFindsNamedFirstThenById) {
     PeResourceReader reader;
     ASSERT_TRUE(reader.Open(View(m_bytes)));
     EXPECT_EQ(reader.IsPe32Plus(), GetParam());
-    EXPECT_EQ(reader.CountEntries(14), 3u);
-    EXPECT_EQ(reader.CountEntries(3), 2u);
-    EXPECT_EQ(reader.CountEntries(6), 1u);
-    EXPECT_EQ(reader.CountEntries(5), 0u);
-    EXPECT_EQ(Of(reader.FindByPosition(14, 0)), Payload(3, 6)); // as stored: named first, then ids
-    EXPECT_EQ(Of(reader.FindByPosition(14, 1)), Payload(2, 34));
-    EXPECT_EQ(Of(reader.FindByPosition(14, 2)), Payload(1, 20));
-    EXPECT_FALSE(reader.FindByPosition(14, 3));
+    for (const auto& [type, count] : {std::pair{14, 3u}, {3, 2u}, {6, 1u}, {5, 0u}})
+        EXPECT_EQ(reader.CountEntries(type), count) << type;
+    const Bytes asStored[] = {Payload(3, 6), Payload(2, 34), Payload(1, 20), Of(std::nullopt)}; // named first
+    for (uint32_t p = 0; p < 4; ++p)
+        EXPECT_EQ(Of(reader.FindByPosition(14, p)), asStored[p]) << p;
     EXPECT_EQ(Of(reader.FindById(3, 2)), Payload(5, 101));
-    EXPECT_FALSE(reader.FindById(3, 9));
-    EXPECT_FALSE(reader.FindById(5, 1)); // no such type
-    EXPECT_FALSE(reader.FindById(14, 0x80000000u | 3u));
+    EXPECT_FALSE(reader.FindById(3, 9) || reader.FindById(5, 1) || reader.FindById(14, 0x80000000u | 3u));
 }
 
 TEST_P(PeLayoutTest, EveryTruncationIsReadSafely) {
@@ -255,10 +237,9 @@ TEST_P(PeLayoutTest, EveryTruncationIsReadSafely) {
         // An exact-size copy: the sanitizers of the native build see any read past its end.
         const Bytes cut(m_bytes.begin(), m_bytes.begin() + static_cast<ptrdiff_t>(size));
         PeResourceReader reader;
-        const bool opened = reader.Open(View(cut));
-        EXPECT_TRUE(!opened || size > 0x200) << size; // not before the resource section
-        if (!opened)
+        if (!reader.Open(View(cut)))
             continue;
+        EXPECT_GT(size, 0x200u); // not before the resource section
         for (const auto& data : {reader.FindByPosition(14, 0), reader.FindByPosition(14, 2), reader.FindById(3, 2)})
             EXPECT_TRUE(!data || data->Data() + data->Size() <= cut.data() + cut.size()) << size;
     }
@@ -345,7 +326,6 @@ TEST(PeResourceReaderTest, Pe32PlusReadsTheResourceEntryAt0x80NotAt0x70) {
     PeImageBuilder builder(true);
     Bytes bytes = builder.Add(14, 1, Payload(1, 20)).Build();
     const PeImageBuilder::Layout& l = builder.GetLayout();
-    ASSERT_EQ(l.resourceEntry, l.optionalHeader + 0x80);
     // Directory 0 (exports) of PE32+ sits where PE32 keeps the resource entry: an image with
     // exports but no resources must give no icons, not a tree read from the export table.
     PutU32(bytes, l.optionalHeader + 0x70, l.resourceRva);
@@ -425,8 +405,7 @@ TEST(PeIconWalkTest, TakesOnlyWholeDibImagesOfWellFormedGroups) {
         ASSERT_TRUE(reader.Open(View(bytes))) << label;
         bool chooserSawShortGroup = false;
         const auto choose = [&](ByteReader group) {
-            IconGroupDirectory parsed;
-            chooserSawShortGroup |= !parsed.Parse(group);
+            chooserSawShortGroup |= !IconGroupDirectory().Parse(group);
             return test::ClosestImageId(group, 128);
         };
         EXPECT_EQ(PeIconWalk(reader).Run(0, 500, choose, kTakeAll), expected) << label;

@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 namespace tsu::test {
-
 namespace {
 constexpr uint32_t kHighBit = 0x80000000u; // a subdirectory, or a named entry
 size_t AlignUp(size_t value, size_t alignment) {
@@ -32,12 +31,11 @@ uint32_t GetU32(const Bytes& bytes, size_t offset) {
 }
 
 Bytes MakeDibIconImage(int size, uint32_t rgb) {
-    Bytes out(40, 0);
-    PutU32(out, 0, 40);
+    Bytes out = {40, 0, 0, 0};
     PutU32(out, 4, static_cast<uint32_t>(size));
     PutU32(out, 8, static_cast<uint32_t>(size * 2)); // colour bitmap and mask
-    PutU16(out, 12, 1);
-    PutU16(out, 14, 32);
+    PutU32(out, 12, 0x200001);                        // one plane, 32 bits
+    out.resize(40);
     for (int i = 0; i < size * size; ++i)
         out.insert(out.end(), {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16), 255});
     out.resize(out.size() + static_cast<size_t>(size * ((size + 31) / 32 * 4)), 0); // mask: all drawn
@@ -61,11 +59,9 @@ Bytes MakePngSignatureImage() {
 
 uint32_t ClosestImageId(ByteReader groupDirectory, int size) {
     IconGroupDirectory group;
-    if (!group.Parse(groupDirectory))
-        return 0;
     uint32_t best = 0;
     int bestDiff = 1 << 30;
-    for (uint16_t i = 0; i < group.Count(); ++i) {
+    for (uint16_t i = 0; group.Parse(groupDirectory) && i < group.Count(); ++i) {
         const IconGroupEntry entry = group.Entry(i);
         const int diff = std::abs((entry.width == 0 ? 256 : entry.width) - size);
         best = diff < bestDiff ? entry.id : best;
@@ -89,22 +85,22 @@ PeImageBuilder& PeImageBuilder::AddIconGroup(uint16_t groupId, const std::vector
 }
 
 Bytes PeImageBuilder::Build() {
-    // Section: root, type directories, language directories, data entries, data. The reader never
-    // reads the text of a name, so named entries point at none.
+    // Section: root, type directories, language directories, data entries, data. Named entries
+    // point at no text: the reader never reads one.
     size_t count = 0;
     for (const auto& [type, list] : m_types)
         count += list.size();
     size_t directory = 16 + 8 * m_types.size(), language = directory + 16 * m_types.size() + 8 * count;
     size_t dataEntry = language + 24 * count, data = dataEntry + 16 * count, rootEntry = 16;
-    m_layout = Layout();
-    m_layout.firstDataEntry = dataEntry;
+    Layout& l = m_layout = Layout();
+    l.firstDataEntry = count ? dataEntry : 0;
     Bytes section(16, 0);
     PutU16(section, 14, static_cast<uint16_t>(m_types.size()));
     for (const auto& [type, list] : m_types) {
         PutU32(section, rootEntry, type);
         PutU32(section, rootEntry + 4, kHighBit | static_cast<uint32_t>(directory));
         rootEntry += 8;
-        m_layout.typeDirectory14 = type == 14 ? directory : m_layout.typeDirectory14;
+        l.typeDirectory14 = type == 14 ? directory : l.typeDirectory14;
         const auto named = std::count_if(list.begin(), list.end(), [](const Resource& r) { return r.named; });
         PutU16(section, directory + 12, static_cast<uint16_t>(named));
         PutU16(section, directory + 14, static_cast<uint16_t>(list.size() - named));
@@ -117,7 +113,7 @@ Bytes PeImageBuilder::Build() {
             PutU32(section, language + 16, 0x409);
             PutU32(section, language + 20, static_cast<uint32_t>(dataEntry));
             language += 24;
-            PutU32(section, dataEntry, m_layout.resourceRva + static_cast<uint32_t>(data));
+            PutU32(section, dataEntry, l.resourceRva + static_cast<uint32_t>(data));
             PutU32(section, dataEntry + 4, static_cast<uint32_t>(r.data.size()));
             dataEntry += 16;
             section.resize(data); // everything before lies below the data
@@ -126,31 +122,23 @@ Bytes PeImageBuilder::Build() {
         }
     }
     section.resize(AlignUp(std::max(section.size(), data), 0x200), 0);
-
     // DOS header, PE signature, file header, optional header, one section header: what the reader reads.
-    Layout& l = m_layout;
-    l.sectionTable = l.optionalHeader + (m_pe32Plus ? 240 : 224);
+    const uint16_t optionalSize = m_pe32Plus ? 240 : 224;
+    l.sectionTable = l.optionalHeader + optionalSize;
     l.resourceBase = AlignUp(l.sectionTable + 40, 0x200);
     l.resourceEntry = l.optionalHeader + (m_pe32Plus ? 0x80 : 0x70);
     l.typeDirectory14 += l.typeDirectory14 ? l.resourceBase : 0;
-    l.firstDataEntry = count ? l.firstDataEntry + l.resourceBase : 0;
-    Bytes image(l.resourceBase, 0);
-    image[0] = 'M';
-    image[1] = 'Z';
-    image[l.peHeader] = 'P';
-    image[l.peHeader + 1] = 'E';
-    PutU32(image, 0x3C, static_cast<uint32_t>(l.peHeader));
-    PutU16(image, l.peHeader + 4, m_pe32Plus ? 0x8664 : 0x14C);
-    PutU16(image, l.peHeader + 6, 1); // sections
-    PutU16(image, l.peHeader + 20, m_pe32Plus ? 240 : 224);
-    PutU16(image, l.optionalHeader, m_pe32Plus ? 0x20B : 0x10B);
-    PutU32(image, l.optionalHeader + (m_pe32Plus ? 0x6C : 0x5C), 16); // data directories
-    PutU32(image, l.resourceEntry, l.resourceRva);
-    PutU32(image, l.resourceEntry + 4, static_cast<uint32_t>(data));
-    PutU32(image, l.sectionTable + 8, static_cast<uint32_t>(data));
-    PutU32(image, l.sectionTable + 12, l.resourceRva);
-    PutU32(image, l.sectionTable + 16, static_cast<uint32_t>(section.size()));
-    PutU32(image, l.sectionTable + 20, static_cast<uint32_t>(l.resourceBase));
+    l.firstDataEntry += l.firstDataEntry ? l.resourceBase : 0;
+    Bytes image = {'M', 'Z'};
+    for (const auto& [at, value] : std::initializer_list<std::pair<size_t, uint32_t>>{
+             {0x3C, uint32_t(l.peHeader)}, {l.peHeader, 'P' | 'E' << 8}, {l.peHeader + 4, m_pe32Plus ? 0x8664u : 0x14Cu},
+             {l.peHeader + 6, 1}, {l.peHeader + 20, optionalSize}, {l.optionalHeader, m_pe32Plus ? 0x20Bu : 0x10Bu},
+             {l.optionalHeader + (m_pe32Plus ? 0x6C : 0x5C), 16}, {l.resourceEntry, l.resourceRva},
+             {l.resourceEntry + 4, uint32_t(data)}, {l.sectionTable + 8, uint32_t(data)},
+             {l.sectionTable + 12, l.resourceRva}, {l.sectionTable + 16, uint32_t(section.size())},
+             {l.sectionTable + 20, uint32_t(l.resourceBase)}})
+        PutU32(image, at, value);
+    image.resize(l.resourceBase, 0);
     image.insert(image.end(), section.begin(), section.end());
     return image;
 }
