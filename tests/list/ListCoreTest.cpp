@@ -147,11 +147,9 @@ TEST(ListGeometryTest, CellPartsAtUnitAndFractionalScales) {
         // Scrolled so far left that the icon starts at x 6 or less: another margin after it.
         {"IconNearTheLeftEdge", CELL_TEXT, I | X, 1.0f, {-2, 0, 148, 40}, &L::textRect, {51, 0, 148, 40}},
         {"ButtonCentred", CELL_BUTTON, 0, 1.0f, cell, &L::buttonRect, {143, 48, 207, 72}},
-        // [72 - 38.4] = 33; 24 - 12 s = 10; 64 s x 24 s.
         {"ButtonAt120Dpi", CELL_BUTTON, 0, 1.2f, scaled, &L::buttonRect, {633, 58, 709, 86}},
         // [24 - 10 s] is 12 whatever the floating-point unit keeps of 1.2f.
         {"AnimationAt120Dpi", CELL_WAITING, 0, 1.2f, scaled, &L::animRect, {612, 60, 636, 84}},
-        // [24 - 7 s = 15.6] = 15; 36 s in, 10 s from the right, 15 s high.
         {"StateTextAt120Dpi", CELL_UNINSTALLING, 0, 1.2f, scaled, &L::stateTextRect, {643, 63, 732, 81}},
         {"DoneIconAt125", CELL_DONE, 0, 1.25f, {0, 0, 100, 50}, &L::animRect, {12, 12, 37, 37}},
         {"UnknownKindHasNoState", 42, C, 1.0f, cell, &L::stateTextRect, {}},
