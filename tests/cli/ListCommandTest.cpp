@@ -18,7 +18,8 @@ TEST(TsuCommandLineTest, ExitCodesOfHelpAndUsageErrors) {
     const auto help = Tsu(L"--help");
     EXPECT_EQ(help.exitCode, 0u);
     EXPECT_FALSE(help.out.empty());
-    for (const wchar_t* bad : {L"", L"frobnicate", L"list --xml"}) { // no command is a usage error too
+    EXPECT_EQ(Tsu(L"").exitCode, 1u) << "no command is a usage error";
+    for (const wchar_t* bad : {L"frobnicate", L"list --xml"}) {
         const auto result = Tsu(bad);
         EXPECT_EQ(result.exitCode, 1u);
         EXPECT_TRUE(result.out.empty());

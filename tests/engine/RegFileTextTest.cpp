@@ -26,6 +26,7 @@ TEST(RegFileTextTest, WritesWhatImportGivesBack) {
         {{L"s", kRegSz, {0x61, 0x00, 0x00}}, L"\"s\"=hex(1):61,00,00"},
         {{L"s", kRegSz, Utf16(std::wstring(L"a\nb\0", 4))}, L"\"s\"=hex(1):61,00,0a,00,62,00,00,00"},
         {{L"s", kRegSz, {}}, L"\"s\"=hex(1):"},
+        {{L"s", kRegSz, {0, 0}}, L"\"s\"=\"\""}, // an empty string is still text
         {{L"e", kRegExpandSz, Utf16(std::wstring(L"%a%\0", 4))}, L"\"e\"=hex(2):25,00,61,00,25,00,00,00"},
         {{L"m", kRegMultiSz, Utf16(std::wstring(L"a\0b\0\0", 5))}, L"\"m\"=hex(7):61,00,00,00,62,00,00,00,00,00"},
         {{L"d", kRegDword, {0x2a, 0x00, 0x00, 0x80}}, L"\"d\"=dword:8000002a"},
