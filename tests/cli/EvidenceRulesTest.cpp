@@ -46,7 +46,7 @@ TEST(EvidenceRules, SummaryNamesWhatIsKnownAndWhatIsLeft) {
          L"entry gone; folder 10000 files or more"},
     };
     for (const SummaryCase& c : cases)
-        EXPECT_EQ(EvidenceSummary(c.evidence), c.text);
+        EXPECT_EQ(EvidenceSummary(c.evidence), c.text) << c.text;
 }
 
 TEST(EvidenceRules, ProductCodeOnlyForAnInstallerEntryNamedByIt) {
@@ -75,13 +75,10 @@ TEST(EvidenceRules, PendingRenamesArePairsWithAnEmptyTargetForADelete) {
     const std::wstring value = L"\\??\\C:\\P\\a.dll\0\0\\??\\C:\\T\\new.dll\0!\\??\\C:\\P\\old.dll\0\0"s;
     const auto renames = ParsePendingRenames(value);
     ASSERT_EQ(renames.size(), 2u);
-    EXPECT_EQ(renames[0].source, L"C:\\P\\a.dll");
-    EXPECT_EQ(renames[0].target, L"");
-    EXPECT_EQ(renames[1].source, L"C:\\T\\new.dll");
-    EXPECT_EQ(renames[1].target, L"C:\\P\\old.dll");
-    EXPECT_EQ(ParsePendingRenames(L"\\??\\C:\\x"s).size(), 0u); // no target: cut off
-    EXPECT_EQ(ParsePendingRenames(L"\\??\\C:\\x\0"s).size(), 0u);
-    EXPECT_EQ(ParsePendingRenames(L"").size(), 0u);
+    EXPECT_EQ(renames[0].source + L"|" + renames[0].target, L"C:\\P\\a.dll|");
+    EXPECT_EQ(renames[1].source + L"|" + renames[1].target, L"C:\\T\\new.dll|C:\\P\\old.dll");
+    for (const std::wstring& cut : {L"\\??\\C:\\x"s, L"\\??\\C:\\x\0"s, L""s}) // no target: cut off
+        EXPECT_TRUE(ParsePendingRenames(cut).empty());
 
     const struct {
         const wchar_t* folder;
@@ -97,24 +94,20 @@ TEST(EvidenceRules, PendingRenamesArePairsWithAnEmptyTargetForADelete) {
 
 TEST(EvidenceRules, ExitCode) {
     const ProgramOutcome removed{FinalState::Removed, false, std::nullopt};
-    const ProgramOutcome removedRenames{FinalState::Removed, true, std::nullopt};
     const ProgramOutcome removedRestart{FinalState::Removed, false, 3010u};
-    const ProgramOutcome removedOther{FinalState::Removed, false, 1641u};
     const struct {
         bool unknownName;
         std::vector<ProgramOutcome> outcomes;
         int exitCode;
-    } cases[] = {
-        {false, {removed, removed}, 0},
-        {false, {removed, removedOther}, 0},
-        {false, {removed, removedRenames}, 3},
-        {false, {removedRestart}, 3},
-        {false, {removedRestart, {FinalState::Failed, false, 0u}}, 1},
-        {false, {removed, {FinalState::Timeout, false, std::nullopt}}, 1},
-        {false, {{FinalState::NeedsUser, false, std::nullopt}, removed}, 1},
-        {true, {}, 2},
-        {true, {removed}, 2},
-    };
+    } cases[] = {{false, {removed, removed}, 0},
+                 {false, {removed, {FinalState::Removed, false, 1641u}}, 0},
+                 {false, {removed, {FinalState::Removed, true, std::nullopt}}, 3},
+                 {false, {removedRestart}, 3},
+                 {false, {removedRestart, {FinalState::Failed, false, 0u}}, 1},
+                 {false, {removed, {FinalState::Timeout, false, std::nullopt}}, 1},
+                 {false, {{FinalState::NeedsUser, false, std::nullopt}, removed}, 1},
+                 {true, {}, 2},
+                 {true, {removed}, 2}};
     for (const auto& c : cases)
         EXPECT_EQ(UninstallExitCode(c.unknownName, c.outcomes), c.exitCode);
 }

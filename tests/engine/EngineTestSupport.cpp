@@ -7,26 +7,30 @@
 namespace tsu::test {
 
 namespace {
-constexpr wchar_t kRecorderClass[] = L"TsuEngineTestRecorder";
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-const struct {
-    UINT message;
-    const wchar_t* name;
-} kEngineMessages[] = {{WM_CLOSE_PROGRESS, L"WM_CLOSE_PROGRESS"},
-                       {WM_SOFTWARE_LOADED, L"WM_SOFTWARE_LOADED"},
-                       {WM_UNINSTALL_STATE, L"WM_UNINSTALL_STATE/WM_STANDARD_UNINSTALL_RESULT"},
-                       {WM_UNINSTALL_REMOVED, L"WM_UNINSTALL_REMOVED"},
-                       {WM_ANALYSIS_STATE, L"WM_ANALYSIS_STATE"},
-                       {WM_DELETE_RESULT, L"WM_DELETE_RESULT"}};
 
 // Null for messages the engines do not send.
 const wchar_t* MessageName(UINT message) {
-    for (const auto& known : kEngineMessages) {
-        if (known.message == message)
-            return known.name;
+    switch (message) {
+    case WM_CLOSE_PROGRESS:
+        return L"WM_CLOSE_PROGRESS";
+    case WM_SOFTWARE_LOADED:
+        return L"WM_SOFTWARE_LOADED";
+    case WM_UNINSTALL_STATE:
+        return L"WM_UNINSTALL_STATE/WM_STANDARD_UNINSTALL_RESULT";
+    case WM_UNINSTALL_REMOVED:
+        return L"WM_UNINSTALL_REMOVED";
+    case WM_ANALYSIS_STATE:
+        return L"WM_ANALYSIS_STATE";
+    case WM_DELETE_RESULT:
+        return L"WM_DELETE_RESULT";
+    default:
+        return nullptr;
     }
-    return nullptr;
+}
+
+bool Succeeded(const ProcessResult& result) {
+    return result.started && result.exitCode == 0;
 }
 } // namespace
 
@@ -35,9 +39,7 @@ std::wstring Describe(const RecordedMessage& message) {
     text += L" " + std::to_wstring(message.wParam);
     if (message.message == WM_ANALYSIS_STATE)
         text += L" " + std::to_wstring(message.lParam);
-    if (!message.text.empty())
-        text += L" " + message.text;
-    return text;
+    return message.text.empty() ? text : text + L" " + message.text;
 }
 
 std::wstring Describe(const std::vector<RecordedMessage>& messages) {
@@ -47,27 +49,21 @@ std::wstring Describe(const std::vector<RecordedMessage>& messages) {
     return text;
 }
 
-MessageRecorder::MessageRecorder() : m_windowThread(kRecorderClass, &MessageRecorder::WindowProc, this) {}
+MessageRecorder::MessageRecorder() : m_windowThread(L"TsuEngineTestRecorder", &MessageRecorder::WindowProc, this) {}
 
 LRESULT CALLBACK MessageRecorder::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
+    if (message == WM_NCCREATE)
+        ::SetWindowLongPtrW(window, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
     auto* self = reinterpret_cast<MessageRecorder*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && MessageName(message)) {
-        self->Record(message, wParam, lParam);
-        return 1;
-    }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    if (!self || !MessageName(message))
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    self->Record(message, wParam, lParam);
+    return 1;
 }
 
 void MessageRecorder::Record(UINT message, WPARAM wParam, LPARAM lParam) {
-    RecordedMessage recorded;
-    recorded.message = message;
-    recorded.wParam = wParam;
-    recorded.lParam = lParam;
-    recorded.at = std::chrono::steady_clock::now();
+    RecordedMessage recorded{message, wParam, lParam, L"", std::chrono::steady_clock::now()};
     if ((message == WM_UNINSTALL_STATE || message == WM_UNINSTALL_REMOVED) && lParam != 0) {
         // The record lives only during the call: copy what the test looks at.
         recorded.text = reinterpret_cast<const SoftwareRecord*>(lParam)->displayName;
@@ -114,10 +110,7 @@ void MessageRecorder::Clear() {
 }
 
 size_t CountOf(const std::vector<RecordedMessage>& messages, UINT message) {
-    size_t count = 0;
-    for (const RecordedMessage& recorded : messages)
-        count += recorded.message == message ? 1 : 0;
-    return count;
+    return OnlyOf(messages, message).size();
 }
 
 std::vector<RecordedMessage> OnlyOf(const std::vector<RecordedMessage>& messages, UINT message) {
@@ -129,12 +122,21 @@ std::vector<RecordedMessage> OnlyOf(const std::vector<RecordedMessage>& messages
     return only;
 }
 
+std::vector<std::wstring> Steps(const std::vector<RecordedMessage>& messages) {
+    std::vector<std::wstring> steps;
+    for (const RecordedMessage& message : messages) {
+        if (message.message == WM_UNINSTALL_STATE || message.message == WM_UNINSTALL_REMOVED)
+            steps.push_back((message.message == WM_UNINSTALL_STATE ? std::to_wstring(message.wParam) : L"removed") +
+                            L" " + message.text);
+    }
+    return steps;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
+    for (; !condition(); ::Sleep(5)) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        ::Sleep(5);
     }
     return true;
 }
@@ -150,48 +152,37 @@ std::wstring SystemFolderPath() {
 }
 
 bool InstallNsisFixture(const std::wstring& target) {
-    const ProcessResult result = RunProcess(L"\"" + FixtureFile(target + L".exe") + L"\"");
-    return result.started && result.exitCode == 0;
+    return Succeeded(RunProcess(Quoted(FixtureFile(target + L".exe"))));
 }
 
 bool InstallMsiFixture(const std::wstring& target) {
-    const ProcessResult result =
-        RunProcess(L"\"" + SystemFolderPath() + L"\\msiexec.exe\" /i \"" + FixtureFile(target + L".msi") + L"\" /qn");
-    return result.started && result.exitCode == 0;
+    return Succeeded(RunProcess(Quoted(SystemFolderPath() + L"\\msiexec.exe") + L" /i " +
+                                Quoted(FixtureFile(target + L".msi")) + L" /qn"));
 }
 
 std::optional<SoftwareRecord> FindInstalled(const std::wstring& displayName) {
     ProductIconMap icons;
     SoftwareMap software;
-    if (RunInventorySequence(icons, software) != InventoryResult::Loaded)
+    if (RunInventorySequence(icons, software) != InventoryResult::Loaded || !software.count(displayName))
         return std::nullopt;
-    const auto found = software.find(displayName);
-    if (found == software.end())
-        return std::nullopt;
-    return found->second;
+    return software.at(displayName);
 }
 
 void RemoveNsisLeftovers(const std::wstring& appKey) {
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + appKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey + appKey);
     RemoveTree(L"C:\\Program Files\\" + appKey);
 }
 
 bool UninstallKeyExists(HKEY root, const std::wstring& relativePath) {
-    HKEY key = nullptr;
-    const LSTATUS status = ::RegOpenKeyExW(root, relativePath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key);
-    if (status == ERROR_SUCCESS)
-        ::RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    UniqueHkey key;
+    return ::RegOpenKeyExW(root, relativePath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.Put()) == ERROR_SUCCESS;
 }
 
 bool SetRegistryString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return false;
-    const LSTATUS status = ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    UniqueHkey key;
+    return ::RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, key.Put()) == ERROR_SUCCESS &&
+           ::RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 SoftwareRecord WriteScratchEntry(ScratchKey& key, const std::wstring& subkey, const std::wstring& displayName,

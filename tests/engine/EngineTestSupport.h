@@ -1,7 +1,6 @@
 #pragma once
-// What the engine and intelligent-engine tests share: a real hidden owner window on a GUI thread
-// of its own that records every engine message, real installers from the fixtures folder, and
-// scratch uninstall entries.
+// What the engine tests share: a hidden owner window on a thread of its own that records every
+// engine message, real installers from the fixtures folder, and scratch uninstall entries.
 
 #include "framework/MessageWindowThread.h"
 #include "inventory/core/SoftwareRecord.h"
@@ -29,17 +28,13 @@ struct RecordedMessage {
     std::chrono::steady_clock::time_point at;
 };
 
-// "WM_UNINSTALL_STATE 3 Name", for failure messages.
 [[nodiscard]] std::wstring Describe(const RecordedMessage& message);
-[[nodiscard]] std::wstring Describe(const std::vector<RecordedMessage>& messages);
+[[nodiscard]] std::wstring Describe(const std::vector<RecordedMessage>& messages); // for failure messages
 
-// A hidden (message-only) window on its own thread that records the engines' messages. lParam of
-// WM_UNINSTALL_STATE and WM_UNINSTALL_REMOVED is read as a record when it is not 0 (+504 with
-// lParam 0 is the intelligent page's WM_STANDARD_UNINSTALL_RESULT).
+// lParam of WM_UNINSTALL_STATE and WM_UNINSTALL_REMOVED is read as a record when it is not 0.
 class MessageRecorder {
 public:
-    // Called on the window's thread for each message, after it was recorded.
-    using Hook = std::function<void(const RecordedMessage&)>;
+    using Hook = std::function<void(const RecordedMessage&)>; // on the window's thread, after recording
 
     MessageRecorder();
     MessageRecorder(const MessageRecorder&) = delete;
@@ -49,10 +44,8 @@ public:
     void SetHook(Hook hook);
 
     [[nodiscard]] std::vector<RecordedMessage> Messages() const;
-    // Waits until predicate(messages) holds; false on timeout.
     [[nodiscard]] bool WaitFor(const std::function<bool(const std::vector<RecordedMessage>&)>& predicate,
                                DWORD timeoutMs = kMustHappenMs) const;
-    // Waits until `count` messages of that kind have arrived.
     [[nodiscard]] bool WaitForCount(UINT message, size_t count, DWORD timeoutMs = kMustHappenMs) const;
     void Clear();
 
@@ -68,30 +61,26 @@ private:
 };
 
 [[nodiscard]] size_t CountOf(const std::vector<RecordedMessage>& messages, UINT message);
-// Only the messages of one kind, in order.
+// "3 Name" for each WM_UNINSTALL_STATE, "removed Name" for each WM_UNINSTALL_REMOVED.
+[[nodiscard]] std::vector<std::wstring> Steps(const std::vector<RecordedMessage>& messages);
 [[nodiscard]] std::vector<RecordedMessage> OnlyOf(const std::vector<RecordedMessage>& messages, UINT message);
 
-// Polls a condition that no message announces (a flag that a worker clears after its last
-// message); false on timeout.
+// Polls a condition that no message announces; false on timeout.
 [[nodiscard]] bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kMustHappenMs);
 
-// <build>\fixtures\<fileName>
 [[nodiscard]] std::wstring FixtureFile(const std::wstring& fileName);
 [[nodiscard]] std::wstring SystemFolderPath();
 // Runs an NSIS fixture's silent installer, or installs an MSI fixture with msiexec /i ... /qn.
 [[nodiscard]] bool InstallNsisFixture(const std::wstring& target);
 [[nodiscard]] bool InstallMsiFixture(const std::wstring& target);
-// The installed program of that display name, as the inventory reads it.
 [[nodiscard]] std::optional<SoftwareRecord> FindInstalled(const std::wstring& displayName);
 // Removes what an NSIS fixture left (files, folder, uninstall key) whatever state it is in.
 void RemoveNsisLeftovers(const std::wstring& appKey);
 [[nodiscard]] bool UninstallKeyExists(HKEY root, const std::wstring& relativePath);
-// Writes a string value into an existing key (64-bit view).
 [[nodiscard]] bool SetRegistryString(HKEY root, const std::wstring& path, const std::wstring& name,
                                      const std::wstring& value);
 
-// An uninstall entry below a scratch key of HKEY_CURRENT_USER, and the record the scan would make
-// of it (keyPath, rootKey, relativeKeyPath, displayName, uninstallString).
+// An uninstall entry below a scratch key of HKEY_CURRENT_USER, and the record the scan would make of it.
 [[nodiscard]] SoftwareRecord WriteScratchEntry(ScratchKey& key, const std::wstring& subkey,
                                                const std::wstring& displayName, const std::wstring& uninstallString);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tsu {
 namespace {
 
@@ -16,7 +18,6 @@ SoftwareRecord Record(const std::wstring& name, const std::wstring& key, const s
 void Add(SoftwareMap& map, const SoftwareRecord& record) {
     InsertFirstWins(map, record.displayName, record);
 }
-
 TEST(PruneInventoryTest, RemovesOnlyEntriesThatChangedOrVanished) {
     SoftwareMap inventory;
     Add(inventory, Record(L"Kept", L"K1", L"C1"));
@@ -38,23 +39,13 @@ TEST(PruneInventoryTest, RemovesOnlyEntriesThatChangedOrVanished) {
     EXPECT_EQ(inventory.count(L"New"), 0u);                              // never added
 }
 
-struct VersionCase {
-    uint32_t major;
-    uint32_t minor;
-    bool supported;
-};
-
-class WindowsVersionTest : public ::testing::TestWithParam<VersionCase> {};
-
-TEST_P(WindowsVersionTest, AcceptsSevenToTen) {
-    EXPECT_EQ(IsSupportedWindowsVersion(GetParam().major, GetParam().minor), GetParam().supported);
+TEST(WindowsVersionTest, AcceptsSevenToTen) {
+    const std::tuple<uint32_t, uint32_t, bool> cases[] = {{5, 0, false}, {5, 1, false},  {5, 2, false}, {6, 0, false},
+                                                          {6, 1, true},  {6, 2, true},   {6, 3, true},  {6, 4, false},
+                                                          {10, 0, true}, {10, 1, false}, {11, 0, false}};
+    for (const auto& [major, minor, supported] : cases)
+        EXPECT_EQ(IsSupportedWindowsVersion(major, minor), supported) << major << "." << minor;
 }
-
-INSTANTIATE_TEST_SUITE_P(Versions, WindowsVersionTest,
-                         ::testing::Values(VersionCase{5, 0, false}, VersionCase{5, 1, false}, VersionCase{5, 2, false},
-                                           VersionCase{6, 0, false}, VersionCase{6, 1, true}, VersionCase{6, 2, true},
-                                           VersionCase{6, 3, true}, VersionCase{6, 4, false}, VersionCase{10, 0, true},
-                                           VersionCase{10, 1, false}, VersionCase{11, 0, false}));
 
 } // namespace
 } // namespace tsu

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tsu {
 namespace {
 
@@ -23,36 +25,23 @@ TEST(PathTextTest, QuotesAndSeparators) {
     EXPECT_EQ(TrimTrailingSeparators(L"C:\\\\"), L"C:\\");
 }
 
-struct PathKindCase {
-    const wchar_t* path;
-    bool absolute;
-    bool bare;
-    bool root;
-};
-
-class PathKindTest : public ::testing::TestWithParam<PathKindCase> {};
-
-TEST_P(PathKindTest, Classifies) {
-    const PathKindCase& c = GetParam();
-    EXPECT_EQ(IsAbsolutePath(c.path), c.absolute) << c.path;
-    EXPECT_EQ(IsBareFileName(c.path), c.bare) << c.path;
-    EXPECT_EQ(IsRootPath(c.path), c.root) << c.path;
+TEST(PathTextTest, ClassifiesPaths) {
+    // clang-format off
+    const std::tuple<const wchar_t*, bool, bool, bool> cases[] = { // absolute, bare name, root
+        {L"C:\\Program Files\\App\\uninst.exe", true, false, false}, {L"c:\\", true, false, true},
+        {L"Z:\\", true, false, true},
+        {L"z:", false, false, true}, {L"C:", false, false, true}, {L"C:uninst.exe", false, false, false},
+        {L"uninst.exe", false, true, false}, {L"sub\\uninst.exe", false, false, false},
+        {L"\\uninst.exe", false, false, false},
+        {L"\\\\server\\share\\app.exe", true, false, false}, {L"\\\\server\\share\\", true, false, true},
+        {L"\\\\server", true, false, true}, {L"", false, false, false}};
+    // clang-format on
+    for (const auto& [path, absolute, bare, root] : cases) {
+        EXPECT_EQ(IsAbsolutePath(path), absolute) << path;
+        EXPECT_EQ(IsBareFileName(path), bare) << path;
+        EXPECT_EQ(IsRootPath(path), root) << path;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Paths, PathKindTest,
-                         ::testing::Values(PathKindCase{L"C:\\Program Files\\App\\uninst.exe", true, false, false},
-                                           PathKindCase{L"c:\\", true, false, true},
-                                           PathKindCase{L"Z:\\", true, false, true},
-                                           PathKindCase{L"z:", false, false, true},
-                                           PathKindCase{L"C:", false, false, true},
-                                           PathKindCase{L"C:uninst.exe", false, false, false},
-                                           PathKindCase{L"uninst.exe", false, true, false},
-                                           PathKindCase{L"sub\\uninst.exe", false, false, false},
-                                           PathKindCase{L"\\uninst.exe", false, false, false},
-                                           PathKindCase{L"\\\\server\\share\\app.exe", true, false, false},
-                                           PathKindCase{L"\\\\server\\share\\", true, false, true},
-                                           PathKindCase{L"\\\\server", true, false, true},
-                                           PathKindCase{L"", false, false, false}));
 
 TEST(PathTextTest, BelowNeedsAWholeComponent) {
     EXPECT_TRUE(IsPathBelow(L"C:\\WINDOWS\\system32\\notepad.exe", L"C:\\windows"));

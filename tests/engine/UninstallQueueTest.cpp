@@ -1,6 +1,5 @@
-// The uninstall worker and the watcher with stand-in uninstallers: what reaches the owner window,
-// in which order, and what a stop does to a running uninstall and the queue behind it.
-
+// The uninstall worker and the watcher with stand-in uninstallers: what reaches the owner window, in
+// which order, and what a stop does to a running uninstall and the queue behind it.
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
@@ -15,44 +14,36 @@ namespace {
 using namespace std::chrono_literals;
 using test::MessageRecorder;
 using test::NamedEvent;
-
-// "3 Name" for each WM_UNINSTALL_STATE, "removed Name" for each WM_UNINSTALL_REMOVED.
-std::vector<std::wstring> Steps(const MessageRecorder& page) {
-    std::vector<std::wstring> steps;
-    for (const test::RecordedMessage& message : page.Messages())
-        steps.push_back((message.message == WM_UNINSTALL_STATE ? std::to_wstring(message.wParam) : L"removed") + L" " +
-                        message.text);
-    return steps;
-}
+using Texts = std::vector<std::wstring>;
 
 class UninstallQueueTest : public ::testing::Test {
 protected:
-    UninstallQueueTest() : m_entries(HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuEngineQueue")) {
-        EXPECT_TRUE(m_engine.SetOwnerWindow(m_page.Window()));
-    }
+    UninstallQueueTest() { EXPECT_TRUE(m_engine.SetOwnerWindow(m_page.Window())); }
+    ~UninstallQueueTest() override { m_go.Set(); } // no helper outlives a failed test
 
     // An uninstaller that removes its own entry through the registry tool, as a real one would.
     SoftwareRecord SelfRemoving(const std::wstring& subkey, const std::wstring& name) {
-        const std::wstring keyPath = L"HKEY_CURRENT_USER\\" + m_entries.Path() + L"\\" + subkey;
         return test::WriteScratchEntry(m_entries, subkey, name,
-                                       test::SystemFolderPath() + L"\\cmd.exe /C reg delete \"" + keyPath + L"\" /f");
+                                       test::SystemFolderPath() + L"\\cmd.exe /C reg delete \"HKEY_CURRENT_USER\\" +
+                                           m_entries.Path() + L"\\" + subkey + L"\" /f");
     }
-
     // The stand-in uninstaller: signals `started`, waits for `go`, leaves its entry in place.
-    SoftwareRecord Waiting(const std::wstring& subkey, const std::wstring& name, const NamedEvent& started,
-                           const NamedEvent& go, const std::wstring& more = L"") {
-        return test::WriteScratchEntry(m_entries, subkey, name,
-                                       L"\"" + test::HelperPath() + L"\" " + more + L"--signal " + started.Name() +
+    SoftwareRecord Waiting(const std::wstring& name, const NamedEvent& started, const NamedEvent& go,
+                           const std::wstring& more = L"") {
+        return test::WriteScratchEntry(m_entries, name, name,
+                                       test::Quoted(test::HelperPath()) + L" " + more + L"--signal " + started.Name() +
                                            L" --wait-event " + go.Name());
     }
-
     bool WorkerEnded() {
         return test::WaitUntil([&] { return !m_engine.IsWorkerRunning(); });
     }
+    Texts Steps() const { return test::Steps(m_page.Messages()); }
 
-    test::ScratchKey m_entries;
+    test::ScratchKey m_entries{HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuEngineQueue")};
     MessageRecorder m_page;
     UninstallEngine m_engine;
+    NamedEvent m_started{L"TsuQueueStarted"};
+    NamedEvent m_go{L"TsuQueueGo"};
 };
 
 TEST_F(UninstallQueueTest, OneProgramStartsIsGoneAndItsRowLeavesAfterThePacingInterval) {
@@ -60,7 +51,7 @@ TEST_F(UninstallQueueTest, OneProgramStartsIsGoneAndItsRowLeavesAfterThePacingIn
     m_engine.Enqueue(record);
     ASSERT_TRUE(m_engine.StartUninstallWorker());
     ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_REMOVED, 1));
-    EXPECT_EQ(Steps(m_page), (std::vector<std::wstring>{L"3 Queue One", L"1 Queue One", L"removed Queue One"}));
+    EXPECT_EQ(Steps(), (Texts{L"3 Queue One", L"1 Queue One", L"removed Queue One"}));
     const auto messages = m_page.Messages();
     EXPECT_GE(messages[2].at - messages[1].at, 600ms); // the done row stays visible
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_CURRENT_USER, record.relativeKeyPath));
@@ -76,26 +67,24 @@ TEST_F(UninstallQueueTest, ARecordWithoutAKeyToCheckIsNeverReportedGone) {
     m_engine.Enqueue(record);
     ASSERT_TRUE(m_engine.StartUninstallWorker());
     ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
-    EXPECT_EQ(Steps(m_page), (std::vector<std::wstring>{L"3 Queue No Key", L"2 Queue No Key"}));
+    EXPECT_EQ(Steps(), (Texts{L"3 Queue No Key", L"2 Queue No Key"}));
 }
 
 TEST_F(UninstallQueueTest, StopAndReleaseWaitForTheRunningUninstallAndStartNoOther) {
-    const NamedEvent started(L"TsuQueueStarted");
-    const NamedEvent go(L"TsuQueueGo");
     const SoftwareRecord second = SelfRemoving(L"Second", L"Queue Second");
-    m_engine.Enqueue(Waiting(L"Running", L"Queue Running", started, go));
+    m_engine.Enqueue(Waiting(L"Queue Running", m_started, m_go));
     m_engine.Enqueue(second);
     ASSERT_TRUE(m_engine.StartUninstallWorker());
-    ASSERT_TRUE(started.WaitFor());
+    ASSERT_TRUE(m_started.WaitFor());
     // What the function page does when the window is closed during an uninstall.
     m_engine.RequestStop();
     m_engine.ReleaseQueue();
-    EXPECT_EQ(Steps(m_page), (std::vector<std::wstring>{L"3 Queue Running", L"2 Queue Second"}));
+    EXPECT_EQ(Steps(), (Texts{L"3 Queue Running", L"2 Queue Second"}));
     EXPECT_TRUE(m_engine.IsBusy()); // the running uninstaller is waited for
-    go.Set();
+    m_go.Set();
     ASSERT_TRUE(WorkerEnded());
     EXPECT_FALSE(m_engine.IsBusy());
-    EXPECT_EQ(Steps(m_page), (std::vector<std::wstring>{L"3 Queue Running", L"2 Queue Second", L"2 Queue Running"}));
+    EXPECT_EQ(Steps(), (Texts{L"3 Queue Running", L"2 Queue Second", L"2 Queue Running"}));
     EXPECT_TRUE(test::UninstallKeyExists(HKEY_CURRENT_USER, second.relativeKeyPath)); // never touched
     // A stopped engine starts nothing more.
     m_engine.Enqueue(second);
@@ -105,20 +94,17 @@ TEST_F(UninstallQueueTest, StopAndReleaseWaitForTheRunningUninstallAndStartNoOth
 }
 
 TEST_F(UninstallQueueTest, AHangingUninstallerKilledFromOutsideEndsAsFailed) {
-    const NamedEvent started(L"TsuHangStarted");
-    const NamedEvent never(L"TsuHangNever");
     const test::ScratchFolder folder(L"hang");
     const SoftwareRecord record =
-        Waiting(L"Hang", L"Queue Hang", started, never, L"--record " + test::Quoted(folder.File(L"pid.txt")) + L" ");
+        Waiting(L"Queue Hang", m_started, m_go, L"--record " + test::Quoted(folder.File(L"pid.txt")) + L" ");
     m_engine.Enqueue(record);
     ASSERT_TRUE(m_engine.StartUninstallWorker());
-    ASSERT_TRUE(started.WaitFor());
+    ASSERT_TRUE(m_started.WaitFor());
     const std::vector<DWORD> pid = test::ReadRecordedIds(folder.File(L"pid.txt"));
     ASSERT_EQ(pid.size(), 1u);
-    const UniqueHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, pid[0]));
-    ASSERT_TRUE(::TerminateProcess(process.Get(), 9));
+    ASSERT_TRUE(::TerminateProcess(UniqueHandle(::OpenProcess(PROCESS_TERMINATE, FALSE, pid[0])).Get(), 9));
     ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
-    EXPECT_EQ(Steps(m_page), (std::vector<std::wstring>{L"3 Queue Hang", L"2 Queue Hang"}));
+    EXPECT_EQ(Steps(), (Texts{L"3 Queue Hang", L"2 Queue Hang"}));
     EXPECT_TRUE(test::UninstallKeyExists(HKEY_CURRENT_USER, record.relativeKeyPath));
     EXPECT_EQ(m_engine.LastExitCode(record.keyPath), std::optional<DWORD>(9));
 }
@@ -132,53 +118,46 @@ TEST_F(UninstallQueueTest, AWorkerThatFindsNothingNeverLeavesTheRunningMarkBehin
     m_engine.Enqueue(SelfRemoving(L"After", L"Queue After"));
     ASSERT_TRUE(m_engine.StartUninstallWorker());
     ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
-    EXPECT_EQ(Steps(m_page), (std::vector<std::wstring>{L"3 Queue After", L"1 Queue After"}));
+    EXPECT_EQ(Steps(), (Texts{L"3 Queue After", L"1 Queue After"}));
 }
 
 TEST_F(UninstallQueueTest, ASecondStartRunsNoSecondWorker) {
-    const NamedEvent firstStarted(L"TsuTwiceFirst");
     const NamedEvent secondStarted(L"TsuTwiceSecond");
-    const NamedEvent go(L"TsuTwiceGo");
-    m_engine.Enqueue(Waiting(L"First", L"Twice First", firstStarted, go));
-    m_engine.Enqueue(Waiting(L"Second", L"Twice Second", secondStarted, go));
+    m_engine.Enqueue(Waiting(L"Twice First", m_started, m_go));
+    m_engine.Enqueue(Waiting(L"Twice Second", secondStarted, m_go));
     ASSERT_TRUE(m_engine.StartUninstallWorker());
     ASSERT_TRUE(m_engine.StartUninstallWorker()); // the page may click again while one runs
-    ASSERT_TRUE(firstStarted.WaitFor());
-    // A second worker would have started the second uninstaller by now.
-    EXPECT_FALSE(secondStarted.WaitFor(test::kTwoPassesMs));
-    go.Set();
+    ASSERT_TRUE(m_started.WaitFor());
+    EXPECT_FALSE(secondStarted.WaitFor(test::kTwoPassesMs)) << "a second worker started it";
+    m_go.Set();
     ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 4));
-    EXPECT_EQ(Steps(m_page), (std::vector<std::wstring>{L"3 Twice First", L"2 Twice First", L"3 Twice Second",
-                                                        L"2 Twice Second"}));
+    EXPECT_EQ(Steps(), (Texts{L"3 Twice First", L"2 Twice First", L"3 Twice Second", L"2 Twice Second"}));
 }
 
 // The function page receives inventory results, the conventional page uninstall messages, whatever
 // the order of refreshes and uninstall clicks.
 TEST_F(UninstallQueueTest, EachPageGetsItsOwnMessagesWhenARefreshAndAnUninstallOverlap) {
-    const NamedEvent started(L"TsuTargetStarted");
-    const NamedEvent go(L"TsuTargetGo");
     const NamedEvent clicked(L"TsuTargetClicked");
-    // The refresh ends only after the click below (it finds nothing: the result is 2).
+    // The refresh ends only after the click below.
     const auto afterClick = [&](ProductIconMap&, SoftwareMap&, bool) {
         (void)clicked.WaitFor();
         return InventoryResult::Loaded;
     };
     MessageRecorder functionPage;
     UninstallEngine engine(afterClick, SystemUninstallerProbe());
-    // The conventional tab is selected: the function page refreshes the list.
     ASSERT_TRUE(engine.SetOwnerWindow(functionPage.Window()));
     ASSERT_TRUE(engine.StartRefresh());
     // Meanwhile the user clicks "卸载" on the conventional page.
     ASSERT_TRUE(engine.SetUninstallWindow(m_page.Window()));
-    engine.Enqueue(Waiting(L"Target", L"Target Program", started, go));
+    engine.Enqueue(Waiting(L"Target Program", m_started, m_go));
     ASSERT_TRUE(engine.StartUninstallWorker());
-    ASSERT_TRUE(started.WaitFor());
+    ASSERT_TRUE(m_started.WaitFor());
     clicked.Set();
     ASSERT_TRUE(functionPage.WaitForCount(WM_SOFTWARE_LOADED, 1));
-    go.Set();
+    m_go.Set();
     ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
     EXPECT_EQ(CountOf(functionPage.Messages(), WM_UNINSTALL_STATE), 0u) << test::Describe(functionPage.Messages());
-    EXPECT_EQ(Steps(m_page), (std::vector<std::wstring>{L"3 Target Program", L"2 Target Program"}));
+    EXPECT_EQ(Steps(), (Texts{L"3 Target Program", L"2 Target Program"}));
 }
 
 } // namespace

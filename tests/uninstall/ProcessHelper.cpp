@@ -1,43 +1,27 @@
-// tsu_process_helper: a small program that the process-control tests (and anyone else's) start
-// as a stand-in uninstaller. It acts out its arguments from left to right.
-//
-// When the environment variable TSU_HELPER_ARGS is set and no argument of its own command line
-// starts with "--", it acts out the variable's arguments, written as a command line, instead: a
-// launch drops the arguments of a quoted uninstall command, a copy planted under another name is
-// started with someone else's arguments, and the environment of the test is inherited.
-//
-//   --record FILE             append this process's id as a decimal line to FILE
-//   --cmdline FILE            write this process's whole command line to FILE (UTF-16LE, no BOM)
-//   --image FILE              write the full path of this program's own file to FILE (UTF-16LE, no BOM)
-//   --cwd FILE                write this process's current folder to FILE (UTF-16LE, no BOM)
-//   --note TEXT               do nothing (puts any text into a command line)
-//   --mark FILE               create FILE (empty)
-//   --mark-in-job FILE        create FILE (empty) when this process runs in a job object
-//   --signal NAME             set the named event NAME, which the caller has created
-//   --wait-event NAME         wait until the named event NAME, which the caller has created, is set
-//                             (a missing event ends the helper with code 3: no orphan waits forever)
-//   --sleep MS                sleep MS milliseconds
-//   --hold FILE               open FILE (created if missing) without sharing, keep it open until exit
-//   --print TEXT              write TEXT to standard output, in the ANSI code page, no line end
-//   --print-repeated N TEXT   write TEXT N times, as --print does
-//   --print-lines N           write N lines "line NNNNNN\r\n" (13 bytes each, numbered from 1)
-//   --child [ ARGS ]          start a copy of this program with ARGS (brackets nest), do not wait
-//   --child-as NAME [ ARGS ]  the same with the program NAME from this program's folder; the build
-//                             puts copies named iexplore.exe, chrome.exe and 360se.exe there
-//   --breakaway-child [ ARGS ] the same, started out of the job the helper runs in
-//   --children N [ ARGS ]     start N copies with ARGS one after the other, do not wait
-//   --desktop                 ask for the desktop window (under Wine the first such call of a prefix
-//                             starts explorer.exe as the desktop process, a child of the caller)
-//   --crash                   die of an access violation (no error box, no debugger)
-//   --exit CODE               end at once with exit code CODE
-//
-// Exit code: 0 after the last argument, 2 for arguments it cannot read, 3 when an action failed.
+// tsu_process_helper: the stand-in uninstaller the tests start. It acts out its arguments left to
+// right. With no "--" argument of its own and TSU_HELPER_ARGS set, it acts out that variable instead
+// (a launch drops a quoted command's arguments; a planted copy gets someone else's arguments).
+//   --record FILE      append own process id as a decimal line    --mark FILE          create FILE
+//   --cmdline FILE     write own command line (UTF-16LE, no BOM)  --mark-in-job FILE   the same, only inside a job
+//   --image FILE       write own program path (UTF-16LE)          --cwd FILE           write current folder (UTF-16LE)
+//   --note TEXT        nothing                                    --sleep MS           sleep
+//   --signal NAME      set the caller's named event               --wait-event NAME    wait for it (missing: code 3)
+//   --hold FILE        open FILE unshared until exit              --print TEXT         TEXT to stdout in the ANSI code
+//   page
+//   --print-repeated N TEXT   TEXT N times                        --print-lines N      "line NNNNNN\r\n" from 1 to N
+//   --child [ ARGS ]   start a copy with ARGS (brackets nest)     --child-as NAME [ ARGS ]  program NAME beside this
+//   one
+//   --breakaway-child [ ARGS ]  started out of the job            --children N [ ARGS ]     N copies one after another
+//   --desktop          ask for the desktop window (under Wine the first call of a prefix starts explorer.exe)
+//   --crash            die of an access violation                 --exit CODE          end at once with CODE
+// Exit code: 0 after the last argument, 2 for unreadable arguments, 3 when an action failed.
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -45,45 +29,25 @@ namespace {
 
 constexpr int kExitBadArguments = 2;
 constexpr int kExitActionFailed = 3;
-constexpr wchar_t kArgsVariable[] = L"TSU_HELPER_ARGS";
 
 std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
-    std::vector<std::wstring> args;
     int count = 0;
     LPWSTR* argv = ::CommandLineToArgvW(line.c_str(), &count);
-    if (!argv)
-        return args;
-    for (int i = 0; i < count; ++i)
-        args.emplace_back(argv[i]);
+    std::vector<std::wstring> args(argv ? argv + 1 : nullptr, argv ? argv + count : nullptr); // without the program
     ::LocalFree(argv);
     return args;
 }
 
-bool HasOption(const std::vector<std::wstring>& args) {
+std::vector<std::wstring> ProgramArguments() {
+    const std::vector<std::wstring> args = SplitCommandLine(::GetCommandLineW());
     for (const std::wstring& arg : args) {
         if (arg.compare(0, 2, L"--") == 0)
-            return true;
+            return args;
     }
-    return false;
-}
-
-std::vector<std::wstring> ProgramArguments() {
-    std::vector<std::wstring> args = SplitCommandLine(::GetCommandLineW());
-    if (!args.empty())
-        args.erase(args.begin());
-    if (HasOption(args))
-        return args;
-    const DWORD needed = ::GetEnvironmentVariableW(kArgsVariable, nullptr, 0);
-    if (needed == 0)
-        return args;
-    std::wstring value(needed, L'\0');
-    const DWORD written = ::GetEnvironmentVariableW(kArgsVariable, value.data(), needed);
-    value.resize(written);
+    std::wstring value(32768, L'\0');
+    const DWORD written = ::GetEnvironmentVariableW(L"TSU_HELPER_ARGS", value.data(), 32768);
     // A program name first: CommandLineToArgvW reads the first token by other rules.
-    args = SplitCommandLine(L"helper " + value);
-    if (!args.empty())
-        args.erase(args.begin());
-    return args;
+    return written == 0 ? args : SplitCommandLine(L"helper " + value.substr(0, written));
 }
 
 // Quoting that CommandLineToArgvW and the C runtime read back as the same argument.
@@ -97,60 +61,51 @@ std::wstring QuoteArgument(const std::wstring& arg) {
             ++backslashes;
             continue;
         }
-        if (c == L'"')
-            quoted.append(backslashes * 2 + 1, L'\\');
-        else
-            quoted.append(backslashes, L'\\');
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
         backslashes = 0;
         quoted += c;
     }
-    quoted.append(backslashes * 2, L'\\');
-    quoted += L'"';
-    return quoted;
+    return quoted.append(backslashes * 2, L'\\') + L'"';
 }
 
 std::wstring OwnPath() {
     std::wstring path(32768, L'\0');
-    const DWORD written = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(written);
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
     return path;
 }
 
 bool WriteBytes(HANDLE file, const void* data, size_t size) {
     DWORD written = 0;
-    return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    return size == 0 || (::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size);
 }
 
-bool AppendToFile(const std::wstring& path, const void* data, size_t size, bool append) {
+bool WriteToFile(const std::wstring& path, const void* data, size_t size, bool append = false) {
     HANDLE file =
         ::CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                       nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    const bool ok = size == 0 || WriteBytes(file, data, size);
+    const bool ok = WriteBytes(file, data, size);
     ::CloseHandle(file);
     return ok;
 }
 
-HANDLE OpenExistingEvent(const std::wstring& name) {
-    return ::OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name.c_str());
+bool WriteText(const std::wstring& path, const std::wstring& text) {
+    return WriteToFile(path, text.data(), text.size() * sizeof(wchar_t));
 }
 
-bool WriteStdout(const std::string& bytes) {
-    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out == nullptr || out == INVALID_HANDLE_VALUE)
-        return false;
-    return WriteBytes(out, bytes.data(), bytes.size());
-}
-
-std::string ToAnsiCodePage(const std::wstring& text) {
+bool WriteStdout(const std::wstring& text, int times = 1) {
     const int needed =
         ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(needed > 0 ? needed : 0), '\0');
     if (needed > 0)
         ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), needed, nullptr,
                               nullptr);
-    return bytes;
+    std::string all;
+    for (; times > 0; --times)
+        all += bytes;
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    return out != nullptr && out != INVALID_HANDLE_VALUE && WriteBytes(out, all.data(), all.size());
 }
 
 // ARGS between a "[" at args[start] and its matching "]"; end receives the index after "]".
@@ -159,18 +114,12 @@ bool TakeBracketed(const std::vector<std::wstring>& args, size_t start, std::vec
         return false;
     int depth = 0;
     for (size_t i = start; i < args.size(); ++i) {
-        if (args[i] == L"[") {
-            if (depth++ > 0)
-                inner.push_back(args[i]);
-        } else if (args[i] == L"]") {
-            if (--depth == 0) {
-                end = i + 1;
-                return true;
-            }
-            inner.push_back(args[i]);
-        } else {
-            inner.push_back(args[i]);
+        if (args[i] == L"]" && --depth == 0) {
+            end = i + 1;
+            return true;
         }
+        if (!(args[i] == L"[" && depth++ == 0))
+            inner.push_back(args[i]);
     }
     return false;
 }
@@ -179,12 +128,9 @@ bool StartChild(const std::wstring& program, const std::vector<std::wstring>& ar
     std::wstring line = QuoteArgument(program);
     for (const std::wstring& arg : args)
         line += L" " + QuoteArgument(arg);
-    std::vector<wchar_t> buffer(line.begin(), line.end());
-    buffer.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
+    STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
+    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
                           &info))
         return false;
     ::CloseHandle(info.hThread);
@@ -193,137 +139,93 @@ bool StartChild(const std::wstring& program, const std::vector<std::wstring>& ar
 }
 
 LONG WINAPI EndOnCrash(EXCEPTION_POINTERS*) {
-    // Ends the process with the exception code, as Windows does when no debugger is wanted.
-    return EXCEPTION_EXECUTE_HANDLER;
+    return EXCEPTION_EXECUTE_HANDLER; // ends with the exception code, as without a debugger
 }
 
-[[noreturn]] void Crash() {
-    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    ::SetUnhandledExceptionFilter(&EndOnCrash);
-    volatile int* nowhere = nullptr;
-    *nowhere = 1;
-    std::abort();
+int Act(const std::vector<std::wstring>& args) {
+    for (size_t i = 0; i < args.size();) {
+        const std::wstring& option = args[i];
+        const bool hasValue = i + 1 < args.size();
+        const std::wstring value = hasValue ? args[i + 1] : std::wstring();
+        const int number = _wtoi(value.c_str());
+        bool ok = true;
+        size_t next = i + 2;
+        if (option == L"--record" && hasValue) {
+            const std::string line = std::to_string(::GetCurrentProcessId()) + "\r\n";
+            ok = WriteToFile(value, line.data(), line.size(), true);
+        } else if (option == L"--cmdline" && hasValue) {
+            ok = WriteText(value, ::GetCommandLineW());
+        } else if (option == L"--image" && hasValue) {
+            ok = WriteText(value, OwnPath());
+        } else if (option == L"--cwd" && hasValue) {
+            wchar_t folder[MAX_PATH] = {};
+            const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, folder);
+            ok = length > 0 && length < MAX_PATH && WriteText(value, std::wstring(folder, length));
+        } else if (option == L"--mark-in-job" && hasValue) {
+            BOOL inJob = FALSE;
+            ok = ::IsProcessInJob(::GetCurrentProcess(), nullptr, &inJob) && (!inJob || WriteText(value, L""));
+        } else if (option == L"--mark" && hasValue) {
+            ok = WriteText(value, L"");
+        } else if ((option == L"--signal" || option == L"--wait-event") && hasValue) {
+            HANDLE event = ::OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, value.c_str());
+            ok = event && (option == L"--signal" ? ::SetEvent(event) != FALSE
+                                                 : ::WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0);
+            if (event)
+                ::CloseHandle(event);
+        } else if (option == L"--sleep" && hasValue) {
+            ::Sleep(static_cast<DWORD>(number));
+        } else if (option == L"--hold" && hasValue) { // closed by the system at exit
+            ok = ::CreateFileW(value.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr) != INVALID_HANDLE_VALUE;
+        } else if (option == L"--print" && hasValue) {
+            ok = WriteStdout(value);
+        } else if (option == L"--print-repeated" && i + 2 < args.size()) {
+            ok = WriteStdout(args[i + 2], number);
+            next = i + 3;
+        } else if (option == L"--print-lines" && hasValue) {
+            std::wstring text;
+            wchar_t line[32];
+            for (int n = 1; n <= number; ++n) {
+                std::swprintf(line, 32, L"line %06d\r\n", n);
+                text += line;
+            }
+            ok = WriteStdout(text);
+        } else if (option == L"--child" || option == L"--breakaway-child" ||
+                   ((option == L"--child-as" || option == L"--children") && hasValue)) {
+            const bool named = option == L"--child-as";
+            const bool many = option == L"--children";
+            const std::wstring own = OwnPath();
+            std::vector<std::wstring> inner;
+            if (!TakeBracketed(args, i + (named || many ? 2 : 1), inner, next))
+                return kExitBadArguments;
+            const std::wstring program = named ? own.substr(0, own.find_last_of(L'\\') + 1) + value : own;
+            const DWORD flags = option == L"--breakaway-child" ? CREATE_BREAKAWAY_FROM_JOB : 0;
+            for (int n = many ? number : 1; n > 0 && ok; --n)
+                ok = StartChild(program, inner, flags);
+        } else if (option == L"--desktop") {
+            ok = ::GetDesktopWindow() != nullptr;
+            next = i + 1;
+        } else if (option == L"--crash") {
+            ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+            ::SetUnhandledExceptionFilter(&EndOnCrash);
+            volatile int* nowhere = nullptr;
+            *nowhere = 1;
+            std::abort();
+        } else if (option == L"--exit" && hasValue) {
+            ::ExitProcess(static_cast<UINT>(number));
+        } else if (option != L"--note" || !hasValue) {
+            std::fwprintf(stderr, L"tsu_process_helper: cannot read argument %ls\n", option.c_str());
+            return kExitBadArguments;
+        }
+        if (!ok)
+            return kExitActionFailed;
+        i = next;
+    }
+    return 0;
 }
 
 } // namespace
 
 int wmain() {
-    const std::vector<std::wstring> args = ProgramArguments();
-    for (size_t i = 0; i < args.size();) {
-        const std::wstring& option = args[i];
-        const bool hasValue = i + 1 < args.size();
-        const std::wstring value = hasValue ? args[i + 1] : std::wstring();
-        if (option == L"--record" && hasValue) {
-            const std::string line = std::to_string(::GetCurrentProcessId()) + "\r\n";
-            if (!AppendToFile(value, line.data(), line.size(), true))
-                return kExitActionFailed;
-            i += 2;
-        } else if (option == L"--cmdline" && hasValue) {
-            const std::wstring line = ::GetCommandLineW();
-            if (!AppendToFile(value, line.data(), line.size() * sizeof(wchar_t), false))
-                return kExitActionFailed;
-            i += 2;
-        } else if (option == L"--image" && hasValue) {
-            const std::wstring path = OwnPath();
-            if (!AppendToFile(value, path.data(), path.size() * sizeof(wchar_t), false))
-                return kExitActionFailed;
-            i += 2;
-        } else if (option == L"--cwd" && hasValue) {
-            wchar_t folder[MAX_PATH] = {};
-            const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, folder);
-            if (length == 0 || length >= MAX_PATH || !AppendToFile(value, folder, length * sizeof(wchar_t), false))
-                return kExitActionFailed;
-            i += 2;
-        } else if (option == L"--mark-in-job" && hasValue) {
-            BOOL inJob = FALSE;
-            if (!::IsProcessInJob(::GetCurrentProcess(), nullptr, &inJob))
-                return kExitActionFailed;
-            if (inJob && !AppendToFile(value, nullptr, 0, false))
-                return kExitActionFailed;
-            i += 2;
-        } else if (option == L"--note" && hasValue) {
-            i += 2;
-        } else if (option == L"--mark" && hasValue) {
-            if (!AppendToFile(value, nullptr, 0, false))
-                return kExitActionFailed;
-            i += 2;
-        } else if ((option == L"--signal" || option == L"--wait-event") && hasValue) {
-            HANDLE event = OpenExistingEvent(value);
-            if (!event)
-                return kExitActionFailed;
-            const bool ok = option == L"--signal" ? ::SetEvent(event) != FALSE
-                                                  : ::WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0;
-            ::CloseHandle(event);
-            if (!ok)
-                return kExitActionFailed;
-            i += 2;
-        } else if (option == L"--sleep" && hasValue) {
-            ::Sleep(static_cast<DWORD>(_wtoi(value.c_str())));
-            i += 2;
-        } else if (option == L"--hold" && hasValue) {
-            HANDLE file = ::CreateFileW(value.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (file == INVALID_HANDLE_VALUE)
-                return kExitActionFailed;
-            (void)file; // closed by the system at exit
-            i += 2;
-        } else if (option == L"--print" && hasValue) {
-            if (!WriteStdout(ToAnsiCodePage(value)))
-                return kExitActionFailed;
-            i += 2;
-        } else if (option == L"--print-repeated" && i + 2 < args.size()) {
-            const std::string bytes = ToAnsiCodePage(args[i + 2]);
-            std::string text;
-            for (int n = _wtoi(value.c_str()); n > 0; --n)
-                text += bytes;
-            if (!WriteStdout(text))
-                return kExitActionFailed;
-            i += 3;
-        } else if (option == L"--print-lines" && hasValue) {
-            const int count = _wtoi(value.c_str());
-            std::string text;
-            char line[32];
-            for (int n = 1; n <= count; ++n) {
-                std::snprintf(line, sizeof(line), "line %06d\r\n", n);
-                text += line;
-            }
-            if (!WriteStdout(text))
-                return kExitActionFailed;
-            i += 2;
-        } else if (option == L"--child" || (option == L"--child-as" && hasValue)) {
-            const bool named = option == L"--child-as";
-            const std::wstring own = OwnPath();
-            const std::wstring program = named ? own.substr(0, own.find_last_of(L'\\') + 1) + value : own;
-            std::vector<std::wstring> inner;
-            size_t end = 0;
-            if (!TakeBracketed(args, i + (named ? 2 : 1), inner, end))
-                return kExitBadArguments;
-            if (!StartChild(program, inner))
-                return kExitActionFailed;
-            i = end;
-        } else if (option == L"--breakaway-child" || (option == L"--children" && hasValue)) {
-            const bool many = option == L"--children";
-            std::vector<std::wstring> inner;
-            size_t end = 0;
-            if (!TakeBracketed(args, i + (many ? 2 : 1), inner, end))
-                return kExitBadArguments;
-            for (int n = many ? _wtoi(value.c_str()) : 1; n > 0; --n) {
-                if (!StartChild(OwnPath(), inner, many ? 0 : CREATE_BREAKAWAY_FROM_JOB))
-                    return kExitActionFailed;
-            }
-            i = end;
-        } else if (option == L"--desktop") {
-            if (!::GetDesktopWindow())
-                return kExitActionFailed;
-            i += 1;
-        } else if (option == L"--crash") {
-            Crash();
-        } else if (option == L"--exit" && hasValue) {
-            ::ExitProcess(static_cast<UINT>(_wtoi(value.c_str())));
-        } else {
-            std::fwprintf(stderr, L"tsu_process_helper: cannot read argument %ls\n", option.c_str());
-            return kExitBadArguments;
-        }
-    }
-    return 0;
+    return Act(ProgramArguments());
 }

@@ -16,17 +16,18 @@ namespace tsu {
 namespace {
 
 using namespace tsu::test;
+using States = std::vector<int32_t>;
 
 // What a monitor reported; the callback finds its recorder by the user value.
 struct Recorder {
     std::mutex lock;
-    std::vector<int32_t> states;
+    States states;
     std::vector<DWORD> threads;
     NamedEvent activity{L"activity"};
     NamedEvent finished{L"finished"};
     UniqueHandle finishes{::CreateSemaphoreW(nullptr, 0, 1000, nullptr)}; // one count per end
 
-    std::vector<int32_t> States() {
+    States Get() {
         std::lock_guard<std::mutex> guard(lock);
         return states;
     }
@@ -56,11 +57,8 @@ void Record(int32_t stateCode, const wchar_t*, uint32_t userValue) {
     }
 }
 
-// Fails the first two snapshots, then reads the real process list.
-std::atomic<int> g_snapshotsToFail{0};
-bool FlakySnapshot(std::vector<ProcessEntry>& processes) {
-    return g_snapshotsToFail.fetch_sub(1) <= 0 && ProcessMonitor::TakeSystemSnapshot(processes);
-}
+constexpr int32_t S = kMonitorStateStart, N = kMonitorStateNewProcess, A = kMonitorStateActivity,
+                  C = kMonitorStateClose, F = kMonitorStateFinished;
 
 class ProcessMonitorTest : public ::testing::Test {
 protected:
@@ -73,44 +71,40 @@ protected:
         EndRecordedProcesses(m_scratch.File(L"ids.txt"));
     }
 
-    // A helper that waits for m_release, watched as the launch watches it: with its creation time,
-    // so that a process whose parent id was handed on to it (an orphan of another test, say) is
-    // never taken for its child.
-    bool StartWatched(ProcessMonitor& monitor, DWORD* id = nullptr) {
+    // Watches the helper started with these arguments as the launch does: with its creation time, so
+    // that a process whose parent id was handed on to it (an orphan of another test, say) is never
+    // taken for its child. Then starts a monitor run; its recorder.
+    Recorder& StartWatched(ProcessMonitor& monitor, const std::wstring& arguments, bool waitForExit = false,
+                           DWORD* id = nullptr) {
         DWORD processId = 0;
-        m_started.push_back(StartProcess(Quoted(HelperPath()) + L" --wait-event " + m_release.Name(), &processId));
+        m_started.push_back(StartProcess(Quoted(HelperPath()) + L" " + arguments, &processId));
         if (id)
             *id = processId;
-        return m_started.back() &&
-               monitor.AddWatchedProcess(processId, ProcessCreationTime(m_started.back().Get()));
+        EXPECT_TRUE(m_started.back());
+        if (waitForExit)
+            EXPECT_EQ(::WaitForSingleObject(m_started.back().Get(), kMustHappenMs), WAIT_OBJECT_0);
+        EXPECT_TRUE(monitor.AddWatchedProcess(processId, ProcessCreationTime(m_started.back().Get())));
+        const uint32_t index = NewRecorder();
+        EXPECT_TRUE(monitor.StartMonitor(&Record, index));
+        EXPECT_TRUE(g_recorders[index]->activity.WaitFor());
+        return *g_recorders[index];
     }
+    std::wstring Waiting() const { return L"--wait-event " + m_release.Name(); }
 
     std::vector<UniqueHandle> m_started;
     ScratchFolder m_scratch{L"monitor"};
-    NamedEvent m_ready{L"ready"};
     NamedEvent m_release{L"release"};
 };
 
 TEST_F(ProcessMonitorTest, ChildThatOutlivesTheLaunchedProcessIsFollowedToItsEnd) {
     // The launched process starts a child and exits before the monitor looks.
-    DWORD launchedId = 0;
-    const UniqueHandle launched = StartProcess(Quoted(HelperPath()) + L" --child [ --record " + Quoted(m_scratch.File(L"ids.txt")) +
-                                L" --signal " + m_ready.Name() + L" --wait-event " + m_release.Name() + L" ]",
-                            &launchedId);
-    ASSERT_EQ(::WaitForSingleObject(launched.Get(), kMustHappenMs), WAIT_OBJECT_0);
-    ASSERT_TRUE(m_ready.WaitFor());
     ProcessMonitor monitor;
-    const uint32_t index = NewRecorder();
-    ASSERT_TRUE(monitor.AddWatchedProcess(launchedId, ProcessCreationTime(launched.Get())));
-    ASSERT_TRUE(monitor.StartMonitor(&Record, index));
-    Recorder& recorder = *g_recorders[index];
-    ASSERT_TRUE(recorder.activity.WaitFor());
+    Recorder& recorder = StartWatched(
+        monitor, L"--child [ --record " + Quoted(m_scratch.File(L"ids.txt")) + L" " + Waiting() + L" ]", true);
     EXPECT_FALSE(recorder.finished.WaitFor(0));
     m_release.Set();
     ASSERT_TRUE(recorder.finished.WaitFor());
-    EXPECT_EQ(recorder.States(), (std::vector<int32_t>{kMonitorStateStart, kMonitorStateNewProcess,
-                                                       kMonitorStateActivity, kMonitorStateClose,
-                                                       kMonitorStateFinished}));
+    EXPECT_EQ(recorder.Get(), (States{S, N, A, C, F}));
     for (DWORD thread : recorder.threads)
         EXPECT_NE(thread, ::GetCurrentThreadId()); // reported on the monitoring thread
     EXPECT_EQ(monitor.State(), kMonitorStateFinished);
@@ -130,29 +124,26 @@ TEST_F(ProcessMonitorTest, ListsRefuseDuplicatesAndCompareNamesInTheSystemsLower
     EXPECT_TRUE(monitor.AddWatchedProcess(4242));
 }
 
+std::atomic<int> g_snapshotsToFail{0};
+
 TEST_F(ProcessMonitorTest, PassWithoutSnapshotIsSkippedNotTakenAsTheEnd) {
     g_snapshotsToFail = 2;
     ProcessMonitor::Seams seams;
-    seams.takeSnapshot = &FlakySnapshot;
+    seams.takeSnapshot = [](std::vector<ProcessEntry>& processes) {
+        return g_snapshotsToFail.fetch_sub(1) <= 0 && ProcessMonitor::TakeSystemSnapshot(processes);
+    };
     ProcessMonitor monitor(seams);
-    const uint32_t index = NewRecorder();
-    ASSERT_TRUE(StartWatched(monitor));
-    ASSERT_TRUE(monitor.StartMonitor(&Record, index));
-    ASSERT_TRUE(g_recorders[index]->activity.WaitFor());
+    Recorder& recorder = StartWatched(monitor, Waiting());
     EXPECT_LT(g_snapshotsToFail.load(), 0); // both failed snapshots were taken before it
     m_release.Set();
-    ASSERT_TRUE(g_recorders[index]->finished.WaitFor());
-    EXPECT_EQ(g_recorders[index]->States(), (std::vector<int32_t>{kMonitorStateStart, kMonitorStateActivity,
-                                                                   kMonitorStateClose, kMonitorStateFinished}));
+    ASSERT_TRUE(recorder.finished.WaitFor());
+    EXPECT_EQ(recorder.Get(), (States{S, A, C, F}));
 }
 
 TEST_F(ProcessMonitorTest, NewRunStartsOnlyAfterThePreviousThreadHasEnded) {
     ProcessMonitor monitor;
-    const uint32_t first = NewRecorder();
+    Recorder& first = StartWatched(monitor, Waiting());
     const uint32_t second = NewRecorder();
-    ASSERT_TRUE(StartWatched(monitor));
-    ASSERT_TRUE(monitor.StartMonitor(&Record, first));
-    ASSERT_TRUE(g_recorders[first]->activity.WaitFor());
     NamedEvent secondStarted(L"started");
     std::atomic<bool> secondResult{false};
     std::thread starter([&] {
@@ -166,20 +157,15 @@ TEST_F(ProcessMonitorTest, NewRunStartsOnlyAfterThePreviousThreadHasEnded) {
     EXPECT_TRUE(secondResult);
     // The first callback stays in force, and the second run's states follow the first run's end.
     for (int run = 0; run < 2; ++run)
-        ASSERT_EQ(::WaitForSingleObject(g_recorders[first]->finishes.Get(), kMustHappenMs), WAIT_OBJECT_0);
-    EXPECT_EQ(g_recorders[first]->States(),
-              (std::vector<int32_t>{kMonitorStateStart, kMonitorStateActivity, kMonitorStateClose,
-                                    kMonitorStateFinished, kMonitorStateStart, kMonitorStateFinished}));
-    EXPECT_TRUE(g_recorders[second]->States().empty());
+        ASSERT_EQ(::WaitForSingleObject(first.finishes.Get(), kMustHappenMs), WAIT_OBJECT_0);
+    EXPECT_EQ(first.Get(), (States{S, A, C, F, S, F}));
+    EXPECT_TRUE(g_recorders[second]->Get().empty());
 }
 
 TEST_F(ProcessMonitorTest, DestroyingTheMonitorEndsARunningThread) {
     auto monitor = std::make_unique<ProcessMonitor>();
-    const uint32_t index = NewRecorder();
     DWORD launchedId = 0;
-    ASSERT_TRUE(StartWatched(*monitor, &launchedId));
-    ASSERT_TRUE(monitor->StartMonitor(&Record, index));
-    ASSERT_TRUE(g_recorders[index]->activity.WaitFor());
+    Recorder& recorder = StartWatched(*monitor, Waiting(), false, &launchedId);
     NamedEvent destroyed(L"destroyed");
     std::thread destroyer([&] {
         monitor.reset();
@@ -189,7 +175,7 @@ TEST_F(ProcessMonitorTest, DestroyingTheMonitorEndsARunningThread) {
     EXPECT_TRUE(IsRunning(launchedId)); // it ended the thread, not waited for the process
     m_release.Set();                    // unblocks the destroyer if it waited for the process after all
     destroyer.join();
-    EXPECT_FALSE(g_recorders[index]->finished.WaitFor(0));
+    EXPECT_FALSE(recorder.finished.WaitFor(0));
 }
 
 } // namespace

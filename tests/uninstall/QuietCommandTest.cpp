@@ -1,6 +1,4 @@
-// The installer recogniser over crafted and real images, and the quiet command built from an
-// entry's strings and its recognised uninstaller.
-
+// The installer recogniser over crafted and real images, and the quiet command built from an entry.
 #include "PeImageBuilder.h"
 #include "uninstall/core/InstallerKind.h"
 #include "uninstall/core/QuietCommand.h"
@@ -10,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 namespace tsu {
 namespace {
@@ -62,8 +61,7 @@ Bytes WithInnoMode(Bytes bytes) {
 }
 
 Bytes Cut(Bytes bytes, size_t size) {
-    bytes.resize(size);
-    return bytes;
+    return bytes.resize(size), bytes;
 }
 
 // An NSIS data section, and a second one that the file cuts off in its header.
@@ -75,39 +73,28 @@ Bytes SecondSectionCut(const Image& image) {
     return Cut(bytes, image.sectionTable + 40 + 20);
 }
 
-struct KindCase {
-    const char* name;
-    Bytes bytes;
-    InstallerKind kind;
-};
-
-class InstallerKindTest : public ::testing::TestWithParam<KindCase> {};
-
-TEST_P(InstallerKindTest, RecognisesTheTechnologyFromTheBytes) {
-    const Bytes& bytes = GetParam().bytes;
-    EXPECT_EQ(RecogniseInstallerKind(ByteReader(bytes.data(), bytes.size())), GetParam().kind);
+TEST(InstallerKindTest, RecognisesTheTechnologyFromTheBytes) {
+    const Image plain = MakeImage(u"x");
+    const InstallerKind U = InstallerKind::Unknown, N = InstallerKind::Nsis, W = InstallerKind::WixBundle,
+                        I = InstallerKind::InnoSetup;
+    const std::tuple<const char*, Bytes, InstallerKind> cases[] = {
+        {"PlainImage", MakeImage(u"Tarrow").bytes, U},
+        {"NsisDataSection", Renamed(plain, ".ndata"), N},
+        {"NsisOverlayHeader", WithNsisOverlay(plain.bytes, 0), N},
+        {"NsisHeaderOffTheBlock", WithNsisOverlay(plain.bytes, 4), U},
+        {"NsisHeaderCut", Cut(WithNsisOverlay(plain.bytes, 0), 1024 + 12), U},
+        {"WixBurnSection", Renamed(plain, ".wixburn"), W},
+        {"WixWinsOverNsisOverlay", WithNsisOverlay(Renamed(plain, ".wixburn"), 0), W},
+        {"InnoModeMark", WithInnoMode(plain.bytes), I},
+        {"InnoVersionText", MakeImage(u"This installation was built with Inno Setup.").bytes, I},
+        {"InnoMarkWithoutPe", Cut(WithInnoMode(plain.bytes), 0x40), U},
+        {"SectionTableCut", Cut(Renamed(plain, ".ndata"), 0x100), U},
+        {"SecondSectionHeaderCut", SecondSectionCut(plain), U},
+        {"Empty", Bytes(), U},
+    };
+    for (const auto& [name, bytes, kind] : cases)
+        EXPECT_EQ(RecogniseInstallerKind(ByteReader(bytes.data(), bytes.size())), kind) << name;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Crafted, InstallerKindTest,
-    ::testing::Values(
-        KindCase{"PlainImage", MakeImage(u"Tarrow").bytes, InstallerKind::Unknown},
-        KindCase{"NsisDataSection", Renamed(MakeImage(u"x"), ".ndata"), InstallerKind::Nsis},
-        KindCase{"NsisOverlayHeader", WithNsisOverlay(MakeImage(u"x").bytes, 0), InstallerKind::Nsis},
-        KindCase{"NsisHeaderOffTheBlock", WithNsisOverlay(MakeImage(u"x").bytes, 4), InstallerKind::Unknown},
-        KindCase{"NsisHeaderCut", Cut(WithNsisOverlay(MakeImage(u"x").bytes, 0), 1024 + 12), InstallerKind::Unknown},
-        KindCase{"WixBurnSection", Renamed(MakeImage(u"x"), ".wixburn"), InstallerKind::WixBundle},
-        KindCase{"WixWinsOverNsisOverlay", WithNsisOverlay(Renamed(MakeImage(u"x"), ".wixburn"), 0),
-                 InstallerKind::WixBundle},
-        KindCase{"InnoModeMark", WithInnoMode(MakeImage(u"x").bytes), InstallerKind::InnoSetup},
-        KindCase{"InnoVersionText", MakeImage(u"This installation was built with Inno Setup.").bytes,
-                 InstallerKind::InnoSetup},
-        KindCase{"InnoMarkWithoutPe", Cut(WithInnoMode(MakeImage(u"x").bytes), 0x40), InstallerKind::Unknown},
-        KindCase{"SectionTableCut", Cut(Renamed(MakeImage(u"x"), ".ndata"), 0x100), InstallerKind::Unknown},
-        KindCase{"SecondSectionHeaderCut", SecondSectionCut(MakeImage(u"x")),
-                 InstallerKind::Unknown},
-        KindCase{"Empty", Bytes(), InstallerKind::Unknown}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(InstallerKindTest, RealNsisStubsAreNsis) {
     int seen = 0;
@@ -123,71 +110,53 @@ TEST(InstallerKindTest, RealNsisStubsAreNsis) {
         GTEST_SKIP() << "no NSIS stubs on this machine";
 }
 
-struct QuietCase {
-    const char* name;
-    const wchar_t* quiet;
-    const wchar_t* uninstall;
-    const wchar_t* key;
-    const wchar_t* path;
-    InstallerKind kind;
-    QuietSource source;
-    const wchar_t* line;
-};
-
-constexpr wchar_t kKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App";
-constexpr wchar_t kMsiKey[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}";
-
-class QuietCommandTest : public ::testing::TestWithParam<QuietCase> {};
-
-TEST_P(QuietCommandTest, BuildsTheCommandThatAsksNoOne) {
-    const QuietCase& c = GetParam();
-    QuietCommandInput input;
-    input.quietUninstallString = c.quiet;
-    input.uninstallString = c.uninstall;
-    input.relativeKeyPath = c.key;
-    input.systemFolder = L"C:\\windows\\system32";
-    input.uninstallerPath = c.path;
-    input.uninstallerKind = c.kind;
-    const QuietCommand command = BuildQuietCommand(input);
-    EXPECT_EQ(command.source, c.source);
-    EXPECT_EQ(command.commandLine, c.line);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, QuietCommandTest,
-    ::testing::Values(
-        QuietCase{"QuietStringWins", L"\"C:\\A\\un.exe\" /S", L"MsiExec.exe /I{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}",
-                  kKey, L"C:\\A\\un.exe", InstallerKind::Nsis, QuietSource::QuietUninstallString,
-                  L"\"C:\\A\\un.exe\" /S"},
-        QuietCase{"BlankQuietStringIgnored", L"  ", L"MsiExec.exe /I{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}", kKey, L"",
-                  InstallerKind::Unknown, QuietSource::WindowsInstaller,
-                  L"\"C:\\windows\\system32\\msiexec.exe\" /X{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61} /qn /norestart"},
-        QuietCase{"ProductCodeFromTheKey", L"", L"C:\\Windows\\System32\\MSIEXEC.EXE /i", kMsiKey, L"",
-                  InstallerKind::Unknown, QuietSource::WindowsInstaller,
-                  L"\"C:\\windows\\system32\\msiexec.exe\" /X{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61} /qn /norestart"},
-        QuietCase{"BrokenCodeIsNoProduct", L"", L"MsiExec.exe /X{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E6}", kKey, L"",
-                  InstallerKind::Unknown, QuietSource::NeedsUser, L""},
-        QuietCase{"CodeOfAnotherProgramIsNoProduct", L"", L"\"C:\\App\\un.exe\" {3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}",
-                  kMsiKey, L"C:\\App\\un.exe", InstallerKind::Unknown, QuietSource::NeedsUser, L""},
-        QuietCase{"NsisSwitchBeforeItsLastArgument", L"", L"\"C:\\P F\\App\\uninst.exe\" _?=C:\\P F\\App", kKey,
-                  L"C:\\P F\\App\\uninst.exe", InstallerKind::Nsis, QuietSource::InstallerSwitches,
-                  L"\"C:\\P F\\App\\uninst.exe\" /S _?=C:\\P F\\App"},
-        QuietCase{"InnoUnquoted", L"", L"C:\\App\\unins000.exe /LOG", kKey, L"C:\\App\\unins000.exe",
-                  InstallerKind::InnoSetup, QuietSource::InstallerSwitches,
-                  L"\"C:\\App\\unins000.exe\" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART /LOG"},
+TEST(QuietCommandTest, BuildsTheCommandThatAsksNoOne) {
+    const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App";
+    const std::wstring code = L"{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E61}";
+    const std::wstring msiKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + code;
+    const std::wstring msiQuiet = L"\"C:\\windows\\system32\\msiexec.exe\" /X" + code + L" /qn /norestart";
+    const std::wstring inno = L"\"C:\\App\\unins000.exe\" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART /LOG";
+    const InstallerKind U = InstallerKind::Unknown, N = InstallerKind::Nsis;
+    const QuietSource Q = QuietSource::QuietUninstallString, M = QuietSource::WindowsInstaller,
+                      S = QuietSource::InstallerSwitches, User = QuietSource::NeedsUser;
+    const struct {
+        const char* name;
+        std::wstring quiet, uninstall, key, path;
+        InstallerKind kind;
+        QuietSource source;
+        std::wstring line;
+    } cases[] = {
+        {"QuietStringWins", L"\"C:\\A\\un.exe\" /S", L"MsiExec.exe /I" + code, key, L"C:\\A\\un.exe", N, Q,
+         L"\"C:\\A\\un.exe\" /S"},
+        {"BlankQuietStringIgnored", L"  ", L"MsiExec.exe /I" + code, key, L"", U, M, msiQuiet},
+        {"ProductCodeFromTheKey", L"", L"C:\\Windows\\System32\\MSIEXEC.EXE /i", msiKey, L"", U, M, msiQuiet},
+        {"BrokenCodeIsNoProduct", L"", L"MsiExec.exe /X{3C8E2F41-7A5B-4D6C-9E0F-1A2B3C4D5E6}", key, L"", U, User, L""},
+        {"CodeOfAnotherProgramIsNoProduct", L"", L"\"C:\\App\\un.exe\" " + code, msiKey, L"C:\\App\\un.exe", U, User,
+         L""},
+        {"NsisSwitchBeforeItsLastArgument", L"", L"\"C:\\P F\\App\\uninst.exe\" _?=C:\\P F\\App", key,
+         L"C:\\P F\\App\\uninst.exe", N, S, L"\"C:\\P F\\App\\uninst.exe\" /S _?=C:\\P F\\App"},
+        {"InnoUnquoted", L"", L"C:\\App\\unins000.exe /LOG", key, L"C:\\App\\unins000.exe", InstallerKind::InnoSetup, S,
+         inno},
         // A bare program name: its arguments follow the first blank.
-        QuietCase{"InnoBareName", L"", L"unins000.exe /LOG", kKey, L"C:\\App\\unins000.exe", InstallerKind::InnoSetup,
-                  QuietSource::InstallerSwitches,
-                  L"\"C:\\App\\unins000.exe\" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART /LOG"},
-        QuietCase{"WixBundle", L"", L"\"C:\\Cache\\bundle.exe\"", kKey, L"C:\\Cache\\bundle.exe",
-                  InstallerKind::WixBundle, QuietSource::InstallerSwitches,
-                  L"\"C:\\Cache\\bundle.exe\" /uninstall /quiet /norestart"},
-        QuietCase{"UnrecognisedNeedsUser", L"", L"\"C:\\App\\un.exe\"", kKey, L"C:\\App\\un.exe",
-                  InstallerKind::Unknown, QuietSource::NeedsUser, L""},
-        QuietCase{"NoUninstallerFile", L"", L"\"C:\\App\\un.exe\"", kKey, L"", InstallerKind::Nsis,
-                  QuietSource::NeedsUser, L""}),
-    [](const auto& info) { return std::string(info.param.name); });
+        {"InnoBareName", L"", L"unins000.exe /LOG", key, L"C:\\App\\unins000.exe", InstallerKind::InnoSetup, S, inno},
+        {"WixBundle", L"", L"\"C:\\Cache\\bundle.exe\"", key, L"C:\\Cache\\bundle.exe", InstallerKind::WixBundle, S,
+         L"\"C:\\Cache\\bundle.exe\" /uninstall /quiet /norestart"},
+        {"UnrecognisedNeedsUser", L"", L"\"C:\\App\\un.exe\"", key, L"C:\\App\\un.exe", U, User, L""},
+        {"NoUninstallerFile", L"", L"\"C:\\App\\un.exe\"", key, L"", N, User, L""},
+    };
+    for (const auto& c : cases) {
+        QuietCommandInput input;
+        input.quietUninstallString = c.quiet;
+        input.uninstallString = c.uninstall;
+        input.relativeKeyPath = c.key;
+        input.systemFolder = L"C:\\windows\\system32";
+        input.uninstallerPath = c.path;
+        input.uninstallerKind = c.kind;
+        const QuietCommand command = BuildQuietCommand(input);
+        EXPECT_EQ(command.source, c.source) << c.name;
+        EXPECT_EQ(command.commandLine, c.line) << c.name;
+    }
+}
 
 } // namespace
 } // namespace tsu

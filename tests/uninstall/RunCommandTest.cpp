@@ -15,12 +15,6 @@ namespace {
 
 using namespace tsu::test;
 
-// The helper's path unquoted (it has no spaces): "cmd /C" strips the outer quotes of a command
-// that holds more than two.
-std::wstring HelperCommand(const std::wstring& arguments) {
-    return HelperPath() + L" " + arguments;
-}
-
 // Compares texts, printing long ones only where they differ.
 ::testing::AssertionResult SameText(const std::wstring& actual, const std::wstring& expected) {
     if (actual == expected)
@@ -38,35 +32,34 @@ std::wstring HelperCommand(const std::wstring& arguments) {
 std::wstring TextOfTheAnsiCodePage() {
     for (const std::wstring text : {L"卸载完成 软件", L"Café crème, naïve – 50 €", L"Ärger über Öl"}) {
         BOOL lossy = FALSE;
-        if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                  0, nullptr, &lossy) > 0 &&
+        if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                  nullptr, &lossy) > 0 &&
             !lossy)
             return text;
     }
     return std::wstring();
 }
 
-struct OutputCase {
-    const char* name;
-    std::wstring command;
-    bool started;
-    std::wstring output; // what follows "before|"; the whole output when not started
-};
-
 TEST(RunCommandTest, CollectsTheOutputOfEveryKind) {
     const std::wstring unit = TextOfTheAnsiCodePage();
     ASSERT_FALSE(unit.empty()) << "code page " << ::GetACP();
-    std::wstring lines; // 700 lines of 13 bytes: more than two reads of 4095 bytes
-    for (int n = 1; n <= 700; ++n) {
-        wchar_t line[32];
+    std::wstring lines, repeated; // 700 lines of 13 bytes: more than two reads of 4095 bytes
+    wchar_t line[32];
+    for (int n = 1; n <= 1000; ++n) {
         swprintf(line, 32, L"line %06d\r\n", n);
-        lines += line;
+        lines += n <= 700 ? line : L"";
+        repeated += unit; // with a double-byte code page a character straddles a read boundary
     }
-    std::wstring repeated; // with a double-byte code page a character straddles a read boundary
-    for (int n = 0; n < 1000; ++n)
-        repeated += unit;
     const std::wstring word(6000, L'w'); // beyond a fixed 1024-character buffer, within cmd's 8191
-    const OutputCase cases[] = {
+    // The helper's path unquoted (it has no spaces): "cmd /C" strips the outer quotes of a command
+    // that holds more than two.
+    const std::wstring helper = HelperPath() + L" ";
+    const struct {
+        const char* name;
+        std::wstring command;
+        bool started;
+        std::wstring output; // what follows "before|"; the whole output when not started
+    } cases[] = {
         {"Nothing", L"rem nothing to say", true, L""},
         {"Appended", L"echo hello", true, L"hello\r\n"},
         {"FailingCommandWithStandardError", L"echo failed 1>&2 & exit 3", true, L"failed  \r\n"},
@@ -74,13 +67,13 @@ TEST(RunCommandTest, CollectsTheOutputOfEveryKind) {
         {"QuestionDoesNotHang", L"set /p answer=Proceed? & echo asked", true, L"Proceed? asked\r\n"},
         {"SixtyFourBitInterpreter", L"echo %PROCESSOR_ARCHITECTURE%", true, L"AMD64\r\n"},
         {"LongCommand", L"echo " + word + L"END", true, word + L"END\r\n"},
-        {"ManyChunksWholeAndInOrder", HelperCommand(L"--print-lines 700"), true, lines},
-        {"AnsiCodePageConverted", HelperCommand(L"--print " + Quoted(unit)), true, unit},
-        {"CharacterAcrossAChunk", HelperCommand(L"--print-repeated 1000 " + Quoted(unit)), true, repeated},
+        {"ManyChunksWholeAndInOrder", helper + L"--print-lines 700", true, lines},
+        {"AnsiCodePageConverted", helper + L"--print " + Quoted(unit), true, unit},
+        {"CharacterAcrossAChunk", helper + L"--print-repeated 1000 " + Quoted(unit), true, repeated},
         // Longer than any command line Windows accepts: refused whole, never cut.
         {"TooLongToStart", L"echo " + std::wstring(kMaxCommandLineChars, L'z'), false, L"before|"},
     };
-    for (const OutputCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::wstring output = L"before|";
         EXPECT_EQ(RunCommand(c.command, output), c.started);
@@ -112,7 +105,7 @@ TEST(RunCommandTest, CommandsRunAtOnceDoNotHoldEachOthersOutputOpen) {
     for (int i = 0; i < 3; ++i)
         waiting.emplace_back([&] {
             std::wstring ignored;
-            (void)RunCommand(HelperCommand(L"--wait-event " + release.Name()), ignored);
+            (void)RunCommand(HelperPath() + L" --wait-event " + release.Name(), ignored);
         });
     std::wstring output;
     std::thread shortOnes([&] {
