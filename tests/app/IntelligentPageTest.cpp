@@ -27,7 +27,8 @@ struct LauncherHold {
         // A launch starts a quoted program without arguments: the helper reads them from its environment.
         const test::ScopedEnvironmentVariable args(L"TSU_HELPER_ARGS",
                                                    L"--signal " + signal.Name() + L" --wait-event " + release.Name());
-        thread = std::thread([] { (void)LaunchUninstaller(test::Quoted(test::HelperPath())); });
+        thread =
+            std::thread([command = test::Quoted(test::HelperPath())]() mutable { (void)LaunchUninstaller(command); });
         started = signal.WaitFor();
     }
     ~LauncherHold() { release.Set(), thread.join(); }
