@@ -118,8 +118,9 @@ TEST(SelfRemoval, RootsUnsafeAndCutPathsRemoveNothing) {
 }
 
 TEST(SelfRemoval, OnlyNumberedPicturesCountAsTheCache) {
-    for (const wchar_t* name : {L"0.png", L"299.PNG", L"123456789.png"})
-        EXPECT_TRUE(IsCachePictureName(name)) << name;
+    // The last: a name inside a longer buffer is read up to its own end only.
+    for (std::wstring_view name : {std::wstring_view(L"0.png"), {L"299.PNG"}, {L"123456789.png"}, {L"7.pngx", 5}})
+        EXPECT_TRUE(IsCachePictureName(name)) << std::wstring(name);
     for (const wchar_t* name : {L".png", L"holiday.png", L"1.png.txt", L"1.jpg", L"-1.png", L"1234567890.png"})
         EXPECT_FALSE(IsCachePictureName(name)) << name;
 }

@@ -4,6 +4,7 @@
 #include "framework/CMemoryCanvas.h"
 #include "framework/Encoding.h"
 #include "framework/ScopedHandles.h"
+#include "res/ResourceIds.h"
 #include "tests/common/TestSupport.h"
 
 #include <richedit.h>
@@ -12,7 +13,6 @@
 #include <algorithm>
 
 namespace tsu::test {
-
 namespace {
 
 // Before main: unmanaged from the first window on, and what the tool's application object starts
@@ -33,14 +33,9 @@ std::vector<WhenReady*> g_whenReady;
 } // namespace
 
 void UseUnmanagedWindows(const std::wstring& programName) {
-    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + programName + L"\\X11 Driver";
-    HKEY opened = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) ==
-        ERROR_SUCCESS) {
-        const UniqueHkey owned(opened);
-        static const wchar_t kNo[] = L"N";
-        ::RegSetValueExW(owned.Get(), L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo), sizeof kNo);
-    }
+    static const wchar_t kNo[] = L"N";
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, (L"Software\\Wine\\AppDefaults\\" + programName + L"\\X11 Driver").c_str(),
+                      L"Managed", REG_SZ, kNo, sizeof kNo);
 }
 
 std::wstring ToolLogText() {
@@ -71,11 +66,9 @@ void ConfigureFakeFeedback(const std::wstring& logPath, int initResult, int vers
 std::vector<std::wstring> ReadFakeFeedbackLog(const std::wstring& logPath) {
     const std::wstring text = MultiByteToWide(ReadFileBytes(logPath), CP_UTF8);
     std::vector<std::wstring> lines;
-    for (size_t start = 0, end = 0; start < text.size(); start = end + 1) {
-        end = std::min(text.find(L'\n', start), text.size());
-        if (end > start)
+    for (size_t start = 0, end = 0; start < text.size(); start = end + 1)
+        if ((end = std::min(text.find(L'\n', start), text.size())) > start)
             lines.push_back(text.substr(start, end - start));
-    }
     return lines;
 }
 
@@ -93,15 +86,12 @@ WhenReady::~WhenReady() {
 
 void CALLBACK WhenReady::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
     for (WhenReady* waiter : std::vector<WhenReady*>(g_whenReady)) {
-        if (waiter->m_timer != id)
-            continue;
         const bool expired = static_cast<LONG>(::GetTickCount() - waiter->m_deadline) > 0;
-        if (!expired && !waiter->m_ready())
+        if (waiter->m_timer != id || (!expired && !waiter->m_ready()))
             continue;
         ::KillTimer(nullptr, waiter->m_timer);
         waiter->m_timer = 0;
-        waiter->m_ran = !expired;
-        if (!expired)
+        if ((waiter->m_ran = !expired))
             waiter->m_action();
     }
 }
@@ -116,45 +106,47 @@ PromptAnswerer::~PromptAnswerer() {
 }
 
 void CALLBACK PromptAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_answerer && !g_answerer->m_busy)
-        g_answerer->Poll();
-}
-
-void PromptAnswerer::Poll() {
-    m_busy = true;
+    PromptAnswerer* self = g_answerer;
+    if (!self || self->m_busy)
+        return;
+    self->m_busy = true;
     for (CPromptDlg* prompt : CPromptDlg::OpenPrompts()) {
-        HWND host = prompt->GetSafeHwnd();
-        HWND child = prompt->Child().GetSafeHwnd();
+        HWND host = prompt->GetSafeHwnd(), child = prompt->Child().GetSafeHwnd();
         if (!host || !child || !::IsWindowVisible(host) ||
-            std::find(m_handled.begin(), m_handled.end(), host) != m_handled.end())
+            std::find(self->m_handled.begin(), self->m_handled.end(), host) != self->m_handled.end())
             continue;
-        m_handled.push_back(host);
-        texts.push_back(prompt->GetText());
-        styles.push_back(prompt->GetStyle());
-        if (onPrompt)
-            onPrompt(*prompt);
-        const Answer answer = texts.size() <= m_plan.size() ? m_plan[texts.size() - 1] : Close;
-        ClickButton(child, answer == First ? 1007u : answer == Second ? 1008u : 1005u);
+        self->m_handled.push_back(host);
+        self->texts.push_back(prompt->GetText());
+        if (self->onPrompt)
+            self->onPrompt(*prompt);
+        const size_t n = self->texts.size();
+        const Answer answer = n <= self->m_plan.size() ? self->m_plan[n - 1] : Close;
+        ClickButton(child, answer == First    ? IDC_PROMPT_FIRST
+                           : answer == Second ? IDC_PROMPT_SECOND
+                                              : IDC_CLOSE_BUTTON);
     }
-    m_busy = false;
+    self->m_busy = false;
 }
 
-bool SaveScreenPng(const RECT& rect, const std::wstring& name) {
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    CMemoryCanvas canvas;
-    if (width <= 0 || height <= 0 || !canvas.CreateDib32(width, height))
-        return false;
-    PumpPending();
-    UniqueWindowDc screen(nullptr);
-    return screen && ::BitBlt(canvas.Dc(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY) &&
-           SaveCanvasPng(canvas, name);
+RECT RectOf(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return rect;
 }
 
 bool SaveWindowAreaPng(HWND window, const std::wstring& name) {
-    RECT rect{};
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    return window && ::GetWindowRect(window, &rect) && SaveScreenPng(rect, name);
+    const RECT rect = RectOf(window);
+    CMemoryCanvas canvas;
+    if (!window || rect.right <= rect.left || rect.bottom <= rect.top ||
+        !canvas.CreateDib32(rect.right - rect.left, rect.bottom - rect.top))
+        return false;
+    PumpPending();
+    UniqueWindowDc screen(nullptr);
+    return screen &&
+           ::BitBlt(canvas.Dc(), 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen.Get(), rect.left,
+                    rect.top, SRCCOPY) &&
+           SaveCanvasPng(canvas, name);
 }
 
 void ClickButton(HWND dialog, UINT id) {
@@ -172,11 +164,7 @@ INT_PTR RunModal(CDialog& dialog, const std::function<HWND()>& child, const std:
     const DWORD giveUp = ::GetTickCount() + 20000;
     bool forced = false;
     const WhenReady fallback([&] { return static_cast<LONG>(::GetTickCount() - giveUp) > 0; },
-                             [&] {
-                                 forced = true;
-                                 dialog.EndDialog(IDCANCEL);
-                             },
-                             40000);
+                             [&] { forced = true, dialog.EndDialog(IDCANCEL); }, 40000);
     const INT_PTR result = dialog.DoModal();
     return forced || !act.Ran() ? -2 : result;
 }
@@ -185,10 +173,9 @@ TermsLayout MeasureTermsLayout(HWND edit) {
     TermsLayout layout;
     layout.paragraphs = static_cast<int>(std::count(TermsText().begin(), TermsText().end(), L'\n')) + 1;
     layout.lines = static_cast<int>(::SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
-    RECT visible{};
-    ::GetClientRect(edit, &visible);
     // A skinned box sits in a clipping window that hides its standard scroll bar.
-    RECT clip{};
+    RECT visible{}, clip{};
+    ::GetClientRect(edit, &visible);
     ::GetClientRect(::GetParent(edit), &clip);
     ::MapWindowPoints(::GetParent(edit), edit, reinterpret_cast<POINT*>(&clip), 2);
     layout.visibleRight = std::min(visible.right, clip.right);
@@ -205,6 +192,5 @@ TermsLayout MeasureTermsLayout(HWND edit) {
     }
     return layout;
 }
-
 
 } // namespace tsu::test

@@ -19,16 +19,14 @@ namespace tsu::test {
 // Xvfb has no window manager, and Wine waits two seconds for one whenever a managed window is
 // hidden: the windows of programName stay unmanaged (read when its display driver starts).
 void UseUnmanagedWindows(const std::wstring& programName);
-// The tool's log (both files of its rotation).
-[[nodiscard]] std::wstring ToolLogText();
+[[nodiscard]] std::wstring ToolLogText(); // both files of the log's rotation
 
 enum class FeedbackKind { Real, FakeFull, FakePartial, None };
 // A fresh scratch folder (ending in "\") holding VeltorFeedbackInformation.dll of the given kind.
 [[nodiscard]] std::wstring MakeFeedbackFolder(const std::wstring& name, FeedbackKind kind);
 // Points the stand-in library's call log at logPath (deleted first) and sets its answers.
 void ConfigureFakeFeedback(const std::wstring& logPath, int initResult = 1, int versionResult = 1);
-// The stand-in's calls, one "Name|arg|..." entry per call.
-[[nodiscard]] std::vector<std::wstring> ReadFakeFeedbackLog(const std::wstring& logPath);
+[[nodiscard]] std::vector<std::wstring> ReadFakeFeedbackLog(const std::wstring& logPath); // "Name|arg|..."
 
 // Runs action once on this thread, from inside whatever message loop runs, as soon as ready()
 // holds (polled by a thread timer); gives up silently after the timeout.
@@ -59,22 +57,19 @@ public:
     void Plan(std::vector<Answer> answers) { m_plan = std::move(answers); }
     std::function<void(CPromptDlg&)> onPrompt; // before the answer (screenshots)
     std::vector<std::wstring> texts;
-    std::vector<int> styles;
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
-    void Poll();
     UINT_PTR m_timer = 0;
     std::vector<Answer> m_plan;
     std::vector<HWND> m_handled; // by window: the next prompt may be a new object at the same address
     bool m_busy = false;
 };
 
-// Saves the screen area of rect, or of a window and those it owns, as <screenshots>\<name>.png.
-bool SaveScreenPng(const RECT& rect, const std::wstring& name);
+[[nodiscard]] RECT RectOf(HWND window); // on the screen
+// Saves the screen area of a window and those it owns as <screenshots>\<name>.png.
 bool SaveWindowAreaPng(HWND window, const std::wstring& name);
-// BN_CLICKED from the dialog's button, as a user's click ends.
-void ClickButton(HWND dialog, UINT id);
+void ClickButton(HWND dialog, UINT id); // BN_CLICKED from the dialog's button, as a click ends
 // Whether the framework's message loops would swallow this key aimed at window.
 [[nodiscard]] bool KeyIsSwallowed(HWND window, WPARAM key);
 // Runs a modal dialog, action once child() is visible; -2 when the action did not run or did not end
@@ -84,27 +79,23 @@ INT_PTR RunModal(CDialog& dialog, const std::function<HWND()>& child, const std:
 // How the terms box laid its text out: more lines than paragraphs when it wraps; the widest line's
 // right edge against the visible part of the box.
 struct TermsLayout {
-    int lines = 0;
-    int paragraphs = 0;
-    int widestRight = 0;
-    int visibleRight = 0;
+    int lines = 0, paragraphs = 0, widestRight = 0, visibleRight = 0;
 };
 [[nodiscard]] TermsLayout MeasureTermsLayout(HWND edit);
 
 // The first visible top-level window of this thread whose bound object is a T, or null.
 template <typename T> T* FindShownDialog() {
-    std::pair<T*, int> search{nullptr, 0};
+    T* found = nullptr;
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
         [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* found = reinterpret_cast<std::pair<T*, int>*>(lp);
+            auto& found = *reinterpret_cast<T**>(lp);
             if (::IsWindowVisible(hwnd))
-                found->first = dynamic_cast<T*>(CWnd::FromHandlePermanent(hwnd));
-            return found->first == nullptr;
+                found = dynamic_cast<T*>(CWnd::FromHandlePermanent(hwnd));
+            return found == nullptr;
         },
-        reinterpret_cast<LPARAM>(&search));
-    return search.first;
+        reinterpret_cast<LPARAM>(&found));
+    return found;
 }
-
 
 } // namespace tsu::test

@@ -11,21 +11,15 @@
 namespace tsu {
 namespace {
 
-// An uninstaller that says when it has started and runs until the test lets it go.
-struct HeldUninstaller {
-    test::NamedEvent started{L"TsuHeldStarted"};
-    test::NamedEvent release{L"TsuHeldRelease"};
-    std::wstring Command() const {
-        return test::Quoted(test::HelperPath()) + L" --signal " + started.Name() + L" --wait-event " + release.Name();
-    }
-    bool WaitStarted() const {
-        return test::PumpUntil([&] { return started.WaitFor(0); }, test::kMustHappenMs);
-    }
-};
-
 class ConventionalPage : public test::ToolTest {
 protected:
     CConventionalUninstallDlg& page() { return tool.Conventional(); }
+    // Adds the programs (key, name, uninstaller) and shows them in the list.
+    bool Load(const std::vector<std::array<std::wstring, 3>>& programs) {
+        for (const auto& [key, name, command] : programs)
+            tool.inventory.AddProgram(key, name, command);
+        return tool.Create() && tool.LoadPrograms();
+    }
     int RowOf(const std::wstring& name) {
         for (int row = 0; row < page().List().GetRowCount(); ++row)
             if (const SoftwareRecord* record = page().RowRecord(row); record && record->displayName == name)
@@ -33,36 +27,39 @@ protected:
         return -1;
     }
     int StateOf(const std::wstring& name) { return RowOf(name) < 0 ? -1 : page().OperationState(RowOf(name)); }
-    // Presses a row's "卸载" as the list reports it.
-    void Press(const std::wstring& name) {
+    void Press(const std::wstring& name) { // a row's "卸载" as the list reports it
         ListButtonClick click;
-        click.row = RowOf(name);
-        click.kind = CELL_BUTTON;
-        click.action = 1;
+        click.row = RowOf(name), click.kind = CELL_BUTTON, click.action = 1;
         ::SendMessageW(page().GetSafeHwnd(), WM_LIST_BUTTONCLICK, reinterpret_cast<WPARAM>(&click), 0);
     }
     bool StateBecomes(const std::wstring& name, int state) {
         return test::PumpUntil([&] { return StateOf(name) == state; }, test::kMustHappenMs);
     }
-    HeldUninstaller held;
+    // An uninstaller that says when it has started and runs until the test lets it go.
+    std::wstring Held() const {
+        return test::Quoted(test::HelperPath()) + L" --signal " + started.Name() + L" --wait-event " + release.Name();
+    }
+    bool HeldStarted() const {
+        return test::PumpUntil([&] { return started.WaitFor(0); }, test::kMustHappenMs);
+    }
+    const std::vector<std::wstring> kGuard{L"正在有卸载的软件，请勿关闭程序"};
+    test::NamedEvent started{L"TsuHeldStarted"}, release{L"TsuHeldRelease"};
 };
 
 TEST_F(ConventionalPage, RowsGoThroughUninstallingWaitingDoneAndDisappear) {
-    tool.inventory.AddProgram(L"TsuA", L"Tsu A held", held.Command());
-    // An uninstaller that really removes the program's entry.
-    tool.inventory.AddProgram(L"TsuB", L"Tsu B removed",
-                              test::Quoted(test::SystemFolderPath() + L"\\reg.exe") + L" delete \"HKCU\\" +
-                                  tool.inventory.entries.Path() + L"\\TsuB\" /f");
-    tool.inventory.AddProgram(L"TsuC", L"Tsu C", Quick());
-    ASSERT_TRUE(tool.Create());
-    ASSERT_TRUE(tool.LoadPrograms());
+    // B's uninstaller really removes the program's entry.
+    ASSERT_TRUE(Load({{L"TsuA", L"Tsu A held", Held()},
+                      {L"TsuB", L"Tsu B removed",
+                       test::Quoted(test::SystemFolderPath() + L"\\reg.exe") + L" delete \"HKCU\\" +
+                           tool.inventory.entries.Path() + L"\\TsuB\" /f"},
+                      {L"TsuC", L"Tsu C", Quick()}}));
     Press(L"Tsu A held");
     EXPECT_EQ(StateOf(L"Tsu A held"), CELL_UNINSTALLING);
-    ASSERT_TRUE(held.WaitStarted());
+    ASSERT_TRUE(HeldStarted());
     Press(L"Tsu B removed");
     EXPECT_EQ(StateOf(L"Tsu B removed"), CELL_WAITING);
     test::SaveWindowAreaPng(tool.Main(), L"row_uninstalling_and_waiting");
-    held.release.Set();
+    release.Set();
     // A ended with its entry still there: the button again. B removed its entry: done, then gone.
     ASSERT_TRUE(StateBecomes(L"Tsu A held", CELL_BUTTON));
     ASSERT_TRUE(StateBecomes(L"Tsu B removed", CELL_DONE));
@@ -78,9 +75,7 @@ TEST_F(ConventionalPage, RowsGoThroughUninstallingWaitingDoneAndDisappear) {
 }
 
 TEST_F(ConventionalPage, AWorkerThatCannotStartLeavesNothingQueued) {
-    tool.inventory.AddProgram(L"TsuD", L"Tsu D", Quick());
-    ASSERT_TRUE(tool.Create());
-    ASSERT_TRUE(tool.LoadPrograms());
+    ASSERT_TRUE(Load({{L"TsuD", L"Tsu D", Quick()}}));
     page().SetWorkerStarter([] { return false; });
     Press(L"Tsu D");
     EXPECT_EQ(answerer.texts, std::vector<std::wstring>{L"卸载软件失败！"});
@@ -95,19 +90,16 @@ TEST_F(ConventionalPage, AWorkerThatCannotStartLeavesNothingQueued) {
 
 TEST_F(ConventionalPage, QueuedRowsKeepTheirStateAcrossARefreshAndAreNotQueuedTwice) {
     const std::wstring runs = test::MakeScratchFolder(L"rows-kept-runs") + L"runs.txt";
-    tool.inventory.AddProgram(L"TsuH", L"Tsu H held", held.Command());
-    tool.inventory.AddProgram(L"TsuI", L"Tsu I queued",
-                              test::Quoted(test::HelperPath()) + L" --record " + test::Quoted(runs));
-    ASSERT_TRUE(tool.Create());
-    ASSERT_TRUE(tool.LoadPrograms());
+    ASSERT_TRUE(
+        Load({{L"TsuH", L"Tsu H held", Held()},
+              {L"TsuI", L"Tsu I queued", test::Quoted(test::HelperPath()) + L" --record " + test::Quoted(runs)}}));
     Press(L"Tsu H held");
-    ASSERT_TRUE(held.WaitStarted());
+    ASSERT_TRUE(HeldStarted());
     Press(L"Tsu I queued");
     ASSERT_TRUE(tool.Refresh()); // every row rebuilt
-    EXPECT_EQ(StateOf(L"Tsu H held"), CELL_UNINSTALLING);
-    EXPECT_EQ(StateOf(L"Tsu I queued"), CELL_WAITING);
+    EXPECT_EQ(std::pair(StateOf(L"Tsu H held"), StateOf(L"Tsu I queued")), std::pair(CELL_UNINSTALLING, CELL_WAITING));
     Press(L"Tsu I queued");
-    held.release.Set();
+    release.Set();
     ASSERT_TRUE(StateBecomes(L"Tsu I queued", CELL_BUTTON));
     ASSERT_TRUE(test::PumpUntil([&] { return !tool.window->Engine().IsWorkerRunning(); }, test::kMustHappenMs));
     EXPECT_EQ(test::ReadRecordedIds(runs).size(), 1u);
@@ -115,19 +107,17 @@ TEST_F(ConventionalPage, QueuedRowsKeepTheirStateAcrossARefreshAndAreNotQueuedTw
 
 TEST_F(ConventionalPage, ClosingDuringAnUninstallWarnsAndWaitsASecondCloseLeavesTheUninstallerRunning) {
     const test::NamedEvent ended(L"TsuGuardEnded");
-    tool.inventory.AddProgram(L"TsuE", L"Tsu E held", held.Command() + L" --signal " + ended.Name());
-    tool.inventory.AddProgram(L"TsuF", L"Tsu F queued", Quick());
-    ASSERT_TRUE(tool.Create());
-    ASSERT_TRUE(tool.LoadPrograms());
+    ASSERT_TRUE(
+        Load({{L"TsuE", L"Tsu E held", Held() + L" --signal " + ended.Name()}, {L"TsuF", L"Tsu F queued", Quick()}}));
     Press(L"Tsu E held");
-    ASSERT_TRUE(held.WaitStarted());
+    ASSERT_TRUE(HeldStarted());
     Press(L"Tsu F queued");
     answerer.onPrompt = [](CPromptDlg& prompt) {
         test::SaveWindowAreaPng(prompt.GetSafeHwnd(), L"prompt_close_guard");
     };
     const test::QuestionCloser question;
     test::ClickButton(tool.Function().GetSafeHwnd(), IDC_FUNCTION_CLOSE);
-    EXPECT_EQ(answerer.texts, std::vector<std::wstring>{L"正在有卸载的软件，请勿关闭程序"});
+    EXPECT_EQ(answerer.texts, kGuard);
     // Still open: the queued program went back to its button, the running one still runs.
     ASSERT_NE(tool.Main(), nullptr);
     EXPECT_TRUE(tool.Function().IsClosePending());
@@ -139,14 +129,12 @@ TEST_F(ConventionalPage, ClosingDuringAnUninstallWarnsAndWaitsASecondCloseLeaves
     EXPECT_EQ(question.Count(), 1);
     EXPECT_NE(test::ToolLogText().find(L"用户再次关闭，不再等待正在运行的卸载程序"), std::wstring::npos);
     EXPECT_FALSE(ended.WaitFor(0));
-    held.release.Set();
+    release.Set();
     EXPECT_TRUE(ended.WaitFor());
 }
 
 TEST_F(ConventionalPage, AnUninstallStartedBehindTheClosingQuestionIsWaitedFor) {
-    tool.inventory.AddProgram(L"TsuQ", L"Tsu Q held", held.Command());
-    ASSERT_TRUE(tool.Create());
-    ASSERT_TRUE(tool.LoadPrograms());
+    ASSERT_TRUE(Load({{L"TsuQ", L"Tsu Q held", Held()}}));
     HWND main = tool.Main(), owner = nullptr;
     bool pagesDisabled = false;
     test::WhenReady behind([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
@@ -165,18 +153,16 @@ TEST_F(ConventionalPage, AnUninstallStartedBehindTheClosingQuestionIsWaitedFor) 
     EXPECT_EQ(owner, main);
     EXPECT_TRUE(pagesDisabled);
     // After the answer the guard sees the uninstall: it warns and waits, the pages usable again.
-    EXPECT_EQ(answerer.texts, std::vector<std::wstring>{L"正在有卸载的软件，请勿关闭程序"});
+    EXPECT_EQ(answerer.texts, kGuard);
     EXPECT_EQ(tool.Main(), main);
     EXPECT_TRUE(::IsWindowEnabled(tool.Function().GetSafeHwnd()));
-    held.release.Set();
+    release.Set();
     ASSERT_TRUE(tool.Closed());
-    EXPECT_TRUE(held.started.WaitFor(0));
+    EXPECT_TRUE(started.WaitFor(0));
 }
 
 TEST_F(ConventionalPage, ClosingWhileTheListIsReadWaitsQuietlyForTheReading) {
-    tool.inventory.AddProgram(L"TsuG", L"Tsu G", Quick());
-    ASSERT_TRUE(tool.Create());
-    ASSERT_TRUE(tool.LoadPrograms());
+    ASSERT_TRUE(Load({{L"TsuG", L"Tsu G", Quick()}}));
     tool.Function().SelectTab(1);
     tool.Function().SelectTab(0); // starts a refresh
     const test::QuestionCloser question;

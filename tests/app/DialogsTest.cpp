@@ -14,8 +14,7 @@ namespace tsu {
 namespace {
 
 POINT CentreOf(HWND window) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
+    const RECT rect = test::RectOf(window);
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
@@ -56,8 +55,7 @@ TEST_F(TermsViewer, TheLabelTogglesItWrappedAndClicksElsewhereHideIt) {
     EXPECT_TRUE(viewer->IsViewerVisible() && viewer->Child().IsWindowVisible());
     clickAt(CentreOf(viewer->Child().GetSafeHwnd())); // its scroll bar, its text
     EXPECT_TRUE(viewer->IsViewerVisible());
-    const RECT page = start.GetWindowRect();
-    clickAt(POINT{page.left + 100, page.top + 100});
+    clickAt(POINT{start.GetWindowRect().left + 100, start.GetWindowRect().top + 100});
     EXPECT_FALSE(viewer->IsViewerVisible());
 }
 
@@ -73,17 +71,14 @@ TEST(ClickHook, ARealLeftClickAnywhereIsPostedToTheTargetAndEveryEventPassesOn) 
     };
     const auto send = [](std::vector<DWORD> flags) {
         std::vector<INPUT> inputs(flags.size());
-        for (size_t i = 0; i < flags.size(); ++i) {
-            inputs[i].type = INPUT_MOUSE;
-            inputs[i].mi.dwFlags = flags[i];
-        }
+        for (size_t i = 0; i < flags.size(); ++i)
+            inputs[i].type = INPUT_MOUSE, inputs[i].mi.dwFlags = flags[i];
         return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     };
     {
         ClickHook hook;
         EXPECT_FALSE(hook.SetTargetWindow(nullptr));
-        ASSERT_TRUE(hook.SetTargetWindow(target.GetSafeHwnd()));
-        ASSERT_TRUE(hook.Install());
+        ASSERT_TRUE(hook.SetTargetWindow(target.GetSafeHwnd()) && hook.Install());
         // A corner of the screen where no window of any test lies; the right click is not looked at.
         ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 3, ::GetSystemMetrics(SM_CYSCREEN) - 3);
         ASSERT_EQ(send({MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}), 4u);
@@ -97,52 +92,45 @@ TEST(ClickHook, ARealLeftClickAnywhereIsPostedToTheTargetAndEveryEventPassesOn) 
     EXPECT_EQ(clicks.size(), 1u);
 }
 
-// The closing question bound to the recording stand-in.
-class FeedbackQuestion : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(binding.LoadFrom(folder));
-        ASSERT_TRUE(test::WriteFileBytes(folder + L"VeltorFeedbackInformation.ini",
-                                         "[Feedback]\r\nKnowledgeBaseUrl=https://kb.test.example\r\n"));
-    }
-    // Runs the dialog; action gets its child once it shows.
-    void Run(const std::function<void(HWND child)>& action, bool withBinding = true) {
-        test::ConfigureFakeFeedback(log);
-        CProblemSolvingFeedbackDlg dialog;
-        dialog.SetFeedback(withBinding ? &binding : nullptr);
-        EXPECT_NE(
-            test::RunModal(
-                dialog, [&] { return dialog.Child().GetSafeHwnd(); }, [&] { action(dialog.Child().GetSafeHwnd()); }),
-            -2);
-    }
-    // Presses a button with the pointer on it or away from it. The pointer is shared with every
-    // program on the display: it is set until it stays put.
-    static void Press(HWND child, UINT id, bool pointerInside) {
-        HWND button = ::GetDlgItem(child, static_cast<int>(id));
-        const POINT target = pointerInside ? CentreOf(button) : POINT{1, 1};
-        RECT rect{};
-        ::GetWindowRect(button, &rect);
-        POINT now{};
-        for (int attempt = 0; attempt < 20 && (!::GetCursorPos(&now) || ::PtInRect(&rect, now) != pointerInside);
-             ++attempt)
-            ::SetCursorPos(target.x, target.y);
-        test::ClickButton(child, id);
-    }
+std::wstring g_questionLog;
 
-    std::wstring folder = test::MakeFeedbackFolder(L"question", test::FeedbackKind::FakeFull);
-    std::wstring log = folder + L"calls.txt";
+// Runs the closing question bound to the recording stand-in (or to nothing); action gets its child
+// once it shows.
+std::vector<std::wstring> RunQuestion(const std::function<void(HWND child)>& action, bool withBinding = true) {
+    const std::wstring folder = test::MakeFeedbackFolder(L"question", test::FeedbackKind::FakeFull);
     FeedbackBinding binding;
-};
+    EXPECT_TRUE(binding.LoadFrom(folder));
+    EXPECT_TRUE(test::WriteFileBytes(folder + L"VeltorFeedbackInformation.ini",
+                                     "[Feedback]\r\nKnowledgeBaseUrl=https://kb.test.example\r\n"));
+    test::ConfigureFakeFeedback(g_questionLog = folder + L"calls.txt");
+    CProblemSolvingFeedbackDlg dialog;
+    dialog.SetFeedback(withBinding ? &binding : nullptr);
+    EXPECT_NE(test::RunModal(
+                  dialog, [&] { return dialog.Child().GetSafeHwnd(); }, [&] { action(dialog.Child().GetSafeHwnd()); }),
+              -2);
+    return test::ReadFakeFeedbackLog(g_questionLog);
+}
 
-TEST_F(FeedbackQuestion, EachAnswerIsReportedWithTheTimeThenTheQuestionCall) {
+// Presses a button with the pointer on it or away from it. The pointer is shared with every program
+// on the display: it is set until it stays put.
+void Press(HWND child, UINT id, bool pointerInside) {
+    HWND button = ::GetDlgItem(child, static_cast<int>(id));
+    const POINT target = pointerInside ? CentreOf(button) : POINT{1, 1};
+    const RECT rect = test::RectOf(button);
+    POINT now{};
+    for (int attempt = 0; attempt < 20 && (!::GetCursorPos(&now) || ::PtInRect(&rect, now) != pointerInside); ++attempt)
+        ::SetCursorPos(target.x, target.y);
+    test::ClickButton(child, id);
+}
+
+TEST(FeedbackQuestion, EachAnswerIsReportedWithTheTimeThenTheQuestionCall) {
     for (const auto& [button, answer] : {std::pair{IDC_SOLVED, 1}, {IDC_UNSOLVED, 2}, {IDC_FEEDBACK_CLOSE, 3}}) {
         // The pointer may be moved by another program between setting and pressing: pressed again
         // until the answer was reported.
-        Run([&, button = button](HWND child) {
-            for (int attempt = 0; attempt < 20 && test::ReadFakeFeedbackLog(log).empty(); ++attempt)
+        const std::vector<std::wstring> calls = RunQuestion([&, button = button](HWND child) {
+            for (int attempt = 0; attempt < 20 && test::ReadFakeFeedbackLog(g_questionLog).empty(); ++attempt)
                 Press(child, button, true);
         });
-        const std::vector<std::wstring> calls = test::ReadFakeFeedbackLog(log);
         ASSERT_EQ(calls.size(), 2u) << answer;
         const std::wstring prefix = L"CustomerFeedbackEx|10100|1.0.20.1116|" + std::to_wstring(answer) + L"|";
         EXPECT_EQ(calls[0].rfind(prefix, 0), 0u) << calls[0];
@@ -151,25 +139,22 @@ TEST_F(FeedbackQuestion, EachAnswerIsReportedWithTheTimeThenTheQuestionCall) {
     }
 }
 
-TEST_F(FeedbackQuestion, AKeyboardAnswerWithThePointerElsewhereIsNoAnswer) {
-    bool stillOpen = false;
-    Run([&](HWND child) {
+TEST(FeedbackQuestion, AKeyboardAnswerWithThePointerElsewhereIsNoAnswer) {
+    const std::vector<std::wstring> calls = RunQuestion([&](HWND child) {
         Press(child, IDC_SOLVED, false);
         Press(child, IDC_UNSOLVED, false);
-        stillOpen = ::IsWindowVisible(child) != FALSE;
+        EXPECT_TRUE(::IsWindowVisible(child));
         // More solutions opens the knowledge base and stays, wherever the pointer is.
         Press(child, IDC_MORE_SOLUTIONS, false);
         Press(child, IDC_MORE_SOLUTIONS, true);
         Press(child, IDC_FEEDBACK_CLOSE, false);
     });
-    EXPECT_TRUE(stillOpen);
-    const std::vector<std::wstring> calls = test::ReadFakeFeedbackLog(log);
     ASSERT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls[0], L"OpenUrl|https://kb.test.example");
     EXPECT_EQ(calls[1], calls[0]);
     EXPECT_EQ(calls[2].rfind(L"CustomerFeedbackEx|10100|1.0.20.1116|3|", 0), 0u);
-    Run([&](HWND child) { Press(child, IDC_SOLVED, true); }, false); // without a binding it still ends
-    EXPECT_TRUE(test::ReadFakeFeedbackLog(log).empty());
+    EXPECT_TRUE(
+        RunQuestion([&](HWND child) { Press(child, IDC_SOLVED, true); }, false).empty()); // no binding: it still ends
 }
 
 } // namespace

@@ -7,14 +7,11 @@
 
 #include <shellapi.h>
 
-#include <optional>
-
 namespace tsu {
 namespace {
 
 SIZE SizeOf(HWND window) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
+    const RECT rect = test::RectOf(window);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
@@ -22,15 +19,13 @@ TEST(At120Dpi, TheWindowsHaveTheirScaledSizes) {
     ASSERT_FLOAT_EQ(ScreenScaleFactor(), 1.2f) << "the screen is not at 120 DPI";
     test::ToolWindow tool(L"dpi");
     ASSERT_TRUE(tool.Create());
-    EXPECT_EQ(SizeOf(tool.Main()).cx, 967);
-    EXPECT_EQ(SizeOf(tool.Main()).cy, 727);
-    // Pages computed in floating point from the truncated window size, and truncated again.
-    EXPECT_EQ(SizeOf(tool.Start().GetSafeHwnd()).cx, 959);
-    EXPECT_EQ(SizeOf(tool.Function().GetSafeHwnd()).cy, 719);
-    test::SaveWindowAreaPng(tool.Main(), L"start_page_120dpi");
     RECT tab{};
     ASSERT_TRUE(TabCtrl_GetItemRect(tool.Function().GetDlgItem(IDC_FUNCTION_TAB), 0, &tab));
-    EXPECT_EQ(tab.right - tab.left, 120);
+    // Pages computed in floating point from the truncated window size, and truncated again.
+    EXPECT_EQ(std::tuple(SizeOf(tool.Main()).cx, SizeOf(tool.Main()).cy, SizeOf(tool.Start().GetSafeHwnd()).cx,
+                         SizeOf(tool.Function().GetSafeHwnd()).cy, tab.right - tab.left),
+              std::tuple(967, 727, 959, 719, 120));
+    test::SaveWindowAreaPng(tool.Main(), L"start_page_120dpi");
     // The terms viewer wraps its text to the scaled box as well.
     ::SendMessageW(tool.Start().GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_TERMS_LABEL, STN_CLICKED),
                    reinterpret_cast<LPARAM>(tool.Start().GetDlgItem(IDC_TERMS_LABEL)));
@@ -40,22 +35,16 @@ TEST(At120Dpi, TheWindowsHaveTheirScaledSizes) {
     EXPECT_GT(layout.lines, layout.paragraphs);
     EXPECT_LE(layout.widestRight, layout.visibleRight);
     test::SaveWindowAreaPng(tool.Main(), L"terms_viewer_120dpi");
-
     CProblemSolvingFeedbackDlg question;
-    SIZE host{}, child{};
     EXPECT_NE(test::RunModal(
                   question, [&] { return question.Child().GetSafeHwnd(); },
                   [&] {
-                      host = SizeOf(question.GetSafeHwnd());
-                      child = SizeOf(question.Child().GetSafeHwnd());
+                      const SIZE host = SizeOf(question.GetSafeHwnd()), child = SizeOf(question.Child().GetSafeHwnd());
+                      EXPECT_EQ(std::tuple(host.cx, host.cy, child.cx, child.cy), std::tuple(492, 574, 480, 560));
                       test::SaveWindowAreaPng(question.GetSafeHwnd(), L"feedback_dialog_120dpi");
                       test::ClickButton(question.Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
                   }),
               -2);
-    EXPECT_EQ(host.cx, 492);
-    EXPECT_EQ(host.cy, 574);
-    EXPECT_EQ(child.cx, 480);
-    EXPECT_EQ(child.cy, 560);
 }
 
 } // namespace
@@ -69,10 +58,9 @@ int main(int argc, char** argv) {
     }
     // Parent: the copy of this program runs at 120 DPI, then the old setting comes back.
     constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
-    DWORD previous = 0, size = sizeof previous;
+    DWORD previous = 0, size = sizeof previous, dpi = 120;
     const bool had = ::RegGetValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &previous,
                                     &size) == ERROR_SUCCESS;
-    const DWORD dpi = 120;
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);

@@ -1,15 +1,14 @@
 // The real TarrowSoftwareUninstall.exe and tsu.exe under Wine, driven from outside: start-up
 // failures with their log lines, planted libraries, the new-version prompt, the self-removal that
-// keeps the user's files, and the program list with real NSIS and MSI programs, one of them
-// uninstalled through its row's "卸载".
+// keeps the user's files, and real NSIS and MSI programs listed, one uninstalled through its row.
 
 #include "framework/ScopedHandles.h"
 #include "framework/StartupHardening.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/common/TestProcess.h"
-#include "tests/engine/EngineTestSupport.h"
 #include "tests/common/TestSupport.h"
+#include "tests/engine/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -21,26 +20,23 @@ namespace {
 
 using test::FeedbackKind;
 
-// The real executable, copied with a feedback library into a scratch folder and driven from
-// outside: windows found by control id, buttons pressed with messages across the process boundary.
+// The real executable copied with a feedback library into a scratch folder; its windows are found
+// by control id and pressed with messages across the process boundary.
 class ToolProcess {
 public:
     ToolProcess(const std::wstring& name, FeedbackKind library,
-                const std::wstring& programName = L"TarrowSoftwareUninstall.exe")
-        : m_folder(test::MakeFeedbackFolder(name, library)), m_program(m_folder + programName) {
-        ::CopyFileW((test::BinDir() + L"TarrowSoftwareUninstall.exe").c_str(), m_program.c_str(), FALSE);
+                const std::wstring& program = L"TarrowSoftwareUninstall.exe")
+        : folder(test::MakeFeedbackFolder(name, library)), path(folder + program) {
+        ::CopyFileW((test::BinDir() + L"TarrowSoftwareUninstall.exe").c_str(), path.c_str(), FALSE);
     }
     ~ToolProcess() {
         if (m_process && ::WaitForSingleObject(m_process.Get(), 0) != WAIT_OBJECT_0)
             ::TerminateProcess(m_process.Get(), 99);
         ::WaitForSingleObject(m_process.Get(), 5000);
     }
-    const std::wstring& Folder() const { return m_folder; }
-    const std::wstring& ProgramPath() const { return m_program; }
     bool Start() {
-        const test::ScopedCurrentFolder inFolder(m_folder); // started from its own folder
-        m_process = test::StartProcess(test::Quoted(m_program), &m_processId);
-        return static_cast<bool>(m_process);
+        const test::ScopedCurrentFolder inFolder(folder); // started from its own folder
+        return static_cast<bool>(m_process = test::StartProcess(test::Quoted(path), &m_processId));
     }
     std::optional<DWORD> WaitForExit() {
         DWORD code = 0;
@@ -49,35 +45,27 @@ public:
             return std::nullopt;
         return code;
     }
-    HANDLE Process() const { return m_process.Get(); }
-    // The first visible window of the tool with this control id (any depth), or null.
+    // The first visible child window of the tool with this control id, or null.
     HWND FindControl(UINT id) const {
         std::tuple<DWORD, UINT, HWND> search{m_processId, id, nullptr};
-        ::EnumWindows(
-            [](HWND top, LPARAM lp) -> BOOL {
+        ::EnumChildWindows(
+            ::GetDesktopWindow(),
+            [](HWND hwnd, LPARAM lp) -> BOOL {
                 auto& [processId, wanted, found] = *reinterpret_cast<std::tuple<DWORD, UINT, HWND>*>(lp);
                 DWORD owner = 0;
-                ::GetWindowThreadProcessId(top, &owner);
-                if (owner == processId && ::IsWindowVisible(top))
-                    ::EnumChildWindows(
-                        top,
-                        [](HWND hwnd, LPARAM lp2) -> BOOL {
-                            auto& [unused, id2, found2] = *reinterpret_cast<std::tuple<DWORD, UINT, HWND>*>(lp2);
-                            if (static_cast<UINT>(::GetDlgCtrlID(hwnd)) == id2 && ::IsWindowVisible(hwnd))
-                                found2 = hwnd;
-                            return found2 == nullptr;
-                        },
-                        lp);
+                ::GetWindowThreadProcessId(hwnd, &owner);
+                if (owner == processId && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) &&
+                    static_cast<UINT>(::GetDlgCtrlID(hwnd)) == wanted && ::IsWindowVisible(hwnd))
+                    found = hwnd;
                 return found == nullptr;
             },
             reinterpret_cast<LPARAM>(&search));
         return std::get<2>(search);
     }
-    // Waits while the tool runs until condition holds; a window appearing in another process
-    // announces itself to nobody, so it is looked for every 50 ms.
-    bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = test::kMustHappenMs) {
+    // A window appearing in another process announces itself to nobody: looked for every 50 ms.
+    bool WaitUntil(const std::function<bool()>& condition) {
         for (const DWORD start = ::GetTickCount(); !condition();) {
-            if (::GetTickCount() - start > timeoutMs)
+            if (::GetTickCount() - start > test::kMustHappenMs)
                 return false;
             if (::WaitForSingleObject(m_process.Get(), 50) == WAIT_OBJECT_0)
                 return condition();
@@ -121,36 +109,41 @@ public:
         }
         return found && ended;
     }
+    // Presses close on the list page and the closing question's close button.
+    void CloseFromList() {
+        Press(WaitForControl(IDC_FUNCTION_CLOSE));
+        HWND questionClose = WaitForControl(IDC_FEEDBACK_CLOSE);
+        ASSERT_NE(questionClose, nullptr);
+        Press(questionClose);
+    }
 
-private:
-    std::wstring m_folder;
-    std::wstring m_program;
+    const std::wstring folder, path;
     UniqueHandle m_process;
     DWORD m_processId = 0;
 };
 
 size_t CountOf(const std::wstring& text, const std::wstring& part) {
     size_t count = 0;
-    for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size()))
+    for (size_t at = text.find(part); !part.empty() && at != std::wstring::npos; at = text.find(part, at + 1))
         ++count;
     return count;
 }
 
-// A start-up that must fail: the prompt's text, a new log line written before the prompt shows,
-// exit code 0 once confirmed, and nothing of the tool removed.
-void ExpectStartupFailure(ToolProcess& tool, const std::wstring& logLine, const std::wstring& promptText,
+// A start that shows a prompt and exits with 0 once it is confirmed, removing nothing of the tool.
+// A failed start (logLine given) writes its log line before the prompt and never shows the start page.
+void ExpectPromptThenExit(ToolProcess& tool, const std::wstring& logLine, const std::wstring& promptText,
                           const std::wstring& screenshot = L"") {
     const size_t linesBefore = CountOf(test::ToolLogText(), logLine);
     ASSERT_TRUE(tool.Start());
     ASSERT_TRUE(tool.WaitUntil([&] { return !tool.PromptText().empty(); })) << "no prompt";
     EXPECT_EQ(tool.PromptText(), promptText);
-    EXPECT_EQ(CountOf(test::ToolLogText(), logLine), linesBefore + 1);
+    EXPECT_EQ(CountOf(test::ToolLogText(), logLine), linesBefore + !logLine.empty());
     if (!screenshot.empty())
         test::SaveWindowAreaPng(::GetAncestor(tool.FindControl(IDC_PROMPT_MESSAGE), GA_ROOT), screenshot);
-    EXPECT_FALSE(tool.FindControl(IDC_START_BUTTON)) << "the start page must not show";
+    EXPECT_TRUE(logLine.empty() || !tool.FindControl(IDC_START_BUTTON)) << "the start page must not show";
     ToolProcess::Press(tool.FindControl(IDC_PROMPT_FIRST));
     EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
-    EXPECT_TRUE(test::FileExists(tool.ProgramPath()));
+    EXPECT_TRUE(test::FileExists(tool.path));
 }
 
 TEST(ToolStart, ABrokenFeedbackLibraryEndsTheStart) {
@@ -158,16 +151,15 @@ TEST(ToolStart, ABrokenFeedbackLibraryEndsTheStart) {
         const wchar_t* name;
         FeedbackKind kind;
         int init;
-        const wchar_t* logLine;
-        const wchar_t* screenshot;
+        const wchar_t *logLine, *screenshot;
     } cases[] = {{L"e2e-no-library", FeedbackKind::None, 1, L"工具初始化失败7", L"prompt_startup_failure"},
                  {L"e2e-partial-library", FeedbackKind::FakePartial, 1, L"工具初始化失败7", L""},
                  {L"e2e-init-zero", FeedbackKind::FakeFull, 0, L"工具初始化失败6", L""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.logLine);
         ToolProcess tool(c.name, c.kind);
-        test::ConfigureFakeFeedback(tool.Folder() + L"calls.txt", c.init, 1);
-        ExpectStartupFailure(tool, c.logLine, L"工具初始化失败", c.screenshot);
+        test::ConfigureFakeFeedback(tool.folder + L"calls.txt", c.init, 1);
+        ExpectPromptThenExit(tool, c.logLine, L"工具初始化失败", c.screenshot);
     }
     test::ConfigureFakeFeedback(L"", 1, 1);
 }
@@ -179,7 +171,7 @@ TEST(ToolStart, WindowsVistaIsNotSupported) {
     ASSERT_TRUE(appDefaults.SetString(L"", L"Version", L"vista"));
     test::UseUnmanagedWindows(program);
     ToolProcess tool(L"e2e-vista", FeedbackKind::Real, program);
-    ExpectStartupFailure(tool, L"获取当前系统是否支持失败2", L"此工具不支持当前系统", L"prompt_unsupported_system");
+    ExpectPromptThenExit(tool, L"获取当前系统是否支持失败2", L"此工具不支持当前系统", L"prompt_unsupported_system");
 }
 
 // Libraries named like system ones (riched20, gdiplus), planted beside the tool and tsu in the
@@ -188,32 +180,28 @@ TEST(ToolStart, LibrariesPlantedBesideTheProgramsAreNeverLoaded) {
     const std::wstring programName = test::UniqueName(L"PlantedLibraryTool") + L".exe";
     const std::wstring tsuName = test::UniqueName(L"PlantedLibraryTsu") + L".exe";
     ToolProcess tool(L"e2e-planted-library", FeedbackKind::None, programName);
-    ASSERT_TRUE(test::CopyProgram(test::BinDir() + L"tsu.exe", tool.Folder() + tsuName));
+    ASSERT_TRUE(test::CopyProgram(test::BinDir() + L"tsu.exe", tool.folder + tsuName));
     // Wine otherwise runs its own copy of a system library for any file of that name it finds;
     // with these overrides a planted library that is found really runs, as on Windows.
-    const wchar_t* const libraries[] = {L"riched20", L"gdiplus"};
     test::ScratchKey toolDefaults(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + programName);
     test::ScratchKey tsuDefaults(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + tsuName);
-    for (const wchar_t* library : libraries) {
+    for (const wchar_t* library : {L"riched20", L"gdiplus"}) {
         for (test::ScratchKey* defaults : {&toolDefaults, &tsuDefaults})
             ASSERT_TRUE(defaults->SetString(L"DllOverrides", library, L"native,builtin"));
         ASSERT_TRUE(::CopyFileW((test::BinDir() + L"planted\\riched20.dll").c_str(),
-                                (tool.Folder() + library + L".dll").c_str(), FALSE));
+                                (tool.folder + library + L".dll").c_str(), FALSE));
     }
-    ExpectStartupFailure(tool, L"工具初始化失败7", L"工具初始化失败");
-    test::ProcessResult listed;
+    ExpectPromptThenExit(tool, L"工具初始化失败7", L"工具初始化失败");
     {
-        const test::ScopedCurrentFolder inToolFolder(tool.Folder());
+        const test::ScopedCurrentFolder inToolFolder(tool.folder);
         ASSERT_TRUE(inToolFolder.Changed());
-        listed = test::RunProcess(test::Quoted(tool.Folder() + tsuName) + L" list --pictures"); // GDI+
+        EXPECT_EQ(test::RunProcess(test::Quoted(tool.folder + tsuName) + L" list --pictures").exitCode, 0u); // GDI+
     }
-    EXPECT_EQ(listed.exitCode, 0u);
-    for (const wchar_t* library : libraries)
-        EXPECT_FALSE(test::FileExists(tool.Folder() + library + L".dll.loaded")) << library;
+    for (const wchar_t* library : {L"riched20", L"gdiplus"})
+        EXPECT_FALSE(test::FileExists(tool.folder + library + L".dll.loaded")) << library;
 }
 
-// tsu works from the system folder: the uninstaller it starts finds that as its current folder,
-// not the folder tsu was started from.
+// The uninstaller tsu starts finds the system folder as its current folder, not tsu's.
 TEST(ToolStart, TsuWorksFromTheSystemFolderWhereverItIsStarted) {
     const test::ScratchFolder folder(L"e2e_tsu_folder");
     ASSERT_TRUE(test::CopyProgram(test::BinDir() + L"tsu.exe", folder.File(L"tsu.exe")));
@@ -232,40 +220,25 @@ TEST(ToolStart, TsuWorksFromTheSystemFolderWhereverItIsStarted) {
 
 TEST(ToolStart, AnnouncedNewerVersionShowsTheDownloadPromptOpensTheDownloadAndExits) {
     ToolProcess tool(L"e2e-new-version", FeedbackKind::Real);
-    const std::wstring mark = tool.Folder() + L"browser-started";
+    const std::wstring mark = tool.folder + L"browser-started", helper = test::HelperPath();
     // The "browser" is the process helper, which creates the mark file.
-    const std::wstring helper = test::HelperPath();
-    ASSERT_TRUE(test::WriteFileBytes(tool.Folder() + L"VeltorFeedbackInformation.ini",
+    ASSERT_TRUE(test::WriteFileBytes(tool.folder + L"VeltorFeedbackInformation.ini",
                                      "[Update]\r\nLatestVersion=1.0.21.0\r\nDownloadUrl=https://dl.example/tool.zip\r\n"
                                      "[Browser]\r\nProgram=" +
                                          std::string(helper.begin(), helper.end()) + "\r\n"));
     const test::ScopedEnvironmentVariable args(L"TSU_HELPER_ARGS", L"--mark " + test::Quoted(mark));
-    ASSERT_TRUE(tool.Start());
-    ASSERT_TRUE(tool.WaitUntil([&] { return !tool.PromptText().empty(); }));
-    EXPECT_EQ(tool.PromptText(), L"检测到当前工具有新的版本更新，请下载最新版本使用。");
-    test::SaveWindowAreaPng(::GetAncestor(tool.FindControl(IDC_PROMPT_MESSAGE), GA_ROOT), L"prompt_new_version");
-    ToolProcess::Press(tool.FindControl(IDC_PROMPT_FIRST));
-    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
-    EXPECT_TRUE(test::FileExists(tool.ProgramPath())); // ended through exit: nothing removed
-    (void)tool.WaitForChildren();                      // the browser may still be starting
+    ExpectPromptThenExit(tool, L"", L"检测到当前工具有新的版本更新，请下载最新版本使用。", L"prompt_new_version");
+    (void)tool.WaitForChildren(); // the browser may still be starting
     EXPECT_TRUE(test::FileExists(mark));
 }
 
-// Closes the tool through the function page's close button and the closing question.
-void CloseFromList(ToolProcess& tool, HWND close) {
-    ToolProcess::Press(close);
-    HWND questionClose = tool.WaitForControl(IDC_FEEDBACK_CLOSE);
-    ASSERT_NE(questionClose, nullptr);
-    ToolProcess::Press(questionClose);
-}
-
-// Runs the tool with an uninstall entry showing Notepad's icon, so that loading the list writes at
-// least "Image\0.png", closes it and waits until its self-removal has finished.
+// Runs the tool with an entry showing Notepad's icon (loading the list writes at least
+// "Image\0.png"), closes it and waits until its self-removal has finished.
 void RunAndClose(ToolProcess& tool, const std::wstring& feedbackLog) {
     test::ScratchKey entry(HKEY_CURRENT_USER,
                            L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TsuSelfRemovalPicture");
     ASSERT_TRUE(entry.SetString(L"", L"DisplayName", L"Tsu Self Removal Picture"));
-    ASSERT_TRUE(entry.SetString(L"", L"UninstallString", test::Quoted(tool.ProgramPath())));
+    ASSERT_TRUE(entry.SetString(L"", L"UninstallString", test::Quoted(tool.path)));
     ASSERT_TRUE(entry.SetString(L"", L"DisplayIcon", test::SystemFolderPath() + L"\\notepad.exe"));
     ASSERT_TRUE(tool.Start());
     HWND start = tool.WaitForControl(IDC_START_BUTTON);
@@ -274,33 +247,31 @@ void RunAndClose(ToolProcess& tool, const std::wstring& feedbackLog) {
     ASSERT_TRUE(tool.WaitUntil([&] { return test::ReadFakeFeedbackLog(feedbackLog).size() >= 2; }));
     EXPECT_TRUE(tool.PromptText().empty());
     ToolProcess::Press(start);
-    HWND close = tool.WaitForControl(IDC_FUNCTION_CLOSE);
-    ASSERT_NE(close, nullptr) << "the list did not show";
-    EXPECT_TRUE(test::FileExists(tool.Folder() + L"Image\\0.png")) << "no picture was written";
-    CloseFromList(tool, close);
+    ASSERT_NE(tool.WaitForControl(IDC_FUNCTION_CLOSE), nullptr) << "the list did not show";
+    EXPECT_TRUE(test::FileExists(tool.folder + L"Image\\0.png")) << "no picture was written";
+    tool.CloseFromList();
     EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
     EXPECT_TRUE(tool.WaitForChildren()) << "no self-removal was started, or it did not end";
 }
 
 TEST(SelfRemoval, OnlyTheToolsOwnFilesGoAndTheUsersFilesStay) {
     ToolProcess tool(L"e2e-self-removal-shared", FeedbackKind::FakeFull);
-    const std::wstring log = tool.Folder() + L"calls.txt";
-    test::ConfigureFakeFeedback(log, 1, 4);
+    test::ConfigureFakeFeedback(tool.folder + L"calls.txt", 1, 4);
     ProductIconMap icons;
     SoftwareMap installed;
     ASSERT_EQ(RunInventorySequence(icons, installed), InventoryResult::Loaded);
     // A numbered picture past any number this run's pictures can have: the user's, not the tool's.
-    const std::wstring numbered = L"Image\\" + std::to_wstring(installed.size() + 7) + L".png";
-    ::CreateDirectoryW((tool.Folder() + L"Image").c_str(), nullptr);
-    for (const std::wstring& file : {std::wstring(L"my notes.txt"), std::wstring(L"Image\\holiday.png"), numbered})
-        ASSERT_TRUE(test::WriteFileBytes(tool.Folder() + file, "the user's own"));
-    RunAndClose(tool, log);
-    for (const std::wstring& file : {std::wstring(L"TarrowSoftwareUninstall.exe"),
-                                     std::wstring(L"VeltorFeedbackInformation.dll"), std::wstring(L"Image\\0.png")})
-        EXPECT_FALSE(test::FileExists(tool.Folder() + file)) << file;
-    for (const std::wstring& file : {std::wstring(L"my notes.txt"), std::wstring(L"Image\\holiday.png"), numbered})
-        EXPECT_TRUE(test::FileExists(tool.Folder() + file)) << file;
-    test::RemoveTree(tool.Folder());
+    const std::wstring users[] = {L"my notes.txt", L"Image\\holiday.png",
+                                  L"Image\\" + std::to_wstring(installed.size() + 7) + L".png"};
+    ::CreateDirectoryW((tool.folder + L"Image").c_str(), nullptr);
+    for (const std::wstring& file : users)
+        ASSERT_TRUE(test::WriteFileBytes(tool.folder + file, "the user's own"));
+    RunAndClose(tool, tool.folder + L"calls.txt");
+    for (const wchar_t* file : {L"TarrowSoftwareUninstall.exe", L"VeltorFeedbackInformation.dll", L"Image\\0.png"})
+        EXPECT_FALSE(test::FileExists(tool.folder + file)) << file;
+    for (const std::wstring& file : users)
+        EXPECT_TRUE(test::FileExists(tool.folder + file)) << file;
+    test::RemoveTree(tool.folder);
 }
 
 TEST(SelfRemoval, AFolderWithNothingElseIsRemovedWhole) {
@@ -309,11 +280,10 @@ TEST(SelfRemoval, AFolderWithNothingElseIsRemovedWhole) {
     const std::wstring log = test::MakeScratchFolder(L"e2e-self-removal-log") + L"calls.txt";
     test::ConfigureFakeFeedback(log, 1, 2);
     RunAndClose(tool, log);
-    EXPECT_EQ(::GetFileAttributesW(tool.Folder().c_str()), INVALID_FILE_ATTRIBUTES) << "folder still there";
+    EXPECT_EQ(::GetFileAttributesW(tool.folder.c_str()), INVALID_FILE_ATTRIBUTES) << "folder still there";
 }
 
-// Real programs installed in the prefix, shown and removed by the real tool. Their names start with
-// "!", so their rows come first.
+// Real programs installed in the prefix; their names start with "!", so their rows come first.
 TEST(ProgramList, StartListsTheInstalledProgramsAndARowsUninstallRemovesItsProgram) {
     const std::wstring nsisKey = L"TsuAppE2ENsis";
     test::RemoveNsisLeftovers(nsisKey);
@@ -325,33 +295,28 @@ TEST(ProgramList, StartListsTheInstalledProgramsAndARowsUninstallRemovesItsProgr
     ASSERT_GE(installed.size(), 2u);
     ASSERT_EQ(installed.begin()->first, L"!Tsu E2E MSI");
     ASSERT_EQ(std::next(installed.begin())->first, L"!Tsu E2E NSIS");
-
     ToolProcess tool(L"e2e-program-list", FeedbackKind::Real);
     ASSERT_TRUE(tool.Start());
     HWND start = tool.WaitForControl(IDC_START_BUTTON);
     ASSERT_NE(start, nullptr);
     ToolProcess::Press(start);
-    HWND count = tool.WaitForControl(IDC_FOUND_COUNT);
-    ASSERT_NE(count, nullptr) << "the list did not show";
+    HWND count = tool.WaitForControl(IDC_FOUND_COUNT), list = tool.FindControl(IDC_SOFTWARE_LIST);
+    ASSERT_TRUE(count && list) << "the list did not show";
     EXPECT_EQ(ToolProcess::TextOf(count), std::to_wstring(installed.size()));
-    HWND mainWindow = ::GetWindow(::GetAncestor(count, GA_ROOT), GW_OWNER);
     const auto screenshot = [&](const wchar_t* name) {
-        (void)::WaitForInputIdle(tool.Process(), 5000); // painted
-        test::SaveWindowAreaPng(mainWindow, name);
+        (void)::WaitForInputIdle(tool.m_process.Get(), 5000); // painted
+        test::SaveWindowAreaPng(::GetWindow(::GetAncestor(count, GA_ROOT), GW_OWNER), name);
     };
     screenshot(L"e2e_program_list");
     // The NSIS program's "卸载", clicked where the list draws it: the operation column is the last
     // 120 pixels of the columns, which end 20 pixels short of the list's width; rows are 40 high.
-    HWND list = tool.FindControl(IDC_SOFTWARE_LIST);
-    ASSERT_NE(list, nullptr);
     RECT client{}, header{};
     ::GetClientRect(list, &client);
     ::GetWindowRect(::GetDlgItem(list, 101), &header);
     ::MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&header), 2);
     const LPARAM at = MAKELPARAM(client.right - 80, header.bottom + 1 * 40 + 20);
-    ::PostMessageW(list, WM_MOUSEMOVE, 0, at);
-    ::PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageW(list, WM_LBUTTONUP, 0, at);
+    for (UINT msg : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
+        ::PostMessageW(list, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
     screenshot(L"e2e_row_uninstalling");
     ASSERT_TRUE(tool.WaitUntil([&] {
         return !test::UninstallKeyExists(HKEY_LOCAL_MACHINE,
@@ -363,7 +328,7 @@ TEST(ProgramList, StartListsTheInstalledProgramsAndARowsUninstallRemovesItsProgr
     EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\" + nsisKey));
     // The MSI program stays (its uninstaller asks in a window nobody answers here); removed below.
     EXPECT_TRUE(test::FindInstalled(L"!Tsu E2E MSI").has_value());
-    CloseFromList(tool, tool.FindControl(IDC_FUNCTION_CLOSE));
+    tool.CloseFromList();
     EXPECT_TRUE(tool.WaitForExit().has_value());
     test::RemoveNsisLeftovers(nsisKey);
     EXPECT_EQ(test::RunProcess(test::Quoted(test::SystemFolderPath() + L"\\msiexec.exe") +

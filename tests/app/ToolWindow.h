@@ -46,8 +46,8 @@ public:
     HWND Main() const { return window->GetSafeHwnd(); }
     CSoftwareUninstallMainDlg& Start() { return *window->StartPage(); }
     CSoftwareUninstallFunctionDlg& Function() { return *window->FunctionPage(); }
-    CConventionalUninstallDlg& Conventional() { return *window->FunctionPage()->ConventionalPage(); }
-    CIntelligenceUninstallDlg& Intelligent() { return *window->FunctionPage()->IntelligencePage(); }
+    CConventionalUninstallDlg& Conventional() { return *Function().ConventionalPage(); }
+    CIntelligenceUninstallDlg& Intelligent() { return *Function().IntelligencePage(); }
     // Presses "开始运行" and waits until the function page shows the list.
     bool LoadPrograms() {
         ClickButton(Start().GetSafeHwnd(), IDC_START_BUTTON);
@@ -68,8 +68,7 @@ public:
 
     bool systemInventory;
     ScratchInventory inventory;
-    std::wstring feedbackFolder;
-    std::wstring feedbackLog;
+    std::wstring feedbackFolder, feedbackLog;
     std::unique_ptr<CTarrowSoftwareUninstallDlg> window;
 };
 
@@ -80,17 +79,16 @@ public:
     [[nodiscard]] int Count() const { return m_count; }
 
 private:
-    void Close() {
-        CProblemSolvingFeedbackDlg* dialog = FindShownDialog<CProblemSolvingFeedbackDlg>();
-        ++m_count;
-        if (!m_screenshot.empty())
-            SaveWindowAreaPng(dialog->GetSafeHwnd(), m_screenshot);
-        ClickButton(dialog->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
-    }
     std::wstring m_screenshot;
     int m_count = 0;
-    WhenReady m_answer{[] { return FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; }, [this] { Close(); },
-                       kMustHappenMs}; // last: it may call Close as soon as it exists
+    WhenReady m_answer{[] { return FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
+                       [this] {
+                           CProblemSolvingFeedbackDlg* dialog = FindShownDialog<CProblemSolvingFeedbackDlg>();
+                           if (++m_count, !m_screenshot.empty())
+                               SaveWindowAreaPng(dialog->GetSafeHwnd(), m_screenshot);
+                           ClickButton(dialog->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
+                       },
+                       kMustHappenMs}; // last: it may run as soon as it exists
 };
 
 // A tool window named after the test (created by the test) and an answerer for its prompts.
@@ -101,8 +99,7 @@ protected:
         const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         return std::wstring(name.begin(), name.end());
     }
-    // An uninstaller that exits at once.
-    static std::wstring Quick() { return Quoted(HelperPath()) + L" --exit 0"; }
+    static std::wstring Quick() { return Quoted(HelperPath()) + L" --exit 0"; } // an uninstaller that exits at once
 
     ToolWindow tool;
     PromptAnswerer answerer;
