@@ -88,9 +88,9 @@ TEST(SkinLayout, ThumbLengthLimits) {
         int thumb;
     };
     for (const Case& c :
-         {Case{200, 0, 100000, 10, 6}, Case{200, 2, 100000, 10, 10},                     // held at the minimum
-          Case{31, 0, 100000, 10, 0}, Case{35, 2, 100000, 10, 0},                        // track below the minimum
-          Case{200, 0, 99, 100, 0}, Case{200, 0, 99, 500, 0}, Case{200, 0, -1, 0, 0}}) { // page >= range
+         {Case{200, 0, 100000, 10, 6}, Case{200, 2, 100000, 10, 10},                          // held at the minimum
+          Case{32, 0, 100000, 10, 6}, Case{31, 0, 100000, 10, 0}, Case{35, 2, 100000, 10, 0}, // track below the minimum
+          Case{200, 0, 99, 100, 0}, Case{200, 0, 99, 500, 0}, Case{200, 0, -1, 0, 0}}) {      // page >= range
         SCOPED_TRACE(testing::Message() << c.length << "/" << c.border << "/" << c.nMax << "/" << c.nPage);
         EXPECT_EQ(Layout(c.length, c.border, c.nMax, c.nPage, 0).thumbLength, c.thumb);
     }
@@ -160,6 +160,11 @@ TEST(SkinTiles, AreaIsCoveredByScaledTilesAndThumbCapsAreCopied) {
     EXPECT_EQ(halves[0].dstLength, 2);
     EXPECT_EQ(halves[1].dstBegin, 2);
     EXPECT_TRUE(SkinThumbSlices(0, 0, 13, 3).empty());
+    EXPECT_TRUE(SkinThumbSlices(0, 10, 0, 3).empty()); // no skin cell
+    int coveredBySmallCell = 0;                        // caps take the whole cell: the middle still gets drawn
+    for (const SkinSlice& s : SkinThumbSlices(0, 20, 6, 3))
+        coveredBySmallCell += s.dstLength;
+    EXPECT_EQ(coveredBySmallCell, 20);
 }
 
 } // namespace

@@ -17,7 +17,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -426,56 +425,31 @@ TEST_F(WidgetsTest, ZeroSizeHugeAndVeryLongTitlesPaintSafely) {
             EXPECT_EQ(HitTestSkinBar(layout, 0), kSkinPartNone);
         return std::unique_ptr<CWnd>(std::move(b));
     };
-    const std::pair<const char*, std::function<std::unique_ptr<CWnd>()>> rows[] = {
-        {"zero header", [&] { return header(zero, 100); }},
-        {"huge header",
-         [&] {
-             return header(RECT{0, 0, 40000, 30}, 39000);
-         }},
-        {"zero tabs", [&] { return tabs(zero, L"常规卸载"); }},
-        {"huge tabs",
-         [&] {
-             return tabs(RECT{0, 0, 30000, 30000}, L"智能卸载");
-         }}, // too big for a memory bitmap
-        {"long title",
-         [&] {
-             return tabs(RECT{0, 0, 500, 42}, text);
-         }},
-        {"zero bar", [&] { return bar(zero, SBS_VERT); }},
-        {"huge bar",
-         [&] {
-             return bar(RECT{0, 0, 30000, 13}, SBS_HORZ);
-         }},
-        {"zero label",
-         [&] {
-             auto label = std::make_unique<CDrawTextStatic>();
-             EXPECT_TRUE(label->Create(text.c_str(), WS_VISIBLE, zero, parent, 4));
-             return std::unique_ptr<CWnd>(std::move(label));
-         }},
-        {"zero busy text",
-         [&] {
-             auto busy = std::make_unique<CDrawStateInfoStatic>();
-             EXPECT_TRUE(busy->Create(text.c_str(), WS_VISIBLE, zero, parent, 5));
-             busy->SendMessage(WM_TIMER, CDrawStateInfoStatic::kDotsTimer, 0);
-             EXPECT_EQ(busy->GetDisplayText().size(), text.size() + 1);
-             return std::unique_ptr<CWnd>(std::move(busy));
-         }},
-        {"zero picture button",
-         [&] {
-             auto button = std::make_unique<CPngButton>();
-             EXPECT_TRUE(button->Create(L"", BS_OWNERDRAW | WS_VISIBLE, zero, parent, 6));
-             EXPECT_TRUE(
-                 button->SetImages(IDB_PNG_YES_NORMAL, IDB_PNG_YES_HOVER, IDB_PNG_YES_PRESSED, IDB_PNG_YES_PRESSED));
-             return std::unique_ptr<CWnd>(std::move(button));
-         }},
-    };
-    for (const auto& [name, make] : rows) {
+    auto check = [](const char* name, std::unique_ptr<CWnd> control) {
         SCOPED_TRACE(name);
-        const std::unique_ptr<CWnd> control = make();
         ::RedrawWindow(control->GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         test::PumpPending();
         EXPECT_TRUE(::IsWindow(control->GetSafeHwnd()));
-    }
+    };
+    check("zero header", header(zero, 100));
+    check("huge header", header(RECT{0, 0, 40000, 30}, 39000));
+    check("zero tabs", tabs(zero, L"常规卸载"));
+    check("huge tabs", tabs(RECT{0, 0, 30000, 30000}, L"智能卸载")); // too big for a memory bitmap
+    check("long title", tabs(RECT{0, 0, 500, 42}, text));
+    check("zero bar", bar(zero, SBS_VERT));
+    check("huge bar", bar(RECT{0, 0, 30000, 13}, SBS_HORZ));
+    auto label = std::make_unique<CDrawTextStatic>();
+    EXPECT_TRUE(label->Create(text.c_str(), WS_VISIBLE, zero, parent, 4));
+    check("zero label", std::move(label));
+    auto busy = std::make_unique<CDrawStateInfoStatic>();
+    EXPECT_TRUE(busy->Create(text.c_str(), WS_VISIBLE, zero, parent, 5));
+    busy->SendMessage(WM_TIMER, CDrawStateInfoStatic::kDotsTimer, 0);
+    EXPECT_EQ(busy->GetDisplayText().size(), text.size() + 1);
+    check("zero busy text", std::move(busy));
+    auto button = std::make_unique<CPngButton>();
+    EXPECT_TRUE(button->Create(L"", BS_OWNERDRAW | WS_VISIBLE, zero, parent, 6));
+    EXPECT_TRUE(button->SetImages(IDB_PNG_YES_NORMAL, IDB_PNG_YES_HOVER, IDB_PNG_YES_PRESSED, IDB_PNG_YES_PRESSED));
+    check("zero picture button", std::move(button));
 }
 
 } // namespace
