@@ -9,13 +9,14 @@
 namespace tsu {
 namespace {
 
-SkinScrollValues Values(int nMin, int nMax, unsigned nPage, int nPos, int nTrackPos = -1) {
+SkinBarLayout Layout(int length, int border, int nMax, unsigned nPage, int nPos, int nTrackPos = -1,
+                     float scale = 1.0f) {
     SkinScrollValues v;
-    v.nMin = nMin, v.nMax = nMax, v.nPage = nPage, v.nPos = nPos, v.nTrackPos = nTrackPos;
-    return v;
+    v.nMin = 0, v.nMax = nMax, v.nPage = nPage, v.nPos = nPos, v.nTrackPos = nTrackPos;
+    return ComputeSkinBarLayout(length, 13, scale, border, v);
 }
 
-TEST(SkinScale, DpiRule) {
+TEST(SkinScale, DpiRuleAndCells) {
     EXPECT_FLOAT_EQ(ScaleFactorFromDpi(96), 1.0f);
     EXPECT_FLOAT_EQ(ScaleFactorFromDpi(100), 1.0f);
     EXPECT_FLOAT_EQ(ScaleFactorFromDpi(120), 1.2f);
@@ -23,9 +24,6 @@ TEST(SkinScale, DpiRule) {
     EXPECT_EQ(Scaled(13, 1.2f), 15); // 15.6 truncated
     EXPECT_EQ(Scaled(26, 1.2f), 31); // 31.2 truncated
     EXPECT_EQ(Scaled(806, 1.2f), 967);
-}
-
-TEST(SkinCells, CellSizeAndCorner) {
     EXPECT_EQ(SkinCellSize(117), 13);
     EXPECT_EQ(SkinCellSize(8), 0);
     EXPECT_EQ(SkinCellSize(0), 0);
@@ -55,83 +53,58 @@ TEST(SkinCells, PartAndStatePickTheirCell) {
     }
 }
 
-TEST(SkinLayout, PlainBarAt96Dpi) {
-    // 200 pixels, cells of 13: arrows 13, track 174; page 20 of 100 positions.
-    const SkinBarLayout l = ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 20, 0));
-    EXPECT_EQ(l.arrowLength, 13);
-    EXPECT_EQ(l.trackLength, 174);
-    EXPECT_EQ(l.thumbLength, 20 * 174 / 100);
-    EXPECT_EQ(l.thumbStart, 13);
-    EXPECT_EQ(l.PartBegin(kSkinPartLineDown), 187);
+TEST(SkinLayout, ArrowsTrackAndThumb) {
+    const SkinBarLayout plain = Layout(200, 0, 99, 20, 0); // arrows 13, track 174, page 20 of 100
+    EXPECT_EQ(plain.arrowLength, 13);
+    EXPECT_EQ(plain.trackLength, 174);
+    EXPECT_EQ(plain.thumbLength, 20 * 174 / 100);
+    EXPECT_EQ(plain.thumbStart, 13);
+    EXPECT_EQ(plain.PartBegin(kSkinPartLineDown), 187);
+    const SkinBarLayout scaled = Layout(200, 0, 99, 20, 40, -1, 1.2f); // arrows 15, track 169, thumb 33
+    EXPECT_EQ(scaled.arrowLength, 15);
+    EXPECT_EQ(scaled.trackLength, 169);
+    EXPECT_EQ(scaled.thumbLength, 33);
+    EXPECT_EQ(scaled.thumbStart, 15 + (169 - 33) * 40 / 80);
+    EXPECT_EQ(scaled.PartEnd(kSkinPartLineDown), 200);
+    // The tracking position wins over the position.
+    EXPECT_EQ(Layout(200, 0, 99, 20, 0, 80).thumbStart, Layout(200, 0, 99, 20, 80).thumbStart);
 }
 
-TEST(SkinLayout, ScaledBarAt120Dpi) {
-    // Arrows 13 x 1.2 = 15 (truncated), track 200 - 31 = 169.
-    const SkinBarLayout l = ComputeSkinBarLayout(200, 13, 1.2f, 0, Values(0, 99, 20, 40));
-    EXPECT_EQ(l.arrowLength, 15);
-    EXPECT_EQ(l.trackLength, 169);
-    EXPECT_EQ(l.thumbLength, 20 * 169 / 100); // 33
-    // Position 40 of nMax - nMin - nPage + 1 = 80: 15 + (169 - 33) * 40 / 80.
-    EXPECT_EQ(l.thumbStart, 15 + (169 - 33) * 40 / 80);
-    EXPECT_EQ(l.PartEnd(kSkinPartLineDown), 200);
-}
-
-TEST(SkinLayout, ThumbAtTheEndTouchesTheDownArrow) {
-    const SkinBarLayout l = ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 20, 80));
-    EXPECT_EQ(l.ThumbEnd(), l.PartBegin(kSkinPartLineDown));
-}
-
-TEST(SkinLayout, TrackingPositionWinsOverThePosition) {
-    const SkinBarLayout tracking = ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 20, 0, 80));
-    const SkinBarLayout at80 = ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 20, 80));
-    EXPECT_EQ(tracking.thumbStart, at80.thumbStart);
-}
-
-TEST(SkinLayout, MinimumThumbLengths) {
-    // A huge range gives a tiny thumb: held at 6, or 2 x border + 6 with a border.
-    EXPECT_EQ(ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 100000, 10, 0)).thumbLength, 6);
-    EXPECT_EQ(ComputeSkinBarLayout(200, 13, 1.0f, 2, Values(0, 100000, 10, 0)).thumbLength, 10);
-    // A track shorter than the minimum shows no thumb.
-    EXPECT_EQ(ComputeSkinBarLayout(31, 13, 1.0f, 0, Values(0, 100000, 10, 0)).thumbLength, 0);
-    EXPECT_EQ(ComputeSkinBarLayout(35, 13, 1.0f, 2, Values(0, 100000, 10, 0)).thumbLength, 0);
-}
-
-TEST(SkinLayout, PageCoveringEverythingShowsNoThumb) {
-    const SkinBarLayout l = ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 100, 0));
-    EXPECT_EQ(l.thumbLength, 0);
-    EXPECT_EQ(l.thumbStart, 13 + 174 / 2);
-    // Also when the page is larger than the range, and for an empty range.
-    EXPECT_EQ(ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 500, 0)).thumbLength, 0);
-    EXPECT_EQ(ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, -1, 0, 0)).thumbLength, 0);
-}
-
-TEST(SkinLayout, BarTooShortForTwoArrowsSplitsItInHalves) {
-    const SkinBarLayout l = ComputeSkinBarLayout(20, 13, 1.0f, 0, Values(0, 99, 20, 0));
-    EXPECT_EQ(l.trackLength, 0);
-    EXPECT_EQ(l.arrowLength, 10);
-    EXPECT_EQ(l.thumbLength, 0);
-    EXPECT_EQ(HitTestSkinBar(l, 9), kSkinPartLineUp);
-    EXPECT_EQ(HitTestSkinBar(l, 10), kSkinPartLineDown);
-}
-
-TEST(SkinLayout, HugeRangesDoNotOverflow) {
-    const SkinBarLayout l = ComputeSkinBarLayout(30000, 13, 1.0f, 0, Values(0, INT_MAX - 1, 1000, INT_MAX - 1000));
-    EXPECT_GE(l.thumbStart, l.arrowLength);
-    EXPECT_EQ(l.ThumbEnd(), l.PartBegin(kSkinPartLineDown));
-    const SkinBarLayout middle = ComputeSkinBarLayout(30000, 13, 1.0f, 0, Values(0, INT_MAX - 1, 1000, INT_MAX / 2));
+TEST(SkinLayout, ThumbStaysOnTheTrackAtTheEndsAndForStaleOrHugeValues) {
+    for (const SkinBarLayout& l : {Layout(200, 0, 99, 20, 80), Layout(200, 0, 99, 20, 5000),
+                                   Layout(30000, 0, INT_MAX - 1, 1000, INT_MAX - 1000)}) {
+        EXPECT_GE(l.thumbStart, l.arrowLength);
+        EXPECT_EQ(l.ThumbEnd(), l.PartBegin(kSkinPartLineDown));
+    }
+    EXPECT_EQ(Layout(200, 0, 99, 20, -50).thumbStart, 13);
+    const SkinBarLayout middle = Layout(30000, 0, INT_MAX - 1, 1000, INT_MAX / 2); // no overflow
     EXPECT_NEAR(middle.thumbStart, 13 + (middle.trackLength - middle.thumbLength) / 2, 1);
 }
 
-TEST(SkinLayout, StalePositionOutsideTheRangeKeepsTheThumbOnTheTrack) {
-    const SkinBarLayout l = ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 20, 5000));
-    EXPECT_EQ(l.ThumbEnd(), l.PartBegin(kSkinPartLineDown));
-    const SkinBarLayout negative = ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 20, -50));
-    EXPECT_EQ(negative.thumbStart, 13);
+TEST(SkinLayout, ThumbLengthLimits) {
+    struct Case {
+        int length, border, nMax;
+        unsigned nPage;
+        int thumb;
+    };
+    for (const Case& c :
+         {Case{200, 0, 100000, 10, 6}, Case{200, 2, 100000, 10, 10},                          // held at the minimum
+          Case{32, 0, 100000, 10, 6}, Case{31, 0, 100000, 10, 0}, Case{35, 2, 100000, 10, 0}, // track below the minimum
+          Case{200, 0, 99, 100, 0}, Case{200, 0, 99, 500, 0}, Case{200, 0, -1, 0, 0}}) {      // page >= range
+        SCOPED_TRACE(testing::Message() << c.length << "/" << c.border << "/" << c.nMax << "/" << c.nPage);
+        EXPECT_EQ(Layout(c.length, c.border, c.nMax, c.nPage, 0).thumbLength, c.thumb);
+    }
+    EXPECT_EQ(Layout(200, 0, 99, 100, 0).thumbStart, 13 + 174 / 2);
+    const SkinBarLayout shortBar = Layout(20, 0, 99, 20, 0); // too short for two arrows: halves
+    EXPECT_EQ(shortBar.trackLength, 0);
+    EXPECT_EQ(shortBar.arrowLength, 10);
+    EXPECT_EQ(shortBar.thumbLength, 0);
+    EXPECT_EQ(HitTestSkinBar(shortBar, 9), kSkinPartLineUp);
+    EXPECT_EQ(HitTestSkinBar(shortBar, 10), kSkinPartLineDown);
 }
 
 TEST(SkinHit, CoordinateFindsItsPart) {
-    // 200 pixels, arrows 13, thumb 34 long at 13 + 140 * 40 / 80 = 83.
-    const SkinBarLayout l = ComputeSkinBarLayout(200, 13, 1.0f, 0, Values(0, 99, 20, 40));
+    const SkinBarLayout l = Layout(200, 0, 99, 20, 40); // thumb 34 long at 13 + 140 * 40 / 80 = 83
     ASSERT_EQ(l.thumbStart, 83);
     ASSERT_EQ(l.thumbLength, 34);
     const std::pair<int, int> cases[] = {{-1, kSkinPartNone},      {0, kSkinPartLineUp},     {12, kSkinPartLineUp},
@@ -143,39 +116,30 @@ TEST(SkinHit, CoordinateFindsItsPart) {
 }
 
 TEST(SkinDrag, DistanceMapsToPositionsAndIsClamped) {
-    const SkinScrollValues v = Values(0, 99, 20, 40);
+    SkinScrollValues v;
+    v.nMin = 0, v.nMax = 99, v.nPage = 20, v.nPos = 40;
     const SkinBarLayout l = ComputeSkinBarLayout(200, 13, 1.0f, 0, v);
     const int free = l.trackLength - l.thumbLength; // 140 pixels for 80 positions
-    EXPECT_EQ(SkinDragPosition(l, v, 40, 0), 40);
-    EXPECT_EQ(SkinDragPosition(l, v, 40, 35), 40 + 80 * 35 / free);
-    EXPECT_EQ(SkinDragPosition(l, v, 40, -35), 40 - 80 * 35 / free);
-    EXPECT_EQ(SkinDragPosition(l, v, 40, 10000), 80);
-    EXPECT_EQ(SkinDragPosition(l, v, 40, -10000), 0);
+    for (const auto& [distance, expected] :
+         {std::pair<int, int>{0, 40}, {35, 40 + 80 * 35 / free}, {-35, 40 - 80 * 35 / free}, {10000, 80}, {-10000, 0}})
+        EXPECT_EQ(SkinDragPosition(l, v, 40, distance), expected) << distance;
+    v.nPage = 100, v.nPos = 0; // no free track: no movement
+    EXPECT_EQ(SkinDragPosition(ComputeSkinBarLayout(200, 13, 1.0f, 0, v), v, 0, 50), 0);
 }
 
-TEST(SkinDrag, NoFreeTrackMeansNoMovement) {
-    const SkinScrollValues v = Values(0, 99, 100, 0);
-    const SkinBarLayout l = ComputeSkinBarLayout(200, 13, 1.0f, 0, v);
-    EXPECT_EQ(SkinDragPosition(l, v, 0, 50), 0);
-}
-
-TEST(SkinTiles, AreaIsCoveredByScaledTilesAndAShortLastOne) {
-    // 40 pixels with tiles of 15 (13 x 1.2): 15, 15, 10; the last takes 10/15 of the cell.
-    const auto tiles = SkinTiles(5, 40, 15, 13);
+TEST(SkinTiles, AreaIsCoveredByScaledTilesAndThumbCapsAreCopied) {
+    const auto tiles = SkinTiles(5, 40, 15, 13); // tiles of 15 (13 x 1.2): 15, 15, 10
     ASSERT_EQ(tiles.size(), 3u);
     EXPECT_EQ(tiles[0].dstBegin, 5);
     EXPECT_EQ(tiles[1].dstBegin, 20);
     EXPECT_EQ(tiles[2].dstBegin, 35);
     EXPECT_EQ(tiles[2].dstLength, 10);
     EXPECT_EQ(tiles[0].srcLength, 13);
-    EXPECT_EQ(tiles[2].srcLength, 13 * 10 / 15);
+    EXPECT_EQ(tiles[2].srcLength, 13 * 10 / 15); // the short last one takes part of the cell
     EXPECT_TRUE(SkinTiles(0, 10, 0, 13).empty());
     EXPECT_TRUE(SkinTiles(0, 0, 15, 13).empty());
-    EXPECT_TRUE(SkinTiles(0, 10, 15, 0).empty()); // no source: nothing to draw
-    EXPECT_EQ(SkinTiles(0, 1, 1, 1).size(), 1u); // a one-pixel area from a one-pixel cell
-}
-
-TEST(SkinThumb, CapsAreCopiedAndTheMiddleTiled) {
+    EXPECT_TRUE(SkinTiles(0, 10, 15, 0).empty());
+    EXPECT_EQ(SkinTiles(0, 1, 1, 1).size(), 1u);
     EXPECT_EQ(SkinThumbCapLength(0), 3);
     EXPECT_EQ(SkinThumbCapLength(2), 5);
     const auto slices = SkinThumbSlices(20, 30, 13, 3);
@@ -183,23 +147,24 @@ TEST(SkinThumb, CapsAreCopiedAndTheMiddleTiled) {
     EXPECT_EQ(slices.front().dstBegin, 20);
     EXPECT_EQ(slices.front().dstLength, 3);
     EXPECT_EQ(slices.front().srcBegin, 0);
+    EXPECT_EQ(slices[1].srcBegin, 3); // middle tiles from the rows between the caps
+    EXPECT_EQ(slices[1].srcLength, 7);
     EXPECT_EQ(slices.back().dstBegin, 47);
     EXPECT_EQ(slices.back().srcBegin, 10);
     int covered = 0;
     for (const SkinSlice& s : slices)
         covered += s.dstLength;
     EXPECT_EQ(covered, 30);
-    // Middle tiles come from the rows between the caps.
-    EXPECT_EQ(slices[1].srcBegin, 3);
-    EXPECT_EQ(slices[1].srcLength, 7);
-}
-
-TEST(SkinThumb, ShortThumbGetsTwoHalves) {
-    const auto slices = SkinThumbSlices(0, 4, 13, 3);
-    ASSERT_EQ(slices.size(), 2u);
-    EXPECT_EQ(slices[0].dstLength, 2);
-    EXPECT_EQ(slices[1].dstBegin, 2);
+    const auto halves = SkinThumbSlices(0, 4, 13, 3); // a short thumb gets two halves
+    ASSERT_EQ(halves.size(), 2u);
+    EXPECT_EQ(halves[0].dstLength, 2);
+    EXPECT_EQ(halves[1].dstBegin, 2);
     EXPECT_TRUE(SkinThumbSlices(0, 0, 13, 3).empty());
+    EXPECT_TRUE(SkinThumbSlices(0, 10, 0, 3).empty()); // no skin cell
+    int coveredBySmallCell = 0;                        // caps take the whole cell: the middle still gets drawn
+    for (const SkinSlice& s : SkinThumbSlices(0, 20, 6, 3))
+        coveredBySmallCell += s.dstLength;
+    EXPECT_EQ(coveredBySmallCell, 20);
 }
 
 } // namespace

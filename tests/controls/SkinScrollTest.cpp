@@ -13,35 +13,29 @@ namespace tsu {
 namespace {
 
 constexpr UINT kTargetId = 1009;
-
-LPARAM At(POINT pt) {
-    return MAKELPARAM(pt.x, pt.y);
-}
-POINT Centre(const RECT& r) {
-    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-std::pair<LONG, LONG> SizeOf(const RECT& r) {
-    return {r.right - r.left, r.bottom - r.top};
-}
-SCROLLINFO AllInfo() {
-    SCROLLINFO info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_ALL;
-    return info;
-}
-RECT WindowRectOf(HWND hwnd) {
-    RECT r{};
-    ::GetWindowRect(hwnd, &r);
-    return r;
-}
+constexpr LONG_PTR kOwnersData = 0x5EED;
 
 class SkinScrollTest : public ::testing::Test {
 protected:
+    static LPARAM At(POINT pt) { return MAKELPARAM(pt.x, pt.y); }
+    static POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    static std::pair<LONG, LONG> SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
+    static RECT WindowRectOf(HWND hwnd) {
+        RECT r{};
+        ::GetWindowRect(hwnd, &r);
+        return r;
+    }
+    static SCROLLINFO InfoOf(HWND hwnd, int bar) {
+        SCROLLINFO info{sizeof(info), SIF_ALL, 0, 0, 0, 0, 0};
+        ::GetScrollInfo(hwnd, bar, &info);
+        return info;
+    }
     void SetUp() override {
         ASSERT_TRUE(test::EnsureGdiplus());
         ASSERT_NE(::LoadLibraryW(L"riched20.dll"), nullptr);
-        m_skin.Reset(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SCROLLBAR_SKIN),
-                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        m_skin.Reset(
+            static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SCROLLBAR_SKIN),
+                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
         ASSERT_TRUE(m_skin);
         ASSERT_TRUE(m_host.Create(420, 320));
     }
@@ -50,36 +44,38 @@ protected:
             ::DestroyWindow(m_target);
         test::PumpPending();
     }
-    // A target of lines text lines (a read-only rich edit box unless className says otherwise).
-    HWND MakeTarget(int lines, DWORD style = WS_VSCROLL, const wchar_t* className = L"RichEdit20W", DWORD exStyle = 0) {
+    // A target of lines text lines (a read-only rich edit box unless className says otherwise), skinned.
+    CSkinScrollWnd* Skinned(int lines, DWORD style = WS_VSCROLL, const wchar_t* className = L"RichEdit20W",
+                            DWORD exStyle = 0, float scale = 1.0f) {
+        if (m_target)
+            ::DestroyWindow(m_target);
         std::wstring text;
         for (int i = 0; i < lines; ++i)
             text += L"    第 " + std::to_wstring(i + 1) + L" 条：本工具的使用许可协议条款示例文字。\r\n";
-        m_target = ::CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | style,
-                                     20, 10, 380, 300, m_host.GetSafeHwnd(), reinterpret_cast<HMENU>(kTargetId),
-                                     nullptr, nullptr);
+        m_target =
+            ::CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | style, 20,
+                              10, 380, 300, m_host.GetSafeHwnd(), reinterpret_cast<HMENU>(kTargetId), nullptr, nullptr);
         ::SendMessageW(m_target, WM_SETFONT, reinterpret_cast<WPARAM>(m_host.GetHostFont()), TRUE);
         ::SetWindowTextW(m_target, text.c_str());
-        return m_target;
+        m_before = WindowRectOf(m_target);
+        CSkinScrollWnd* frame = SkinWndScroll(m_target, m_skin.Get(), scale, 0);
+        EXPECT_NE(frame, nullptr);
+        return frame;
     }
-    CSkinScrollWnd* Skin(float scale = 1.0f) { return SkinWndScroll(m_target, m_skin.Get(), scale, 0); }
     int FirstVisibleLine() const { return static_cast<int>(::SendMessageW(m_target, EM_GETFIRSTVISIBLELINE, 0, 0)); }
-    SCROLLINFO TargetInfo() const {
-        SCROLLINFO info = AllInfo();
-        ::GetScrollInfo(m_target, SB_VERT, &info);
-        return info;
-    }
     // Waits until the skin bar shows the target's range, page and position.
     bool BarInStep(CSkinScrollBar& bar) {
-        return test::PumpUntil([&] {
-            const SCROLLINFO t = TargetInfo();
-            const SCROLLINFO& b = bar.GetInfo();
-            return t.nMax == b.nMax && t.nPage == b.nPage && t.nPos == b.nPos && t.nMax > 0;
-        }, 10000);
+        return test::PumpUntil(
+            [&] {
+                const SCROLLINFO t = InfoOf(m_target, SB_VERT);
+                const SCROLLINFO& b = bar.GetInfo();
+                return t.nMax == b.nMax && t.nPage == b.nPage && t.nPos == b.nPos && t.nMax > 0;
+            },
+            10000);
     }
-    // The vertical bar of a skinned 200-line target, once in step; null when any of that fails.
-    CSkinScrollBar* SkinnedBar(float scale = 1.0f) {
-        CSkinScrollWnd* frame = MakeTarget(200) ? Skin(scale) : nullptr;
+    // The vertical bar of a skinned target, once in step; null when any of that fails.
+    CSkinScrollBar* SkinnedBar(float scale = 1.0f, int lines = 200, const wchar_t* className = L"RichEdit20W") {
+        CSkinScrollWnd* frame = Skinned(lines, WS_VSCROLL, className, 0, scale);
         return frame && BarInStep(frame->VerticalBar()) ? &frame->VerticalBar() : nullptr;
     }
     bool Scrolls(DWORD ms) {
@@ -90,19 +86,15 @@ protected:
     UniqueHbitmap m_skin;
     test::TestHostWindow m_host;
     HWND m_target = nullptr;
+    RECT m_before{};
 };
 
-TEST_F(SkinScrollTest, FrameTakesTheTargetInAndPlacesTheVerticalBar) {
-    const RECT before = WindowRectOf(MakeTarget(200));
-    CSkinScrollWnd* frame = Skin();
+TEST_F(SkinScrollTest, FrameTakesTheTargetInAndPlacesItsBars) {
+    CSkinScrollWnd* frame = Skinned(200);
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(CSkinScrollWnd::FromTarget(m_target), frame);
-    EXPECT_EQ(::GetParent(m_target), frame->GetLimitWindow());
-    EXPECT_EQ(::GetParent(frame->GetLimitWindow()), frame->GetSafeHwnd());
-    EXPECT_EQ(frame->GetParent(), m_host.GetSafeHwnd());
     EXPECT_EQ(frame->GetDlgCtrlID(), kTargetId);
     const RECT frameRect = frame->GetWindowRect();
-    EXPECT_EQ(SizeOf(frameRect), SizeOf(before));
+    EXPECT_EQ(SizeOf(frameRect), SizeOf(m_before));
     test::PumpPending();
     CSkinScrollBar& bar = frame->VerticalBar();
     EXPECT_TRUE(bar.IsWindowVisible());
@@ -116,17 +108,39 @@ TEST_F(SkinScrollTest, FrameTakesTheTargetInAndPlacesTheVerticalBar) {
     EXPECT_TRUE(bar.IsWindowEnabled());
     EXPECT_GT(bar.GetLayout().thumbLength, 0);
     EXPECT_TRUE(test::SaveWindowPng(m_host.GetSafeHwnd(), L"controls_skin_scroll_richedit"));
-}
 
-TEST_F(SkinScrollTest, PageCoveringEverythingDisablesTheBarAndHidesTheThumb) {
-    MakeTarget(1, WS_VSCROLL, L"EDIT"); // two lines: range 0-2, page 3
-    CSkinScrollWnd* frame = Skin();
+    SCOPED_TRACE("both bars"); // an edit box keeps both of its bars
+    frame = Skinned(50, ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, L"EDIT");
     ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(test::PumpUntil([&] { return bar.GetInfo().nPage > 0; }, 10000));
-    EXPECT_GE(static_cast<int>(bar.GetInfo().nPage), bar.GetInfo().nMax - bar.GetInfo().nMin + 1);
-    EXPECT_EQ(bar.GetLayout().thumbLength, 0);
-    EXPECT_FALSE(bar.IsWindowEnabled());
+    test::PumpPending();
+    EXPECT_TRUE(frame->VerticalBar().IsWindowVisible());
+    EXPECT_TRUE(frame->HorizontalBar().IsWindowVisible());
+    const RECT h = frame->HorizontalBar().GetWindowRect();
+    EXPECT_EQ(h.bottom - h.top, 13);
+    EXPECT_EQ(h.right, frame->VerticalBar().GetWindowRect().left); // the corner square is left to the frame
+
+    SCOPED_TRACE("page covering everything"); // two lines: range 0-2, page 3
+    frame = Skinned(1, WS_VSCROLL, L"EDIT");
+    ASSERT_NE(frame, nullptr);
+    CSkinScrollBar& small = frame->VerticalBar();
+    ASSERT_TRUE(test::PumpUntil([&] { return small.GetInfo().nPage > 0; }, 10000));
+    EXPECT_GE(static_cast<int>(small.GetInfo().nPage), small.GetInfo().nMax - small.GetInfo().nMin + 1);
+    EXPECT_EQ(small.GetLayout().thumbLength, 0);
+    EXPECT_FALSE(small.IsWindowEnabled());
+    SCOPED_TRACE("border and client edge");
+    frame = Skinned(50, WS_VSCROLL | WS_BORDER);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->GetStyle() & WS_BORDER);
+    EXPECT_FALSE(::GetWindowLongPtrW(m_target, GWL_STYLE) & WS_BORDER);
+    EXPECT_EQ(SizeOf(frame->GetWindowRect()), SizeOf(m_before));
+    EXPECT_EQ(SizeOf(WindowRectOf(m_target)), SizeOf(frame->GetClientRect())); // fills the frame inside its border
+    ASSERT_TRUE(UnskinWndScroll(m_target));
+    EXPECT_TRUE(::GetWindowLongPtrW(m_target, GWL_STYLE) & WS_BORDER); // given back
+    frame = Skinned(1, WS_VSCROLL, L"RichEdit20W", WS_EX_CLIENTEDGE);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(::GetWindowLongPtrW(m_target, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_FALSE(frame->GetExStyle() & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(SizeOf(frame->GetWindowRect()), SizeOf(m_before));
 }
 
 TEST_F(SkinScrollTest, HeldDownArrowScrollsOnceThenRepeatsAfterHalfASecond) {
@@ -149,21 +163,19 @@ TEST_F(SkinScrollTest, HeldDownArrowScrollsOnceThenRepeatsAfterHalfASecond) {
 
 TEST_F(SkinScrollTest, HeldDownArrowStopsRepeatingAtTheLastPosition) {
     // An edit box's last position is nMax - nPage + 1, below nMax: waiting for nMax would repeat forever.
-    MakeTarget(30, WS_VSCROLL, L"EDIT");
-    CSkinScrollWnd* frame = Skin();
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& bar = frame->VerticalBar();
-    ASSERT_TRUE(BarInStep(bar));
-    const int last = TargetInfo().nMax - static_cast<int>(TargetInfo().nPage) + 1;
+    CSkinScrollBar* bar = SkinnedBar(1.0f, 30, L"EDIT");
+    ASSERT_NE(bar, nullptr);
+    const SCROLLINFO info = InfoOf(m_target, SB_VERT);
+    const int last = info.nMax - static_cast<int>(info.nPage) + 1;
     ASSERT_GT(last, 0);
-    ASSERT_LT(last, TargetInfo().nMax);
-    const POINT arrow = Centre(bar.GetPartRect(kSkinPartLineDown));
-    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
-    ASSERT_TRUE(test::PumpUntil([&] { return bar.GetInfo().nPos >= last && bar.IsRepeating(); }, 20000));
+    ASSERT_LT(last, info.nMax);
+    const POINT arrow = Centre(bar->GetPartRect(kSkinPartLineDown));
+    bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
+    ASSERT_TRUE(test::PumpUntil([&] { return bar->GetInfo().nPos >= last && bar->IsRepeating(); }, 20000));
     // One more tick finds the end and stops the repeat timer.
-    EXPECT_TRUE(test::PumpUntil([&] { return !::KillTimer(bar.GetSafeHwnd(), CSkinScrollBar::kRepeatTimer); }, 10000));
-    bar.SendMessage(WM_LBUTTONUP, 0, At(arrow));
-    EXPECT_EQ(TargetInfo().nPos, last);
+    EXPECT_TRUE(test::PumpUntil([&] { return !::KillTimer(bar->GetSafeHwnd(), CSkinScrollBar::kRepeatTimer); }, 10000));
+    bar->SendMessage(WM_LBUTTONUP, 0, At(arrow));
+    EXPECT_EQ(InfoOf(m_target, SB_VERT).nPos, last);
 }
 
 TEST_F(SkinScrollTest, PressPausesWhileThePointerIsAwayAndEndsWithTheCapture) {
@@ -188,7 +200,7 @@ TEST_F(SkinScrollTest, PressPausesWhileThePointerIsAwayAndEndsWithTheCapture) {
     EXPECT_EQ(FirstVisibleLine(), line + 1);
 }
 
-TEST_F(SkinScrollTest, PageAreaPagesUntilTheThumbReachesThePointer) {
+TEST_F(SkinScrollTest, PageAreaPagesToThePointerAndTheDraggedThumbScrollsLive) {
     CSkinScrollBar* bar = SkinnedBar();
     ASSERT_NE(bar, nullptr);
     const RECT page = bar->GetPartRect(kSkinPartPageDown);
@@ -199,11 +211,6 @@ TEST_F(SkinScrollTest, PageAreaPagesUntilTheThumbReachesThePointer) {
     EXPECT_FALSE(Scrolls(400)); // the thumb is under the pointer: paging stops
     EXPECT_LE(bar->GetLayout().thumbStart, pointer.y + 1);
     bar->SendMessage(WM_LBUTTONUP, 0, At(pointer));
-}
-
-TEST_F(SkinScrollTest, DraggingTheThumbScrollsLiveAndHotPartFollowsThePointer) {
-    CSkinScrollBar* bar = SkinnedBar();
-    ASSERT_NE(bar, nullptr);
     bar->SendMessage(WM_MOUSEMOVE, 0, At(Centre(bar->GetPartRect(kSkinPartLineDown))));
     EXPECT_EQ(bar->GetHotPart(), kSkinPartLineDown);
     const POINT thumb = Centre(bar->GetPartRect(kSkinPartThumb));
@@ -211,20 +218,20 @@ TEST_F(SkinScrollTest, DraggingTheThumbScrollsLiveAndHotPartFollowsThePointer) {
     EXPECT_EQ(bar->GetHotPart(), kSkinPartThumb);
     bar->SendMessage(WM_MOUSELEAVE);
     EXPECT_EQ(bar->GetHotPart(), kSkinPartNone);
-
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(thumb));
     EXPECT_TRUE(bar->IsDragging());
+    const int paged = FirstVisibleLine();
     bar->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(POINT{thumb.x, thumb.y + 60}));
     EXPECT_GT(bar->GetInfo().nTrackPos, 0);
     const int during = FirstVisibleLine();
-    EXPECT_GT(during, 0); // the box moved while dragging
+    EXPECT_GT(during, paged);                                                       // the box moved while dragging
     bar->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(POINT{thumb.x, thumb.y + 5000})); // far below: clamped
     EXPECT_GT(FirstVisibleLine(), during);
     bar->SendMessage(WM_LBUTTONUP, 0, At(POINT{thumb.x, thumb.y + 5000}));
     EXPECT_FALSE(bar->IsDragging());
     EXPECT_EQ(bar->GetInfo().nTrackPos, -1);
     // Where the box really went (Wine's rich edit stops one position short of the end).
-    EXPECT_EQ(bar->GetInfo().nPos, TargetInfo().nPos);
+    EXPECT_EQ(bar->GetInfo().nPos, InfoOf(m_target, SB_VERT).nPos);
     EXPECT_NEAR(bar->GetLayout().ThumbEnd(), bar->GetLayout().PartBegin(kSkinPartLineDown), 2);
 }
 
@@ -237,13 +244,13 @@ TEST_F(SkinScrollTest, BarPaintsItsPartsFromTheSkinCellsAt120Dpi) {
     bar->PaintTo(canvas.Dc());
     UniqueMemoryDc skinDc(::CreateCompatibleDC(nullptr));
     ScopedSelectObject select(skinDc.Get(), m_skin.Get());
-    const COLORREF thumbColour = ::GetPixel(skinDc.Get(), 2 * 13 + 6, 6);
     const COLORREF trackColour = ::GetPixel(skinDc.Get(), 3 * 13 + 6, 6);
     const SkinBarLayout layout = bar->GetLayout();
     EXPECT_EQ(client.right, 15); // 13 x 1.2 truncated, as the arrows
     EXPECT_EQ(layout.arrowLength, 15);
     const int x = client.right / 2;
-    EXPECT_TRUE(test::ColorNear(canvas.PixelAt(x, layout.thumbStart + layout.thumbLength / 2), thumbColour, 12));
+    EXPECT_TRUE(test::ColorNear(canvas.PixelAt(x, layout.thumbStart + layout.thumbLength / 2),
+                                ::GetPixel(skinDc.Get(), 2 * 13 + 6, 6), 12));
     EXPECT_TRUE(test::ColorNear(canvas.PixelAt(x, layout.ThumbEnd() + 20), trackColour, 6));
     // The up arrow's glyph is there: its cell is not a flat colour.
     EXPECT_GT(test::CountNonBackground(canvas, RECT{0, 0, client.right, layout.arrowLength}, trackColour, 30), 5);
@@ -253,77 +260,42 @@ TEST_F(SkinScrollTest, BarPaintsItsPartsFromTheSkinCellsAt120Dpi) {
     ASSERT_TRUE(bare.Create(SBS_VERT | WS_VISIBLE, RECT{0, 0, 13, 100}, m_host.GetSafeHwnd(), 5));
     bare.Invalidate();
     test::PumpPending();
-    SCROLLINFO info = AllInfo();
-    info.nMax = 10, info.nPage = 3, info.nPos = 4;
+    SCROLLINFO info{sizeof(info), SIF_ALL, 0, 10, 3, 4, 0};
     bare.SetScrollInfo(info);
     // The system API reaches the skinned bar's own information through SBM_GETSCROLLINFO.
-    SCROLLINFO read = AllInfo();
-    ASSERT_TRUE(::GetScrollInfo(bare.GetSafeHwnd(), SB_CTL, &read));
+    const SCROLLINFO read = InfoOf(bare.GetSafeHwnd(), SB_CTL);
     EXPECT_EQ(read.nMax, 10);
     EXPECT_EQ(read.nPage, 3u);
     EXPECT_EQ(read.nPos, 4);
     EXPECT_EQ(read.nTrackPos, -1);
 }
 
-TEST_F(SkinScrollTest, BorderMovesToTheFrameAndClientEdgeGoes) {
-    const RECT before = WindowRectOf(MakeTarget(50, WS_VSCROLL | WS_BORDER));
-    CSkinScrollWnd* frame = Skin();
-    ASSERT_NE(frame, nullptr);
-    EXPECT_TRUE(frame->GetStyle() & WS_BORDER);
-    EXPECT_FALSE(::GetWindowLongPtrW(m_target, GWL_STYLE) & WS_BORDER);
-    EXPECT_EQ(SizeOf(frame->GetWindowRect()), SizeOf(before));
-    EXPECT_EQ(SizeOf(WindowRectOf(m_target)), SizeOf(frame->GetClientRect())); // fills the frame inside its border
-    ASSERT_TRUE(UnskinWndScroll(m_target));
-    EXPECT_TRUE(::GetWindowLongPtrW(m_target, GWL_STYLE) & WS_BORDER); // given back
-    ::DestroyWindow(m_target);
-
-    const RECT edged = WindowRectOf(MakeTarget(1, WS_VSCROLL, L"RichEdit20W", WS_EX_CLIENTEDGE));
-    CSkinScrollWnd* edgedFrame = Skin();
-    ASSERT_NE(edgedFrame, nullptr);
-    EXPECT_FALSE(::GetWindowLongPtrW(m_target, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_FALSE(edgedFrame->GetExStyle() & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(SizeOf(edgedFrame->GetWindowRect()), SizeOf(edged));
-}
-
-TEST_F(SkinScrollTest, BothBarsGetTheCorner) {
-    MakeTarget(50, ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, L"EDIT"); // keeps both of its bars
-    CSkinScrollWnd* frame = Skin();
-    ASSERT_NE(frame, nullptr);
-    test::PumpPending();
-    EXPECT_TRUE(frame->VerticalBar().IsWindowVisible());
-    EXPECT_TRUE(frame->HorizontalBar().IsWindowVisible());
-    EXPECT_EQ(frame->GetCorner(), 2);
-    const RECT h = frame->HorizontalBar().GetWindowRect();
-    EXPECT_EQ(h.bottom - h.top, 13);
-    EXPECT_EQ(h.right, frame->VerticalBar().GetWindowRect().left); // the corner square is left to the frame
-}
-
 TEST_F(SkinScrollTest, UnskinningOrDestroyingTakesTheFrameAway) {
     EXPECT_EQ(SkinWndScroll(nullptr, m_skin.Get(), 1.0f, 0), nullptr);
-    HWND popup = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    HWND popup =
+        ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ(SkinWndScroll(popup, m_skin.Get(), 1.0f, 0), nullptr); // no parent to hold a frame
     ::DestroyWindow(popup);
-
     enum class End { Unskin, DestroyTarget, DestroyParent };
     for (End end : {End::Unskin, End::DestroyTarget, End::DestroyParent}) {
         SCOPED_TRACE(static_cast<int>(end));
         test::TestHostWindow dialog;
         ASSERT_TRUE(dialog.Create(200, 150));
-        HWND target = ::CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 5,
-                                        5, 180, 120, dialog.GetSafeHwnd(), nullptr, nullptr, nullptr);
+        HWND target = ::CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 5, 5,
+                                        180, 120, dialog.GetSafeHwnd(), nullptr, nullptr, nullptr);
         ASSERT_NE(target, nullptr);
-        ::SetWindowLongPtrW(target, GWLP_USERDATA, 0x5EED); // the owner's, not the frame's
+        ::SetWindowLongPtrW(target, GWLP_USERDATA, kOwnersData); // the owner's, not the frame's
         const RECT before = WindowRectOf(target);
         CSkinScrollWnd* frame = SkinWndScroll(target, m_skin.Get(), 1.0f, 0);
         ASSERT_NE(frame, nullptr);
         EXPECT_EQ(SkinWndScroll(target, m_skin.Get(), 1.0f, 0), nullptr); // not twice
-        EXPECT_EQ(::GetWindowLongPtrW(target, GWLP_USERDATA), 0x5EED);
+        EXPECT_EQ(::GetWindowLongPtrW(target, GWLP_USERDATA), kOwnersData);
         const HWND frameHwnd = frame->GetSafeHwnd();
         if (end == End::Unskin) {
             EXPECT_TRUE(UnskinWndScroll(target));
             EXPECT_EQ(::GetParent(target), dialog.GetSafeHwnd());
             EXPECT_EQ(CSkinScrollWnd::FromTarget(target), nullptr);
-            EXPECT_EQ(::GetWindowLongPtrW(target, GWLP_USERDATA), 0x5EED);
+            EXPECT_EQ(::GetWindowLongPtrW(target, GWLP_USERDATA), kOwnersData);
             const RECT after = WindowRectOf(target);
             EXPECT_TRUE(::EqualRect(&after, &before));
             EXPECT_TRUE(UnskinWndScroll(target)); // harmless when not skinned (any more), or on nothing

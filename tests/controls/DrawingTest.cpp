@@ -1,0 +1,333 @@
+#include "controls/DrawingUtils.h"
+#include "controls/ImageEx.h"
+#include "framework/CDialog.h"
+#include "framework/Messages.h"
+#include "res/ResourceIds.h"
+#include "tests/common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tsu {
+namespace {
+
+constexpr UINT kMissingId = 9999;
+
+class DrawingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::EnsureGdiplus());
+        ASSERT_TRUE(m_host.Create(300, 100));
+        m_host.OnMessage = [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+            if (msg != WM_LIST_REDRAWCELL)
+                return false;
+            m_requests.push_back(Request{wp, lp, (::InSendMessageEx(nullptr) & ISMEX_SEND) != 0});
+            *result = 1;
+            return true;
+        };
+    }
+    static std::unique_ptr<ImageEx> MakeWait() {
+        return std::make_unique<ImageEx>(res::kGifResourceType, res::kWaitGifName);
+    }
+    bool WaitForRequests(size_t count) {
+        return test::PumpUntil([&] { return m_requests.size() >= count; }, 10000);
+    }
+    static CMemoryCanvas WhiteCanvas(int width, int height) {
+        CMemoryCanvas canvas;
+        EXPECT_TRUE(canvas.CreateDib32(width, height));
+        RECT all{0, 0, width, height};
+        ::FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        return canvas;
+    }
+
+    // A redraw request of the animation to its owner, and how it came.
+    struct Request {
+        WPARAM row;
+        LPARAM column;
+        bool sent;
+    };
+    test::TestHostWindow m_host;
+    std::vector<Request> m_requests;
+};
+
+TEST_F(DrawingTest, OneAnimationThreadPostsRedrawRequestsFollowsSetRowPausesAndWaitsForTheDrawing) {
+    auto image = MakeWait();
+    ASSERT_TRUE(image->StartAnimation(m_host.GetSafeHwnd(), RECT{0, 0, 20, 20}, 4, 3));
+    const DWORD first = image->AnimationThreadId();
+    EXPECT_NE(first, 0u);
+    EXPECT_TRUE(image->StartAnimation(m_host.GetSafeHwnd(), RECT{0, 0, 20, 20}, 4, 3)); // starting twice
+    EXPECT_EQ(image->AnimationThreadId(), first);
+    ASSERT_TRUE(WaitForRequests(3));
+    for (const Request& r : m_requests) {
+        EXPECT_FALSE(r.sent);
+        EXPECT_EQ(r.row, 4u);
+        EXPECT_EQ(r.column, 3);
+    }
+    image->SetRow(2);
+    ASSERT_TRUE(test::PumpUntil([&] { return m_requests.back().row == 2; }, 10000));
+    const size_t switched = m_requests.size();
+    ASSERT_TRUE(WaitForRequests(switched + 2));
+    for (size_t i = switched - 1; i < m_requests.size(); ++i)
+        EXPECT_EQ(m_requests[i].row, 2u);
+
+    image->SetPause(true);
+    EXPECT_TRUE(image->IsPaused());
+    test::PumpPending();
+    const size_t atPause = m_requests.size();
+    // Four frame delays: at most the one request already on its way.
+    EXPECT_FALSE(test::PumpUntil([&] { return m_requests.size() > atPause + 1; }, 200));
+    const unsigned paused = image->CurrentFrame();
+    image->SetPause(false);
+    EXPECT_FALSE(image->IsPaused());
+    ASSERT_TRUE(WaitForRequests(m_requests.size() + 2));
+    EXPECT_NE(image->CurrentFrame(), paused);
+
+    unsigned held = 0;
+    {
+        auto lock = image->LockFrame();
+        held = image->CurrentFrame();
+        // Several frame delays pass; the thread cannot select another frame meanwhile.
+        EXPECT_FALSE(test::PumpUntil([&] { return image->CurrentFrame() != held; }, 250));
+    }
+    EXPECT_TRUE(test::PumpUntil([&] { return image->CurrentFrame() != held; }, 10000));
+}
+
+TEST_F(DrawingTest, DestroyingEndsTheAnimationThreadWhenPausedAndWhileTheGuiThreadDoesNotPump) {
+    // The destructor waits for the thread: a paused thread must be woken, and a sent (not posted)
+    // redraw request would block the thread on this non-pumping GUI thread: a deadlock either way.
+    for (bool paused : {true, false}) {
+        SCOPED_TRACE(paused);
+        auto image = MakeWait();
+        ASSERT_TRUE(image->StartAnimation(m_host.GetSafeHwnd(), RECT{0, 0, 20, 20}, 0, 0));
+        ASSERT_TRUE(WaitForRequests(m_requests.size() + 1));
+        image->SetPause(paused);
+        UniqueHandle thread(::OpenThread(SYNCHRONIZE, FALSE, image->AnimationThreadId()));
+        ASSERT_TRUE(thread);
+        EXPECT_EQ(::WaitForSingleObject(thread.Get(), 200), static_cast<DWORD>(WAIT_TIMEOUT)); // nobody pumps
+        image.reset();
+        EXPECT_EQ(::WaitForSingleObject(thread.Get(), 0), WAIT_OBJECT_0); // really ended, not abandoned
+        test::PumpPending();                                              // requests of a gone image are harmless
+    }
+}
+
+TEST_F(DrawingTest, AnimationFramesDrawAndDiffer) {
+    auto image = MakeWait();
+    ASSERT_TRUE(image->IsLoaded());
+    const int frames = static_cast<int>(image->FrameCount());
+    ASSERT_GT(frames, 1);
+    CMemoryCanvas sheet = WhiteCanvas(frames * 36, 36);
+    Gdiplus::Graphics graphics(sheet.Dc());
+    for (UINT i = 0; i < static_cast<UINT>(frames); ++i) {
+        {
+            auto lock = image->LockFrame();
+            ASSERT_EQ(image->SelectActiveFrame(&Gdiplus::FrameDimensionTime, i), Gdiplus::Ok);
+        }
+        EXPECT_TRUE(image->DrawFrame(graphics, Gdiplus::Rect(static_cast<INT>(i) * 36 + 2, 2, 32, 32)));
+    }
+    graphics.Flush(Gdiplus::FlushIntentionSync);
+    // Blue dots on every frame, and the brightest dot moves.
+    int differing = 0;
+    for (int i = 0; i < frames; ++i) {
+        EXPECT_GT(test::CountPixels(sheet, RECT{i * 36, 0, i * 36 + 36, 36},
+                                    [](COLORREF c) { return GetBValue(c) > 200 && GetRValue(c) < 150; }),
+                  10)
+            << i;
+        differing += i > 0 && sheet.PixelAt(i * 36 + 18, 7) != sheet.PixelAt(18, 7) ? 1 : 0;
+    }
+    EXPECT_GT(differing, 0);
+    test::SaveCanvasPng(sheet, L"controls_wait_gif_frames");
+}
+
+TEST_F(DrawingTest, MissingOrSingleFrameImagesNeverAnimate) {
+    ImageEx missing(res::kGifResourceType, L"NO_SUCH_GIF");
+    ImageEx done(res::kPngResourceType, MAKEINTRESOURCEW(IDB_PNG_DONE_ICON));
+    EXPECT_FALSE(missing.IsLoaded());
+    ASSERT_TRUE(done.IsLoaded());
+    EXPECT_FALSE(ImageEx(nullptr, nullptr).IsLoaded());
+    CMemoryCanvas canvas = WhiteCanvas(20, 20);
+    Gdiplus::Graphics graphics(canvas.Dc());
+    for (ImageEx* image : {&missing, &done}) {
+        EXPECT_FALSE(image->IsAnimated());
+        EXPECT_FALSE(image->StartAnimation(m_host.GetSafeHwnd(), RECT{0, 0, 10, 10}, 0, 0));
+        EXPECT_EQ(image->AnimationThreadId(), 0u);
+        image->SetPause(true); // harmless
+    }
+    EXPECT_FALSE(missing.DrawFrame(graphics, Gdiplus::Rect(0, 0, 20, 20)));
+    EXPECT_TRUE(done.DrawFrame(graphics, Gdiplus::Rect(0, 0, 20, 20)));
+    graphics.Flush(Gdiplus::FlushIntentionSync);
+    EXPECT_GT(GetGValue(canvas.PixelAt(10, 3)), 120); // the green disc
+    // Without a frame-delay property a frame lasts 100 ms, never 0 (which would make the thread
+    // spin and flood its owner).
+    EXPECT_EQ(done.FrameDelayMs(0), 100u);
+    EXPECT_EQ(done.FrameDelayMs(57), 100u);
+}
+
+// Bytes in use in the process heap, where GlobalAlloc takes its blocks from (Wine reports no
+// private bytes through GetProcessMemoryInfo).
+SIZE_T HeapBytesInUse() {
+    HANDLE heap = ::GetProcessHeap();
+    SIZE_T busy = 0;
+    if (!::HeapLock(heap))
+        return 0;
+    PROCESS_HEAP_ENTRY entry{};
+    while (::HeapWalk(heap, &entry))
+        busy += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ? entry.cbData : 0;
+    ::HeapUnlock(heap);
+    return busy;
+}
+
+TEST_F(DrawingTest, PngCopyGoesWithTheImageWhichDrawsAfterTheLoaderReturned) {
+    Gdiplus::Image* const sentinel = reinterpret_cast<Gdiplus::Image*>(0x1234);
+    for (UINT id : {kMissingId, static_cast<UINT>(IDB_SCROLLBAR_SKIN), static_cast<UINT>(IDR_MAINFRAME)}) {
+        Gdiplus::Image* image = sentinel; // missing or of another type: the out argument stays
+        EXPECT_FALSE(LoadPngResource(image, id)) << id;
+        EXPECT_EQ(image, sentinel) << id;
+    }
+    EXPECT_EQ(LoadPngResource(kMissingId), nullptr);
+    // About 30 KB of PNG: were its copy never freed (a stream made without delete-on-release),
+    // 100 loads would keep about 3 MB.
+    const SIZE_T pngBytes =
+        ::SizeofResource(nullptr, ::FindResourceW(nullptr, MAKEINTRESOURCEW(IDB_PNG_START_STRIP), L"PNG"));
+    ASSERT_GT(pngBytes, 0u);
+    for (int i = 0; i < 20; ++i) // warm up GDI+ and the heap
+        ASSERT_NE(LoadPngResource(IDB_PNG_START_STRIP), nullptr);
+    const SIZE_T before = HeapBytesInUse();
+    for (int i = 0; i < 100; ++i)
+        ASSERT_NE(LoadPngResource(IDB_PNG_START_STRIP), nullptr);
+    const SIZE_T after = HeapBytesInUse();
+    EXPECT_LT(after > before ? after - before : 0, pngBytes * 100 / 4);
+    // The image decodes from the stream for its whole life. The checked box is blue.
+    auto strip = LoadPngResource(IDB_PNG_CHECKBOX_STRIP);
+    ASSERT_NE(strip, nullptr);
+    CMemoryCanvas canvas = WhiteCanvas(16, 16);
+    DrawImagePiece(canvas.Dc(), strip.get(), RECT{16, 0, 32, 16}, RECT{0, 0, 16, 16});
+    EXPECT_GT(GetBValue(canvas.PixelAt(7, 13)), 200); // inside the box, clear of the tick
+    EXPECT_LT(GetRValue(canvas.PixelAt(7, 13)), 120);
+}
+
+LOGFONTW Describe(HFONT font) {
+    LOGFONTW lf{};
+    EXPECT_TRUE(GetLogFont(font, lf));
+    return lf;
+}
+
+TEST_F(DrawingTest, DerivedFontsMeasuringAndFittingLeaveTheDeviceContextAsItWas) {
+    CWnd label;
+    ASSERT_TRUE(
+        label.CreateEx(0, L"STATIC", L"label", WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 20}, m_host.GetSafeHwnd(), 1));
+    UniqueHfont font = test::MakeCjkFont(-13, FW_NORMAL);
+    label.SetFont(font.Get(), false);
+    UniqueHfont copy, semibold, fallback, none;
+    ASSERT_TRUE(CreateDerivedFont(label.GetSafeHwnd(), 0, 700, copy)); // grow 0: an exact copy, whatever the weight
+    EXPECT_EQ(Describe(copy.Get()).lfHeight, -13);
+    EXPECT_EQ(Describe(copy.Get()).lfWeight, FW_NORMAL);
+    EXPECT_STREQ(Describe(copy.Get()).lfFaceName, L"WenQuanYi Micro Hei");
+    EXPECT_NE(copy.Get(), font.Get());
+    ASSERT_TRUE(CreateDerivedFont(label.GetSafeHwnd(), 2, 600, semibold));
+    EXPECT_EQ(Describe(semibold.Get()).lfHeight, -15);
+    EXPECT_EQ(Describe(semibold.Get()).lfWeight, 600);
+    label.SetFont(nullptr, false); // without a font, or without a window: the default GUI font
+    ASSERT_TRUE(CreateDerivedFont(label.GetSafeHwnd(), 0, 0, fallback));
+    EXPECT_STREQ(Describe(fallback.Get()).lfFaceName,
+                 Describe(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))).lfFaceName);
+    EXPECT_TRUE(CreateDerivedFont(nullptr, 0, 0, none));
+    label.SetFont(font.Get(), false);
+    UniqueWindowDc dc(label.GetSafeHwnd());
+    HGDIOBJ before = ::GetCurrentObject(dc.Get(), OBJ_FONT);
+    const int width = MeasureTextWidth(dc.Get(), L"卸载完成", font.Get());
+    EXPECT_GT(width, 20);
+    EXPECT_GT(MeasureTextWidth(dc.Get(), L"卸载完成", semibold.Get()), width);
+    EXPECT_GT(MeasureWindowTextWidth(label.GetSafeHwnd(), dc.Get(), L"卸载完成", 2, 0), width);
+    EXPECT_EQ(MeasureTextWidth(nullptr, L"x", font.Get()), -1);
+    EXPECT_EQ(MeasureTextWidth(dc.Get(), L"", font.Get()), 0);
+    EXPECT_EQ(MeasureWindowTextWidth(nullptr, dc.Get(), L"x", 0, 0), -1);
+    EXPECT_EQ(MeasureWindowTextWidth(label.GetSafeHwnd(), nullptr, L"x", 0, 0), -1);
+    // FitText cuts with the real font (its rule has its own table) and leaves text alone without a DC.
+    const std::wstring text = L"C:\\Program Files\\Some Vendor\\某个很长的软件名称\\uninstall.exe";
+    const int full = MeasureTextWidth(dc.Get(), text, font.Get());
+    EXPECT_EQ(FitText(dc.Get(), text, full + 5, font.Get()), text);
+    const std::wstring fitted = FitText(dc.Get(), text, full / 2, font.Get());
+    EXPECT_EQ(fitted.substr(fitted.size() - 3), L"...");
+    EXPECT_LT(MeasureTextWidth(dc.Get(), fitted, font.Get()), full / 2);
+    EXPECT_EQ(FitText(nullptr, L"abc", 1, font.Get()), L"abc");
+    EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), before);
+}
+
+TEST_F(DrawingTest, WrappedTextIsCentredVertically) {
+    CMemoryCanvas canvas = WhiteCanvas(200, 200);
+    UniqueHfont font = test::MakeCjkFont(-16);
+    ScopedSelectObject select(canvas.Dc(), font.Get());
+    ::SetBkMode(canvas.Dc(), TRANSPARENT);
+    DrawTextInRect(canvas.Dc(), L"正在检测软件，请稍等正在检测软件，请稍等", RECT{10, 0, 190, 200},
+                   DT_WORDBREAK | DT_VCENTER | DT_CENTER);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < 200; ++y)
+        if (test::CountNonBackground(canvas, RECT{0, y, 200, y + 1}, RGB(255, 255, 255), 60) > 0)
+            bottom = y, top = top < 0 ? y : top;
+    EXPECT_GT(bottom - top, 20); // two lines
+    EXPECT_NEAR((top + bottom) / 2, 100, 12);
+    test::SaveCanvasPng(canvas, L"controls_draw_text_centred");
+}
+
+class QuietDialog : public CDialog {
+public:
+    explicit QuietDialog(UINT id) : CDialog(id) {}
+
+protected:
+    BOOL OnInitDialog() override { return FALSE; } // no focus: activated windows cost seconds under Wine
+};
+
+TEST_F(DrawingTest, EveryDialogTemplateCreatesAndEveryPngLoadsWithAlpha) {
+    ::LoadLibraryW(L"riched20.dll"); // as the application does before any dialog
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ::DefWindowProcW; // a stand-in for the list control's own class
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = res::kMultilineListClass;
+    ::RegisterClassExW(&wc);
+    test::TestHostWindow host;
+    ASSERT_TRUE(host.Create(700, 450));
+    for (UINT id : {IDD_ABOUTBOX, IDD_EXECUTE_PROMPT_CHILD, IDD_EXECUTE_PROMPT, IDD_FEEDBACK_CHILD, IDD_FEEDBACK,
+                    IDD_PROMPT_CHILD, IDD_PROMPT, IDD_TOOLTIP_CHILD, IDD_TOOLTIP, IDD_MAIN_PAGE, IDD_FUNCTION_PAGE,
+                    IDD_CONVENTIONAL_UNINSTALL, IDD_INTELLIGENCE_UNINSTALL}) {
+        QuietDialog dlg(id);
+        const bool child = id == IDD_CONVENTIONAL_UNINSTALL || id == IDD_INTELLIGENCE_UNINSTALL;
+        EXPECT_TRUE(dlg.Create(child ? host.GetSafeHwnd() : nullptr)) << id;
+    }
+    HRSRC info = ::FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(info, nullptr);
+    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(nullptr, info))),
+                               ::SizeofResource(nullptr, info));
+    for (const char* part : {"level=\"requireAdministrator\"", "<dpiAware>true</dpiAware>",
+                             "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""})
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    constexpr int kSheetWidth = 1100;
+    CMemoryCanvas sheet = WhiteCanvas(kSheetWidth, 2400);
+    UniqueHbrush grey(::CreateSolidBrush(RGB(214, 218, 224))); // white pictures show on grey
+    RECT all{0, 0, kSheetWidth, 2400};
+    ::FillRect(sheet.Dc(), &all, grey.Get());
+    Gdiplus::Graphics graphics(sheet.Dc());
+    int x = 8, y = 8, rowHeight = 0, loaded = 0;
+    for (UINT id = 139; id <= 203; ++id) {
+        auto image = LoadPngResource(id);
+        if (!image)
+            continue; // ids without a PNG
+        ++loaded;
+        EXPECT_TRUE(Gdiplus::IsAlphaPixelFormat(image->GetPixelFormat())) << id;
+        const int w = static_cast<int>(image->GetWidth()), h = static_cast<int>(image->GetHeight());
+        if (x + w > kSheetWidth - 8)
+            x = 8, y += rowHeight + 8, rowHeight = 0;
+        graphics.DrawImage(image.get(), x, y, w, h);
+        x += w + 8;
+        rowHeight = std::max(rowHeight, h);
+    }
+    graphics.Flush(Gdiplus::FlushIntentionSync);
+    EXPECT_EQ(loaded, 61);
+    EXPECT_TRUE(test::SaveCanvasPng(sheet, L"resources_contact_sheet"));
+}
+
+} // namespace
+} // namespace tsu
