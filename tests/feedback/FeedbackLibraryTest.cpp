@@ -1,6 +1,6 @@
 // The real VeltorFeedbackInformation.dll under Wine, loaded from a scratch folder with its own
 // settings file: its exports, the version check, the feedback lines in the log folder and the
-// browser start (a configured browser program that is this test program itself).
+// browser start (a configured browser program that is the helper program, which records its command line).
 
 #include "feedback/FeedbackExports.h"
 #include "feedback/core/FeedbackRecord.h"
@@ -11,24 +11,18 @@
 #include "tests/common/TestProcess.h"
 
 #include <gtest/gtest.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tsu::feedback {
 namespace {
 
-constexpr wchar_t kRecordVariable[] = L"TSU_BROWSER_RECORD";
-constexpr wchar_t kEventVariable[] = L"TSU_BROWSER_EVENT";
-
-std::wstring ThisProgram() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end()); // ASCII paths
 }
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); } // ASCII paths
 
 class FeedbackLibrary : public ::testing::Test {
 protected:
@@ -37,7 +31,6 @@ protected:
         ASSERT_TRUE(::CopyFileW((test::BinDir() + L"VeltorFeedbackInformation.dll").c_str(),
                                 (s_folder + L"VeltorFeedbackInformation.dll").c_str(), FALSE));
         s_module = ::LoadLibraryW((s_folder + L"VeltorFeedbackInformation.dll").c_str());
-        ASSERT_NE(s_module, nullptr);
     }
     static void TearDownTestSuite() {
         if (s_module)
@@ -49,12 +42,12 @@ protected:
         ASSERT_NE(s_module, nullptr);
         ::DeleteFileW((s_folder + kSettingsFileName).c_str());
     }
-
     template <typename Fn> Fn Entry(const char* name) {
         const auto entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(s_module, name)));
         EXPECT_NE(entry, nullptr) << name;
         return entry;
     }
+    void OpenUrl(const wchar_t* url) { Entry<OpenUrlFn>("OpenUrl")(url); }
     void WriteSettings(const std::string& text) {
         ASSERT_TRUE(test::WriteFileBytes(s_folder + kSettingsFileName, text));
     }
@@ -73,34 +66,33 @@ protected:
         }
         return lines;
     }
-    // Configures this program as the browser; the event is set once it has recorded the address
-    // it was started with.
-    UniqueHandle ExpectBrowserStart(const std::wstring& record, const std::wstring& program = ThisProgram()) {
-        static int calls = 0; // a browser of an earlier call may still report to its own event
-        const std::wstring eventName = test::UniqueName(L"TsuBrowserStarted" + std::to_wstring(++calls));
-        UniqueHandle started(::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
-        ::SetEnvironmentVariableW(kRecordVariable, record.c_str());
-        ::SetEnvironmentVariableW(kEventVariable, eventName.c_str());
-        ::DeleteFileW(record.c_str());
+    // Configures program as the browser; the event, one per call (a browser of an earlier call may
+    // still report), is set once the helper has recorded the command line it was started with.
+    std::unique_ptr<test::NamedEvent> ExpectBrowserStart(const std::wstring& program = test::HelperPath()) {
+        static int calls = 0;
+        auto started = std::make_unique<test::NamedEvent>(L"TsuBrowserStarted" + std::to_wstring(++calls));
+        ::SetEnvironmentVariableW(L"TSU_HELPER_ARGS",
+                                  (L"--cmdline " + test::Quoted(Record()) + L" --signal " + started->Name()).c_str());
+        ::DeleteFileW(Record().c_str());
         WriteSettings("[Browser]\r\nProgram=\"" + Narrow(program) +
                       "\"\r\n[Update]\r\nDownloadUrl=https://dl.example/tool-new.zip\r\n");
         return started;
     }
+    static std::wstring Record() { return s_folder + L"browser.txt"; }
+    // The end of the command line the browser was started with: its one argument.
+    static std::wstring Started(const test::NamedEvent& started) {
+        const std::wstring commandLine = started.WaitFor() ? test::ReadUtf16File(Record()) : L"<not started>";
+        return commandLine.substr(commandLine.rfind(L" \"") + 1);
+    }
 
-    static std::wstring s_folder;
-    static HMODULE s_module;
+    static inline std::wstring s_folder;
+    static inline HMODULE s_module = nullptr;
 };
 
-std::wstring FeedbackLibrary::s_folder;
-HMODULE FeedbackLibrary::s_module = nullptr;
-
-TEST_F(FeedbackLibrary, InitialisesAndAnswersTheNetworkQuestionWithZeroOrOne) {
+TEST_F(FeedbackLibrary, InitialisesAndAnnouncesANewVersionOnlyWhenTheSettingsFileDoes) {
     EXPECT_NE(Entry<InitFreedbackDllFn>("InitFreedbackDll")(), 0);
     const int state = Entry<GetInterNetStateFn>("GetInterNetState")();
     EXPECT_TRUE(state == 0 || state == 1);
-}
-
-TEST_F(FeedbackLibrary, NewVersionOnlyWhenTheSettingsFileAnnouncesOne) {
     const auto check = Entry<GetToolIsNewVersionFn>("GetToolIsNewVersion");
     EXPECT_EQ(check(L"10100", L"1.0.20.1116"), kVersionCurrent); // no settings file
     WriteSettings("[Update]\r\nLatestVersion=1.0.21.0\r\n");
@@ -124,86 +116,49 @@ TEST_F(FeedbackLibrary, EveryFeedbackCallAppendsOneLineWithItsFields) {
     EXPECT_EQ(lines[0].call + L" " + lines[0].toolVersion + L" " + lines[0].answer + L" " + lines[0].time,
               L"CustomerFeedbackEx 1.0.20.1116 2 1714560000");
     EXPECT_EQ(lines[0].localTime.size(), 19u);
-    EXPECT_EQ(lines[1].call, L"FeedbackQuestion");
-    EXPECT_EQ(lines[2].answer, L"1");
-    EXPECT_EQ(lines[3].text, L"line one  line two");
+    EXPECT_EQ(lines[1].call + L"|" + lines[2].answer + L"|" + lines[3].text, L"FeedbackQuestion|1|line one  line two");
     // Null arguments are recorded empty instead of crashing.
     const size_t before = OwnLines(L"").size();
     Entry<CustomerFeedbackExFn>("CustomerFeedbackEx")(nullptr, nullptr, kAnswerClosed, nullptr);
     Entry<FeedbackQuestionFn>("FeedbackQuestion")(nullptr, nullptr);
-    Entry<OpenUrlFn>("OpenUrl")(nullptr);
+    OpenUrl(nullptr);
     EXPECT_GE(OwnLines(L"").size(), before + 2);
 }
 
-TEST_F(FeedbackLibrary, OpenUrlAndOpenToolDownUrlStartTheBrowserWithTheAddress) {
-    const std::wstring record = s_folder + L"browser-url.txt";
-    UniqueHandle started = ExpectBrowserStart(record);
-    Entry<OpenUrlFn>("OpenUrl")(L"https://kb.example/detail/dc_172545.html");
-    ASSERT_EQ(::WaitForSingleObject(started.Get(), test::kMustHappenMs), WAIT_OBJECT_0);
-    EXPECT_EQ(test::ReadFileBytes(record), "https://kb.example/detail/dc_172545.html");
-    started = ExpectBrowserStart(record);
+// Web addresses only: a refused call returns before any process exists, so a short wait is enough to
+// see that no browser reported back.
+TEST_F(FeedbackLibrary, OpenUrlAndOpenToolDownUrlStartTheBrowserWithWebAddressesOnly) {
+    auto started = ExpectBrowserStart();
+    OpenUrl(L"https://kb.example/detail/dc_172545.html");
+    EXPECT_EQ(Started(*started), L"\"https://kb.example/detail/dc_172545.html\"");
+    started = ExpectBrowserStart();
     Entry<OpenToolDownUrlFn>("OpenToolDownUrl")();
-    ASSERT_EQ(::WaitForSingleObject(started.Get(), test::kMustHappenMs), WAIT_OBJECT_0);
-    EXPECT_EQ(test::ReadFileBytes(record), "https://dl.example/tool-new.zip");
-}
-
-TEST_F(FeedbackLibrary, OpenUrlRefusesAnythingButWebAddresses) {
-    const std::wstring record = s_folder + L"browser-refused.txt";
-    const UniqueHandle started = ExpectBrowserStart(record);
-    Entry<OpenUrlFn>("OpenUrl")(L"C:\\windows\\system32\\notepad.exe");
-    Entry<OpenUrlFn>("OpenUrl")(L"file:///C:/windows/system32/notepad.exe");
-    Entry<OpenUrlFn>("OpenUrl")(L"https://kb.example/\" --other-argument");
-    // Nothing may start; a refused call returns before any process exists, so a short wait is
-    // enough to see that no browser reported back.
-    EXPECT_EQ(::WaitForSingleObject(started.Get(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
-    EXPECT_FALSE(test::FileExists(record));
+    EXPECT_EQ(Started(*started), L"\"https://dl.example/tool-new.zip\"");
+    started = ExpectBrowserStart();
+    for (const wchar_t* refused : {L"C:\\windows\\system32\\notepad.exe", L"file:///C:/windows/system32/notepad.exe",
+                                   L"https://kb.example/\" --other-argument"})
+        OpenUrl(refused);
+    EXPECT_FALSE(started->WaitFor(300));
+    EXPECT_FALSE(test::FileExists(Record()));
 }
 
 // A configured browser that is not there leaves the address to the system's https handler. Made
-// this program in a scratch copy of the classes that stands in for HKEY_CLASSES_ROOT in this process
+// the helper in a scratch copy of the classes that stands in for HKEY_CLASSES_ROOT in this process
 // only: the machine's classes are every program's in the prefix.
 TEST_F(FeedbackLibrary, BrowserThatIsNotThereLeavesTheAddressToTheSystemHandler) {
     test::ScratchKey classes(HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuClasses"));
     ASSERT_TRUE(classes.SetString(L"https", L"URL Protocol", L"") &&
-                classes.SetString(L"https\\shell\\open\\command", L"", test::Quoted(ThisProgram()) + L" \"%1\""));
+                classes.SetString(L"https\\shell\\open\\command", L"", test::Quoted(test::HelperPath()) + L" \"%1\""));
     UniqueHkey root;
     ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, classes.Path().c_str(), 0, KEY_READ | KEY_WOW64_64KEY, root.Put()), 0);
     ASSERT_EQ(::RegOverridePredefKey(HKEY_CLASSES_ROOT, root.Get()), 0);
     const struct Restore {
         ~Restore() { ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr); }
     } restore;
-    const std::wstring record = s_folder + L"browser-system.txt";
-    const UniqueHandle started = ExpectBrowserStart(record, s_folder + L"no-such-browser.exe");
-    Entry<OpenUrlFn>("OpenUrl")(L"https://kb.example/system-handler");
-    ASSERT_EQ(::WaitForSingleObject(started.Get(), test::kMustHappenMs), WAIT_OBJECT_0);
-    EXPECT_EQ(test::ReadFileBytes(record), "https://kb.example/system-handler");
-}
-
-// Started as the "browser": records its one argument and signals the test.
-int RunAsBrowser(const wchar_t* url) {
-    wchar_t record[MAX_PATH] = {};
-    wchar_t eventName[MAX_PATH] = {};
-    if (!::GetEnvironmentVariableW(kRecordVariable, record, MAX_PATH) ||
-        !::GetEnvironmentVariableW(kEventVariable, eventName, MAX_PATH))
-        return 2;
-    (void)test::WriteFileBytes(record, Narrow(url));
-    UniqueHandle event(::OpenEventW(EVENT_MODIFY_STATE, FALSE, eventName));
-    if (event)
-        ::SetEvent(event.Get());
-    return 0;
+    const auto started = ExpectBrowserStart(s_folder + L"no-such-browser.exe");
+    OpenUrl(L"https://kb.example/system-handler");
+    EXPECT_EQ(Started(*started), L"\"https://kb.example/system-handler\"");
 }
 
 } // namespace
 } // namespace tsu::feedback
-
-int main(int argc, char** argv) {
-    int count = 0;
-    LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    const bool asBrowser = arguments && count == 2 && std::wstring(arguments[1]).rfind(L"http", 0) == 0;
-    const int code = asBrowser ? tsu::feedback::RunAsBrowser(arguments[1]) : -1;
-    ::LocalFree(arguments);
-    if (asBrowser)
-        return code;
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

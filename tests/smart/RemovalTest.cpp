@@ -15,11 +15,12 @@
 namespace tsu {
 namespace {
 
-using test::RecordedMessage;
+using Codes = std::vector<WPARAM>;
 
 // The result codes of the messages of one kind, each after the progress display was closed.
-std::vector<WPARAM> Results(const std::vector<RecordedMessage>& messages, UINT result = WM_DELETE_RESULT) {
-    std::vector<WPARAM> codes;
+Codes Results(const test::MessageRecorder& page, UINT result = WM_DELETE_RESULT) {
+    const std::vector<test::RecordedMessage> messages = page.Messages();
+    Codes codes;
     for (size_t i = 0; i < messages.size(); ++i) {
         if (messages[i].message == result)
             codes.push_back(i > 0 && messages[i - 1].message == WM_CLOSE_PROGRESS ? messages[i].wParam : 99);
@@ -38,12 +39,15 @@ protected:
         EXPECT_TRUE(test::WriteFileBytes(m_folder + name, "data"));
         return m_folder + name;
     }
-    // Analyses a desktop shortcut to app.exe: the folder's files become the items that may be
-    // deleted. The analysis's own messages are dropped.
+    // Analyses a desktop shortcut to app.exe: the folder's files become the items that may be deleted.
     void Analyze() {
-        ASSERT_TRUE(test::CreateShortcut(m_shortcut, m_target));
-        ASSERT_TRUE(m_engine.AnalyzeNow(m_shortcut));
+        ASSERT_TRUE(test::CreateShortcut(m_shortcut, m_target) && m_engine.AnalyzeNow(m_shortcut));
         m_page.Clear();
+    }
+    void Delete(const std::vector<std::wstring>& paths, size_t results) {
+        m_engine.SelectedPaths() = paths;
+        ASSERT_TRUE(m_engine.StartDeletion());
+        ASSERT_TRUE(m_page.WaitForCount(WM_DELETE_RESULT, results));
     }
 
     const std::wstring m_folder = test::MakeScratchFolder(L"smartdel");
@@ -58,22 +62,15 @@ protected:
 TEST_F(DeletionTest, ShortcutAndItsStartMenuFolderBothGo) {
     const std::wstring vendor =
         std::wstring(IntelligenceEngine::kStartMenuRoot) + L"\\" + test::UniqueName(L"TsuSmartDelVendor");
-    ASSERT_TRUE(test::CreateFolders(vendor));
-    const std::wstring link = vendor + L"\\App.lnk";
-    ASSERT_TRUE(test::CreateShortcut(link, m_target));
-    const std::wstring gone = File(L"gone.txt");
+    const std::wstring link = vendor + L"\\App.lnk", gone = File(L"gone.txt");
+    ASSERT_TRUE(test::CreateFolders(vendor) && test::CreateShortcut(link, m_target));
     Analyze();
     ASSERT_TRUE(::DeleteFileW(gone.c_str()));
-    m_engine.SelectedPaths() = {vendor, gone, m_folder.substr(0, m_folder.size() - 1)};
-    EXPECT_TRUE(m_engine.DeleteSelected());
+    Delete({vendor, gone, m_folder.substr(0, m_folder.size() - 1)}, 1);
     EXPECT_TRUE(test::FileExists(link) && test::FileExists(m_target));
-    m_engine.SelectedPaths().clear();
-    ASSERT_TRUE(m_engine.StartDeletion());
-    ASSERT_TRUE(m_page.WaitForCount(WM_DELETE_RESULT, 2));
-    m_engine.SelectedPaths() = {link, vendor};
-    ASSERT_TRUE(m_engine.StartDeletion());
-    ASSERT_TRUE(m_page.WaitForCount(WM_DELETE_RESULT, 3));
-    EXPECT_EQ(Results(m_page.Messages()), (std::vector<WPARAM>{kDeleteNone, kDeleteNone, kDeleteAll}));
+    Delete({}, 2);
+    Delete({link, vendor}, 3);
+    EXPECT_EQ(Results(m_page), (Codes{kDeleteNone, kDeleteNone, kDeleteAll}));
     EXPECT_FALSE(test::FileExists(vendor));
     test::RemoveTree(vendor);
 }
@@ -83,8 +80,8 @@ TEST_F(DeletionTest, ShortcutAndItsStartMenuFolderBothGo) {
 // unchanged item, which goes, with a changed path, which stays: result 3.
 TEST_F(DeletionTest, ItemsChangedAfterTheAnalysisStayAndCountAsFailed) {
     const std::wstring sentinel = ParentFolder(m_folder) + L"Sentinel";
-    ASSERT_TRUE(test::CreateFolders(sentinel) && test::CreateFolders(m_folder + L"sub"));
-    ASSERT_TRUE(test::WriteFileBytes(sentinel + L"\\data.bin", "sentinel"));
+    ASSERT_TRUE(test::CreateFolders(sentinel) && test::CreateFolders(m_folder + L"sub") &&
+                test::WriteFileBytes(sentinel + L"\\data.bin", "sentinel"));
     const std::wstring swapped = File(L"sub\\data.bin"), replaced = File(L"readme.txt");
     const std::wstring one = File(L"one.txt"), two = File(L"two.txt");
     Analyze();
@@ -99,7 +96,7 @@ TEST_F(DeletionTest, ItemsChangedAfterTheAnalysisStayAndCountAsFailed) {
         EXPECT_FALSE(test::FileExists(item)) << item;
         EXPECT_TRUE(test::FileExists(changed)) << changed;
     }
-    EXPECT_EQ(Results(m_page.Messages()), (std::vector<WPARAM>{kDeletePartial, kDeletePartial, kDeletePartial}));
+    EXPECT_EQ(Results(m_page), (Codes{kDeletePartial, kDeletePartial, kDeletePartial}));
     EXPECT_EQ(test::ReadFileBytes(sentinel + L"\\data.bin") + test::ReadFileBytes(replaced), "sentinelnew");
     EXPECT_TRUE(test::RemoveDirectoryLink(m_folder + L"sub"));
     test::RemoveTree(sentinel);
@@ -118,12 +115,10 @@ TEST_F(DeletionTest, FilesThatCannotBeDeletedStayAndCountAsFailed) {
         ~EndAtExit() { ::TerminateProcess(process, 1); }
     } endHelper{helper.Get()};
     ASSERT_TRUE(helper && holding.WaitFor());
-    m_engine.SelectedPaths() = {first, held, readOnly};
-    ASSERT_TRUE(m_engine.StartDeletion());
-    ASSERT_TRUE(m_page.WaitForCount(WM_DELETE_RESULT, 1));
+    Delete({first, held, readOnly}, 1);
     done.Set();
     EXPECT_EQ(::WaitForSingleObject(helper.Get(), test::kMustHappenMs), WAIT_OBJECT_0);
-    EXPECT_EQ(Results(m_page.Messages()), std::vector<WPARAM>{kDeletePartial});
+    EXPECT_EQ(Results(m_page), Codes{kDeletePartial});
     EXPECT_FALSE(test::FileExists(first));
     EXPECT_TRUE(test::FileExists(held) && test::FileExists(readOnly));
     ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -137,29 +132,24 @@ const std::wstring kUninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersio
 class StandardUninstallTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(test::InstallNsisFixture(L"fixture_smart_nsis") && test::InstallNsisFixture(L"fixture_smart_nsis_cancel"));
+        ASSERT_TRUE(test::InstallNsisFixture(L"fixture_smart_nsis") &&
+                    test::InstallNsisFixture(L"fixture_smart_nsis_cancel"));
     }
     static void TearDownTestSuite() {
-        test::RemoveNsisLeftovers(L"TsuSmartSample");
-        test::RemoveNsisLeftovers(L"TsuSmartCancel");
+        for (const wchar_t* appKey : {L"TsuSmartSample", L"TsuSmartCancel"})
+            test::RemoveNsisLeftovers(appKey);
     }
     void SetUp() override { ASSERT_TRUE(m_engine.SetOwnerWindow(m_page.Window())); }
     void TearDown() override {
-        for (const std::wstring& path : m_cleanup)
-            ::DeleteFileW(path.c_str());
+        std::for_each(m_cleanup.begin(), m_cleanup.end(),
+                      [](const std::wstring& path) { ::DeleteFileW(path.c_str()); });
     }
     std::wstring Shortcut(const std::wstring& name, const std::wstring& target) {
         m_cleanup.push_back(test::CommonDesktop() + L"\\" + name);
         EXPECT_TRUE(test::CreateShortcut(m_cleanup.back(), target));
         return m_cleanup.back();
     }
-    void Analyze(const std::wstring& shortcut) {
-        const size_t before = CountOf(m_page.Messages(), WM_ANALYSIS_STATE);
-        ASSERT_TRUE(m_engine.StartAnalysis(shortcut));
-        ASSERT_TRUE(m_page.WaitForCount(WM_ANALYSIS_STATE, before + 2));
-        ASSERT_TRUE(test::WaitUntil([&] { return !m_engine.IsAnalysisRunning(); }));
-    }
-    std::vector<WPARAM> Results() const { return tsu::Results(m_page.Messages(), WM_STANDARD_UNINSTALL_RESULT); }
+    void Analyze(const std::wstring& shortcut) { ASSERT_TRUE(m_engine.AnalyzeNow(shortcut)); }
 
     std::vector<std::wstring> m_cleanup;
     test::MessageRecorder m_page;
@@ -173,31 +163,37 @@ TEST_F(StandardUninstallTest, TheConfirmedProgramIsRemovedWhateverIsAnalysedMean
     const std::wstring sample = Shortcut(L"Smart Sample.lnk", kSampleExe);
     const std::wstring notepad =
         Shortcut(test::UniqueName(L"TsuSmartNote") + L".lnk", test::SystemFolderPath() + L"\\notepad.exe");
+    const std::wstring readme = L"C:\\Program Files\\TsuSmartSample\\readme.txt";
     Analyze(sample);
     ASSERT_TRUE(m_engine.HasStandardUninstall());
     EXPECT_EQ(m_engine.MatchedRecord().displayName, L"Smart Sample");
-    EXPECT_TRUE(std::any_of(m_engine.Items().begin(), m_engine.Items().end(), [](const RelatedItem& item) {
-        return item.path == L"C:\\Program Files\\TsuSmartSample\\readme.txt";
-    }));
+    EXPECT_TRUE(std::any_of(m_engine.Items().begin(), m_engine.Items().end(),
+                            [&](const RelatedItem& item) { return item.path == readme; }));
     Analyze(notepad);
     ASSERT_FALSE(m_engine.HasStandardUninstall());
     ASSERT_TRUE(m_engine.StartStandardUninstall());
     ASSERT_TRUE(m_page.WaitForCount(WM_STANDARD_UNINSTALL_RESULT, 1));
     EXPECT_TRUE(test::FindInstalled(L"Smart Sample").has_value());
     Analyze(sample);
-    ASSERT_TRUE(m_engine.HasStandardUninstall());
-    ASSERT_TRUE(m_engine.StartStandardUninstall());
+    ASSERT_TRUE(m_engine.HasStandardUninstall() && m_engine.StartStandardUninstall());
     Analyze(notepad);
     EXPECT_FALSE(m_engine.HasStandardUninstall());
     ASSERT_TRUE(m_page.WaitForCount(WM_STANDARD_UNINSTALL_RESULT, 2));
-    EXPECT_EQ(Results(), (std::vector<WPARAM>{2, 1}));
-    EXPECT_FALSE(test::FileExists(kSampleExe));
-    EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\TsuSmartSample\\readme.txt"));
+    EXPECT_EQ(Results(m_page, WM_STANDARD_UNINSTALL_RESULT), (Codes{2, 1}));
+    EXPECT_FALSE(test::FileExists(kSampleExe) || test::FileExists(readme));
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + L"TsuSmartSample"));
 }
 
-// A stand-in program whose uninstaller deletes its own entry is not offered again.
-TEST_F(StandardUninstallTest, AProgramItsUninstallerRemovedIsNotOfferedAgain) {
+// A cancelled uninstaller leaves its program and reports failure; a stand-in program whose
+// uninstaller deletes its own entry is not offered again.
+TEST_F(StandardUninstallTest, OnlyAnEntryThatIsGoneCountsAsUninstalled) {
+    Analyze(Shortcut(L"Smart Cancel Sample.lnk", kCancelExe));
+    ASSERT_TRUE(m_engine.HasStandardUninstall());
+    EXPECT_EQ(m_engine.MatchedRecord().displayName, L"Smart Cancel Sample");
+    EXPECT_TRUE(m_engine.RunStandardUninstall());
+    EXPECT_TRUE(test::FileExists(kCancelExe));
+    EXPECT_TRUE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + L"TsuSmartCancel"));
+
     test::ScratchInventory inventory(L"TsuSmartStandIn");
     const std::wstring keyPath = L"HKEY_CURRENT_USER\\" + inventory.entries.Path() + L"\\StandIn";
     (void)test::WriteScratchEntry(inventory.entries, L"StandIn", L"TsuSmartStandIn Program",
@@ -207,18 +203,8 @@ TEST_F(StandardUninstallTest, AProgramItsUninstallerRemovedIsNotOfferedAgain) {
     ASSERT_TRUE(engine.AnalyzeNow(Shortcut(L"TsuSmartStandIn.lnk", kCancelExe)));
     ASSERT_TRUE(engine.HasStandardUninstall());
     EXPECT_TRUE(engine.RunStandardUninstall());
-    EXPECT_EQ(Results(), std::vector<WPARAM>{kStandardUninstallGone});
     EXPECT_FALSE(engine.HasStandardUninstall());
-}
-
-TEST_F(StandardUninstallTest, ACancelledUninstallerLeavesTheProgramAndReportsFailure) {
-    Analyze(Shortcut(L"Smart Cancel Sample.lnk", kCancelExe));
-    ASSERT_TRUE(m_engine.HasStandardUninstall());
-    EXPECT_EQ(m_engine.MatchedRecord().displayName, L"Smart Cancel Sample");
-    EXPECT_TRUE(m_engine.RunStandardUninstall());
-    EXPECT_EQ(Results(), std::vector<WPARAM>{2});
-    EXPECT_TRUE(test::FileExists(kCancelExe));
-    EXPECT_TRUE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + L"TsuSmartCancel"));
+    EXPECT_EQ(Results(m_page, WM_STANDARD_UNINSTALL_RESULT), (Codes{2, kStandardUninstallGone}));
 }
 
 } // namespace

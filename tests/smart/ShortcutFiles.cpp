@@ -8,6 +8,7 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -16,15 +17,20 @@ namespace tsu::test {
 namespace {
 using Microsoft::WRL::ComPtr;
 
-// The link's own serialisation, written to the file by hand: IPersistFile::Save under Wine also
-// starts winemenubuilder for every link, which writes menu entries into the host user's desktop
-// menus and, for hundreds of links at once, runs out of display connections.
-bool SaveLink(IShellLinkW* link, const std::wstring& linkPath) {
+// Makes a link, lets set fill it and writes its own serialisation to the file by hand:
+// IPersistFile::Save under Wine also starts winemenubuilder for every link, which writes menu entries
+// into the host user's desktop menus and, for hundreds of links at once, runs out of display connections.
+bool SaveLink(const std::wstring& linkPath, const std::function<bool(IShellLinkW*)>& set) {
+    const ScopedComInit com;
+    ComPtr<IShellLinkW> link;
     ComPtr<IPersistStream> persist;
     ComPtr<IStream> stream;
     HGLOBAL memory = nullptr;
     STATSTG stat{};
-    if (FAILED(link->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.GetAddressOf()))) ||
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(link.GetAddressOf()))) ||
+        !set(link.Get()) ||
+        FAILED(link->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.GetAddressOf()))) ||
         FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf())) ||
         FAILED(persist->Save(stream.Get(), TRUE)) || FAILED(::GetHGlobalFromStream(stream.Get(), &memory)) ||
         FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
@@ -37,14 +43,6 @@ bool SaveLink(IShellLinkW* link, const std::wstring& linkPath) {
     return WriteFileBytes(linkPath, content);
 }
 
-ComPtr<IShellLinkW> NewLink() {
-    ComPtr<IShellLinkW> link;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(link.GetAddressOf()))))
-        link.Reset();
-    return link;
-}
-
 using UnixNameFn = char*(CDECL*)(LPCWSTR);
 
 // Wine's own export that names the host file behind a Windows path; missing on Windows.
@@ -55,47 +53,38 @@ UnixNameFn WineUnixNameFunction() {
                     : nullptr;
 }
 
-std::wstring HostPath(UnixNameFn unixName, const std::wstring& path) {
-    char* hostPath = unixName(path.c_str());
-    if (!hostPath)
-        return std::wstring();
-    const std::wstring wide(hostPath, hostPath + strlen(hostPath)); // the test paths are ASCII
-    ::HeapFree(::GetProcessHeap(), 0, hostPath);
-    return wide;
-}
-
 // Runs a host command on the link and waits until done() holds for it.
 bool RunOnHostLink(const std::wstring& command, const std::wstring& linkPath, const std::function<bool()>& done) {
-    const std::wstring hostLink = HostPath(WineUnixNameFunction(), linkPath);
-    return !hostLink.empty() &&
-           RunHostProgramUntil(command + L" \"" + hostLink + L"\"", linkPath.substr(0, linkPath.rfind(L'\\')), done);
+    char* hostPath = WineUnixNameFunction()(linkPath.c_str());
+    if (!hostPath)
+        return false;
+    const std::wstring hostLink(hostPath, hostPath + strlen(hostPath)); // the test paths are ASCII
+    ::HeapFree(::GetProcessHeap(), 0, hostPath);
+    return RunHostProgramUntil(command + L" \"" + hostLink + L"\"", linkPath.substr(0, linkPath.rfind(L'\\')), done);
 }
 } // namespace
 
 bool CreateShortcut(const std::wstring& linkPath, const std::wstring& target) {
-    const ScopedComInit com;
-    const ComPtr<IShellLinkW> link = NewLink();
     // SetPath answers S_FALSE for a target that does not exist yet; the path is stored anyway.
-    return link && SUCCEEDED(link->SetPath(target.c_str())) && SaveLink(link.Get(), linkPath);
+    return SaveLink(linkPath, [&](IShellLinkW* link) { return SUCCEEDED(link->SetPath(target.c_str())); });
 }
 
 bool CreateShortcutToNothing(const std::wstring& linkPath) {
-    const ScopedComInit com;
-    const ComPtr<IShellLinkW> link = NewLink();
-    PIDLIST_ABSOLUTE computer = nullptr;
-    if (!link || FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)))
-        return false;
-    const bool saved = SUCCEEDED(link->SetIDList(computer)) && SaveLink(link.Get(), linkPath);
-    ::CoTaskMemFree(computer);
-    return saved;
+    return SaveLink(linkPath, [](IShellLinkW* link) {
+        PIDLIST_ABSOLUTE computer = nullptr;
+        const bool set = SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)) &&
+                         SUCCEEDED(link->SetIDList(computer));
+        ::CoTaskMemFree(computer);
+        return set;
+    });
 }
 
 bool WriteLongTargetShortcut(const std::wstring& linkPath, const std::string& asciiTarget) {
     // Shell link binary format: header (flags HasLinkInfo | IsUnicode), then a LinkInfo with a
     // volume id (fixed drive, empty label) and a local base path, an empty suffix, no extra blocks.
     std::string bytes;
-    const auto put = [&bytes](uint32_t value, int size = 4) {
-        for (int i = 0; i < size; ++i)
+    const auto put = [&bytes](uint32_t value) {
+        for (int i = 0; i < 4; ++i)
             bytes.push_back(static_cast<char>(value >> (8 * i)));
     };
     put(0x4C);
@@ -106,24 +95,20 @@ bool WriteLongTargetShortcut(const std::wstring& linkPath, const std::string& as
     put(SW_SHOWNORMAL);
     bytes.append(12, '\0'); // hot key, reserved
     const uint32_t linkInfoSize = 0x1C + 0x11 + static_cast<uint32_t>(asciiTarget.size()) + 2;
-    for (const uint32_t value : {linkInfoSize, 0x1Cu, 0x1u, 0x1Cu, 0x1Cu + 0x11u, 0u, linkInfoSize - 1, 0x11u, 3u,
-                                 0x12345678u, 0x10u})
+    for (const uint32_t value :
+         {linkInfoSize, 0x1Cu, 0x1u, 0x1Cu, 0x1Cu + 0x11u, 0u, linkInfoSize - 1, 0x11u, 3u, 0x12345678u, 0x10u})
         put(value);
-    bytes.push_back('\0');
-    bytes += asciiTarget;
-    bytes.append(2, '\0'); // end of the path, empty suffix
-    put(0);                // terminal block
+    bytes += '\0' + asciiTarget + std::string(2, '\0'); // end of the path, empty suffix
+    put(0);                                             // terminal block
     return WriteFileBytes(linkPath, bytes);
 }
 
 bool CreateDirectoryLink(const std::wstring& linkPath, const std::wstring& relativeTarget) {
     if (!WineUnixNameFunction())
         return ::CreateSymbolicLinkW(linkPath.c_str(), relativeTarget.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) != FALSE;
-    // Wine 8 cannot make junctions or symbolic links itself, but shows a host symbolic link to a
-    // folder as a directory reparse point.
+    // Wine 8 cannot make junctions or symbolic links itself.
     std::wstring target = relativeTarget;
-    for (auto& c : target)
-        c = c == L'\\' ? L'/' : c;
+    std::replace(target.begin(), target.end(), L'\\', L'/');
     return RunOnHostLink(L"Z:\\bin\\ln -s -n \"" + target + L"\"", linkPath, [&] {
         const DWORD attributes = ::GetFileAttributesW(linkPath.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
@@ -156,6 +141,5 @@ std::wstring ShortSpelling(const std::wstring& folder) {
     return data.cAlternateFileName[0] ? folder.substr(0, folder.rfind(L'\\')) + L"\\" + data.cAlternateFileName
                                       : folder;
 }
-
 
 } // namespace tsu::test
