@@ -130,9 +130,17 @@ bool StartChild(const std::wstring& program, const std::vector<std::wstring>& ar
         line += L" " + QuoteArgument(arg);
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
-                          &info))
-        return false;
+    // A loaded Wine prefix refuses a process start now and then (hundreds of short children in a
+    // row); a few more tries keep the tree the test asked for, and a final refusal is told.
+    for (int attempt = 1; !::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                            nullptr, &startup, &info);
+         ++attempt) {
+        if (attempt == 20) {
+            std::fprintf(stderr, "tsu_process_helper: cannot start a child, error %lu\n", ::GetLastError());
+            return false;
+        }
+        ::Sleep(50);
+    }
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
     return true;
