@@ -144,7 +144,9 @@ TEST_F(LaunchUninstallerTest, ManyShortChildrenEndTheLaunchWithTheLastWorker) {
     const std::wstring done = m_scratch.File(L"done.txt");
     std::wstring command = Helper(L"--children " + std::to_wstring(kManyChildren) +
                                   L" [ --exit 0 ] --child [ --sleep 1000 --mark " + Quoted(done) + L" ]");
-    ASSERT_TRUE(LaunchUninstaller(command));
+    DWORD exitCode = 1;
+    ASSERT_TRUE(LaunchUninstaller(command, &exitCode));
+    ASSERT_EQ(exitCode, 0u) << "the stand-in could not start its whole tree";
     EXPECT_TRUE(FileExists(done));
 }
 

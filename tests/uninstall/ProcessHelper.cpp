@@ -201,9 +201,17 @@ bool StartChild(const std::wstring& program, const std::vector<std::wstring>& ar
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
-                          &info))
-        return false;
+    // A loaded Wine prefix refuses a process start now and then (hundreds of short children in a
+    // row); a few more tries keep the tree the test asked for, and a final refusal is told.
+    for (int attempt = 1; !::CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                            nullptr, &startup, &info);
+         ++attempt) {
+        if (attempt == 20) {
+            std::fprintf(stderr, "tsu_process_helper: cannot start a child, error %lu\n", ::GetLastError());
+            return false;
+        }
+        ::Sleep(50);
+    }
     ::CloseHandle(info.hThread);
     children.push_back(info.hProcess);
     return true;
