@@ -159,6 +159,8 @@ TEST_F(IntelligentPage, AShortcutsProgramFilesAreListedTickedAndDeletedWhenConfi
     // Everything ticked, confirmed: deleted, reported, the rows of deleted items go.
     ::SendMessageW(list.GetSafeHwnd(), WM_HEADER_CHECKALL, 1, 0);
     PressUninstall();
+    // The worker sends its result after closing the wait dialog: it may arrive once the click is over.
+    ASSERT_TRUE(test::PumpUntil([&] { return answerer.Texts().size() >= 3; }, kMustMs));
     ASSERT_EQ(answerer.Texts().size(), 3u);
     EXPECT_EQ(answerer.Texts()[1], L"您确定卸载当前选择的文件？");
     EXPECT_EQ(answerer.Seen()[1].style, 4);
