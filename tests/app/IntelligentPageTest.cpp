@@ -95,6 +95,8 @@ TEST_F(IntelligentPage, AShortcutsProgramFilesAreListedTickedAndDeletedWhenConfi
     PressUninstall();
     ::SendMessageW(list.GetSafeHwnd(), WM_HEADER_CHECKALL, 1, 0);
     PressUninstall();
+    // The worker sends its result after closing the wait dialog: it may arrive once the click is over.
+    ASSERT_TRUE(test::PumpUntil([&] { return answerer.texts.size() >= 3; }, test::kMustHappenMs));
     EXPECT_EQ(answerer.texts,
               (std::vector<std::wstring>{L"请选择要卸载的文件？", L"您确定卸载当前选择的文件？", L"卸载成功！"}));
     EXPECT_FALSE(test::FileExists(program) || test::FileExists(shortcut));

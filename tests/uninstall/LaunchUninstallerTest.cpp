@@ -117,7 +117,10 @@ TEST_F(LaunchUninstallerTest, TheLaunchEndsWithTheLastWorkerHoweverItWasStarted)
         SCOPED_TRACE(c.name);
         for (const wchar_t* name : {L"done.txt", L"in_job.txt"})
             (void)::DeleteFileW(m_scratch.File(name).c_str());
-        ASSERT_TRUE(Launch(Helper(c.arguments)));
+        std::wstring command = Helper(c.arguments);
+        DWORD exitCode = 1;
+        ASSERT_TRUE(LaunchUninstaller(command, &exitCode));
+        ASSERT_EQ(exitCode, 0u) << "the stand-in could not start its whole tree";
         EXPECT_TRUE(FileExists(m_scratch.File(L"done.txt")));
         EXPECT_EQ(FileExists(m_scratch.File(L"in_job.txt")), c.inJob);
     }
