@@ -47,10 +47,11 @@ protected:
 };
 
 TEST_F(ConventionalPage, RowsGoThroughUninstallingWaitingDoneAndDisappear) {
-    // B's uninstaller really removes the program's entry.
+    // B's uninstaller really removes the program's entry. Unquoted: a quoted program without a hyphen
+    // in the command is started without its arguments.
     ASSERT_TRUE(Load({{L"TsuA", L"Tsu A held", Held()},
                       {L"TsuB", L"Tsu B removed",
-                       test::Quoted(test::SystemFolderPath() + L"\\reg.exe") + L" delete \"HKCU\\" +
+                       test::SystemFolderPath() + L"\\reg.exe delete \"HKCU\\" +
                            tool.inventory.entries.Path() + L"\\TsuB\" /f"},
                       {L"TsuC", L"Tsu C", Quick()}}));
     Press(L"Tsu A held");
