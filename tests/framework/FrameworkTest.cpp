@@ -52,7 +52,23 @@ protected:
 
 std::wstring g_lastError;
 
-TEST_F(FrameworkTest, OwnClassIsBoundFromNcCreateOnExceptionsStopAtTheTrampolineAndObjectsMayGoFirst) {
+struct DrawingButton : CButton {
+    int drawCount = 0;
+    RECT lastRect{};
+    void DrawItem(const DRAWITEMSTRUCT& item) override {
+        ++drawCount, lastRect = item.rcItem;
+        UniqueHbrush red(::CreateSolidBrush(RGB(255, 0, 0)));
+        ::FillRect(item.hDC, &item.rcItem, red.Get());
+    }
+};
+
+// A later subclass of another party must survive our letting go (a raw SetWindowLongPtr restore cuts it out).
+LRESULT CALLBACK CountingSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    *reinterpret_cast<int*>(ref) += msg == kCounted ? 1 : 0;
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+TEST_F(FrameworkTest, WindowsBindTheirObjectsSurviveFailedHandlersAndSubclassesAndOwnerDrawingWork) {
     RecorderWindow wnd;
     ASSERT_TRUE(wnd.CreateEx(0, kRecorderClass, L"rec", WS_POPUP, RECT{0, 0, 200, 100}, nullptr, 0));
     EXPECT_TRUE(wnd.Saw(WM_NCCREATE) && wnd.Saw(WM_CREATE));
@@ -80,25 +96,6 @@ TEST_F(FrameworkTest, OwnClassIsBoundFromNcCreateOnExceptionsStopAtTheTrampoline
     const HWND scopedHwnd = scoped->GetSafeHwnd();
     scoped.reset();
     EXPECT_FALSE(::IsWindow(scopedHwnd));
-}
-
-struct DrawingButton : CButton {
-    int drawCount = 0;
-    RECT lastRect{};
-    void DrawItem(const DRAWITEMSTRUCT& item) override {
-        ++drawCount, lastRect = item.rcItem;
-        UniqueHbrush red(::CreateSolidBrush(RGB(255, 0, 0)));
-        ::FillRect(item.hDC, &item.rcItem, red.Get());
-    }
-};
-
-// A later subclass of another party must survive our letting go (a raw SetWindowLongPtr restore cuts it out).
-LRESULT CALLBACK CountingSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-    *reinterpret_cast<int*>(ref) += msg == kCounted ? 1 : 0;
-    return ::DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-TEST_F(FrameworkTest, SystemControlsAreSubclassedOnceLetGoWithLaterSubclassesKeptAndOwnerDrawButtonsDrawThemselves) {
     RecorderWindow edit;
     ASSERT_TRUE(edit.CreateEx(0, L"EDIT", L"abc", WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 20}, m_host.GetSafeHwnd(), 7));
     EXPECT_EQ(edit.GetDlgCtrlID(), 7u);
@@ -119,11 +116,11 @@ TEST_F(FrameworkTest, SystemControlsAreSubclassedOnceLetGoWithLaterSubclassesKep
     HWND other = child(L"EDIT");
     int count = 0;
     {
-        RecorderWindow wnd;
-        ASSERT_TRUE(wnd.SubclassWindow(other));
+        RecorderWindow ours;
+        ASSERT_TRUE(ours.SubclassWindow(other));
         ASSERT_TRUE(::SetWindowSubclass(other, &CountingSubclass, 1, reinterpret_cast<DWORD_PTR>(&count)));
         ::SendMessageW(other, kCounted, 0, 0);
-        EXPECT_TRUE(wnd.Saw(kCounted));
+        EXPECT_TRUE(ours.Saw(kCounted));
     } // the object goes; the window stays
     EXPECT_TRUE(::IsWindow(other));
     EXPECT_EQ(CWnd::FromHandlePermanent(other), nullptr);
