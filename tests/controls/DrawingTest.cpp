@@ -151,8 +151,8 @@ TEST_F(DrawingTest, AnimationFramesDrawAndDifferAndMissingOrSingleFrameImagesNev
     EXPECT_EQ(done.FrameDelayMs(57), 100u);
 }
 
-// Bytes in use in the process heap, where GlobalAlloc takes its blocks from (Wine reports no
-// private bytes through GetProcessMemoryInfo).
+// Bytes in use in the process heap, where GlobalAlloc takes its blocks (Wine has no private bytes in
+// GetProcessMemoryInfo).
 SIZE_T HeapBytesInUse() {
     HANDLE heap = ::GetProcessHeap();
     SIZE_T busy = 0;
@@ -173,8 +173,7 @@ TEST_F(DrawingTest, PngCopyGoesWithTheImageWhichDrawsAfterTheLoaderReturned) {
         EXPECT_EQ(image, sentinel) << id;
     }
     EXPECT_EQ(LoadPngResource(9999), nullptr);
-    // About 30 KB of PNG: were its copy never freed (a stream made without delete-on-release), 100 loads would keep
-    // about 3 MB.
+    // Were the copy never freed (a stream made without delete-on-release), 100 loads of 30 KB would keep 3 MB.
     const SIZE_T pngBytes =
         ::SizeofResource(nullptr, ::FindResourceW(nullptr, MAKEINTRESOURCEW(IDB_PNG_START_STRIP), L"PNG"));
     ASSERT_GT(pngBytes, 0u);
@@ -199,7 +198,7 @@ LOGFONTW Describe(HFONT font) {
     return lf;
 }
 
-TEST_F(DrawingTest, DerivedFontsMeasuringAndFittingLeaveTheDeviceContextAsItWas) {
+TEST_F(DrawingTest, DerivedFontsMeasuringFittingAndCentringLeaveTheDeviceContextAsItWas) {
     CWnd label;
     ASSERT_TRUE(
         label.CreateEx(0, L"STATIC", L"label", WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 20}, m_host.GetSafeHwnd(), 1));
@@ -237,12 +236,10 @@ TEST_F(DrawingTest, DerivedFontsMeasuringAndFittingLeaveTheDeviceContextAsItWas)
     EXPECT_LT(MeasureTextWidth(dc.Get(), fitted, font.Get()), half);
     EXPECT_EQ(FitText(nullptr, L"abc", 1, font.Get()), L"abc");
     EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), before);
-}
-
-TEST_F(DrawingTest, WrappedTextIsCentredVertically) {
+    SCOPED_TRACE("wrapped text is centred");
     CMemoryCanvas canvas = Canvas(200, 200);
-    UniqueHfont font = test::MakeCjkFont(-16);
-    ScopedSelectObject select(canvas.Dc(), font.Get());
+    UniqueHfont big = test::MakeCjkFont(-16);
+    ScopedSelectObject select(canvas.Dc(), big.Get());
     ::SetBkMode(canvas.Dc(), TRANSPARENT);
     DrawTextInRect(canvas.Dc(), L"正在检测软件，请稍等正在检测软件，请稍等", RECT{10, 0, 190, 200},
                    DT_WORDBREAK | DT_VCENTER | DT_CENTER);

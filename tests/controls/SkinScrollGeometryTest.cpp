@@ -81,7 +81,7 @@ TEST(SkinLayout, ThumbLengthLimits) {
         int thumb;
     };
     for (const Case& c :
-         {Case{200, 0, 100000, 10, 6}, Case{200, 2, 100000, 10, 10},                          // held at the minimum
+         {Case{200, 0, 100000, 10, 6}, Case{200, 2, 100000, 10, 10}, Case{200, 1, 100000, 10, 8}, // held at the minimum
           Case{32, 0, 100000, 10, 6}, Case{31, 0, 100000, 10, 0}, Case{35, 2, 100000, 10, 0}, // track below the minimum
           Case{200, 0, 99, 100, 0}, Case{200, 0, 99, 500, 0}, Case{200, 0, -1, 0, 0}})        // page >= range
         EXPECT_EQ(Layout(c.length, c.border, c.nMax, c.nPage, 0).thumbLength, c.thumb)

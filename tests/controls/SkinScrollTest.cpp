@@ -70,7 +70,6 @@ protected:
         return frame;
     }
     int FirstVisibleLine() const { return static_cast<int>(::SendMessageW(m_target, EM_GETFIRSTVISIBLELINE, 0, 0)); }
-    // Waits until the skin bar shows the target's range, page and position.
     bool BarInStep(CSkinScrollBar& bar) {
         return test::PumpUntil(
             [&] {
@@ -79,7 +78,6 @@ protected:
             },
             10000);
     }
-    // The vertical bar of a skinned target, once in step; null when any of that fails.
     CSkinScrollBar* SkinnedBar(float scale = 1.0f, int lines = 200, const wchar_t* className = L"RichEdit20W") {
         CSkinScrollWnd* frame = Skinned(lines, WS_VSCROLL, className, 0, scale);
         return frame && BarInStep(frame->VerticalBar()) ? &frame->VerticalBar() : nullptr;
@@ -140,7 +138,7 @@ TEST_F(SkinScrollTest, FrameTakesTheTargetInAndPlacesItsBars) {
     EXPECT_EQ(SizeOf(frame->GetWindowRect()), SizeOf(m_before));
 }
 
-TEST_F(SkinScrollTest, ArrowScrollsOnceRepeatsAfterHalfASecondPausesAwayFromItAndEndsWithTheCapture) {
+TEST_F(SkinScrollTest, ArrowScrollsOnceRepeatsPausesAwayFromItEndsWithTheCaptureAndStopsAtTheLastPosition) {
     CSkinScrollBar* bar = SkinnedBar();
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(FirstVisibleLine(), 0);
@@ -171,21 +169,18 @@ TEST_F(SkinScrollTest, ArrowScrollsOnceRepeatsAfterHalfASecondPausesAwayFromItAn
     EXPECT_EQ(bar->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, At(arrow)), 1);
     bar->SendMessage(WM_LBUTTONUP, 0, At(arrow));
     EXPECT_EQ(FirstVisibleLine(), line + 1);
-}
-
-TEST_F(SkinScrollTest, HeldDownArrowStopsRepeatingAtTheLastPosition) {
+    SCOPED_TRACE("last position");
     // An edit box's last position is nMax - nPage + 1, below nMax: waiting for nMax would repeat forever.
-    CSkinScrollBar* bar = SkinnedBar(1.0f, 30, L"EDIT");
-    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(bar = SkinnedBar(1.0f, 30, L"EDIT"), nullptr);
     const SCROLLINFO info = InfoOf(m_target, SB_VERT);
     const int last = info.nMax - static_cast<int>(info.nPage) + 1;
     ASSERT_TRUE(last > 0 && last < info.nMax) << last;
-    const POINT arrow = Centre(bar->GetPartRect(kSkinPartLineDown));
-    bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
+    const POINT down = Centre(bar->GetPartRect(kSkinPartLineDown));
+    bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(down));
     ASSERT_TRUE(test::PumpUntil([&] { return bar->GetInfo().nPos >= last && bar->IsRepeating(); }, 20000));
-    // One more tick finds the end and stops the repeat timer.
-    EXPECT_TRUE(test::PumpUntil([&] { return !::KillTimer(bar->GetSafeHwnd(), CSkinScrollBar::kRepeatTimer); }, 10000));
-    bar->SendMessage(WM_LBUTTONUP, 0, At(arrow));
+    EXPECT_TRUE( // one more tick finds the end and stops the repeat timer
+        test::PumpUntil([&] { return !::KillTimer(bar->GetSafeHwnd(), CSkinScrollBar::kRepeatTimer); }, 10000));
+    bar->SendMessage(WM_LBUTTONUP, 0, At(down));
     EXPECT_EQ(InfoOf(m_target, SB_VERT).nPos, last);
 }
 
