@@ -2,30 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tsu {
 namespace {
 
 TEST(ButtonRules, SlotForState) {
-    struct Case {
-        int state;
-        bool enabled;
-        ButtonImageSlot expected;
-    };
     // A state that should never occur (0, 7) draws the normal look.
-    for (const Case& c : {Case{kButtonNormal, true, kSlotNormal}, Case{kButtonHover, true, kSlotHover},
-                          Case{kButtonPressed, true, kSlotPressed}, Case{kButtonNormal, false, kSlotDisabled},
-                          Case{kButtonPressed, false, kSlotDisabled}, Case{0, true, kSlotNormal},
-                          Case{7, true, kSlotNormal}}) {
-        SCOPED_TRACE(c.state);
-        EXPECT_EQ(SlotForState(c.state, c.enabled), c.expected);
-    }
+    for (const auto& [state, enabled, slot] :
+         {std::tuple<int, bool, ButtonImageSlot>{kButtonNormal, true, kSlotNormal}, {kButtonHover, true, kSlotHover},
+          {kButtonPressed, true, kSlotPressed}, {kButtonNormal, false, kSlotDisabled},
+          {kButtonPressed, false, kSlotDisabled}, {0, true, kSlotNormal}, {7, true, kSlotNormal}})
+        EXPECT_EQ(SlotForState(state, enabled), slot) << state << " " << enabled;
 }
 
 TEST(ButtonRules, StripQuartersAndDegenerateStrips) {
     for (int slot = kSlotNormal; slot <= kSlotDisabled; ++slot)
-        EXPECT_EQ(StripQuarter(632, 40, static_cast<ButtonImageSlot>(slot)), (ListRect{slot * 158, 0, slot * 158 + 158, 40}));
-    EXPECT_TRUE(StripQuarter(3, 40, kSlotHover).IsEmpty());
-    EXPECT_TRUE(StripQuarter(0, 0, kSlotNormal).IsEmpty());
+        EXPECT_EQ(StripQuarter(632, 40, static_cast<ButtonImageSlot>(slot)),
+                  (ListRect{slot * 158, 0, slot * 158 + 158, 40}));
+    EXPECT_TRUE(StripQuarter(3, 40, kSlotHover).IsEmpty() && StripQuarter(0, 0, kSlotNormal).IsEmpty());
     EXPECT_TRUE(StripQuarter(-8, -1, kSlotDisabled).IsEmpty());
 }
 
@@ -36,24 +31,20 @@ TEST(ButtonRules, AboveUnitScaleThePngSourceLosesItsLastColumnAndRow) {
     EXPECT_EQ(PngButtonSource(1, 1, 2.0f), (ListRect{0, 0, 1, 1})); // nothing to lose
 }
 
+TEST(ButtonRules, PngCaptionIsBlackWhiteOnHoverAndPressedGreyWhenDisabled) {
+    EXPECT_EQ(std::tuple(PngButtonCaptionColor(kSlotNormal), PngButtonCaptionColor(kSlotHover),
+                         PngButtonCaptionColor(kSlotPressed), PngButtonCaptionColor(kSlotDisabled)),
+              std::tuple(0x000000u, 0xFFFFFFu, 0xFFFFFFu, 0xC0C0C0u));
+}
+
 TEST(ButtonRules, MouseTransitions) {
     using E = ButtonMouseEvent;
-    struct Case {
-        int from;
-        E event;
-        bool inside;
-        int expected;
-    };
-    for (const Case& c : {Case{kButtonNormal, E::Hover, true, kButtonHover},
-                          Case{kButtonHover, E::ButtonDown, true, kButtonPressed},
-                          Case{kButtonPressed, E::ButtonUp, true, kButtonHover},
-                          Case{kButtonPressed, E::Leave, true, kButtonNormal},
-                          Case{kButtonHover, E::Leave, false, kButtonNormal},
-                          Case{kButtonHover, E::ButtonDown, false, kButtonHover},
-                          Case{kButtonPressed, E::ButtonUp, false, kButtonPressed}}) {
-        SCOPED_TRACE(testing::Message() << c.from << " " << static_cast<int>(c.event) << " " << c.inside);
-        EXPECT_EQ(NextButtonState(c.from, c.event, c.inside), c.expected);
-    }
+    for (const auto& [from, event, inside, expected] :
+         {std::tuple<int, E, bool, int>{kButtonNormal, E::Hover, true, kButtonHover},
+          {kButtonHover, E::ButtonDown, true, kButtonPressed}, {kButtonPressed, E::ButtonUp, true, kButtonHover},
+          {kButtonPressed, E::Leave, true, kButtonNormal}, {kButtonHover, E::Leave, false, kButtonNormal},
+          {kButtonHover, E::ButtonDown, false, kButtonHover}, {kButtonPressed, E::ButtonUp, false, kButtonPressed}})
+        EXPECT_EQ(NextButtonState(from, event, inside), expected) << from << " " << static_cast<int>(event) << inside;
 }
 
 TEST(ButtonRules, CheckBoxIsVerticallyCentredAndTextFollowsIt) {

@@ -9,12 +9,11 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tsu {
 namespace {
-
-constexpr UINT kMissingId = 9999;
 
 class DrawingTest : public ::testing::Test {
 protected:
@@ -22,11 +21,9 @@ protected:
         ASSERT_TRUE(test::EnsureGdiplus());
         ASSERT_TRUE(m_host.Create(300, 100));
         m_host.OnMessage = [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
-            if (msg != WM_LIST_REDRAWCELL)
-                return false;
-            m_requests.push_back(Request{wp, lp, (::InSendMessageEx(nullptr) & ISMEX_SEND) != 0});
-            *result = 1;
-            return true;
+            if (msg == WM_LIST_REDRAWCELL) // a redraw request of the animation, and whether it was sent
+                m_requests.push_back(Request{wp, lp, (::InSendMessageEx(nullptr) & ISMEX_SEND) != 0}), *result = 1;
+            return msg == WM_LIST_REDRAWCELL;
         };
     }
     static std::unique_ptr<ImageEx> MakeWait() {
@@ -35,15 +32,15 @@ protected:
     bool WaitForRequests(size_t count) {
         return test::PumpUntil([&] { return m_requests.size() >= count; }, 10000);
     }
-    static CMemoryCanvas WhiteCanvas(int width, int height) {
+    static CMemoryCanvas Canvas(int width, int height, COLORREF colour = RGB(255, 255, 255)) {
         CMemoryCanvas canvas;
         EXPECT_TRUE(canvas.CreateDib32(width, height));
         RECT all{0, 0, width, height};
-        ::FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        UniqueHbrush brush(::CreateSolidBrush(colour));
+        ::FillRect(canvas.Dc(), &all, brush.Get());
         return canvas;
     }
 
-    // A redraw request of the animation to its owner, and how it came.
     struct Request {
         WPARAM row;
         LPARAM column;
@@ -61,18 +58,14 @@ TEST_F(DrawingTest, OneAnimationThreadPostsRedrawRequestsFollowsSetRowPausesAndW
     EXPECT_TRUE(image->StartAnimation(m_host.GetSafeHwnd(), RECT{0, 0, 20, 20}, 4, 3)); // starting twice
     EXPECT_EQ(image->AnimationThreadId(), first);
     ASSERT_TRUE(WaitForRequests(3));
-    for (const Request& r : m_requests) {
-        EXPECT_FALSE(r.sent);
-        EXPECT_EQ(r.row, 4u);
-        EXPECT_EQ(r.column, 3);
-    }
+    for (const Request& r : m_requests)
+        EXPECT_TRUE(!r.sent && r.row == 4u && r.column == 3) << r.sent << " " << r.row << " " << r.column;
     image->SetRow(2);
     ASSERT_TRUE(test::PumpUntil([&] { return m_requests.back().row == 2; }, 10000));
     const size_t switched = m_requests.size();
     ASSERT_TRUE(WaitForRequests(switched + 2));
     for (size_t i = switched - 1; i < m_requests.size(); ++i)
         EXPECT_EQ(m_requests[i].row, 2u);
-
     image->SetPause(true);
     EXPECT_TRUE(image->IsPaused());
     test::PumpPending();
@@ -84,7 +77,6 @@ TEST_F(DrawingTest, OneAnimationThreadPostsRedrawRequestsFollowsSetRowPausesAndW
     EXPECT_FALSE(image->IsPaused());
     ASSERT_TRUE(WaitForRequests(m_requests.size() + 2));
     EXPECT_NE(image->CurrentFrame(), paused);
-
     unsigned held = 0;
     {
         auto lock = image->LockFrame();
@@ -113,12 +105,11 @@ TEST_F(DrawingTest, DestroyingEndsTheAnimationThreadWhenPausedAndWhileTheGuiThre
     }
 }
 
-TEST_F(DrawingTest, AnimationFramesDrawAndDiffer) {
+TEST_F(DrawingTest, AnimationFramesDrawAndDifferAndMissingOrSingleFrameImagesNeverAnimate) {
     auto image = MakeWait();
-    ASSERT_TRUE(image->IsLoaded());
     const int frames = static_cast<int>(image->FrameCount());
-    ASSERT_GT(frames, 1);
-    CMemoryCanvas sheet = WhiteCanvas(frames * 36, 36);
+    ASSERT_TRUE(image->IsLoaded() && frames > 1);
+    CMemoryCanvas sheet = Canvas(frames * 36, 36);
     Gdiplus::Graphics graphics(sheet.Dc());
     for (UINT i = 0; i < static_cast<UINT>(frames); ++i) {
         {
@@ -128,8 +119,7 @@ TEST_F(DrawingTest, AnimationFramesDrawAndDiffer) {
         EXPECT_TRUE(image->DrawFrame(graphics, Gdiplus::Rect(static_cast<INT>(i) * 36 + 2, 2, 32, 32)));
     }
     graphics.Flush(Gdiplus::FlushIntentionSync);
-    // Blue dots on every frame, and the brightest dot moves.
-    int differing = 0;
+    int differing = 0; // blue dots on every frame, and the brightest dot moves
     for (int i = 0; i < frames; ++i) {
         EXPECT_GT(test::CountPixels(sheet, RECT{i * 36, 0, i * 36 + 36, 36},
                                     [](COLORREF c) { return GetBValue(c) > 200 && GetRValue(c) < 150; }),
@@ -139,40 +129,36 @@ TEST_F(DrawingTest, AnimationFramesDrawAndDiffer) {
     }
     EXPECT_GT(differing, 0);
     test::SaveCanvasPng(sheet, L"controls_wait_gif_frames");
-}
 
-TEST_F(DrawingTest, MissingOrSingleFrameImagesNeverAnimate) {
     ImageEx missing(res::kGifResourceType, L"NO_SUCH_GIF");
     ImageEx done(res::kPngResourceType, MAKEINTRESOURCEW(IDB_PNG_DONE_ICON));
-    EXPECT_FALSE(missing.IsLoaded());
+    EXPECT_FALSE(missing.IsLoaded() || ImageEx(nullptr, nullptr).IsLoaded());
     ASSERT_TRUE(done.IsLoaded());
-    EXPECT_FALSE(ImageEx(nullptr, nullptr).IsLoaded());
-    CMemoryCanvas canvas = WhiteCanvas(20, 20);
-    Gdiplus::Graphics graphics(canvas.Dc());
-    for (ImageEx* image : {&missing, &done}) {
-        EXPECT_FALSE(image->IsAnimated());
-        EXPECT_FALSE(image->StartAnimation(m_host.GetSafeHwnd(), RECT{0, 0, 10, 10}, 0, 0));
-        EXPECT_EQ(image->AnimationThreadId(), 0u);
-        image->SetPause(true); // harmless
+    CMemoryCanvas canvas = Canvas(20, 20);
+    Gdiplus::Graphics onCanvas(canvas.Dc());
+    for (ImageEx* still : {&missing, &done}) {
+        EXPECT_FALSE(still->IsAnimated());
+        EXPECT_FALSE(still->StartAnimation(m_host.GetSafeHwnd(), RECT{0, 0, 10, 10}, 0, 0));
+        EXPECT_EQ(still->AnimationThreadId(), 0u);
+        still->SetPause(true); // harmless
     }
-    EXPECT_FALSE(missing.DrawFrame(graphics, Gdiplus::Rect(0, 0, 20, 20)));
-    EXPECT_TRUE(done.DrawFrame(graphics, Gdiplus::Rect(0, 0, 20, 20)));
-    graphics.Flush(Gdiplus::FlushIntentionSync);
+    EXPECT_FALSE(missing.DrawFrame(onCanvas, Gdiplus::Rect(0, 0, 20, 20)));
+    EXPECT_TRUE(done.DrawFrame(onCanvas, Gdiplus::Rect(0, 0, 20, 20)));
+    onCanvas.Flush(Gdiplus::FlushIntentionSync);
     EXPECT_GT(GetGValue(canvas.PixelAt(10, 3)), 120); // the green disc
-    // Without a frame-delay property a frame lasts 100 ms, never 0 (which would make the thread
-    // spin and flood its owner).
+    // Without a frame-delay property a frame lasts 100 ms, never 0 (the thread would spin and flood its owner).
     EXPECT_EQ(done.FrameDelayMs(0), 100u);
     EXPECT_EQ(done.FrameDelayMs(57), 100u);
 }
 
-// Bytes in use in the process heap, where GlobalAlloc takes its blocks from (Wine reports no
-// private bytes through GetProcessMemoryInfo).
+// Bytes in use in the process heap, where GlobalAlloc takes its blocks (Wine has no private bytes in
+// GetProcessMemoryInfo).
 SIZE_T HeapBytesInUse() {
     HANDLE heap = ::GetProcessHeap();
     SIZE_T busy = 0;
+    PROCESS_HEAP_ENTRY entry{};
     if (!::HeapLock(heap))
         return 0;
-    PROCESS_HEAP_ENTRY entry{};
     while (::HeapWalk(heap, &entry))
         busy += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ? entry.cbData : 0;
     ::HeapUnlock(heap);
@@ -181,31 +167,29 @@ SIZE_T HeapBytesInUse() {
 
 TEST_F(DrawingTest, PngCopyGoesWithTheImageWhichDrawsAfterTheLoaderReturned) {
     Gdiplus::Image* const sentinel = reinterpret_cast<Gdiplus::Image*>(0x1234);
-    for (UINT id : {kMissingId, static_cast<UINT>(IDB_SCROLLBAR_SKIN), static_cast<UINT>(IDR_MAINFRAME)}) {
+    for (UINT id : {9999u, static_cast<UINT>(IDB_SCROLLBAR_SKIN), static_cast<UINT>(IDR_MAINFRAME)}) {
         Gdiplus::Image* image = sentinel; // missing or of another type: the out argument stays
         EXPECT_FALSE(LoadPngResource(image, id)) << id;
         EXPECT_EQ(image, sentinel) << id;
     }
-    EXPECT_EQ(LoadPngResource(kMissingId), nullptr);
-    // About 30 KB of PNG: were its copy never freed (a stream made without delete-on-release),
-    // 100 loads would keep about 3 MB.
+    EXPECT_EQ(LoadPngResource(9999), nullptr);
+    // Were the copy never freed (a stream made without delete-on-release), 100 loads of 30 KB would keep 3 MB.
     const SIZE_T pngBytes =
         ::SizeofResource(nullptr, ::FindResourceW(nullptr, MAKEINTRESOURCEW(IDB_PNG_START_STRIP), L"PNG"));
     ASSERT_GT(pngBytes, 0u);
-    for (int i = 0; i < 20; ++i) // warm up GDI+ and the heap
+    SIZE_T before = 0;
+    for (int i = 0; i < 120; ++i) { // the first 20 warm up GDI+ and the heap
+        before = i == 20 ? HeapBytesInUse() : before;
         ASSERT_NE(LoadPngResource(IDB_PNG_START_STRIP), nullptr);
-    const SIZE_T before = HeapBytesInUse();
-    for (int i = 0; i < 100; ++i)
-        ASSERT_NE(LoadPngResource(IDB_PNG_START_STRIP), nullptr);
+    }
     const SIZE_T after = HeapBytesInUse();
     EXPECT_LT(after > before ? after - before : 0, pngBytes * 100 / 4);
-    // The image decodes from the stream for its whole life. The checked box is blue.
-    auto strip = LoadPngResource(IDB_PNG_CHECKBOX_STRIP);
+    auto strip = LoadPngResource(IDB_PNG_CHECKBOX_STRIP); // decodes from the stream for its whole life
     ASSERT_NE(strip, nullptr);
-    CMemoryCanvas canvas = WhiteCanvas(16, 16);
+    CMemoryCanvas canvas = Canvas(16, 16);
     DrawImagePiece(canvas.Dc(), strip.get(), RECT{16, 0, 32, 16}, RECT{0, 0, 16, 16});
-    EXPECT_GT(GetBValue(canvas.PixelAt(7, 13)), 200); // inside the box, clear of the tick
-    EXPECT_LT(GetRValue(canvas.PixelAt(7, 13)), 120);
+    const COLORREF inside = canvas.PixelAt(7, 13); // the checked box is blue, clear of the tick
+    EXPECT_TRUE(GetBValue(inside) > 200 && GetRValue(inside) < 120) << std::hex << inside;
 }
 
 LOGFONTW Describe(HFONT font) {
@@ -214,7 +198,7 @@ LOGFONTW Describe(HFONT font) {
     return lf;
 }
 
-TEST_F(DrawingTest, DerivedFontsMeasuringAndFittingLeaveTheDeviceContextAsItWas) {
+TEST_F(DrawingTest, DerivedFontsMeasuringFittingAndCentringLeaveTheDeviceContextAsItWas) {
     CWnd label;
     ASSERT_TRUE(
         label.CreateEx(0, L"STATIC", L"label", WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 20}, m_host.GetSafeHwnd(), 1));
@@ -222,13 +206,12 @@ TEST_F(DrawingTest, DerivedFontsMeasuringAndFittingLeaveTheDeviceContextAsItWas)
     label.SetFont(font.Get(), false);
     UniqueHfont copy, semibold, fallback, none;
     ASSERT_TRUE(CreateDerivedFont(label.GetSafeHwnd(), 0, 700, copy)); // grow 0: an exact copy, whatever the weight
-    EXPECT_EQ(Describe(copy.Get()).lfHeight, -13);
-    EXPECT_EQ(Describe(copy.Get()).lfWeight, FW_NORMAL);
-    EXPECT_STREQ(Describe(copy.Get()).lfFaceName, L"WenQuanYi Micro Hei");
-    EXPECT_NE(copy.Get(), font.Get());
     ASSERT_TRUE(CreateDerivedFont(label.GetSafeHwnd(), 2, 600, semibold));
-    EXPECT_EQ(Describe(semibold.Get()).lfHeight, -15);
-    EXPECT_EQ(Describe(semibold.Get()).lfWeight, 600);
+    const LOGFONTW c = Describe(copy.Get()), s = Describe(semibold.Get());
+    EXPECT_EQ(std::tuple(c.lfHeight, c.lfWeight, std::wstring(c.lfFaceName)),
+              std::tuple(-13, FW_NORMAL, std::wstring(L"WenQuanYi Micro Hei")));
+    EXPECT_NE(copy.Get(), font.Get());
+    EXPECT_EQ(std::tuple(s.lfHeight, s.lfWeight), std::tuple(-15, 600));
     label.SetFont(nullptr, false); // without a font, or without a window: the default GUI font
     ASSERT_TRUE(CreateDerivedFont(label.GetSafeHwnd(), 0, 0, fallback));
     EXPECT_STREQ(Describe(fallback.Get()).lfFaceName,
@@ -241,25 +224,22 @@ TEST_F(DrawingTest, DerivedFontsMeasuringAndFittingLeaveTheDeviceContextAsItWas)
     EXPECT_GT(width, 20);
     EXPECT_GT(MeasureTextWidth(dc.Get(), L"卸载完成", semibold.Get()), width);
     EXPECT_GT(MeasureWindowTextWidth(label.GetSafeHwnd(), dc.Get(), L"卸载完成", 2, 0), width);
-    EXPECT_EQ(MeasureTextWidth(nullptr, L"x", font.Get()), -1);
-    EXPECT_EQ(MeasureTextWidth(dc.Get(), L"", font.Get()), 0);
-    EXPECT_EQ(MeasureWindowTextWidth(nullptr, dc.Get(), L"x", 0, 0), -1);
-    EXPECT_EQ(MeasureWindowTextWidth(label.GetSafeHwnd(), nullptr, L"x", 0, 0), -1);
+    EXPECT_EQ(std::tuple(MeasureTextWidth(nullptr, L"x", font.Get()), MeasureTextWidth(dc.Get(), L"", font.Get()),
+                         MeasureWindowTextWidth(nullptr, dc.Get(), L"x", 0, 0),
+                         MeasureWindowTextWidth(label.GetSafeHwnd(), nullptr, L"x", 0, 0)),
+              std::tuple(-1, 0, -1, -1));
     // FitText cuts with the real font (its rule has its own table) and leaves text alone without a DC.
     const std::wstring text = L"C:\\Program Files\\Some Vendor\\某个很长的软件名称\\uninstall.exe";
-    const int full = MeasureTextWidth(dc.Get(), text, font.Get());
-    EXPECT_EQ(FitText(dc.Get(), text, full + 5, font.Get()), text);
-    const std::wstring fitted = FitText(dc.Get(), text, full / 2, font.Get());
+    const int half = MeasureTextWidth(dc.Get(), text, font.Get()) / 2;
+    const std::wstring fitted = FitText(dc.Get(), text, half, font.Get());
     EXPECT_EQ(fitted.substr(fitted.size() - 3), L"...");
-    EXPECT_LT(MeasureTextWidth(dc.Get(), fitted, font.Get()), full / 2);
+    EXPECT_LT(MeasureTextWidth(dc.Get(), fitted, font.Get()), half);
     EXPECT_EQ(FitText(nullptr, L"abc", 1, font.Get()), L"abc");
     EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), before);
-}
-
-TEST_F(DrawingTest, WrappedTextIsCentredVertically) {
-    CMemoryCanvas canvas = WhiteCanvas(200, 200);
-    UniqueHfont font = test::MakeCjkFont(-16);
-    ScopedSelectObject select(canvas.Dc(), font.Get());
+    SCOPED_TRACE("wrapped text is centred");
+    CMemoryCanvas canvas = Canvas(200, 200);
+    UniqueHfont big = test::MakeCjkFont(-16);
+    ScopedSelectObject select(canvas.Dc(), big.Get());
     ::SetBkMode(canvas.Dc(), TRANSPARENT);
     DrawTextInRect(canvas.Dc(), L"正在检测软件，请稍等正在检测软件，请稍等", RECT{10, 0, 190, 200},
                    DT_WORDBREAK | DT_VCENTER | DT_CENTER);
@@ -272,30 +252,24 @@ TEST_F(DrawingTest, WrappedTextIsCentredVertically) {
     test::SaveCanvasPng(canvas, L"controls_draw_text_centred");
 }
 
-class QuietDialog : public CDialog {
-public:
+struct QuietDialog : CDialog {
     explicit QuietDialog(UINT id) : CDialog(id) {}
-
-protected:
     BOOL OnInitDialog() override { return FALSE; } // no focus: activated windows cost seconds under Wine
 };
 
 TEST_F(DrawingTest, EveryDialogTemplateCreatesAndEveryPngLoadsWithAlpha) {
     ::LoadLibraryW(L"riched20.dll"); // as the application does before any dialog
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
+    WNDCLASSEXW wc{sizeof(wc)};
     wc.lpfnWndProc = ::DefWindowProcW; // a stand-in for the list control's own class
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = res::kMultilineListClass;
+    wc.hInstance = ::GetModuleHandleW(nullptr), wc.lpszClassName = res::kMultilineListClass;
     ::RegisterClassExW(&wc);
     test::TestHostWindow host;
     ASSERT_TRUE(host.Create(700, 450));
     for (UINT id : {IDD_ABOUTBOX, IDD_EXECUTE_PROMPT_CHILD, IDD_EXECUTE_PROMPT, IDD_FEEDBACK_CHILD, IDD_FEEDBACK,
                     IDD_PROMPT_CHILD, IDD_PROMPT, IDD_TOOLTIP_CHILD, IDD_TOOLTIP, IDD_MAIN_PAGE, IDD_FUNCTION_PAGE,
                     IDD_CONVENTIONAL_UNINSTALL, IDD_INTELLIGENCE_UNINSTALL}) {
-        QuietDialog dlg(id);
         const bool child = id == IDD_CONVENTIONAL_UNINSTALL || id == IDD_INTELLIGENCE_UNINSTALL;
-        EXPECT_TRUE(dlg.Create(child ? host.GetSafeHwnd() : nullptr)) << id;
+        EXPECT_TRUE(QuietDialog(id).Create(child ? host.GetSafeHwnd() : nullptr)) << id;
     }
     HRSRC info = ::FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(info, nullptr);
@@ -305,10 +279,7 @@ TEST_F(DrawingTest, EveryDialogTemplateCreatesAndEveryPngLoadsWithAlpha) {
                              "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
     constexpr int kSheetWidth = 1100;
-    CMemoryCanvas sheet = WhiteCanvas(kSheetWidth, 2400);
-    UniqueHbrush grey(::CreateSolidBrush(RGB(214, 218, 224))); // white pictures show on grey
-    RECT all{0, 0, kSheetWidth, 2400};
-    ::FillRect(sheet.Dc(), &all, grey.Get());
+    CMemoryCanvas sheet = Canvas(kSheetWidth, 2400, RGB(214, 218, 224)); // white pictures show on grey
     Gdiplus::Graphics graphics(sheet.Dc());
     int x = 8, y = 8, rowHeight = 0, loaded = 0;
     for (UINT id = 139; id <= 203; ++id) {
@@ -321,8 +292,7 @@ TEST_F(DrawingTest, EveryDialogTemplateCreatesAndEveryPngLoadsWithAlpha) {
         if (x + w > kSheetWidth - 8)
             x = 8, y += rowHeight + 8, rowHeight = 0;
         graphics.DrawImage(image.get(), x, y, w, h);
-        x += w + 8;
-        rowHeight = std::max(rowHeight, h);
+        x += w + 8, rowHeight = std::max(rowHeight, h);
     }
     graphics.Flush(Gdiplus::FlushIntentionSync);
     EXPECT_EQ(loaded, 61);

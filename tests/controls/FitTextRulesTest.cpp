@@ -15,6 +15,7 @@ int FixedWidth(std::wstring_view text) {
 // U+10000 (the lowest pair, D800 DC00) as its two UTF-16 units, spelled out so the test means the
 // same where wchar_t is 32 bits.
 const std::wstring kPair = {static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0xDC00)};
+const std::wstring kTopPair = {static_cast<wchar_t>(0xDBFF), static_cast<wchar_t>(0xDFFF)}; // U+10FFFF
 
 TEST(FitText, CutsOnlyWhenTheTextDoesNotFit) {
     struct Case {
@@ -22,25 +23,18 @@ TEST(FitText, CutsOnlyWhenTheTextDoesNotFit) {
         int maxWidth;
         std::wstring expected;
     };
+    // "abcd" in 33: 28 + 4 is below 33, in 32 not; "abcdefgh" in 31: 21 + 9 < 31, in 30: 14 + 9 < 30. With a pair,
+    // 4 units (a, b, the pair) = 28 + 9 < 38, and a cut after 3 units would split it; a pair alone is "the first
+    // character"; U+10FFFF has the highest high half.
     const Case cases[] = {
-        {L"", 0, L""}, {L"", 100, L""},
-        {L"abcd", 33, L"abcd"},   // 28 + 4 is below 33
-        {L"abcd", 32, L"abc..."}, // 28 + 4 is not below 32
-        {L"abcdefgh", 31, L"abc..."}, {L"abcdefgh", 30, L"ab..."}, // 21 + 9 < 31; 14 + 9 < 30
-        {L"abcdefgh", 5, L"a..."}, {L"abcdefgh", -10, L"a..."}, {L"W", 3, L"W..."},
-        // 4 units (a, b, the pair) = 28 + 9 < 38; a cut after 3 units would split the pair.
+        {L"", 0, L""}, {L"", 100, L""}, {L"abcd", 33, L"abcd"}, {L"abcd", 32, L"abc..."}, {L"abcdefgh", 31, L"abc..."},
+        {L"abcdefgh", 30, L"ab..."}, {L"abcdefgh", 5, L"a..."}, {L"abcdefgh", -10, L"a..."}, {L"W", 3, L"W..."},
         {L"ab" + kPair + L"cd", 38, L"ab" + kPair + L"..."}, {L"ab" + kPair + L"cd", 37, L"ab..."},
-        {kPair + L"xyz", 1, kPair + L"..."}, // the whole pair is "the first character"
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.text.size() << " chars in " << c.maxWidth);
-        EXPECT_EQ(FitTextToWidth(c.text, c.maxWidth, FixedWidth), c.expected);
-    }
-}
-
-TEST(FitText, TextsThatFitAreMeasuredOnce) {
+        {kPair + L"xyz", 1, kPair + L"..."}, {L"ab" + kTopPair + L"cd", 37, L"ab..."}};
+    for (const Case& c : cases)
+        EXPECT_EQ(FitTextToWidth(c.text, c.maxWidth, FixedWidth), c.expected) << c.text.size() << " in " << c.maxWidth;
     (void)FitTextToWidth(L"short", 1000, FixedWidth);
-    EXPECT_EQ(LastFitTextMeasureCount(), 1u);
+    EXPECT_EQ(LastFitTextMeasureCount(), 1u); // a text that fits is measured once
 }
 
 // Cuts text with FixedWidth; longest is the longest prefix measured (the whole text and "..." aside).
@@ -55,7 +49,7 @@ std::wstring FitRecording(const std::wstring& text, int maxWidth, size_t& longes
     });
 }
 
-TEST(FitText, LongTextsAreCutFromTheirFirst1024Characters) {
+TEST(FitText, LongTextsAreCutFromTheirFirst1024CharactersAndShortWhenTheWidthIsSmall) {
     size_t longest = 0;
     // 100,000 characters: the loop must start at the buffer's end, never past it.
     EXPECT_EQ(FitRecording(std::wstring(100000, L'x'), 7 * 2000, longest),
@@ -65,9 +59,6 @@ TEST(FitText, LongTextsAreCutFromTheirFirst1024Characters) {
     const std::wstring straddling = std::wstring(kFitTextBufferChars - 1, L'z') + kPair + L"tail";
     EXPECT_EQ(FitRecording(straddling, 1 << 30, longest), std::wstring(kFitTextBufferChars - 1, L'z') + L"...");
     EXPECT_LE(longest, kFitTextBufferChars - 1);
-}
-
-TEST(FitText, LongTextCutShortWhenTheWidthIsSmall) {
     EXPECT_EQ(FitTextToWidth(std::wstring(5000, L'y'), 7 * 10 + 9 + 1, FixedWidth), std::wstring(10, L'y') + L"...");
     // Measured: the full text, "...", then from 1,024 down to 10 characters.
     EXPECT_EQ(LastFitTextMeasureCount(), 2u + (kFitTextBufferChars - 10 + 1));

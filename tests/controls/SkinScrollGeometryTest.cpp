@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 #include <utility>
 
 namespace tsu {
@@ -15,20 +16,20 @@ SkinBarLayout Layout(int length, int border, int nMax, unsigned nPage, int nPos,
     v.nMin = 0, v.nMax = nMax, v.nPage = nPage, v.nPos = nPos, v.nTrackPos = nTrackPos;
     return ComputeSkinBarLayout(length, 13, scale, border, v);
 }
+// arrowLength, trackLength, thumbStart, thumbLength
+std::tuple<int, int, int, int> Parts(const SkinBarLayout& l) {
+    return {l.arrowLength, l.trackLength, l.thumbStart, l.thumbLength};
+}
+std::tuple<int, int, int, int> Slice(const SkinSlice& s) {
+    return {s.dstBegin, s.dstLength, s.srcBegin, s.srcLength};
+}
 
 TEST(SkinScale, DpiRuleAndCells) {
-    EXPECT_FLOAT_EQ(ScaleFactorFromDpi(96), 1.0f);
-    EXPECT_FLOAT_EQ(ScaleFactorFromDpi(100), 1.0f);
-    EXPECT_FLOAT_EQ(ScaleFactorFromDpi(120), 1.2f);
-    EXPECT_FLOAT_EQ(ScaleFactorFromDpi(144), 1.44f);
-    EXPECT_EQ(Scaled(13, 1.2f), 15); // 15.6 truncated
-    EXPECT_EQ(Scaled(26, 1.2f), 31); // 31.2 truncated
-    EXPECT_EQ(Scaled(806, 1.2f), 967);
-    EXPECT_EQ(SkinCellSize(117), 13);
-    EXPECT_EQ(SkinCellSize(8), 0);
-    EXPECT_EQ(SkinCellSize(0), 0);
-    EXPECT_EQ(SkinCornerCell(false, 13).x, 104);
-    EXPECT_EQ(SkinCornerCell(false, 13).y, 0);
+    for (const auto& [dpi, factor] : {std::pair<int, float>{96, 1.0f}, {100, 1.0f}, {120, 1.2f}, {144, 1.44f}})
+        EXPECT_FLOAT_EQ(ScaleFactorFromDpi(dpi), factor) << dpi;
+    EXPECT_EQ(std::tuple(Scaled(13, 1.2f), Scaled(26, 1.2f), Scaled(806, 1.2f)), std::tuple(15, 31, 967)); // truncated
+    EXPECT_EQ(std::tuple(SkinCellSize(117), SkinCellSize(8), SkinCellSize(0)), std::tuple(13, 0, 0));
+    EXPECT_EQ(std::tuple(SkinCornerCell(false, 13).x, SkinCornerCell(false, 13).y), std::tuple(104, 0));
     EXPECT_EQ(SkinCornerCell(true, 13).y, 13); // the row follows the bar's side
 }
 
@@ -45,26 +46,18 @@ TEST(SkinCells, PartAndStatePickTheirCell) {
                           Case{kSkinPartLineDown, 2, true, 65, 26}, Case{kSkinPartThumb, 1, true, 78, 13},
                           Case{kSkinPartPageDown, 0, true, 91, 0},
                           Case{kSkinPartLineUp, 7, false, 0, 26}}) { // a state outside 0..2 is held to the grid
-        SCOPED_TRACE(testing::Message() << c.part << "/" << c.state << "/" << c.horizontal);
         const SkinCell cell = SkinPartCell(c.part, c.state, c.horizontal, 13);
-        EXPECT_EQ(cell.x, c.x);
-        EXPECT_EQ(cell.y, c.y);
-        EXPECT_EQ(cell.size, 13);
+        EXPECT_EQ(std::tuple(cell.x, cell.y, cell.size), std::tuple(c.x, c.y, 13))
+            << c.part << "/" << c.state << "/" << c.horizontal;
     }
 }
 
 TEST(SkinLayout, ArrowsTrackAndThumb) {
     const SkinBarLayout plain = Layout(200, 0, 99, 20, 0); // arrows 13, track 174, page 20 of 100
-    EXPECT_EQ(plain.arrowLength, 13);
-    EXPECT_EQ(plain.trackLength, 174);
-    EXPECT_EQ(plain.thumbLength, 20 * 174 / 100);
-    EXPECT_EQ(plain.thumbStart, 13);
+    EXPECT_EQ(Parts(plain), std::tuple(13, 174, 13, 20 * 174 / 100));
     EXPECT_EQ(plain.PartBegin(kSkinPartLineDown), 187);
     const SkinBarLayout scaled = Layout(200, 0, 99, 20, 40, -1, 1.2f); // arrows 15, track 169, thumb 33
-    EXPECT_EQ(scaled.arrowLength, 15);
-    EXPECT_EQ(scaled.trackLength, 169);
-    EXPECT_EQ(scaled.thumbLength, 33);
-    EXPECT_EQ(scaled.thumbStart, 15 + (169 - 33) * 40 / 80);
+    EXPECT_EQ(Parts(scaled), std::tuple(15, 169, 15 + (169 - 33) * 40 / 80, 33));
     EXPECT_EQ(scaled.PartEnd(kSkinPartLineDown), 200);
     // The tracking position wins over the position.
     EXPECT_EQ(Layout(200, 0, 99, 20, 0, 80).thumbStart, Layout(200, 0, 99, 20, 80).thumbStart);
@@ -88,25 +81,21 @@ TEST(SkinLayout, ThumbLengthLimits) {
         int thumb;
     };
     for (const Case& c :
-         {Case{200, 0, 100000, 10, 6}, Case{200, 2, 100000, 10, 10},                          // held at the minimum
+         {Case{200, 0, 100000, 10, 6}, Case{200, 2, 100000, 10, 10}, Case{200, 1, 100000, 10, 8}, // held at the minimum
           Case{32, 0, 100000, 10, 6}, Case{31, 0, 100000, 10, 0}, Case{35, 2, 100000, 10, 0}, // track below the minimum
-          Case{200, 0, 99, 100, 0}, Case{200, 0, 99, 500, 0}, Case{200, 0, -1, 0, 0}}) {      // page >= range
-        SCOPED_TRACE(testing::Message() << c.length << "/" << c.border << "/" << c.nMax << "/" << c.nPage);
-        EXPECT_EQ(Layout(c.length, c.border, c.nMax, c.nPage, 0).thumbLength, c.thumb);
-    }
+          Case{200, 0, 99, 100, 0}, Case{200, 0, 99, 500, 0}, Case{200, 0, -1, 0, 0}})        // page >= range
+        EXPECT_EQ(Layout(c.length, c.border, c.nMax, c.nPage, 0).thumbLength, c.thumb)
+            << c.length << "/" << c.border << "/" << c.nMax << "/" << c.nPage;
     EXPECT_EQ(Layout(200, 0, 99, 100, 0).thumbStart, 13 + 174 / 2);
     const SkinBarLayout shortBar = Layout(20, 0, 99, 20, 0); // too short for two arrows: halves
-    EXPECT_EQ(shortBar.trackLength, 0);
-    EXPECT_EQ(shortBar.arrowLength, 10);
-    EXPECT_EQ(shortBar.thumbLength, 0);
-    EXPECT_EQ(HitTestSkinBar(shortBar, 9), kSkinPartLineUp);
-    EXPECT_EQ(HitTestSkinBar(shortBar, 10), kSkinPartLineDown);
+    EXPECT_EQ(Parts(shortBar), std::tuple(10, 0, shortBar.thumbStart, 0));
+    EXPECT_EQ(std::tuple(HitTestSkinBar(shortBar, 9), HitTestSkinBar(shortBar, 10)),
+              std::tuple(kSkinPartLineUp, kSkinPartLineDown));
 }
 
 TEST(SkinHit, CoordinateFindsItsPart) {
     const SkinBarLayout l = Layout(200, 0, 99, 20, 40); // thumb 34 long at 13 + 140 * 40 / 80 = 83
-    ASSERT_EQ(l.thumbStart, 83);
-    ASSERT_EQ(l.thumbLength, 34);
+    ASSERT_EQ(Parts(l), std::tuple(13, 174, 83, 34));
     const std::pair<int, int> cases[] = {{-1, kSkinPartNone},      {0, kSkinPartLineUp},     {12, kSkinPartLineUp},
                                          {13, kSkinPartPageUp},    {82, kSkinPartPageUp},    {83, kSkinPartThumb},
                                          {116, kSkinPartThumb},    {117, kSkinPartPageDown}, {186, kSkinPartPageDown},
@@ -127,44 +116,35 @@ TEST(SkinDrag, DistanceMapsToPositionsAndIsClamped) {
     EXPECT_EQ(SkinDragPosition(ComputeSkinBarLayout(200, 13, 1.0f, 0, v), v, 0, 50), 0);
 }
 
-TEST(SkinTiles, AreaIsCoveredByScaledTilesAndThumbCapsAreCopied) {
-    const auto tiles = SkinTiles(5, 40, 15, 13); // tiles of 15 (13 x 1.2): 15, 15, 10
-    ASSERT_EQ(tiles.size(), 3u);
-    EXPECT_EQ(tiles[0].dstBegin, 5);
-    EXPECT_EQ(tiles[1].dstBegin, 20);
-    EXPECT_EQ(tiles[2].dstBegin, 35);
-    EXPECT_EQ(tiles[2].dstLength, 10);
-    EXPECT_EQ(tiles[0].srcLength, 13);
-    EXPECT_EQ(tiles[2].srcLength, 13 * 10 / 15); // the short last one takes part of the cell
-    EXPECT_TRUE(SkinTiles(0, 10, 0, 13).empty());
-    EXPECT_TRUE(SkinTiles(0, 0, 15, 13).empty());
-    EXPECT_TRUE(SkinTiles(0, 10, 15, 0).empty());
-    EXPECT_EQ(SkinTiles(0, 1, 1, 1).size(), 1u);
-    EXPECT_EQ(SkinThumbCapLength(0), 3);
-    EXPECT_EQ(SkinThumbCapLength(2), 5);
-    const auto slices = SkinThumbSlices(20, 30, 13, 3);
-    ASSERT_GE(slices.size(), 3u);
-    EXPECT_EQ(slices.front().dstBegin, 20);
-    EXPECT_EQ(slices.front().dstLength, 3);
-    EXPECT_EQ(slices.front().srcBegin, 0);
-    EXPECT_EQ(slices[1].srcBegin, 3); // middle tiles from the rows between the caps
-    EXPECT_EQ(slices[1].srcLength, 7);
-    EXPECT_EQ(slices.back().dstBegin, 47);
-    EXPECT_EQ(slices.back().srcBegin, 10);
+int Covered(const std::vector<SkinSlice>& slices) {
     int covered = 0;
     for (const SkinSlice& s : slices)
         covered += s.dstLength;
-    EXPECT_EQ(covered, 30);
+    return covered;
+}
+
+TEST(SkinTiles, AreaIsCoveredByScaledTilesAndThumbCapsAreCopied) {
+    const auto tiles = SkinTiles(5, 40, 15, 13); // tiles of 15 (13 x 1.2): 15, 15, 10
+    ASSERT_EQ(tiles.size(), 3u);
+    EXPECT_EQ(Slice(tiles[0]), std::tuple(5, 15, 0, 13));
+    EXPECT_EQ(tiles[1].dstBegin, 20);
+    EXPECT_EQ(Slice(tiles[2]), std::tuple(35, 10, 0, 13 * 10 / 15)); // the short last one takes part of the cell
+    EXPECT_TRUE(SkinTiles(0, 10, 0, 13).empty() && SkinTiles(0, 0, 15, 13).empty() && SkinTiles(0, 10, 15, 0).empty());
+    EXPECT_EQ(SkinTiles(0, 1, 1, 1).size(), 1u);
+    EXPECT_EQ(std::tuple(SkinThumbCapLength(0), SkinThumbCapLength(2)), std::tuple(3, 5));
+    const auto slices = SkinThumbSlices(20, 30, 13, 3);
+    ASSERT_GE(slices.size(), 3u);
+    EXPECT_EQ(Slice(slices.front()), std::tuple(20, 3, 0, 3));
+    EXPECT_EQ(std::tuple(slices[1].srcBegin, slices[1].srcLength), std::tuple(3, 7)); // middle: rows between the caps
+    EXPECT_EQ(std::tuple(slices.back().dstBegin, slices.back().srcBegin), std::tuple(47, 10));
+    EXPECT_EQ(Covered(slices), 30);
     const auto halves = SkinThumbSlices(0, 4, 13, 3); // a short thumb gets two halves
     ASSERT_EQ(halves.size(), 2u);
-    EXPECT_EQ(halves[0].dstLength, 2);
-    EXPECT_EQ(halves[1].dstBegin, 2);
+    EXPECT_EQ(std::tuple(halves[0].dstLength, halves[1].dstBegin), std::tuple(2, 2));
     EXPECT_TRUE(SkinThumbSlices(0, 0, 13, 3).empty());
-    EXPECT_TRUE(SkinThumbSlices(0, 10, 0, 3).empty()); // no skin cell
-    int coveredBySmallCell = 0;                        // caps take the whole cell: the middle still gets drawn
-    for (const SkinSlice& s : SkinThumbSlices(0, 20, 6, 3))
-        coveredBySmallCell += s.dstLength;
-    EXPECT_EQ(coveredBySmallCell, 20);
+    EXPECT_EQ(SkinThumbSlices(0, 1, 13, 3).size(), 1u); // too short for caps: no empty ones
+    EXPECT_TRUE(SkinThumbSlices(0, 10, 0, 3).empty());    // no skin cell
+    EXPECT_EQ(Covered(SkinThumbSlices(0, 20, 6, 3)), 20); // caps take the whole cell: the middle still gets drawn
 }
 
 } // namespace

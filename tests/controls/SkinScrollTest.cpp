@@ -7,29 +7,36 @@
 #include <richedit.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace tsu {
 namespace {
 
 constexpr UINT kTargetId = 1009;
-constexpr LONG_PTR kOwnersData = 0x5EED;
+
+LPARAM At(POINT pt) {
+    return MAKELPARAM(pt.x, pt.y);
+}
+POINT Centre(const RECT& r) {
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+std::pair<LONG, LONG> SizeOf(const RECT& r) {
+    return {r.right - r.left, r.bottom - r.top};
+}
+RECT WindowRectOf(HWND hwnd) {
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return r;
+}
+SCROLLINFO InfoOf(HWND hwnd, int bar) {
+    SCROLLINFO info{sizeof(info), SIF_ALL, 0, 0, 0, 0, 0};
+    ::GetScrollInfo(hwnd, bar, &info);
+    return info;
+}
 
 class SkinScrollTest : public ::testing::Test {
 protected:
-    static LPARAM At(POINT pt) { return MAKELPARAM(pt.x, pt.y); }
-    static POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-    static std::pair<LONG, LONG> SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
-    static RECT WindowRectOf(HWND hwnd) {
-        RECT r{};
-        ::GetWindowRect(hwnd, &r);
-        return r;
-    }
-    static SCROLLINFO InfoOf(HWND hwnd, int bar) {
-        SCROLLINFO info{sizeof(info), SIF_ALL, 0, 0, 0, 0, 0};
-        ::GetScrollInfo(hwnd, bar, &info);
-        return info;
-    }
     void SetUp() override {
         ASSERT_TRUE(test::EnsureGdiplus());
         ASSERT_NE(::LoadLibraryW(L"riched20.dll"), nullptr);
@@ -63,17 +70,14 @@ protected:
         return frame;
     }
     int FirstVisibleLine() const { return static_cast<int>(::SendMessageW(m_target, EM_GETFIRSTVISIBLELINE, 0, 0)); }
-    // Waits until the skin bar shows the target's range, page and position.
     bool BarInStep(CSkinScrollBar& bar) {
         return test::PumpUntil(
             [&] {
-                const SCROLLINFO t = InfoOf(m_target, SB_VERT);
-                const SCROLLINFO& b = bar.GetInfo();
+                const SCROLLINFO t = InfoOf(m_target, SB_VERT), &b = bar.GetInfo();
                 return t.nMax == b.nMax && t.nPage == b.nPage && t.nPos == b.nPos && t.nMax > 0;
             },
             10000);
     }
-    // The vertical bar of a skinned target, once in step; null when any of that fails.
     CSkinScrollBar* SkinnedBar(float scale = 1.0f, int lines = 200, const wchar_t* className = L"RichEdit20W") {
         CSkinScrollWnd* frame = Skinned(lines, WS_VSCROLL, className, 0, scale);
         return frame && BarInStep(frame->VerticalBar()) ? &frame->VerticalBar() : nullptr;
@@ -100,50 +104,41 @@ TEST_F(SkinScrollTest, FrameTakesTheTargetInAndPlacesItsBars) {
     EXPECT_TRUE(bar.IsWindowVisible());
     EXPECT_FALSE(frame->HorizontalBar().IsWindowVisible());
     const RECT barRect = bar.GetWindowRect();
-    EXPECT_EQ(barRect.right - barRect.left, 13);
-    EXPECT_EQ(barRect.right, frameRect.right);
+    EXPECT_EQ(std::tuple(barRect.right - barRect.left, barRect.right), std::tuple(13, frameRect.right));
     // "LIMIT" ends where the bar starts, so the target's own bar is clipped away.
     EXPECT_EQ(WindowRectOf(frame->GetLimitWindow()).right, barRect.left);
     EXPECT_TRUE(BarInStep(bar));
     EXPECT_TRUE(bar.IsWindowEnabled());
     EXPECT_GT(bar.GetLayout().thumbLength, 0);
     EXPECT_TRUE(test::SaveWindowPng(m_host.GetSafeHwnd(), L"controls_skin_scroll_richedit"));
-
     SCOPED_TRACE("both bars"); // an edit box keeps both of its bars
-    frame = Skinned(50, ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, L"EDIT");
-    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(frame = Skinned(50, ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, L"EDIT"), nullptr);
     test::PumpPending();
-    EXPECT_TRUE(frame->VerticalBar().IsWindowVisible());
-    EXPECT_TRUE(frame->HorizontalBar().IsWindowVisible());
+    EXPECT_TRUE(frame->VerticalBar().IsWindowVisible() && frame->HorizontalBar().IsWindowVisible());
     const RECT h = frame->HorizontalBar().GetWindowRect();
     EXPECT_EQ(h.bottom - h.top, 13);
     EXPECT_EQ(h.right, frame->VerticalBar().GetWindowRect().left); // the corner square is left to the frame
-
-    SCOPED_TRACE("page covering everything"); // two lines: range 0-2, page 3
-    frame = Skinned(1, WS_VSCROLL, L"EDIT");
-    ASSERT_NE(frame, nullptr);
-    CSkinScrollBar& small = frame->VerticalBar();
-    ASSERT_TRUE(test::PumpUntil([&] { return small.GetInfo().nPage > 0; }, 10000));
-    EXPECT_GE(static_cast<int>(small.GetInfo().nPage), small.GetInfo().nMax - small.GetInfo().nMin + 1);
-    EXPECT_EQ(small.GetLayout().thumbLength, 0);
-    EXPECT_FALSE(small.IsWindowEnabled());
+    SCOPED_TRACE("page covering everything");                      // two lines: range 0-2, page 3
+    ASSERT_NE(frame = Skinned(1, WS_VSCROLL, L"EDIT"), nullptr);
+    const SCROLLINFO& small = frame->VerticalBar().GetInfo();
+    ASSERT_TRUE(test::PumpUntil([&] { return small.nPage > 0; }, 10000));
+    EXPECT_GE(static_cast<int>(small.nPage), small.nMax - small.nMin + 1);
+    EXPECT_EQ(frame->VerticalBar().GetLayout().thumbLength, 0);
+    EXPECT_FALSE(frame->VerticalBar().IsWindowEnabled());
     SCOPED_TRACE("border and client edge");
-    frame = Skinned(50, WS_VSCROLL | WS_BORDER);
-    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(frame = Skinned(50, WS_VSCROLL | WS_BORDER), nullptr);
     EXPECT_TRUE(frame->GetStyle() & WS_BORDER);
     EXPECT_FALSE(::GetWindowLongPtrW(m_target, GWL_STYLE) & WS_BORDER);
     EXPECT_EQ(SizeOf(frame->GetWindowRect()), SizeOf(m_before));
     EXPECT_EQ(SizeOf(WindowRectOf(m_target)), SizeOf(frame->GetClientRect())); // fills the frame inside its border
     ASSERT_TRUE(UnskinWndScroll(m_target));
     EXPECT_TRUE(::GetWindowLongPtrW(m_target, GWL_STYLE) & WS_BORDER); // given back
-    frame = Skinned(1, WS_VSCROLL, L"RichEdit20W", WS_EX_CLIENTEDGE);
-    ASSERT_NE(frame, nullptr);
-    EXPECT_FALSE(::GetWindowLongPtrW(m_target, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_FALSE(frame->GetExStyle() & WS_EX_CLIENTEDGE);
+    ASSERT_NE(frame = Skinned(1, WS_VSCROLL, L"RichEdit20W", WS_EX_CLIENTEDGE), nullptr);
+    EXPECT_FALSE((::GetWindowLongPtrW(m_target, GWL_EXSTYLE) | frame->GetExStyle()) & WS_EX_CLIENTEDGE);
     EXPECT_EQ(SizeOf(frame->GetWindowRect()), SizeOf(m_before));
 }
 
-TEST_F(SkinScrollTest, HeldDownArrowScrollsOnceThenRepeatsAfterHalfASecond) {
+TEST_F(SkinScrollTest, ArrowScrollsOnceRepeatsPausesAwayFromItEndsWithTheCaptureAndStopsAtTheLastPosition) {
     CSkinScrollBar* bar = SkinnedBar();
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(FirstVisibleLine(), 0);
@@ -159,29 +154,6 @@ TEST_F(SkinScrollTest, HeldDownArrowScrollsOnceThenRepeatsAfterHalfASecond) {
     EXPECT_FALSE(Scrolls(300));
     EXPECT_EQ(bar->GetClickedPart(), kSkinPartNone);
     EXPECT_TRUE(BarInStep(*bar)); // the bar follows where the box went
-}
-
-TEST_F(SkinScrollTest, HeldDownArrowStopsRepeatingAtTheLastPosition) {
-    // An edit box's last position is nMax - nPage + 1, below nMax: waiting for nMax would repeat forever.
-    CSkinScrollBar* bar = SkinnedBar(1.0f, 30, L"EDIT");
-    ASSERT_NE(bar, nullptr);
-    const SCROLLINFO info = InfoOf(m_target, SB_VERT);
-    const int last = info.nMax - static_cast<int>(info.nPage) + 1;
-    ASSERT_GT(last, 0);
-    ASSERT_LT(last, info.nMax);
-    const POINT arrow = Centre(bar->GetPartRect(kSkinPartLineDown));
-    bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
-    ASSERT_TRUE(test::PumpUntil([&] { return bar->GetInfo().nPos >= last && bar->IsRepeating(); }, 20000));
-    // One more tick finds the end and stops the repeat timer.
-    EXPECT_TRUE(test::PumpUntil([&] { return !::KillTimer(bar->GetSafeHwnd(), CSkinScrollBar::kRepeatTimer); }, 10000));
-    bar->SendMessage(WM_LBUTTONUP, 0, At(arrow));
-    EXPECT_EQ(InfoOf(m_target, SB_VERT).nPos, last);
-}
-
-TEST_F(SkinScrollTest, PressPausesWhileThePointerIsAwayAndEndsWithTheCapture) {
-    CSkinScrollBar* bar = SkinnedBar();
-    ASSERT_NE(bar, nullptr);
-    const POINT arrow = Centre(bar->GetPartRect(kSkinPartLineDown));
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
     bar->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(POINT{arrow.x, 5})); // onto the up arrow
     EXPECT_FALSE(Scrolls(800));
@@ -191,13 +163,25 @@ TEST_F(SkinScrollTest, PressPausesWhileThePointerIsAwayAndEndsWithTheCapture) {
     ::ReleaseCapture();
     EXPECT_EQ(bar->GetClickedPart(), kSkinPartNone);
     EXPECT_FALSE(Scrolls(700));
-    // A double click does nothing more than the first click.
-    const int line = FirstVisibleLine();
+    const int line = FirstVisibleLine(); // a double click does nothing more than the first click
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
     bar->SendMessage(WM_LBUTTONUP, 0, At(arrow));
     EXPECT_EQ(bar->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, At(arrow)), 1);
     bar->SendMessage(WM_LBUTTONUP, 0, At(arrow));
     EXPECT_EQ(FirstVisibleLine(), line + 1);
+    SCOPED_TRACE("last position");
+    // An edit box's last position is nMax - nPage + 1, below nMax: waiting for nMax would repeat forever.
+    ASSERT_NE(bar = SkinnedBar(1.0f, 30, L"EDIT"), nullptr);
+    const SCROLLINFO info = InfoOf(m_target, SB_VERT);
+    const int last = info.nMax - static_cast<int>(info.nPage) + 1;
+    ASSERT_TRUE(last > 0 && last < info.nMax) << last;
+    const POINT down = Centre(bar->GetPartRect(kSkinPartLineDown));
+    bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(down));
+    ASSERT_TRUE(test::PumpUntil([&] { return bar->GetInfo().nPos >= last && bar->IsRepeating(); }, 20000));
+    EXPECT_TRUE( // one more tick finds the end and stops the repeat timer
+        test::PumpUntil([&] { return !::KillTimer(bar->GetSafeHwnd(), CSkinScrollBar::kRepeatTimer); }, 10000));
+    bar->SendMessage(WM_LBUTTONUP, 0, At(down));
+    EXPECT_EQ(InfoOf(m_target, SB_VERT).nPos, last);
 }
 
 TEST_F(SkinScrollTest, PageAreaPagesToThePointerAndTheDraggedThumbScrollsLive) {
@@ -211,11 +195,13 @@ TEST_F(SkinScrollTest, PageAreaPagesToThePointerAndTheDraggedThumbScrollsLive) {
     EXPECT_FALSE(Scrolls(400)); // the thumb is under the pointer: paging stops
     EXPECT_LE(bar->GetLayout().thumbStart, pointer.y + 1);
     bar->SendMessage(WM_LBUTTONUP, 0, At(pointer));
-    bar->SendMessage(WM_MOUSEMOVE, 0, At(Centre(bar->GetPartRect(kSkinPartLineDown))));
-    EXPECT_EQ(bar->GetHotPart(), kSkinPartLineDown);
     const POINT thumb = Centre(bar->GetPartRect(kSkinPartThumb));
-    bar->SendMessage(WM_MOUSEMOVE, 0, At(thumb));
-    EXPECT_EQ(bar->GetHotPart(), kSkinPartThumb);
+    for (const auto& [at, part] :
+         {std::pair<POINT, int>{Centre(bar->GetPartRect(kSkinPartLineDown)), kSkinPartLineDown},
+          {thumb, kSkinPartThumb}}) {
+        bar->SendMessage(WM_MOUSEMOVE, 0, At(at));
+        EXPECT_EQ(bar->GetHotPart(), part);
+    }
     bar->SendMessage(WM_MOUSELEAVE);
     EXPECT_EQ(bar->GetHotPart(), kSkinPartNone);
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(thumb));
@@ -247,7 +233,6 @@ TEST_F(SkinScrollTest, BarPaintsItsPartsFromTheSkinCellsAt120Dpi) {
     const COLORREF trackColour = ::GetPixel(skinDc.Get(), 3 * 13 + 6, 6);
     const SkinBarLayout layout = bar->GetLayout();
     EXPECT_EQ(client.right, 15); // 13 x 1.2 truncated, as the arrows
-    EXPECT_EQ(layout.arrowLength, 15);
     const int x = client.right / 2;
     EXPECT_TRUE(test::ColorNear(canvas.PixelAt(x, layout.thumbStart + layout.thumbLength / 2),
                                 ::GetPixel(skinDc.Get(), 2 * 13 + 6, 6), 12));
@@ -255,7 +240,6 @@ TEST_F(SkinScrollTest, BarPaintsItsPartsFromTheSkinCellsAt120Dpi) {
     // The up arrow's glyph is there: its cell is not a flat colour.
     EXPECT_GT(test::CountNonBackground(canvas, RECT{0, 0, client.right, layout.arrowLength}, trackColour, 30), 5);
     test::SaveCanvasPng(canvas, L"controls_skin_scroll_bar_120dpi");
-
     CSkinScrollBar bare; // no bitmap: paints nothing, breaks nothing
     ASSERT_TRUE(bare.Create(SBS_VERT | WS_VISIBLE, RECT{0, 0, 13, 100}, m_host.GetSafeHwnd(), 5));
     bare.Invalidate();
@@ -264,10 +248,7 @@ TEST_F(SkinScrollTest, BarPaintsItsPartsFromTheSkinCellsAt120Dpi) {
     bare.SetScrollInfo(info);
     // The system API reaches the skinned bar's own information through SBM_GETSCROLLINFO.
     const SCROLLINFO read = InfoOf(bare.GetSafeHwnd(), SB_CTL);
-    EXPECT_EQ(read.nMax, 10);
-    EXPECT_EQ(read.nPage, 3u);
-    EXPECT_EQ(read.nPos, 4);
-    EXPECT_EQ(read.nTrackPos, -1);
+    EXPECT_EQ(std::tuple(read.nMax, read.nPage, read.nPos, read.nTrackPos), std::tuple(10, 3u, 4, -1));
 }
 
 TEST_F(SkinScrollTest, UnskinningOrDestroyingTakesTheFrameAway) {
@@ -276,9 +257,9 @@ TEST_F(SkinScrollTest, UnskinningOrDestroyingTakesTheFrameAway) {
         ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ(SkinWndScroll(popup, m_skin.Get(), 1.0f, 0), nullptr); // no parent to hold a frame
     ::DestroyWindow(popup);
-    enum class End { Unskin, DestroyTarget, DestroyParent };
-    for (End end : {End::Unskin, End::DestroyTarget, End::DestroyParent}) {
-        SCOPED_TRACE(static_cast<int>(end));
+    constexpr LONG_PTR kOwnersData = 0x5EED;
+    for (int end : {0, 1, 2}) { // unskin, destroy the target, destroy its parent
+        SCOPED_TRACE(end);
         test::TestHostWindow dialog;
         ASSERT_TRUE(dialog.Create(200, 150));
         HWND target = ::CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 5, 5,
@@ -291,20 +272,18 @@ TEST_F(SkinScrollTest, UnskinningOrDestroyingTakesTheFrameAway) {
         EXPECT_EQ(SkinWndScroll(target, m_skin.Get(), 1.0f, 0), nullptr); // not twice
         EXPECT_EQ(::GetWindowLongPtrW(target, GWLP_USERDATA), kOwnersData);
         const HWND frameHwnd = frame->GetSafeHwnd();
-        if (end == End::Unskin) {
+        if (end == 0) {
             EXPECT_TRUE(UnskinWndScroll(target));
             EXPECT_EQ(::GetParent(target), dialog.GetSafeHwnd());
             EXPECT_EQ(CSkinScrollWnd::FromTarget(target), nullptr);
             EXPECT_EQ(::GetWindowLongPtrW(target, GWLP_USERDATA), kOwnersData);
             const RECT after = WindowRectOf(target);
             EXPECT_TRUE(::EqualRect(&after, &before));
-            EXPECT_TRUE(UnskinWndScroll(target)); // harmless when not skinned (any more), or on nothing
-            EXPECT_TRUE(UnskinWndScroll(nullptr));
+            EXPECT_TRUE(UnskinWndScroll(target) &&
+                        UnskinWndScroll(nullptr)); // harmless when not skinned, or on nothing
             EXPECT_NE(SkinWndScroll(target, m_skin.Get(), 1.0f, 0), nullptr); // and it can be skinned again
-        } else if (end == End::DestroyTarget) {
-            ASSERT_TRUE(::DestroyWindow(target));
         } else {
-            ASSERT_TRUE(dialog.DestroyWindow());
+            ASSERT_TRUE(end == 1 ? ::DestroyWindow(target) : dialog.DestroyWindow());
             EXPECT_FALSE(::IsWindow(target));
         }
         EXPECT_TRUE(test::PumpUntil([&] { return !::IsWindow(frameHwnd); }, 10000));
