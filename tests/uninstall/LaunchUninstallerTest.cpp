@@ -1,9 +1,10 @@
-// The uninstaller launch against real process trees, planted programs, real NSIS uninstallers and msiexec.
+// The uninstaller launch (and the command runner) against process trees, planted programs, NSIS and msiexec.
 #include "tests/common/ProcessTestSupport.h"
 #include "tests/common/ScratchKey.h"
 
 #include "uninstall/LaunchUninstaller.h"
 #include "uninstall/ProcessMonitor.h"
+#include "uninstall/RunCommand.h"
 #include "uninstall/core/UninstallCommandRules.h"
 
 #include <gtest/gtest.h>
@@ -125,6 +126,9 @@ TEST_F(LaunchUninstallerTest, BareSystemProgramNamesRunTheSystemFoldersCopy) {
     ASSERT_TRUE(::DeleteFileW(planted.c_str()));
     ASSERT_TRUE(Launch(L"cmd /C mkdir " + Quoted(made)));
     EXPECT_TRUE(FileExists(made)) << "the system's cmd did not run";
+    std::wstring output; // the command runner's interpreter alike
+    ASSERT_TRUE(RunCommand(L"echo real", output));
+    EXPECT_EQ(output, L"real\r\n");
     // The fixed product code's command is rewritten and run (msiexec refuses at once: unknown product).
     std::wstring command = L"MsiExec.exe /I{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}";
     ASSERT_TRUE(LaunchUninstaller(command));

@@ -65,22 +65,6 @@ TEST(RunCommandTest, CollectsTheOutputOfEveryKind) {
     }
 }
 
-TEST(RunCommandTest, InterpreterInTheCurrentFolderIsNeverRun) {
-    ScratchFolder folder(L"planted");
-    ASSERT_TRUE(CopyProgram(HelperPath(), folder.File(L"cmd.exe")));
-    const std::wstring mark = folder.File(L"planted_ran.txt");
-    ScopedEnvironmentVariable plantedArgs(L"TSU_HELPER_ARGS", L"--mark " + Quoted(mark));
-    ScopedCurrentFolder current(folder.Path());
-    ASSERT_TRUE(current.Changed());
-    // The trap works: a bare "cmd" found through the current folder runs the planted program.
-    ASSERT_EQ(RunToEnd(L"cmd /C rem"), 0u);
-    ASSERT_TRUE(::DeleteFileW(mark.c_str()));
-    std::wstring output;
-    ASSERT_TRUE(RunCommand(L"echo real", output));
-    EXPECT_EQ(output, L"real\r\n");
-    EXPECT_FALSE(FileExists(mark));
-}
-
 TEST(RunCommandTest, CommandsRunAtOnceDoNotHoldEachOthersOutputOpen) {
     // Had one command inherited the other's pipe, the short one would be read until the long one ends.
     NamedEvent release(L"release"), shortDone(L"short_done");
