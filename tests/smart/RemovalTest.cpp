@@ -60,8 +60,7 @@ protected:
 // The start-menu folder alone stays while it holds the shortcut; an item deleted by hand, a path
 // never listed (the program's folder) and an empty selection delete nothing (2); both together go (1).
 TEST_F(DeletionTest, ShortcutAndItsStartMenuFolderBothGo) {
-    const std::wstring vendor =
-        std::wstring(IntelligenceEngine::kStartMenuRoot) + L"\\" + test::UniqueName(L"TsuSmartDelVendor");
+    const std::wstring vendor = IntelligenceEngine::kStartMenuRoot + (L"\\" + test::UniqueName(L"TsuSmartDelVendor"));
     const std::wstring link = vendor + L"\\App.lnk", gone = File(L"gone.txt");
     ASSERT_TRUE(test::CreateFolders(vendor) && test::CreateShortcut(link, m_target));
     Analyze();
@@ -82,8 +81,8 @@ TEST_F(DeletionTest, ItemsChangedAfterTheAnalysisStayAndCountAsFailed) {
     const std::wstring sentinel = ParentFolder(m_folder) + L"Sentinel";
     ASSERT_TRUE(test::CreateFolders(sentinel) && test::CreateFolders(m_folder + L"sub") &&
                 test::WriteFileBytes(sentinel + L"\\data.bin", "sentinel"));
-    const std::wstring swapped = File(L"sub\\data.bin"), replaced = File(L"readme.txt");
-    const std::wstring one = File(L"one.txt"), two = File(L"two.txt");
+    const std::wstring swapped = File(L"sub\\data.bin"), replaced = File(L"readme.txt"), one = File(L"one.txt");
+    const std::wstring two = File(L"two.txt");
     Analyze();
     ASSERT_TRUE(::MoveFileW((m_folder + L"sub").c_str(), (m_folder + L"sub.old").c_str()));
     ASSERT_TRUE(test::CreateDirectoryLink(m_folder + L"sub", L"..\\" + LastPathComponent(sentinel)));
@@ -119,8 +118,7 @@ TEST_F(DeletionTest, FilesThatCannotBeDeletedStayAndCountAsFailed) {
     done.Set();
     EXPECT_EQ(::WaitForSingleObject(helper.Get(), test::kMustHappenMs), WAIT_OBJECT_0);
     EXPECT_EQ(Results(m_page), Codes{kDeletePartial});
-    EXPECT_FALSE(test::FileExists(first));
-    EXPECT_TRUE(test::FileExists(held) && test::FileExists(readOnly));
+    EXPECT_TRUE(!test::FileExists(first) && test::FileExists(held) && test::FileExists(readOnly));
     ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -141,15 +139,14 @@ protected:
     }
     void SetUp() override { ASSERT_TRUE(m_engine.SetOwnerWindow(m_page.Window())); }
     void TearDown() override {
-        std::for_each(m_cleanup.begin(), m_cleanup.end(),
-                      [](const std::wstring& path) { ::DeleteFileW(path.c_str()); });
+        for (const std::wstring& path : m_cleanup)
+            ::DeleteFileW(path.c_str());
     }
     std::wstring Shortcut(const std::wstring& name, const std::wstring& target) {
         m_cleanup.push_back(test::CommonDesktop() + L"\\" + name);
         EXPECT_TRUE(test::CreateShortcut(m_cleanup.back(), target));
         return m_cleanup.back();
     }
-    void Analyze(const std::wstring& shortcut) { ASSERT_TRUE(m_engine.AnalyzeNow(shortcut)); }
 
     std::vector<std::wstring> m_cleanup;
     test::MessageRecorder m_page;
@@ -164,19 +161,19 @@ TEST_F(StandardUninstallTest, TheConfirmedProgramIsRemovedWhateverIsAnalysedMean
     const std::wstring notepad =
         Shortcut(test::UniqueName(L"TsuSmartNote") + L".lnk", test::SystemFolderPath() + L"\\notepad.exe");
     const std::wstring readme = L"C:\\Program Files\\TsuSmartSample\\readme.txt";
-    Analyze(sample);
+    ASSERT_TRUE(m_engine.AnalyzeNow(sample));
     ASSERT_TRUE(m_engine.HasStandardUninstall());
     EXPECT_EQ(m_engine.MatchedRecord().displayName, L"Smart Sample");
     EXPECT_TRUE(std::any_of(m_engine.Items().begin(), m_engine.Items().end(),
                             [&](const RelatedItem& item) { return item.path == readme; }));
-    Analyze(notepad);
+    ASSERT_TRUE(m_engine.AnalyzeNow(notepad));
     ASSERT_FALSE(m_engine.HasStandardUninstall());
     ASSERT_TRUE(m_engine.StartStandardUninstall());
     ASSERT_TRUE(m_page.WaitForCount(WM_STANDARD_UNINSTALL_RESULT, 1));
     EXPECT_TRUE(test::FindInstalled(L"Smart Sample").has_value());
-    Analyze(sample);
+    ASSERT_TRUE(m_engine.AnalyzeNow(sample));
     ASSERT_TRUE(m_engine.HasStandardUninstall() && m_engine.StartStandardUninstall());
-    Analyze(notepad);
+    ASSERT_TRUE(m_engine.AnalyzeNow(notepad));
     EXPECT_FALSE(m_engine.HasStandardUninstall());
     ASSERT_TRUE(m_page.WaitForCount(WM_STANDARD_UNINSTALL_RESULT, 2));
     EXPECT_EQ(Results(m_page, WM_STANDARD_UNINSTALL_RESULT), (Codes{2, 1}));
@@ -187,13 +184,12 @@ TEST_F(StandardUninstallTest, TheConfirmedProgramIsRemovedWhateverIsAnalysedMean
 // A cancelled uninstaller leaves its program and reports failure; a stand-in program whose
 // uninstaller deletes its own entry is not offered again.
 TEST_F(StandardUninstallTest, OnlyAnEntryThatIsGoneCountsAsUninstalled) {
-    Analyze(Shortcut(L"Smart Cancel Sample.lnk", kCancelExe));
+    ASSERT_TRUE(m_engine.AnalyzeNow(Shortcut(L"Smart Cancel Sample.lnk", kCancelExe)));
     ASSERT_TRUE(m_engine.HasStandardUninstall());
     EXPECT_EQ(m_engine.MatchedRecord().displayName, L"Smart Cancel Sample");
     EXPECT_TRUE(m_engine.RunStandardUninstall());
     EXPECT_TRUE(test::FileExists(kCancelExe));
     EXPECT_TRUE(test::UninstallKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + L"TsuSmartCancel"));
-
     test::ScratchInventory inventory(L"TsuSmartStandIn");
     const std::wstring keyPath = L"HKEY_CURRENT_USER\\" + inventory.entries.Path() + L"\\StandIn";
     (void)test::WriteScratchEntry(inventory.entries, L"StandIn", L"TsuSmartStandIn Program",
@@ -202,8 +198,7 @@ TEST_F(StandardUninstallTest, OnlyAnEntryThatIsGoneCountsAsUninstalled) {
     ASSERT_TRUE(engine.SetOwnerWindow(m_page.Window()));
     ASSERT_TRUE(engine.AnalyzeNow(Shortcut(L"TsuSmartStandIn.lnk", kCancelExe)));
     ASSERT_TRUE(engine.HasStandardUninstall());
-    EXPECT_TRUE(engine.RunStandardUninstall());
-    EXPECT_FALSE(engine.HasStandardUninstall());
+    EXPECT_TRUE(engine.RunStandardUninstall() && !engine.HasStandardUninstall());
     EXPECT_EQ(Results(m_page, WM_STANDARD_UNINSTALL_RESULT), (Codes{2, kStandardUninstallGone}));
 }
 

@@ -43,14 +43,10 @@ bool SaveLink(const std::wstring& linkPath, const std::function<bool(IShellLinkW
     return WriteFileBytes(linkPath, content);
 }
 
-using UnixNameFn = char*(CDECL*)(LPCWSTR);
-
 // Wine's own export that names the host file behind a Windows path; missing on Windows.
-UnixNameFn WineUnixNameFunction() {
-    const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-    return kernel32 ? reinterpret_cast<UnixNameFn>(
-                          reinterpret_cast<void*>(::GetProcAddress(kernel32, "wine_get_unix_file_name")))
-                    : nullptr;
+auto WineUnixNameFunction() {
+    return reinterpret_cast<char*(CDECL*)(LPCWSTR)>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
 }
 
 // Runs a host command on the link and waits until done() holds for it.
@@ -123,9 +119,9 @@ bool RemoveDirectoryLink(const std::wstring& linkPath) {
 
 std::wstring CommonDesktop() {
     wchar_t folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0, folder)))
-        return L"C:\\users\\Public\\Desktop";
-    return folder;
+    return SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0, folder))
+               ? folder
+               : L"C:\\users\\Public\\Desktop";
 }
 
 bool CreateFolders(const std::wstring& path) {

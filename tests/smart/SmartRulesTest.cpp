@@ -49,7 +49,7 @@ TEST(AnalysisRulesTest, OneSpellingPerPath) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App\\app.exe"},
         {L"c:/Tools//App/", L"C:\\Tools\\App"},
-        {L"a:\\x", L"A:\\x"}, {L"C:\\Windows.\\", L"C:\\Windows"}, {L"C:\\.\\", L"C:\\"},
+        {L"a:\\x", L"A:\\x"}, {L"C:\\Windows.\\", L"C:\\Windows"}, {L"C:\\.\\", L"C:\\"}, {L"C:\\", L"C:\\"},
         {L"C:\\Windows \\System32. .\\x.exe", L"C:\\Windows\\System32\\x.exe"},
         {L"C:\\Tools\\..\\..\\Windows\\.\\x.exe", L"C:\\Windows\\x.exe"},
         {L"\\\\?\\C:\\Windows\\x.exe", L"C:\\Windows\\x.exe"}, {L"\\??\\d:\\x", L"D:\\x"},
@@ -95,28 +95,15 @@ const SharedFolders kFolders(L"C:\\windows", L"C:\\users",
 
 TEST(SharedFolderTest, OnlyProgramFoldersMayBeScanned) {
     // The shell names only the running account's folders; every profile's are shared alike.
-    for (const wchar_t* shared : {L"C:",
-                                  L"D:\\",
-                                  L"\\\\server\\share",
-                                  L"C:\\WINDOWS",
-                                  L"c:\\program files",
-                                  L"D:\\Program Files (x86)",
-                                  L"C:\\Program Files\\Common Files",
-                                  L"C:\\ProgramData\\",
-                                  L"C:\\Users",
-                                  L"C:\\Users\\someone",
-                                  L"C:\\users\\tester\\desktop",
-                                  L"C:\\users\\tester\\Downloads",
-                                  L"",
-                                  L"C:\\Users\\OTHER\\desktop\\",
-                                  L"C:\\users\\Public\\Documents",
-                                  L"C:\\users\\other\\Downloads",
-                                  L"C:\\users\\other\\Videos",
-                                  L"C:\\users\\other\\AppData\\LocalLow",
-                                  L"C:\\users\\other\\appdata\\roaming",
-                                  L"C:\\users\\other\\OneDrive",
-                                  L"C:\\users\\other\\OneDrive - Contoso Ltd",
-                                  L"C:\\users\\other\\OneDrive\\Desktop"})
+    // clang-format off
+    for (const wchar_t* shared : {L"C:", L"D:\\", L"\\\\server\\share", L"C:\\WINDOWS", L"c:\\program files",
+             L"D:\\Program Files (x86)", L"C:\\Program Files\\Common Files", L"C:\\ProgramData\\", L"C:\\Users",
+             L"C:\\Users\\someone", L"C:\\users\\tester\\desktop", L"C:\\users\\tester\\Downloads", L"",
+             L"C:\\Users\\OTHER\\desktop\\", L"C:\\users\\Public\\Documents", L"C:\\users\\other\\Downloads",
+             L"C:\\users\\other\\Videos", L"C:\\users\\other\\AppData\\LocalLow", L"C:\\users\\other\\appdata\\roaming",
+             L"C:\\users\\other\\OneDrive", L"C:\\users\\other\\OneDrive - Contoso Ltd",
+             L"C:\\users\\other\\OneDrive\\Desktop"})
+        // clang-format on
         EXPECT_TRUE(kFolders.IsShared(shared)) << shared;
     for (const wchar_t* own :
          {L"C:\\Tools\\App", L"C:\\Program Files\\App", L"C:\\windows\\system32\\drivers", L"C:\\Users\\someone\\App",
@@ -127,9 +114,9 @@ TEST(SharedFolderTest, OnlyProgramFoldersMayBeScanned) {
     EXPECT_TRUE(SharedFolders(L"C:\\windows", L"C:\\users", {}).IsShared(L"C:\\users\\other\\Desktop"));
     // The Windows folder test ignores case and needs the real folder.
     EXPECT_TRUE(kFolders.IsInWindowsFolder(L"c:\\WINDOWS\\notepad.exe"));
-    EXPECT_FALSE(kFolders.IsInWindowsFolder(L"D:\\Games\\Windows\\game.exe"));
-    EXPECT_FALSE(kFolders.IsInWindowsFolder(L"C:\\WindowsApps\\x.exe"));
-    EXPECT_FALSE(SharedFolders().IsInWindowsFolder(L"C:\\Windows\\notepad.exe"));
+    EXPECT_FALSE(kFolders.IsInWindowsFolder(L"D:\\Games\\Windows\\game.exe") ||
+                 kFolders.IsInWindowsFolder(L"C:\\WindowsApps\\x.exe") ||
+                 SharedFolders().IsInWindowsFolder(L"C:\\Windows\\notepad.exe"));
 }
 
 TEST(PathValueTest, ContainmentAtPathBoundaries) {
@@ -141,6 +128,9 @@ TEST(PathValueTest, ContainmentAtPathBoundaries) {
         {L"\"C:\\Tools\\App\\uninst.exe\" /S", L"C:\\Tools\\App", true, true, true},
         {L"C:\\Tools\\App\\uninst.exe /S", L"c:\\tools\\app", true, true, true},
         {L"C:\\Tools\\uninst.exe", L"C:\\Tools\\App\\bin", true, true, true},
+        // Without ".exe" the program is the whole command, and only when it has no blank.
+        {L"C:\\Tools\\App\\uninst", L"C:\\Tools\\App", true, true, true},
+        {L"C:\\Tools\\App\\uninst /S", L"C:\\Tools\\App", true, false, true},
         // Only the program counts, not a folder named in its arguments; a bare name never.
         {L"\"D:\\Other\\uninst.exe\" C:\\Tools\\App", L"C:\\Tools\\App", true, false, true},
         {L"MsiExec.exe /X{0AB1C2D3-0000-0000-0000-000000000000}", L"C:\\Tools\\App", true, false, true},
@@ -202,13 +192,8 @@ TEST(MatchesRecordTest, NameFirstThenLocationIconAndCommand) {
         record.installLocation = location;
         record.iconPath = icon;
         record.uninstallString = *command ? command : L"\"D:\\Elsewhere\\uninst.exe\"";
-        MatchCriteria criteria;
-        criteria.programName = programName;
-        criteria.folder = folder;
-        criteria.folderName = criteria.folder.substr(criteria.folder.rfind(L'\\') + 1);
-        criteria.on64BitWindows = on64Bit;
-        criteria.folderUsable = !kFolders.IsShared(folder);
-        criteria.sharedFolders = &kFolders;
+        const MatchCriteria criteria{
+            programName, folder, LastPathComponent(folder), on64Bit, !kFolders.IsShared(folder), &kFolders};
         EXPECT_EQ(MatchesRecord(record, criteria), matches) << name << L" / " << folder << on64Bit;
     }
 }

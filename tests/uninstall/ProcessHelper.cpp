@@ -1,19 +1,15 @@
 // tsu_process_helper: the stand-in uninstaller the tests start. It acts out its arguments left to
 // right. With no "--" argument of its own and TSU_HELPER_ARGS set, it acts out that variable instead
 // (a launch drops a quoted command's arguments; a planted copy gets someone else's arguments).
-//   --record FILE      append own process id as a decimal line    --mark FILE          create FILE
-//   --cmdline FILE     write own command line (UTF-16LE, no BOM)  --mark-in-job FILE   the same, only inside a job
-//   --image FILE       write own program path (UTF-16LE)          --cwd FILE           write current folder (UTF-16LE)
-//   --note TEXT        nothing                                    --sleep MS           sleep
-//   --signal NAME      set the caller's named event               --wait-event NAME    wait for it (missing: code 3)
-//   --hold FILE        open FILE unshared until exit              --print TEXT         TEXT to stdout in the ANSI code
-//   page
-//   --print-repeated N TEXT   TEXT N times                        --print-lines N      "line NNNNNN\r\n" from 1 to N
-//   --child [ ARGS ]   start a copy with ARGS (brackets nest)     --child-as NAME [ ARGS ]  program NAME beside this
-//   one
-//   --breakaway-child [ ARGS ]  started out of the job            --children N [ ARGS ]     N copies one after another
-//   --desktop          ask for the desktop window (under Wine the first call of a prefix starts explorer.exe)
-//   --crash            die of an access violation                 --exit CODE          end at once with CODE
+//   --record FILE  append own process id as a decimal line   --mark FILE / --mark-in-job FILE  create FILE (in a job)
+//   --cmdline / --image / --cwd FILE  write own command line / program path / current folder (UTF-16LE, no BOM)
+//   --note TEXT  nothing      --sleep MS  sleep      --signal NAME / --wait-event NAME  set / wait for a named event
+//   --hold FILE  open FILE unshared until exit       --print TEXT  TEXT to stdout in the ANSI code page
+//   --print-repeated N TEXT  TEXT N times            --print-lines N  "line NNNNNN\r\n" from 1 to N
+//   --child [ ARGS ]  start a copy with ARGS (brackets nest)   --child-as NAME [ ARGS ]  program NAME beside this one
+//   --breakaway-child [ ARGS ]  started out of the job         --children N [ ARGS ]  N copies one after another
+//   --desktop  ask for the desktop window (under Wine the first call of a prefix starts explorer.exe)
+//   --crash  die of an access violation              --exit CODE  end at once with CODE
 // Exit code: 0 after the last argument, 2 for unreadable arguments, 3 when an action failed.
 
 #include <windows.h>
@@ -26,9 +22,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kExitBadArguments = 2;
-constexpr int kExitActionFailed = 3;
 
 std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
     int count = 0;
@@ -50,22 +43,9 @@ std::vector<std::wstring> ProgramArguments() {
     return written == 0 ? args : SplitCommandLine(L"helper " + value.substr(0, written));
 }
 
-// Quoting that CommandLineToArgvW and the C runtime read back as the same argument.
+// No argument of a child holds a quote or ends with a backslash.
 std::wstring QuoteArgument(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
-        return arg;
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    return quoted.append(backslashes * 2, L'\\') + L'"';
+    return !arg.empty() && arg.find_first_of(L" \t") == std::wstring::npos ? arg : L"\"" + arg + L"\"";
 }
 
 std::wstring OwnPath() {
@@ -74,38 +54,36 @@ std::wstring OwnPath() {
     return path;
 }
 
-bool WriteBytes(HANDLE file, const void* data, size_t size) {
+bool WriteBytes(HANDLE file, const std::string& bytes) {
     DWORD written = 0;
-    return size == 0 || (::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size);
+    return bytes.empty() || (::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                             written == bytes.size());
 }
 
-bool WriteToFile(const std::wstring& path, const void* data, size_t size, bool append = false) {
+bool WriteToFile(const std::wstring& path, const std::string& bytes, bool append = false) {
     HANDLE file =
         ::CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                       nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    const bool ok = WriteBytes(file, data, size);
-    ::CloseHandle(file);
+    const bool ok = file != INVALID_HANDLE_VALUE && WriteBytes(file, bytes);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
     return ok;
 }
 
 bool WriteText(const std::wstring& path, const std::wstring& text) {
-    return WriteToFile(path, text.data(), text.size() * sizeof(wchar_t));
+    return WriteToFile(path, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
 }
 
 bool WriteStdout(const std::wstring& text, int times = 1) {
-    const int needed =
-        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(needed > 0 ? needed : 0), '\0');
-    if (needed > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), needed, nullptr,
-                              nullptr);
+    const int size = static_cast<int>(text.size());
+    std::string bytes(
+        static_cast<size_t>(::WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
     std::string all;
     for (; times > 0; --times)
         all += bytes;
     HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    return out != nullptr && out != INVALID_HANDLE_VALUE && WriteBytes(out, all.data(), all.size());
+    return out != nullptr && out != INVALID_HANDLE_VALUE && WriteBytes(out, all);
 }
 
 // ARGS between a "[" at args[start] and its matching "]"; end receives the index after "]".
@@ -124,7 +102,7 @@ bool TakeBracketed(const std::vector<std::wstring>& args, size_t start, std::vec
     return false;
 }
 
-bool StartChild(const std::wstring& program, const std::vector<std::wstring>& args, DWORD flags = 0) {
+bool StartChild(const std::wstring& program, const std::vector<std::wstring>& args, DWORD flags) {
     std::wstring line = QuoteArgument(program);
     for (const std::wstring& arg : args)
         line += L" " + QuoteArgument(arg);
@@ -146,10 +124,6 @@ bool StartChild(const std::wstring& program, const std::vector<std::wstring>& ar
     return true;
 }
 
-LONG WINAPI EndOnCrash(EXCEPTION_POINTERS*) {
-    return EXCEPTION_EXECUTE_HANDLER; // ends with the exception code, as without a debugger
-}
-
 int Act(const std::vector<std::wstring>& args) {
     for (size_t i = 0; i < args.size();) {
         const std::wstring& option = args[i];
@@ -159,8 +133,7 @@ int Act(const std::vector<std::wstring>& args) {
         bool ok = true;
         size_t next = i + 2;
         if (option == L"--record" && hasValue) {
-            const std::string line = std::to_string(::GetCurrentProcessId()) + "\r\n";
-            ok = WriteToFile(value, line.data(), line.size(), true);
+            ok = WriteToFile(value, std::to_string(::GetCurrentProcessId()) + "\r\n", true);
         } else if (option == L"--cmdline" && hasValue) {
             ok = WriteText(value, ::GetCommandLineW());
         } else if (option == L"--image" && hasValue) {
@@ -193,19 +166,16 @@ int Act(const std::vector<std::wstring>& args) {
         } else if (option == L"--print-lines" && hasValue) {
             std::wstring text;
             wchar_t line[32];
-            for (int n = 1; n <= number; ++n) {
-                std::swprintf(line, 32, L"line %06d\r\n", n);
-                text += line;
-            }
+            for (int n = 1; n <= number; ++n)
+                text += (std::swprintf(line, 32, L"line %06d\r\n", n), line);
             ok = WriteStdout(text);
         } else if (option == L"--child" || option == L"--breakaway-child" ||
                    ((option == L"--child-as" || option == L"--children") && hasValue)) {
-            const bool named = option == L"--child-as";
-            const bool many = option == L"--children";
+            const bool named = option == L"--child-as", many = option == L"--children";
             const std::wstring own = OwnPath();
             std::vector<std::wstring> inner;
             if (!TakeBracketed(args, i + (named || many ? 2 : 1), inner, next))
-                return kExitBadArguments;
+                return 2;
             const std::wstring program = named ? own.substr(0, own.find_last_of(L'\\') + 1) + value : own;
             const DWORD flags = option == L"--breakaway-child" ? CREATE_BREAKAWAY_FROM_JOB : 0;
             for (int n = many ? number : 1; n > 0 && ok; --n)
@@ -215,7 +185,8 @@ int Act(const std::vector<std::wstring>& args) {
             next = i + 1;
         } else if (option == L"--crash") {
             ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-            ::SetUnhandledExceptionFilter(&EndOnCrash);
+            // Ends with the exception code, as without a debugger.
+            ::SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
             volatile int* nowhere = nullptr;
             *nowhere = 1;
             std::abort();
@@ -223,10 +194,10 @@ int Act(const std::vector<std::wstring>& args) {
             ::ExitProcess(static_cast<UINT>(number));
         } else if (option != L"--note" || !hasValue) {
             std::fwprintf(stderr, L"tsu_process_helper: cannot read argument %ls\n", option.c_str());
-            return kExitBadArguments;
+            return 2;
         }
         if (!ok)
-            return kExitActionFailed;
+            return 3;
         i = next;
     }
     return 0;

@@ -57,7 +57,7 @@ TEST(LaunchProgramTest, NamesTheProgramWithoutASearch) {
         {L"C:\\Program Files\\App\\un.exe /S", P, {L"C:\\Program Files\\App\\un.exe"}},
         {L"C:\\Program Files\\un.exe", P, {L"C:\\Program Files\\un.exe"}},
         {L"C:\\A.exe B\\un.EXE /S", P, {L"C:\\A.exe", L"C:\\A.exe B\\un.EXE"}},
-        {L"C:\\App\\uninst /S", P, {L"C:\\App\\uninst.exe"}},
+        {L"C:\\App\\uninst /S", P, {L"C:\\App\\uninst.exe"}}, {L"C:\\A.b\\uninst", P, {L"C:\\A.b\\uninst.exe"}},
         {L"\\\\server\\share\\un.exe", P, {L"\\\\server\\share\\un.exe"}},
         // Nothing that names one program without depending on the current folder.
         {L"App\\un.exe /S", None, {}}, {L"C:un.exe", None, {}}, {L"\"C:\\App\\un.exe -S", None, {}},
@@ -72,15 +72,16 @@ TEST(LaunchProgramTest, NamesTheProgramWithoutASearch) {
 
 TEST(FixedProductCodeTest, ReplacesTheWholeCommand) {
     // The test is case-sensitive, like the registered product code itself.
+    // clang-format off
     const std::pair<std::wstring, bool> cases[] = {
-        {L"MsiExec.exe /X{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
+        {L"MsiExec.exe /X{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true}, {L"", false},
+        {L"MsiExec.exe /uninstall {BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
         {L"MsiExec.exe /I{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
         {L"x /f {BA6E3406-3BB9-433B-B9BF-ADC652DF3520} /qn", true},
-        {L"MsiExec.exe /uninstall {BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
         {L"MsiExec.exe /X{ba6e3406-3bb9-433b-b9bf-adc652df3520}", false},
         {L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}", false},
-        {L"MsiExec.exe /X BA6E3406-3BB9-433B-B9BF-ADC652DF3520", false},
-        {L"", false}};
+        {L"MsiExec.exe /X BA6E3406-3BB9-433B-B9BF-ADC652DF3520", false}};
+    // clang-format on
     for (const auto& [original, replaced] : cases) {
         std::wstring command = original;
         EXPECT_EQ(ApplyFixedProductCodeRule(command), replaced) << original;
@@ -99,9 +100,7 @@ TEST(IgnoredBrowserTest, ListsTheBrowsersNotWaitedFor) {
         {L"\"C:\\Program Files\\Google\\Chrome\\Application\\setup.exe\" --uninstall --display-name \"Google Chrome\"",
          {L"iexplore.exe", L"360se.exe"}},
         {L"360se.exe Google Chrome", {L"iexplore.exe", L"chrome.exe"}},
-        {L"C:\\360\\360SE.EXE", all},
-        {L"c:\\google chrome\\setup.exe", all},
-        {L"", all}};
+        {L"C:\\360\\360SE.EXE", all}, {L"c:\\google chrome\\setup.exe", all}, {L"", all}};
     for (const auto& [command, ignored] : cases)
         EXPECT_EQ(IgnoredBrowserNames(command), ignored) << command;
 }
