@@ -295,6 +295,7 @@ TEST(PeResourceReaderTest, DamagedImagesAreReadSafely) {
         {"data in the section but past the file",
          [](Bytes& b, L l) { PutU32(b, l.sectionTable + 8, 0x100000), PutU32(b, l.firstDataEntry + 16, 0x81000); },
          true, 1},
+        {"data past the section's virtual end", [](Bytes& b, L l) { PutU32(b, l.sectionTable + 8, 0x40); }, true, 1},
         {"language directory outside the file",
          [&](Bytes& b, L l) { PutU32(b, groupName(l) + 4, 0x80000000u | 0x7FFFFFF8u); }, true, 1},
         {"data entry outside the file", [&](Bytes& b, L l) { PutU32(b, groupName(l) + 4, 0x7FFFFFF8u); }, true, 1},
