@@ -1,6 +1,5 @@
-// The real VeltorFeedbackInformation.dll under Wine, loaded from a scratch folder with its own
-// settings file: its exports, the version check, the feedback lines in the log folder and the
-// browser start (a configured browser program that is the helper program, which records its command line).
+// The real library from a scratch folder with its own settings file; the configured browser is the
+// helper program, which records its command line.
 
 #include "feedback/FeedbackExports.h"
 #include "feedback/core/FeedbackRecord.h"
@@ -20,22 +19,16 @@
 namespace tsu::feedback {
 namespace {
 
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end()); // ASCII paths
-}
-
 class FeedbackLibrary : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_folder = test::MakeScratchFolder(L"feedback-library");
-        ASSERT_TRUE(::CopyFileW((test::BinDir() + L"VeltorFeedbackInformation.dll").c_str(),
-                                (s_folder + L"VeltorFeedbackInformation.dll").c_str(), FALSE));
-        s_module = ::LoadLibraryW((s_folder + L"VeltorFeedbackInformation.dll").c_str());
+        const std::wstring copy = s_folder + L"VeltorFeedbackInformation.dll";
+        ASSERT_TRUE(::CopyFileW((test::BinDir() + L"VeltorFeedbackInformation.dll").c_str(), copy.c_str(), FALSE));
+        s_module = ::LoadLibraryW(copy.c_str());
     }
     static void TearDownTestSuite() {
-        if (s_module)
-            ::FreeLibrary(s_module);
-        s_module = nullptr;
+        ::FreeLibrary(s_module);
         test::RemoveTree(s_folder);
     }
     void SetUp() override {
@@ -48,9 +41,7 @@ protected:
         return entry;
     }
     void OpenUrl(const wchar_t* url) { Entry<OpenUrlFn>("OpenUrl")(url); }
-    void WriteSettings(const std::string& text) {
-        ASSERT_TRUE(test::WriteFileBytes(s_folder + kSettingsFileName, text));
-    }
+    void WriteSettings(const std::string& s) { ASSERT_TRUE(test::WriteFileBytes(s_folder + kSettingsFileName, s)); }
     // The lines of the feedback file whose tool id is this test's own.
     static std::vector<FeedbackRecord> OwnLines(const std::wstring& toolId) {
         wchar_t folder[MAX_PATH] = {};
@@ -74,7 +65,7 @@ protected:
         ::SetEnvironmentVariableW(L"TSU_HELPER_ARGS",
                                   (L"--cmdline " + test::Quoted(Record()) + L" --signal " + started->Name()).c_str());
         ::DeleteFileW(Record().c_str());
-        WriteSettings("[Browser]\r\nProgram=\"" + Narrow(program) +
+        WriteSettings("[Browser]\r\nProgram=\"" + std::string(program.begin(), program.end()) + // ASCII paths
                       "\"\r\n[Update]\r\nDownloadUrl=https://dl.example/tool-new.zip\r\n");
         return started;
     }
@@ -91,8 +82,7 @@ protected:
 
 TEST_F(FeedbackLibrary, InitialisesAndAnnouncesANewVersionOnlyWhenTheSettingsFileDoes) {
     EXPECT_NE(Entry<InitFreedbackDllFn>("InitFreedbackDll")(), 0);
-    const int state = Entry<GetInterNetStateFn>("GetInterNetState")();
-    EXPECT_TRUE(state == 0 || state == 1);
+    EXPECT_LE(static_cast<unsigned>(Entry<GetInterNetStateFn>("GetInterNetState")()), 1u);
     const auto check = Entry<GetToolIsNewVersionFn>("GetToolIsNewVersion");
     EXPECT_EQ(check(L"10100", L"1.0.20.1116"), kVersionCurrent); // no settings file
     WriteSettings("[Update]\r\nLatestVersion=1.0.21.0\r\n");
@@ -113,10 +103,10 @@ TEST_F(FeedbackLibrary, EveryFeedbackCallAppendsOneLineWithItsFields) {
                                                                             L"line one\r\nline two");
     const std::vector<FeedbackRecord> lines = OwnLines(toolId);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0].call + L" " + lines[0].toolVersion + L" " + lines[0].answer + L" " + lines[0].time,
-              L"CustomerFeedbackEx 1.0.20.1116 2 1714560000");
-    EXPECT_EQ(lines[0].localTime.size(), 19u);
-    EXPECT_EQ(lines[1].call + L"|" + lines[2].answer + L"|" + lines[3].text, L"FeedbackQuestion|1|line one  line two");
+    EXPECT_EQ(lines[0].call + L" " + lines[0].toolVersion + L" " + lines[0].answer + L" " + lines[0].time + L" " +
+                  std::to_wstring(lines[0].localTime.size()) + L"|" + lines[1].call + L"|" + lines[2].answer + L"|" +
+                  lines[3].text,
+              L"CustomerFeedbackEx 1.0.20.1116 2 1714560000 19|FeedbackQuestion|1|line one  line two");
     // Null arguments are recorded empty instead of crashing.
     const size_t before = OwnLines(L"").size();
     Entry<CustomerFeedbackExFn>("CustomerFeedbackEx")(nullptr, nullptr, kAnswerClosed, nullptr);

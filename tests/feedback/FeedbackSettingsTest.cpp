@@ -1,6 +1,3 @@
-// The feedback library's portable rules: the settings file (encodings, sections and keys, damaged
-// lines, the version check, which addresses and programs may be started) and the feedback lines.
-
 #include "feedback/core/FeedbackRecord.h"
 #include "feedback/core/FeedbackSettings.h"
 
@@ -19,18 +16,13 @@ TEST(FeedbackSettings, EncodingsNamesCommentsAndDamagedLines) {
     for (const std::string& bytes : {body, "\xEF\xBB\xBF" + body, utf16})
         EXPECT_EQ(FeedbackSettings::Parse(bytes).KnowledgeBaseUrl(), L"https://kb.example.cn/帮助");
     // An odd UTF-16 byte count is never read past its end.
-    EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE"
-                                         "A\0B",
-                                         5)) +
-                  L"|" + DecodeTextFile("\xEF\xBB\xBF"),
-              L"A|");
+    EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE" "A\0B", 5)) + L"|" + DecodeTextFile("\xEF\xBB\xBF"), L"A|");
     // The first occurrence wins; an unclosed section header leaves the section as it was.
     const FeedbackSettings settings =
         FeedbackSettings::Parse("; comment\n# another\nno equals sign here\n=novalue\n"
                                 "[update]\nlatestversion=2.0\n[UPDATE]\nLatestVersion=9.9\n"
                                 "[Browser\nProgram=x\n");
-    EXPECT_EQ(settings.LatestVersion(), L"2.0");
-    EXPECT_EQ(settings.Value(L"Update", L"Program").value_or(L""), L"x");
+    EXPECT_EQ(settings.LatestVersion() + L"|" + settings.Value(L"Update", L"Program").value_or(L""), L"2.0|x");
     EXPECT_FALSE(settings.Value(L"Browser", L"Program").has_value());
 }
 
@@ -48,8 +40,8 @@ TEST(FeedbackSettings, AddressesAndTheirFallbacks) {
         const FeedbackSettings settings = FeedbackSettings::Parse(text);
         EXPECT_EQ(settings.KnowledgeBaseUrl() + L"|" + settings.DownloadUrl(), expected) << text;
     }
-    EXPECT_EQ(JoinUrl(L"https://kb.example/", kMoreToolsArticlePath), L"https://kb.example/detail/dc_172545.html");
-    EXPECT_EQ(JoinUrl(L"https://kb.example", L"detail/x.html"), L"https://kb.example/detail/x.html");
+    EXPECT_EQ(JoinUrl(L"https://kb.example/", kMoreToolsArticlePath) + L"|" + JoinUrl(L"https://kb.example", L"x.html"),
+              L"https://kb.example/detail/dc_172545.html|https://kb.example/x.html");
     EXPECT_TRUE(IsWebAddress(L"https://help.veltor.com/detail/dc_172545.html") && IsWebAddress(L"HTTP://example.com"));
     for (const std::wstring& refused : std::vector<std::wstring>{
              L"https://", L"https:///etc/passwd", L"file:///C:/x.exe", L"C:\\Windows\\notepad.exe",
@@ -70,21 +62,17 @@ TEST(FeedbackSettings, OnlyAnAbsoluteLocalExeIsStartedAsBrowser) {
 }
 
 TEST(FeedbackSettings, NewerOnlyForAStrictlyNewerAnnouncedVersion) {
-    for (const char* newer : {"1.0.21.0", "1.0.20.1117", "2", "1.0.100.0"})
-        EXPECT_EQ(
-            FeedbackSettings::Parse(std::string("[Update]\nLatestVersion=") + newer).CompareWithLatest(L"1.0.20.1116"),
-            kVersionNewerExists)
-            << newer;
-    const std::pair<const char*, const wchar_t*> current[] = {{"1", L"1.0.20.1116"},
-                                                              {"1.0.20.1116", L"1.0.20.1116"}, {"1.0.20", L"1.0.20.0"},
-                                                              {"1.0.3.0", L"1.0.20.1116"}, {"v2.0", L"1.0.20.1116"},
-                                                              {"1..2", L"1.0.20.1116"},
-                                                              {"1.0.20.1116.5", L"1.0.20.1116"},
-                                                              {"999999.0", L"1.0.20.1116"}, {"2.0", L"garbage"},
-                                                              {"2.0", L""}, {"", L"1.0.20.1116"}};
-    for (const auto& [latest, version] : current)
+    const std::tuple<const char*, const wchar_t*, int> cases[] = {
+        {"1.0.20.1117", L"1.0.20.1116", kVersionNewerExists}, {"2", L"1.0.20.1116", kVersionNewerExists},
+        {"1.0.100.0", L"1.0.20.1116", kVersionNewerExists},   {"1", L"1.0.20.1116", kVersionCurrent},
+        {"1.0.20.1116", L"1.0.20.1116", kVersionCurrent},     {"1.0.20", L"1.0.20.0", kVersionCurrent},
+        {"1.0.3.0", L"1.0.20.1116", kVersionCurrent},         {"v2.0", L"1.0.20.1116", kVersionCurrent},
+        {"1..2", L"1.0.20.1116", kVersionCurrent},            {"1.0.20.1116.5", L"1.0.20.1116", kVersionCurrent},
+        {"999999.0", L"1.0.20.1116", kVersionCurrent},        {"2.0", L"garbage", kVersionCurrent},
+        {"2.0", L"", kVersionCurrent},                        {"", L"1.0.20.1116", kVersionCurrent}};
+    for (const auto& [latest, version, expected] : cases)
         EXPECT_EQ(FeedbackSettings::Parse(std::string("[Update]\nLatestVersion=") + latest).CompareWithLatest(version),
-                  kVersionCurrent)
+                  expected)
             << latest << " vs " << version;
 }
 
@@ -93,8 +81,8 @@ TEST(FeedbackRecord, LineRoundTripsWhateverTheFieldsHold) {
                                 L"1714560000",          L"反馈\r\nsecond\x01"};
     const std::string line = FormatFeedbackLine(record);
     ASSERT_GE(line.size(), 2u);
-    EXPECT_EQ(line.find('\n'), line.size() - 1); // tabs and line breaks in fields cannot split it
-    EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
+    // Tabs and line breaks in fields cannot split it.
+    EXPECT_TRUE(line.find('\n') == line.size() - 1 && line.substr(line.size() - 2) == "\r\n");
     FeedbackRecord back;
     ASSERT_TRUE(ParseFeedbackLine(line, back));
     EXPECT_EQ(back.localTime + back.call + back.toolVersion + back.answer + back.time + L"|" + back.toolId + L"|" +
@@ -102,8 +90,7 @@ TEST(FeedbackRecord, LineRoundTripsWhateverTheFieldsHold) {
               L"2024-05-01 12:00:00CustomerFeedbackEx1.0.20.111611714560000|10 100|反馈  second ");
     EXPECT_FALSE(ParseFeedbackLine("a\tb\tc\r\n", back) || ParseFeedbackLine("", back));
     EXPECT_EQ(CleanField(std::wstring(1023, L'x') + L"\xD83D\xDE00").size(), 1023u); // a pair straddling the limit
-    EXPECT_EQ(CleanField(L"abc", 2), L"ab");
-    EXPECT_EQ(FormatLocalTime(2024, 5, 1, 7, 8, 9), L"2024-05-01 07:08:09");
+    EXPECT_EQ(CleanField(L"abc", 2) + L"|" + FormatLocalTime(2024, 5, 1, 7, 8, 9), L"ab|2024-05-01 07:08:09");
 }
 
 } // namespace

@@ -22,9 +22,6 @@ inline std::wstring FixturePath(const std::wstring& name) {
 inline std::wstring NsisPath(const std::wstring& relative) {
     return L"Z:\\usr\\share\\nsis\\" + relative;
 }
-inline bool WriteBytes(const std::wstring& path, const Bytes& bytes) {
-    return WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
-}
 // Views of files whose name ends with `suffix` mapped into this process (data-file modules too).
 inline int CountMappedViews(const std::wstring& suffix) {
     int views = 0;

@@ -1,5 +1,3 @@
-// The portable rules of the multi-line list: rows and columns, cell layout, scroll arithmetic.
-
 #include "controls/list/core/ListGeometry.h"
 #include "controls/list/core/ListModel.h"
 #include "controls/list/core/ListScroll.h"
@@ -8,9 +6,6 @@
 
 #include <climits>
 #include <memory>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace tsu {
 namespace {
@@ -38,11 +33,9 @@ void Fill(ListModel& model, const std::vector<int>& heights) {
 
 TEST(ListModelTest, RowsAreShownInIndexOrderAndAnExistingIndexIsKept) {
     ListModel model;
-    ListRow row;
-    row.height = 40;
-    ASSERT_TRUE(model.InsertRow(9, row) && model.InsertRow(0, row));
-    row.height = 10;
-    ASSERT_TRUE(model.InsertRow(1, row));
+    ListRow row, low;
+    std::tie(row.height, low.height) = std::tuple(40, 10);
+    ASSERT_TRUE(model.InsertRow(9, row) && model.InsertRow(0, row) && model.InsertRow(1, low));
     EXPECT_FALSE(model.InsertRow(1, ListRow{}));
     EXPECT_EQ(std::tuple(model.KeyOfPosition(2), model.KeyOfPosition(3), model.KeyOfPosition(-1)),
               std::tuple(9, -1, -1));
@@ -69,9 +62,8 @@ TEST(ListModelTest, BadSizesAreClampedAndMissingRowsCellsOrDataRefused) {
     EXPECT_EQ(model.TotalWidth(), 2 * ListModel::kMaxColumnWidth);
     int record = 0;
     EXPECT_TRUE(model.SetItemData(1, &record) && !model.SetItemData(1, nullptr) && !model.SetItemData(2, &record));
-    EXPECT_EQ(std::tuple(model.GetItemData(1), model.GetItemData(-1)), (std::tuple<void*, void*>(&record, nullptr)));
-    // Row 1 has no cell in column 2.
-    EXPECT_TRUE(model.SetCellKind(1, 3, CELL_WAITING) && !model.SetCellKind(1, 2, CELL_WAITING) &&
+    EXPECT_TRUE(model.GetItemData(1) == &record && !model.GetItemData(-1));
+    EXPECT_TRUE(model.SetCellKind(1, 3, CELL_WAITING) && !model.SetCellKind(1, 2, CELL_WAITING) && // no cell there
                 !model.SetCellKind(2, 3, CELL_WAITING));
     EXPECT_FALSE(model.GetCellCheck(5, 0) || model.GetCellCheck(0, 9) || model.DeleteRow(2) || model.DeleteRow(-1));
 }
@@ -133,9 +125,8 @@ TEST(ListModelTest, OffsetsMapToRowsAndHundredThousandRowsStayConsistentThroughD
 }
 
 TEST(ListGeometryTest, CellPartsAtUnitAndFractionalScales) {
-    const ListRect cell{100, 40, 250, 80};   // 150 x 40
-    const ListRect scaled{600, 48, 744, 96}; // the conventional page's operation column at 1.2
-    enum { C = 1, I = 2, X = 4 };            // check box, icon, and the icon's image exists
+    const ListRect cell{100, 40, 250, 80}, scaled{600, 48, 744, 96}; // the operation column at 1.2
+    enum { C = 1, I = 2, X = 4 };                                     // check box, icon, and the icon's image exists
     using L = CellLayout;
     const std::tuple<const char*, int, int, float, ListRect, ListRect L::*, ListRect> cases[] = {
         {"CheckBeforeIcon", CELL_TEXT, C | I | X, 1.0f, cell, &L::checkRect, {108, 52, 124, 68}},
@@ -158,18 +149,17 @@ TEST(ListGeometryTest, CellPartsAtUnitAndFractionalScales) {
     };
     for (const auto& [name, kind, has, scale, cellRect, part, expected] : cases) {
         ListCell in = MakeCell(kind, L"", kAlignLeft);
-        in.hasCheck = has & C;
-        in.hasIcon = has & I;
+        std::tie(in.hasCheck, in.hasIcon) = std::tuple((has & C) != 0, (has & I) != 0);
         const ListRect got = LayoutCell(in, cellRect, CellLayoutInput{scale, (has & X) != 0, 15}).*part;
         EXPECT_EQ(got, expected) << name << ": " << got.left << "," << got.top << "," << got.right << "," << got.bottom;
     }
-    EXPECT_EQ(HeaderHeight(16, 20, 1.0f), 42); // bold font + 20 s + 6
-    EXPECT_EQ(HeaderHeight(19, 20, 1.2f), 19 + 24 + 6);
+    // Bold font + 20 s + 6.
+    EXPECT_EQ(std::tuple(HeaderHeight(16, 20, 1.0f), HeaderHeight(19, 20, 1.2f)), std::tuple(42, 19 + 24 + 6));
 }
 
-TEST(ListScrollTest, VerticalSteps) {
+TEST(ListScrollTest, VerticalAndHorizontalSteps) {
     // Code, position, tracking position, expected, rows of 40 pixels, view height; the last row
-    // steps by rows in a view of no height.
+    // steps by rows in a view of no height. Horizontally: columns 700 wide in a view 300 wide.
     using SC = ScrollCode;
     const std::tuple<SC, int, int, int, int, int> cases[] = {
         {SC::ThumbTrack, 0, 137, 137, 10, 150},    {SC::ThumbTrack, 80, -5, 0, 10, 150},
@@ -179,23 +169,19 @@ TEST(ListScrollTest, VerticalSteps) {
         {SC::LineDown, 240, 0, 240, 10, 160},      {SC::LineUp, 60, 0, 20, 10, 150},
         {SC::LineUp, 20, 0, 0, 10, 150},           {SC::LineUp, 1000, 0, 960, 10, 150},
         {SC::EndScroll, 80, 0, 80, 10, 150},       {SC::LineDown, 0, 0, 0, 0, 150},
-        {SC::PageDown, 0, 0, 0, 0, 150},           {SC::LineDown, 0, 0, 40, 10, 0}};
+        {SC::LineDown, 0, 0, 40, 10, 0}};
     for (auto [code, position, trackPos, expected, rows, view] : cases) {
         ListModel model;
         Fill(model, std::vector<int>(rows, 40));
         EXPECT_EQ(VerticalScroll(model, static_cast<int>(code), position, trackPos, view), expected)
             << static_cast<int>(code) << " from " << position;
     }
-}
-
-TEST(ListScrollTest, HorizontalStepsOfColumns700WideInAView300Wide) {
-    using SC = ScrollCode;
-    const std::tuple<SC, int, int, int> cases[] = {
+    const std::tuple<SC, int, int, int> sideways[] = {
         {SC::ThumbPosition, 0, 123, 123}, {SC::ThumbTrack, 0, 77, 77}, {SC::PageUp, 350, 0, 50},
         {SC::PageUp, 100, 0, 0},          {SC::PageDown, 0, 0, 300},   {SC::PageDown, 300, 0, 400},
         {SC::LineUp, 30, 0, 5},           {SC::LineUp, 10, 0, 0},      {SC::LineDown, 0, 0, 25},
         {SC::LineDown, 400, 0, 400},      {SC::EndScroll, 42, 0, 42}};
-    for (auto [code, position, thumb, expected] : cases)
+    for (auto [code, position, thumb, expected] : sideways)
         EXPECT_EQ(HorizontalScroll(static_cast<int>(code), position, thumb, 300, 700), expected)
             << static_cast<int>(code) << " from " << position;
 }

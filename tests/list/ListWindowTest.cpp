@@ -1,5 +1,3 @@
-// The list window under Wine: painting, hit tests, scrolling, messages, and input the pages never mean to give it.
-
 #include "controls/CHeaderCtrlEx.h"
 #include "controls/DrawingUtils.h"
 #include "controls/ImageEx.h"
@@ -148,7 +146,6 @@ TEST_F(ListWindowTest, SelectionSeparatorsAndButtonStates) {
     for (auto [x, y, color] : points)
         EXPECT_EQ(PixelAt(canvas, x, Top() + y), color) << x << "," << y;
     Shot(L"list_conventional_selected");
-    (void)SaveCanvasPng(canvas, L"list_conventional_content");
     // The button's left strip, where the white caption does not reach, shows the press state.
     const ListRect button = Cell(0, 3).buttonRect, other = Cell(1, 3).buttonRect;
     const ListRect edge = ListRect::FromSize(button.left, button.top, 10, 24);
