@@ -48,13 +48,11 @@ public:
     CSoftwareUninstallFunctionDlg& Function() { return *window->FunctionPage(); }
     CConventionalUninstallDlg& Conventional() { return *Function().ConventionalPage(); }
     CIntelligenceUninstallDlg& Intelligent() { return *Function().IntelligencePage(); }
-    // Presses "开始运行" and waits until the function page shows the list.
-    bool LoadPrograms() {
+    bool LoadPrograms() { // "开始运行", until the list shows
         ClickButton(Start().GetSafeHwnd(), IDC_START_BUTTON);
         return PumpUntil([this] { return window->ShownPage() == 1; }, 20000);
     }
-    // Away to the intelligent page and back: the list is read anew.
-    bool Refresh() {
+    bool Refresh() { // away to the intelligent page and back: the list is read anew
         Function().SelectTab(1);
         Function().SelectTab(0);
         const bool done = PumpUntil([this] { return !window->Engine().IsInventoryWorkRunning(); }, kMustHappenMs);
