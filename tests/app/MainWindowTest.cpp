@@ -250,7 +250,7 @@ void Press(HWND child, UINT id, bool pointerInside) {
     test::ClickButton(child, id);
 }
 
-TEST(FeedbackQuestion, EachAnswerIsReportedWithTheTimeThenTheQuestionCall) {
+TEST(FeedbackQuestion, EachPointedAnswerIsReportedWithTheTimeThenTheQuestionCall) {
     for (const auto& [button, answer] : {std::pair{IDC_SOLVED, 1}, {IDC_UNSOLVED, 2}, {IDC_FEEDBACK_CLOSE, 3}}) {
         // The pointer may be moved by another program between setting and pressing: pressed again
         // until the answer was reported.
@@ -264,9 +264,7 @@ TEST(FeedbackQuestion, EachAnswerIsReportedWithTheTimeThenTheQuestionCall) {
         EXPECT_LT(std::llabs(std::stoll(calls[0].substr(prefix.size())) - std::time(nullptr)), 120);
         EXPECT_EQ(calls[1], L"FeedbackQuestion|10100|1.0.20.1116");
     }
-}
-
-TEST(FeedbackQuestion, AKeyboardAnswerWithThePointerElsewhereIsNoAnswer) {
+    // A keyboard answer with the pointer elsewhere is no answer.
     const std::vector<std::wstring> calls = RunQuestion([&](HWND child) {
         Press(child, IDC_SOLVED, false);
         Press(child, IDC_UNSOLVED, false);
