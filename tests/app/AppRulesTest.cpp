@@ -1,5 +1,4 @@
-// The application's portable rules: dialog texts and buttons, what the tool removes of itself,
-// window geometry, row states and the close decision.
+// The application's portable rules.
 
 #include "app/core/DialogRules.h"
 #include "app/core/PageRules.h"
@@ -27,10 +26,10 @@ TEST(WaitText, FewerThanTwoCharactersShowTheDefault) {
 }
 
 TEST(FeedbackTime, LowThirtyTwoBitsAsSignedDecimal) {
-    EXPECT_EQ(FeedbackTimeText(0), L"0");
-    EXPECT_EQ(FeedbackTimeText(2147483647), L"2147483647");
-    EXPECT_EQ(FeedbackTimeText(2147483648LL), L"-2147483648"); // 2038 and later wrap
-    EXPECT_EQ(FeedbackTimeText(0x100000005LL), L"5");
+    // 2038 and later wrap.
+    EXPECT_EQ(std::tuple(FeedbackTimeText(0), FeedbackTimeText(2147483647), FeedbackTimeText(2147483648LL),
+                         FeedbackTimeText(0x100000005LL)),
+              std::tuple(L"0", L"2147483647", L"-2147483648", L"5"));
 }
 
 TEST(PromptButtons, FollowTheStyle) {
@@ -49,9 +48,7 @@ TEST(PromptButtons, FollowTheStyle) {
                   std::tuple(c.secondShown, c.firstCentred, c.firstIsConfirm, c.secondIsCancel))
             << c.style;
     }
-    EXPECT_TRUE(IsFirstButtonResult(1));
-    EXPECT_FALSE(IsFirstButtonResult(2));
-    EXPECT_FALSE(IsFirstButtonResult(0));
+    EXPECT_TRUE(IsFirstButtonResult(1) && !IsFirstButtonResult(2) && !IsFirstButtonResult(0));
 }
 
 TEST(SelfRemoval, OrdinaryFolderRemovesOnlyTheToolsOwnFilesThenTheFolderIfEmpty) {
@@ -61,15 +58,14 @@ TEST(SelfRemoval, OrdinaryFolderRemovesOnlyTheToolsOwnFilesThenTheFolderIfEmpty)
     EXPECT_EQ(plan.libraryPath, L"C:\\Tools\\My Uninstall\\VeltorFeedbackInformation.dll");
     EXPECT_EQ(plan.cacheFolder, L"C:\\Tools\\My Uninstall\\Image");
     const std::wstring& p = plan.commandParameters;
-    // /D: no AutoRun command of the registry runs in the elevated interpreter.
+    // /D: no AutoRun command of the registry runs in the elevated interpreter. The folder itself only
+    // without /s: a folder that still holds anything stays.
     EXPECT_EQ(p.rfind(L"/D /C ", 0), 0u);
-    EXPECT_NE(p.find(L"del /f /q \"C:\\Tools\\My Uninstall\\TarrowSoftwareUninstall.exe\""), std::wstring::npos);
-    EXPECT_NE(p.find(L"del /f /q \"C:\\Tools\\My Uninstall\\VeltorFeedbackInformation.dll\""), std::wstring::npos);
-    EXPECT_NE(p.find(L"rmdir \"C:\\Tools\\My Uninstall\\Image\""), std::wstring::npos);
-    // The folder itself only without /s: a folder that still holds anything stays.
-    EXPECT_NE(p.find(L"& rmdir \"C:\\Tools\\My Uninstall\""), std::wstring::npos);
-    EXPECT_EQ(p.find(L"/s"), std::wstring::npos);
-    EXPECT_EQ(p.find(L"*"), std::wstring::npos);
+    for (const wchar_t* part : {L"del /f /q \"C:\\Tools\\My Uninstall\\TarrowSoftwareUninstall.exe\"",
+                                L"del /f /q \"C:\\Tools\\My Uninstall\\VeltorFeedbackInformation.dll\"",
+                                L"rmdir \"C:\\Tools\\My Uninstall\\Image\"", L"& rmdir \"C:\\Tools\\My Uninstall\""})
+        EXPECT_NE(p.find(part), std::wstring::npos) << part;
+    EXPECT_EQ(std::pair(p.find(L"/s"), p.find(L"*")), std::pair(std::wstring::npos, std::wstring::npos));
     // It waits for the tool to end before deleting anything.
     EXPECT_LT(p.find(L"set /p"), p.find(L"del "));
 }
@@ -112,8 +108,7 @@ TEST(SelfRemoval, RootsUnsafeAndCutPathsRemoveNothing) {
     for (const auto& c : cases) {
         const SelfRemovalPlan plan = PlanSelfRemoval(c.path, c.cut);
         EXPECT_EQ(plan.verdict, c.verdict) << c.path;
-        EXPECT_FALSE(plan.ShouldRemove());
-        EXPECT_TRUE(plan.commandParameters.empty());
+        EXPECT_TRUE(!plan.ShouldRemove() && plan.commandParameters.empty());
     }
 }
 
@@ -153,20 +148,17 @@ TEST(Geometry, DraggingAChildAndPlacingItBackAgreeAtEveryScale) {
 }
 
 TEST(Geometry, DragStripIsTheTopThirtyPixelsWithoutTheRightPart) {
-    EXPECT_TRUE(InDragStrip(0, 0, 800, 30, 86));
-    EXPECT_TRUE(InDragStrip(713, 29, 800, 30, 86));
+    EXPECT_TRUE(InDragStrip(0, 0, 800, 30, 86) && InDragStrip(713, 29, 800, 30, 86));
     EXPECT_FALSE(InDragStrip(714, 10, 800, 30, 86)); // minimise and close buttons
-    EXPECT_FALSE(InDragStrip(10, 30, 800, 30, 86));
-    EXPECT_FALSE(InDragStrip(-1, 10, 800, 30, 86));
+    EXPECT_FALSE(InDragStrip(10, 30, 800, 30, 86) || InDragStrip(-1, 10, 800, 30, 86));
 }
 
 TEST(RowState, QueueingAndEngineStatesMapToCellKinds) {
-    EXPECT_EQ(CellKindAfterQueueing(false, false), CELL_UNINSTALLING);
-    EXPECT_EQ(CellKindAfterQueueing(true, true), CELL_WAITING);
-    EXPECT_EQ(CellKindAfterQueueing(true, false), CELL_UNINSTALLING);
-    EXPECT_EQ(CellKindForUninstallState(1), CELL_DONE);
-    EXPECT_EQ(CellKindForUninstallState(2), CELL_BUTTON);
-    EXPECT_EQ(CellKindForUninstallState(3), CELL_UNINSTALLING);
+    EXPECT_EQ(std::tuple(CellKindAfterQueueing(false, false), CellKindAfterQueueing(true, true),
+                         CellKindAfterQueueing(true, false)),
+              std::tuple(CELL_UNINSTALLING, CELL_WAITING, CELL_UNINSTALLING));
+    EXPECT_EQ(std::tuple(CellKindForUninstallState(1), CellKindForUninstallState(2), CellKindForUninstallState(3)),
+              std::tuple(CELL_DONE, CELL_BUTTON, CELL_UNINSTALLING));
     for (uintptr_t state : {uintptr_t{0}, uintptr_t{4}, static_cast<uintptr_t>(-1)})
         EXPECT_FALSE(CellKindForUninstallState(state).has_value());
 }
@@ -180,11 +172,9 @@ TEST(RowState, RowsAreFoundByNameAndKeyAndKeepTheirStateAcrossARefill) {
     SoftwareRecord otherName = a;
     otherName.displayName = L"alpha";
     const std::vector<const SoftwareRecord*> rows = {nullptr, &a, &otherKey};
-    EXPECT_EQ(FindRecordRow(rows, &a), 1);
-    EXPECT_EQ(FindRecordRow(rows, &otherKey), 2);
-    EXPECT_EQ(FindRecordRow(rows, &otherName), -1);
-    EXPECT_EQ(FindRecordRow(rows, nullptr), -1);
-    EXPECT_EQ(FindRecordRow({}, &a), -1);
+    EXPECT_EQ(std::tuple(FindRecordRow(rows, &a), FindRecordRow(rows, &otherKey), FindRecordRow(rows, &otherName),
+                         FindRecordRow(rows, nullptr), FindRecordRow({}, &a)),
+              std::tuple(1, 2, -1, -1, -1));
     const struct {
         std::vector<int> kinds; // noted for a, in order
         int refilled;
@@ -198,34 +188,36 @@ TEST(RowState, RowsAreFoundByNameAndKeyAndKeepTheirStateAcrossARefill) {
         std::vector<KeptRowState> kept;
         for (int kind : c.kinds)
             KeepRowState(kept, a, kind);
-        EXPECT_EQ(CellKindOnRefill(kept, a), c.refilled);
+        EXPECT_EQ(std::pair(CellKindOnRefill(kept, a), CellKindOnRefill(kept, otherKey)),
+                  std::pair(c.refilled, int{CELL_BUTTON}));
         EXPECT_LE(kept.size(), 1u);
-        EXPECT_EQ(CellKindOnRefill(kept, otherKey), CELL_BUTTON);
     }
 }
 
 TEST(CloseDecision, UninstallsWarnShortTasksWaitQuietly) {
-    EXPECT_EQ(DecideClose(BusyState{}), CloseDecision::CloseNow);
-    EXPECT_EQ(DecideClose(BusyState{true, false, false, false, false}), CloseDecision::WarnThenWait);
-    EXPECT_EQ(DecideClose(BusyState{false, true, false, false, false}), CloseDecision::WarnThenWait);
-    EXPECT_EQ(DecideClose(BusyState{false, false, false, true, false}), CloseDecision::WarnThenWait);
-    EXPECT_EQ(DecideClose(BusyState{false, false, true, false, false}), CloseDecision::WaitSilently);
-    EXPECT_EQ(DecideClose(BusyState{false, false, false, false, true}), CloseDecision::WaitSilently);
-    EXPECT_EQ(DecideClose(BusyState{true, false, true, false, true}), CloseDecision::WarnThenWait);
-    EXPECT_TRUE(IsIdle(BusyState{}));
-    EXPECT_FALSE(IsIdle(BusyState{false, false, true, false, false}));
+    const std::pair<BusyState, CloseDecision> cases[] = {
+        {BusyState{}, CloseDecision::CloseNow},
+        {BusyState{true, false, false, false, false}, CloseDecision::WarnThenWait},
+        {BusyState{false, true, false, false, false}, CloseDecision::WarnThenWait},
+        {BusyState{false, false, false, true, false}, CloseDecision::WarnThenWait},
+        {BusyState{false, false, true, false, false}, CloseDecision::WaitSilently},
+        {BusyState{false, false, false, false, true}, CloseDecision::WaitSilently},
+        {BusyState{true, false, true, false, true}, CloseDecision::WarnThenWait}};
+    for (const auto& [state, decision] : cases)
+        EXPECT_EQ(std::pair(DecideClose(state), IsIdle(state)),
+                  std::pair(decision, decision == CloseDecision::CloseNow));
     // A second close leaves the engine's work behind, never the intelligent page's.
     EXPECT_TRUE(MayStopWaitingOnSecondClose(BusyState{true, true, true, false, false}));
-    EXPECT_FALSE(MayStopWaitingOnSecondClose(BusyState{true, false, false, true, false}));
-    EXPECT_FALSE(MayStopWaitingOnSecondClose(BusyState{false, false, false, false, true}));
+    EXPECT_FALSE(MayStopWaitingOnSecondClose(BusyState{true, false, false, true, false}) ||
+                 MayStopWaitingOnSecondClose(BusyState{false, false, false, false, true}));
 }
 
 TEST(TermsViewer, HidesOnClicksAwayFromLabelAndViewer) {
-    EXPECT_TRUE(ShouldHideTermsViewer(false, false, false, true)); // outside the tool
-    EXPECT_TRUE(ShouldHideTermsViewer(true, false, false, true));  // elsewhere on the page
-    EXPECT_FALSE(ShouldHideTermsViewer(true, true, false, true));  // the label toggles it itself
-    EXPECT_FALSE(ShouldHideTermsViewer(true, false, true, true));  // inside the viewer (its scroll bar)
-    EXPECT_TRUE(ShouldHideTermsViewer(true, false, true, false));  // a hidden viewer is no target
+    // Outside the tool, elsewhere on the page, a hidden viewer (no target); not the label (it toggles
+    // the viewer itself) nor the viewer (its scroll bar).
+    EXPECT_TRUE(ShouldHideTermsViewer(false, false, false, true) && ShouldHideTermsViewer(true, false, false, true) &&
+                ShouldHideTermsViewer(true, false, true, false));
+    EXPECT_FALSE(ShouldHideTermsViewer(true, true, false, true) || ShouldHideTermsViewer(true, false, true, true));
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "tests/app/AppTestSupport.h"
 
-#include "app/core/TermsText.h"
 #include "framework/CMemoryCanvas.h"
 #include "framework/Encoding.h"
 #include "framework/ScopedHandles.h"
@@ -101,8 +100,7 @@ PromptAnswerer::PromptAnswerer() : m_timer(::SetTimer(nullptr, 0, 15, &PromptAns
 }
 
 PromptAnswerer::~PromptAnswerer() {
-    ::KillTimer(nullptr, m_timer);
-    g_answerer = nullptr;
+    ::KillTimer(nullptr, m_timer), g_answerer = nullptr;
 }
 
 void CALLBACK PromptAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -130,8 +128,7 @@ void CALLBACK PromptAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 
 RECT RectOf(HWND window) {
     RECT rect{};
-    ::GetWindowRect(window, &rect);
-    return rect;
+    return ::GetWindowRect(window, &rect), rect;
 }
 
 bool SaveWindowAreaPng(HWND window, const std::wstring& name) {
@@ -167,30 +164,6 @@ INT_PTR RunModal(CDialog& dialog, const std::function<HWND()>& child, const std:
                              [&] { forced = true, dialog.EndDialog(IDCANCEL); }, 40000);
     const INT_PTR result = dialog.DoModal();
     return forced || !act.Ran() ? -2 : result;
-}
-
-TermsLayout MeasureTermsLayout(HWND edit) {
-    TermsLayout layout;
-    layout.paragraphs = static_cast<int>(std::count(TermsText().begin(), TermsText().end(), L'\n')) + 1;
-    layout.lines = static_cast<int>(::SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
-    // A skinned box sits in a clipping window that hides its standard scroll bar.
-    RECT visible{}, clip{};
-    ::GetClientRect(edit, &visible);
-    ::GetClientRect(::GetParent(edit), &clip);
-    ::MapWindowPoints(::GetParent(edit), edit, reinterpret_cast<POINT*>(&clip), 2);
-    layout.visibleRight = std::min(visible.right, clip.right);
-    const auto xOf = [edit](LRESULT index) {
-        POINTL point{};
-        ::SendMessageW(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), index);
-        return static_cast<int>(point.x);
-    };
-    for (int line = 0; line < layout.lines; ++line) {
-        const LRESULT first = ::SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
-        const LRESULT length = ::SendMessageW(edit, EM_LINELENGTH, static_cast<WPARAM>(first), 0);
-        if (first >= 0 && length >= 2) // the last character's left edge plus its width
-            layout.widestRight = std::max(layout.widestRight, 2 * xOf(first + length - 1) - xOf(first + length - 2));
-    }
-    return layout;
 }
 
 } // namespace tsu::test

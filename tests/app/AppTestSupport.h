@@ -66,22 +66,13 @@ private:
     bool m_busy = false;
 };
 
-[[nodiscard]] RECT RectOf(HWND window); // on the screen
-// Saves the screen area of a window and those it owns as <screenshots>\<name>.png.
-bool SaveWindowAreaPng(HWND window, const std::wstring& name);
-void ClickButton(HWND dialog, UINT id); // BN_CLICKED from the dialog's button, as a click ends
-// Whether the framework's message loops would swallow this key aimed at window.
-[[nodiscard]] bool KeyIsSwallowed(HWND window, WPARAM key);
+[[nodiscard]] RECT RectOf(HWND window);                        // on the screen
+bool SaveWindowAreaPng(HWND window, const std::wstring& name); // <screenshots>\<name>.png
+void ClickButton(HWND dialog, UINT id);                        // BN_CLICKED from the dialog's button, as a click ends
+[[nodiscard]] bool KeyIsSwallowed(HWND window, WPARAM key);    // by the framework's message loops
 // Runs a modal dialog, action once child() is visible; -2 when the action did not run or did not end
 // the dialog (it is then ended after a while).
 INT_PTR RunModal(CDialog& dialog, const std::function<HWND()>& child, const std::function<void()>& action);
-
-// How the terms box laid its text out: more lines than paragraphs when it wraps; the widest line's
-// right edge against the visible part of the box.
-struct TermsLayout {
-    int lines = 0, paragraphs = 0, widestRight = 0, visibleRight = 0;
-};
-[[nodiscard]] TermsLayout MeasureTermsLayout(HWND edit);
 
 // The first visible top-level window of this thread whose bound object is a T, or null.
 template <typename T> T* FindShownDialog() {

@@ -1,6 +1,5 @@
 // The conventional page with the real uninstall engine and real uninstallers (the process helper
-// and reg.exe): the states of a row, the queue, a worker that cannot start, row states across a
-// refresh, and closing the tool while uninstalls run, wait or the list is read.
+// and reg.exe).
 
 #include "controls/list/core/ListCell.h"
 #include "controls/list/core/ListRow.h"
@@ -28,7 +27,7 @@ protected:
     }
     int StateOf(const std::wstring& name) { return RowOf(name) < 0 ? -1 : page().OperationState(RowOf(name)); }
     void Press(const std::wstring& name) { // a row's "卸载" as the list reports it
-        ListButtonClick click;
+        ListButtonClick click{};
         click.row = RowOf(name), click.kind = CELL_BUTTON, click.action = 1;
         ::SendMessageW(page().GetSafeHwnd(), WM_LIST_BUTTONCLICK, reinterpret_cast<WPARAM>(&click), 0);
     }
@@ -80,13 +79,12 @@ TEST_F(ConventionalPage, AWorkerThatCannotStartLeavesNothingQueued) {
     page().SetWorkerStarter([] { return false; });
     Press(L"Tsu D");
     EXPECT_EQ(answerer.texts, std::vector<std::wstring>{L"卸载软件失败！"});
-    EXPECT_EQ(page().OperationState(0), CELL_BUTTON);
-    EXPECT_EQ(DecideClose(tool.Function().CurrentBusyState()), CloseDecision::CloseNow);
+    EXPECT_EQ(std::pair(page().OperationState(0), DecideClose(tool.Function().CurrentBusyState())),
+              std::pair(int{CELL_BUTTON}, CloseDecision::CloseNow));
     // With a worker that starts, the same row uninstalls (and is not run twice).
     page().SetWorkerStarter([&] { return tool.window->Engine().StartUninstallWorker(); });
     Press(L"Tsu D");
-    EXPECT_TRUE(StateBecomes(L"Tsu D", CELL_BUTTON));
-    EXPECT_EQ(answerer.texts.size(), 1u);
+    EXPECT_TRUE(StateBecomes(L"Tsu D", CELL_BUTTON) && answerer.texts.size() == 1);
 }
 
 TEST_F(ConventionalPage, QueuedRowsKeepTheirStateAcrossARefreshAndAreNotQueuedTwice) {
@@ -121,13 +119,10 @@ TEST_F(ConventionalPage, ClosingDuringAnUninstallWarnsAndWaitsASecondCloseLeaves
     EXPECT_EQ(answerer.texts, kGuard);
     // Still open: the queued program went back to its button, the running one still runs.
     ASSERT_NE(tool.Main(), nullptr);
-    EXPECT_TRUE(tool.Function().IsClosePending());
-    EXPECT_EQ(StateOf(L"Tsu F queued"), CELL_BUTTON);
-    EXPECT_EQ(question.Count(), 0);
+    EXPECT_TRUE(tool.Function().IsClosePending() && StateOf(L"Tsu F queued") == CELL_BUTTON && question.Count() == 0);
     // Asked again: the tool goes (through the question) and leaves the uninstaller running.
     test::ClickButton(tool.Function().GetSafeHwnd(), IDC_FUNCTION_CLOSE);
-    EXPECT_EQ(tool.Main(), nullptr);
-    EXPECT_EQ(question.Count(), 1);
+    EXPECT_EQ(std::pair(tool.Main(), question.Count()), std::pair(HWND{}, 1));
     EXPECT_NE(test::ToolLogText().find(L"用户再次关闭，不再等待正在运行的卸载程序"), std::wstring::npos);
     EXPECT_FALSE(ended.WaitFor(0));
     release.Set();
@@ -151,12 +146,10 @@ TEST_F(ConventionalPage, AnUninstallStartedBehindTheClosingQuestionIsWaitedFor) 
                            test::kMustHappenMs);
     ::SendMessageW(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(behind.Ran());
-    EXPECT_EQ(owner, main);
-    EXPECT_TRUE(pagesDisabled);
+    EXPECT_TRUE(owner == main && pagesDisabled);
     // After the answer the guard sees the uninstall: it warns and waits, the pages usable again.
     EXPECT_EQ(answerer.texts, kGuard);
-    EXPECT_EQ(tool.Main(), main);
-    EXPECT_TRUE(::IsWindowEnabled(tool.Function().GetSafeHwnd()));
+    EXPECT_TRUE(tool.Main() == main && ::IsWindowEnabled(tool.Function().GetSafeHwnd()));
     release.Set();
     ASSERT_TRUE(tool.Closed());
     EXPECT_TRUE(started.WaitFor(0));
@@ -171,8 +164,7 @@ TEST_F(ConventionalPage, ClosingWhileTheListIsReadWaitsQuietlyForTheReading) {
     // Never gone while the reading still runs.
     EXPECT_TRUE(tool.Main() != nullptr || !tool.window->Engine().IsInventoryWorkRunning());
     ASSERT_TRUE(tool.Closed());
-    EXPECT_TRUE(answerer.texts.empty()); // no warning for a short task
-    EXPECT_FALSE(tool.window->Engine().IsInventoryWorkRunning());
+    EXPECT_TRUE(answerer.texts.empty() && !tool.window->Engine().IsInventoryWorkRunning()); // no warning
 }
 
 } // namespace

@@ -30,20 +30,20 @@ public:
         ::CopyFileW((test::BinDir() + L"TarrowSoftwareUninstall.exe").c_str(), path.c_str(), FALSE);
     }
     ~ToolProcess() {
-        if (m_process && ::WaitForSingleObject(m_process.Get(), 0) != WAIT_OBJECT_0)
-            ::TerminateProcess(m_process.Get(), 99);
-        ::WaitForSingleObject(m_process.Get(), 5000);
+        if (process && ::WaitForSingleObject(process.Get(), 0) != WAIT_OBJECT_0)
+            ::TerminateProcess(process.Get(), 99);
+        ::WaitForSingleObject(process.Get(), 5000);
     }
     bool Start() {
-        const test::ScopedCurrentFolder inFolder(folder); // started from its own folder
-        return static_cast<bool>(m_process = test::StartProcess(test::Quoted(path), &m_processId));
+        const test::ScopedCurrentFolder inFolder(folder);
+        return static_cast<bool>(process = test::StartProcess(test::Quoted(path), &m_processId));
     }
     std::optional<DWORD> WaitForExit() {
         DWORD code = 0;
-        if (::WaitForSingleObject(m_process.Get(), test::kMustHappenMs) != WAIT_OBJECT_0 ||
-            !::GetExitCodeProcess(m_process.Get(), &code))
-            return std::nullopt;
-        return code;
+        return ::WaitForSingleObject(process.Get(), test::kMustHappenMs) == WAIT_OBJECT_0 &&
+                       ::GetExitCodeProcess(process.Get(), &code)
+                   ? std::optional<DWORD>(code)
+                   : std::nullopt;
     }
     // The first visible child window of the tool with this control id, or null.
     HWND FindControl(UINT id) const {
@@ -64,12 +64,10 @@ public:
     }
     // A window appearing in another process announces itself to nobody: looked for every 50 ms.
     bool WaitUntil(const std::function<bool()>& condition) {
-        for (const DWORD start = ::GetTickCount(); !condition();) {
-            if (::GetTickCount() - start > test::kMustHappenMs)
-                return false;
-            if (::WaitForSingleObject(m_process.Get(), 50) == WAIT_OBJECT_0)
+        for (const DWORD start = ::GetTickCount(); !condition();)
+            if (::GetTickCount() - start > test::kMustHappenMs ||
+                ::WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0)
                 return condition();
-        }
         return true;
     }
     HWND WaitForControl(UINT id) {
@@ -77,10 +75,7 @@ public:
         (void)WaitUntil([&] { return (found = FindControl(id)) != nullptr; });
         return found;
     }
-    std::wstring PromptText() const {
-        HWND message = FindControl(IDC_PROMPT_MESSAGE);
-        return message ? TextOf(message) : std::wstring();
-    }
+    std::wstring PromptText() const { return TextOf(FindControl(IDC_PROMPT_MESSAGE)); }
     static void Press(HWND control) {
         ::PostMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
                        reinterpret_cast<LPARAM>(control));
@@ -88,16 +83,15 @@ public:
     static std::wstring TextOf(HWND window) {
         wchar_t text[512] = {};
         DWORD_PTR copied = 0;
-        return ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                                     &copied)
+        return window && ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text),
+                                               SMTO_ABORTIFHUNG, 5000, &copied)
                    ? std::wstring(text, wcsnlen(text, 512))
                    : std::wstring();
     }
     // Waits until every child process of the tool (its browser, its self-removal) has ended.
     bool WaitForChildren() const {
         UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof entry;
+        PROCESSENTRY32W entry{sizeof entry};
         bool found = false, ended = true;
         for (BOOL more = snapshot && ::Process32FirstW(snapshot.Get(), &entry); more;
              more = ::Process32NextW(snapshot.Get(), &entry)) {
@@ -118,7 +112,9 @@ public:
     }
 
     const std::wstring folder, path;
-    UniqueHandle m_process;
+    UniqueHandle process;
+
+private:
     DWORD m_processId = 0;
 };
 
@@ -232,31 +228,12 @@ TEST(ToolStart, AnnouncedNewerVersionShowsTheDownloadPromptOpensTheDownloadAndEx
     EXPECT_TRUE(test::FileExists(mark));
 }
 
-// Runs the tool with an entry showing Notepad's icon (loading the list writes at least
-// "Image\0.png"), closes it and waits until its self-removal has finished.
-void RunAndClose(ToolProcess& tool, const std::wstring& feedbackLog) {
-    test::ScratchKey entry(HKEY_CURRENT_USER,
-                           L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TsuSelfRemovalPicture");
-    ASSERT_TRUE(entry.SetString(L"", L"DisplayName", L"Tsu Self Removal Picture"));
-    ASSERT_TRUE(entry.SetString(L"", L"UninstallString", test::Quoted(tool.path)));
-    ASSERT_TRUE(entry.SetString(L"", L"DisplayIcon", test::SystemFolderPath() + L"\\notepad.exe"));
-    ASSERT_TRUE(tool.Start());
-    HWND start = tool.WaitForControl(IDC_START_BUTTON);
-    ASSERT_NE(start, nullptr);
-    // Odd answers of the version check change nothing: the start page stays.
-    ASSERT_TRUE(tool.WaitUntil([&] { return test::ReadFakeFeedbackLog(feedbackLog).size() >= 2; }));
-    EXPECT_TRUE(tool.PromptText().empty());
-    ToolProcess::Press(start);
-    ASSERT_NE(tool.WaitForControl(IDC_FUNCTION_CLOSE), nullptr) << "the list did not show";
-    EXPECT_TRUE(test::FileExists(tool.folder + L"Image\\0.png")) << "no picture was written";
-    tool.CloseFromList();
-    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
-    EXPECT_TRUE(tool.WaitForChildren()) << "no self-removal was started, or it did not end";
-}
-
+// The tool runs with an entry showing Notepad's icon (loading the list writes at least
+// "Image\0.png"), is closed, and its self-removal is waited for.
 TEST(SelfRemoval, OnlyTheToolsOwnFilesGoAndTheUsersFilesStay) {
     ToolProcess tool(L"e2e-self-removal-shared", FeedbackKind::FakeFull);
-    test::ConfigureFakeFeedback(tool.folder + L"calls.txt", 1, 4);
+    const std::wstring log = tool.folder + L"calls.txt";
+    test::ConfigureFakeFeedback(log, 1, 4);
     ProductIconMap icons;
     SoftwareMap installed;
     ASSERT_EQ(RunInventorySequence(icons, installed), InventoryResult::Loaded);
@@ -266,7 +243,23 @@ TEST(SelfRemoval, OnlyTheToolsOwnFilesGoAndTheUsersFilesStay) {
     ::CreateDirectoryW((tool.folder + L"Image").c_str(), nullptr);
     for (const std::wstring& file : users)
         ASSERT_TRUE(test::WriteFileBytes(tool.folder + file, "the user's own"));
-    RunAndClose(tool, tool.folder + L"calls.txt");
+    test::ScratchKey entry(HKEY_CURRENT_USER,
+                           L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TsuSelfRemovalPicture");
+    ASSERT_TRUE(entry.SetString(L"", L"DisplayName", L"Tsu Self Removal Picture"));
+    ASSERT_TRUE(entry.SetString(L"", L"UninstallString", test::Quoted(tool.path)));
+    ASSERT_TRUE(entry.SetString(L"", L"DisplayIcon", test::SystemFolderPath() + L"\\notepad.exe"));
+    ASSERT_TRUE(tool.Start());
+    HWND start = tool.WaitForControl(IDC_START_BUTTON);
+    ASSERT_NE(start, nullptr);
+    // An odd answer of the version check changes nothing: the start page stays.
+    ASSERT_TRUE(tool.WaitUntil([&] { return test::ReadFakeFeedbackLog(log).size() >= 2; }));
+    EXPECT_TRUE(tool.PromptText().empty());
+    ToolProcess::Press(start);
+    ASSERT_NE(tool.WaitForControl(IDC_FUNCTION_CLOSE), nullptr) << "the list did not show";
+    EXPECT_TRUE(test::FileExists(tool.folder + L"Image\\0.png")) << "no picture was written";
+    tool.CloseFromList();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_TRUE(tool.WaitForChildren()) << "no self-removal was started, or it did not end";
     for (const wchar_t* file : {L"TarrowSoftwareUninstall.exe", L"VeltorFeedbackInformation.dll", L"Image\\0.png"})
         EXPECT_FALSE(test::FileExists(tool.folder + file)) << file;
     for (const std::wstring& file : users)
@@ -274,27 +267,17 @@ TEST(SelfRemoval, OnlyTheToolsOwnFilesGoAndTheUsersFilesStay) {
     test::RemoveTree(tool.folder);
 }
 
-TEST(SelfRemoval, AFolderWithNothingElseIsRemovedWhole) {
-    ToolProcess tool(L"e2e-self-removal-own (1)", FeedbackKind::FakeFull);
-    // The stand-in's call log lives elsewhere: the folder holds only the tool's files and pictures.
-    const std::wstring log = test::MakeScratchFolder(L"e2e-self-removal-log") + L"calls.txt";
-    test::ConfigureFakeFeedback(log, 1, 2);
-    RunAndClose(tool, log);
-    EXPECT_EQ(::GetFileAttributesW(tool.folder.c_str()), INVALID_FILE_ATTRIBUTES) << "folder still there";
-}
-
 // Real programs installed in the prefix; their names start with "!", so their rows come first.
 TEST(ProgramList, StartListsTheInstalledProgramsAndARowsUninstallRemovesItsProgram) {
     const std::wstring nsisKey = L"TsuAppE2ENsis";
     test::RemoveNsisLeftovers(nsisKey);
-    ASSERT_TRUE(test::InstallNsisFixture(L"fixture_app_e2e_nsis"));
-    ASSERT_TRUE(test::InstallMsiFixture(L"fixture_app_e2e_msi"));
+    ASSERT_TRUE(test::InstallNsisFixture(L"fixture_app_e2e_nsis") && test::InstallMsiFixture(L"fixture_app_e2e_msi"));
     ProductIconMap icons;
     SoftwareMap installed;
     ASSERT_EQ(RunInventorySequence(icons, installed), InventoryResult::Loaded);
     ASSERT_GE(installed.size(), 2u);
-    ASSERT_EQ(installed.begin()->first, L"!Tsu E2E MSI");
-    ASSERT_EQ(std::next(installed.begin())->first, L"!Tsu E2E NSIS");
+    ASSERT_EQ(std::pair(installed.begin()->first, std::next(installed.begin())->first),
+              std::pair(std::wstring(L"!Tsu E2E MSI"), std::wstring(L"!Tsu E2E NSIS")));
     ToolProcess tool(L"e2e-program-list", FeedbackKind::Real);
     ASSERT_TRUE(tool.Start());
     HWND start = tool.WaitForControl(IDC_START_BUTTON);
@@ -304,7 +287,7 @@ TEST(ProgramList, StartListsTheInstalledProgramsAndARowsUninstallRemovesItsProgr
     ASSERT_TRUE(count && list) << "the list did not show";
     EXPECT_EQ(ToolProcess::TextOf(count), std::to_wstring(installed.size()));
     const auto screenshot = [&](const wchar_t* name) {
-        (void)::WaitForInputIdle(tool.m_process.Get(), 5000); // painted
+        (void)::WaitForInputIdle(tool.process.Get(), 5000); // painted
         test::SaveWindowAreaPng(::GetWindow(::GetAncestor(count, GA_ROOT), GW_OWNER), name);
     };
     screenshot(L"e2e_program_list");
@@ -314,9 +297,9 @@ TEST(ProgramList, StartListsTheInstalledProgramsAndARowsUninstallRemovesItsProgr
     ::GetClientRect(list, &client);
     ::GetWindowRect(::GetDlgItem(list, 101), &header);
     ::MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&header), 2);
-    const LPARAM at = MAKELPARAM(client.right - 80, header.bottom + 1 * 40 + 20);
     for (UINT msg : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
-        ::PostMessageW(list, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
+        ::PostMessageW(list, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
+                       MAKELPARAM(client.right - 80, header.bottom + 1 * 40 + 20));
     screenshot(L"e2e_row_uninstalling");
     ASSERT_TRUE(tool.WaitUntil([&] {
         return !test::UninstallKeyExists(HKEY_LOCAL_MACHINE,

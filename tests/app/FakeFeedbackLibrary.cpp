@@ -25,24 +25,21 @@ void Log(const std::wstring& line) {
                       ? INVALID_HANDLE_VALUE
                       : ::CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
     std::string utf8(line.size() * 3 + 1, '\0');
     utf8.resize(
         static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(),
                                                   static_cast<int>(utf8.size()), nullptr, nullptr)));
     utf8 += '\n';
     DWORD written = 0;
-    ::WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    ::CloseHandle(file);
+    if (file != INVALID_HANDLE_VALUE)
+        ::WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr), ::CloseHandle(file);
 }
 
 } // namespace
 
 extern "C" {
 int __cdecl InitFreedbackDll() {
-    Log(L"InitFreedbackDll");
-    return Number(L"TSU_FAKE_FEEDBACK_INIT");
+    return Log(L"InitFreedbackDll"), Number(L"TSU_FAKE_FEEDBACK_INIT");
 }
 void __cdecl FeedbackQuestion(const wchar_t* id, const wchar_t* version) {
     Log(L"FeedbackQuestion" + T(id) + T(version));
@@ -63,8 +60,7 @@ void __cdecl WriteCustomerFeedbackInfoFile(const wchar_t* id, const wchar_t* ver
     Log(L"WriteCustomerFeedbackInfoFile" + T(id) + T(version) + T(text));
 }
 int __cdecl GetToolIsNewVersion(const wchar_t* id, const wchar_t* version) {
-    Log(L"GetToolIsNewVersion" + T(id) + T(version));
-    return Number(L"TSU_FAKE_FEEDBACK_VERSION");
+    return Log(L"GetToolIsNewVersion" + T(id) + T(version)), Number(L"TSU_FAKE_FEEDBACK_VERSION");
 }
 void __cdecl OpenToolDownUrl() {
     Log(L"OpenToolDownUrl");

@@ -1,5 +1,4 @@
-// The intelligent page with the real engine, real shortcut files and a real NSIS program: a dropped
-// shortcut's files listed and deleted, drops that are no shortcut, the standard-uninstall notice.
+// The intelligent page with the real engine, real shortcut files and a real NSIS program.
 
 #include "app/AppMessages.h"
 #include "app/CExecutePromptDlg.h"
@@ -11,7 +10,7 @@
 
 #include <shlobj.h>
 
-#include <cstring>
+#include <algorithm>
 #include <thread>
 
 namespace tsu {
@@ -51,16 +50,13 @@ protected:
     CIntelligenceUninstallDlg& page() { return tool.Intelligent(); }
     // Drops paths on the input box, as the shell hands them over; returns once the analysis is over.
     void Drop(const std::vector<std::wstring>& paths) {
-        size_t chars = 1;
+        std::wstring list;
         for (const std::wstring& path : paths)
-            chars += path.size() + 1;
-        HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+            list += path + L'\0';
+        HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
         auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
-        header->pFiles = sizeof(DROPFILES);
-        header->fWide = TRUE;
-        auto* text = reinterpret_cast<wchar_t*>(header + 1);
-        for (const std::wstring& path : paths)
-            text = std::wcscpy(text, path.c_str()) + path.size() + 1;
+        header->pFiles = sizeof(DROPFILES), header->fWide = TRUE;
+        std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(header + 1));
         ::GlobalUnlock(memory);
         ::SendMessageW(page().GetDlgItem(IDC_DROP_EDIT), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
     }
@@ -80,12 +76,11 @@ TEST_F(IntelligentPage, AShortcutsProgramFilesAreListedTickedAndDeletedWhenConfi
                                                       L"wait_dialog_analysis");
                           });
     Drop({shortcut});
-    EXPECT_TRUE(watch.Ran());
-    EXPECT_TRUE(page().IsListShown() && !page().IsNoticeShown() && page().IsCountShown());
+    EXPECT_TRUE(watch.Ran() && page().IsListShown() && !page().IsNoticeShown() && page().IsCountShown());
     CMultilineList& list = page().List();
     ASSERT_GE(list.GetRowCount(), 3); // the shortcut and both files
-    EXPECT_EQ(page().CountText(), std::to_wstring(list.GetRowCount()));
-    EXPECT_EQ(page().InputText(), program);
+    EXPECT_EQ(std::pair(page().CountText(), page().InputText()),
+              std::pair(std::to_wstring(list.GetRowCount()), program));
     for (int row = 0; row < list.GetRowCount(); ++row)
         EXPECT_TRUE(list.GetCellCheck(row, 0)) << row;
     test::SaveWindowAreaPng(tool.Main(), L"function_page_intelligent_results");
@@ -100,8 +95,7 @@ TEST_F(IntelligentPage, AShortcutsProgramFilesAreListedTickedAndDeletedWhenConfi
     EXPECT_EQ(answerer.texts,
               (std::vector<std::wstring>{L"请选择要卸载的文件？", L"您确定卸载当前选择的文件？", L"卸载成功！"}));
     EXPECT_FALSE(test::FileExists(program) || test::FileExists(shortcut));
-    EXPECT_EQ(list.GetRowCount(), 0);
-    EXPECT_EQ(page().CountText(), L"0");
+    EXPECT_EQ(std::pair(list.GetRowCount(), page().CountText()), std::pair(0, std::wstring(L"0")));
 }
 
 TEST_F(IntelligentPage, SeveralFilesAreIgnoredAndOtherDropsGiveEmptyResults) {
@@ -151,18 +145,15 @@ TEST_F(IntelligentPage, ARegisteredProgramShowsTheNoticeAndItsUninstallerRunsOnl
     Drop({shortcut});
     EXPECT_EQ(answerer.texts.back(), busy);
     PressUninstall();
-    EXPECT_EQ(answerer.texts.size(), 5u);
-    EXPECT_EQ(answerer.texts.back(), busy);
+    EXPECT_EQ(std::pair(answerer.texts.size(), answerer.texts.back()), std::pair(size_t{5}, busy));
     EXPECT_TRUE(page().IsNoticeShown());
     // Closing now warns and waits for the uninstaller; once it ends the tool closes, asking once.
     ::SendMessageW(tool.Main(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(answerer.texts.back(), L"正在有卸载的软件，请勿关闭程序");
-    EXPECT_TRUE(tool.Function().IsClosePending());
+    EXPECT_TRUE(answerer.texts.back() == L"正在有卸载的软件，请勿关闭程序" && tool.Function().IsClosePending());
     const test::QuestionCloser question;
     hold.release.Set();
     ASSERT_TRUE(tool.Closed());
-    EXPECT_EQ(question.Count(), 1);
-    EXPECT_EQ(answerer.texts.back(), L"卸载成功！");
+    EXPECT_EQ(std::pair(question.Count(), answerer.texts.back()), std::pair(1, std::wstring(L"卸载成功！")));
     EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\" + key + L"\\readme.txt"));
     test::RemoveNsisLeftovers(key);
 }

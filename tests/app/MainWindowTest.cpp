@@ -1,19 +1,30 @@
-// The main window with its two pages, in this process: start-up state, the consent box, keys,
-// dragging, "开始运行" filling the list from scratch registry entries, tab switching, pictures that
-// fail to load, and the closing question.
+// The main window with its two pages in this process, the click hook behind the terms viewer, and
+// the closing question.
 
 #include "app/AppMessages.h"
 #include "app/CAboutDlg.h"
+#include "app/CTooltipDlg.h"
+#include "app/ClickHook.h"
+#include "app/FeedbackBinding.h"
 #include "controls/list/core/ListCell.h"
 #include "tests/app/ToolWindow.h"
+
+#include <cstdlib>
+#include <ctime>
 
 namespace tsu {
 namespace {
 
 using test::RectOf;
+
+POINT CentreOf(HWND window) {
+    const RECT rect = RectOf(window);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
 using MainWindow = test::ToolTest;
 
-TEST_F(MainWindow, StartsOnTheStartPageWithTheConsentGivenAndChecksTheVersion) {
+TEST_F(MainWindow, StartPageConsentVersionCheckTermsKeysAboutBoxAndClosingQuestion) {
     ASSERT_TRUE(tool.Create());
     const RECT main = RectOf(tool.Main()), start = RectOf(tool.Start().GetSafeHwnd()),
                function = RectOf(tool.Function().GetSafeHwnd());
@@ -28,8 +39,8 @@ TEST_F(MainWindow, StartsOnTheStartPageWithTheConsentGivenAndChecksTheVersion) {
     ASSERT_TRUE(test::PumpUntil([&] { return tool.Start().IsVersionChecked(); }, 5000));
     const std::vector<std::wstring> calls = tool.FeedbackCalls();
     ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[0], L"InitFreedbackDll");
-    EXPECT_EQ(calls[1], L"GetToolIsNewVersion|10100|1.0.20.1116");
+    EXPECT_EQ(std::pair(calls[0], calls[1]),
+              std::pair(std::wstring(L"InitFreedbackDll"), std::wstring(L"GetToolIsNewVersion|10100|1.0.20.1116")));
     test::SaveWindowAreaPng(tool.Main(), L"start_page");
     HWND agree = tool.Start().GetDlgItem(IDC_AGREE_CHECK), startButton = tool.Start().GetDlgItem(IDC_START_BUTTON);
     EXPECT_EQ(::SendMessageW(agree, BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -41,20 +52,12 @@ TEST_F(MainWindow, StartsOnTheStartPageWithTheConsentGivenAndChecksTheVersion) {
     EXPECT_EQ(tool.Start().WaitDialog(), nullptr);
     ::SendMessageW(agree, BM_CLICK, 0, 0);
     EXPECT_TRUE(::IsWindowEnabled(startButton));
-}
-
-TEST_F(MainWindow, EnterAndEscapeAreSwallowedOnEveryWindowButTheAboutBox) {
-    ASSERT_TRUE(tool.Create());
-    for (HWND target : {tool.Main(), tool.Start().GetSafeHwnd(), tool.Start().GetDlgItem(IDC_START_BUTTON),
-                        tool.Function().GetSafeHwnd(), tool.Conventional().GetSafeHwnd(),
-                        tool.Intelligent().GetDlgItem(IDC_SMART_UNINSTALL_BUTTON)})
-        EXPECT_TRUE(test::KeyIsSwallowed(target, VK_RETURN) && test::KeyIsSwallowed(target, VK_ESCAPE));
+    // Enter and Escape close nothing but the About box of the system menu (should it stay open, it is
+    // ended after a while and the test fails).
     ::PostMessageW(tool.Start().GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
     ::PostMessageW(tool.Main(), WM_KEYDOWN, VK_RETURN, 1);
     test::PumpPending();
     EXPECT_TRUE(tool.Start().IsWindowVisible());
-    // The About box of the system menu is the one dialog that Escape closes (should it not, the
-    // box is ended after a while and the test fails).
     bool forced = false;
     test::WhenReady escape([] { return test::FindShownDialog<CAboutDlg>() != nullptr; },
                            [&] {
@@ -70,23 +73,38 @@ TEST_F(MainWindow, EnterAndEscapeAreSwallowedOnEveryWindowButTheAboutBox) {
                              },
                              20000);
     ::SendMessageW(tool.Main(), WM_SYSCOMMAND, kAboutCommand, 0);
-    EXPECT_TRUE(escape.Ran() && !forced);
-    EXPECT_TRUE(::IsWindowVisible(tool.Main()));
-}
-
-TEST_F(MainWindow, DraggingEitherPageMovesAllThreeWindows) {
-    ASSERT_TRUE(tool.Create());
-    HWND start = tool.Start().GetSafeHwnd(), function = tool.Function().GetSafeHwnd();
-    const RECT page = RectOf(start);
-    EXPECT_NE(::SendMessageW(start, WM_NCHITTEST, 0, MAKELPARAM(page.right - 40, page.top + 10)), HTCAPTION);
-    EXPECT_EQ(::SendMessageW(start, WM_NCHITTEST, 0, MAKELPARAM(page.left + 100, page.top + 10)), HTCAPTION);
-    // What the system's move loop does with the dragged page:
-    ::SetWindowPos(start, nullptr, page.left + 40, page.top + 25, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(std::pair(RectOf(tool.Main()).left, RectOf(tool.Main()).top), std::pair(page.left + 37, page.top + 23));
-    EXPECT_EQ(std::pair(RectOf(function).left, RectOf(function).top), std::pair(page.left + 40, page.top + 25));
-    ::SendMessageW(function, WM_NCHITTEST, 0, MAKELPARAM(page.left + 140, page.top + 35));
-    ::SetWindowPos(function, nullptr, page.left, page.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(std::pair(RectOf(tool.Main()).left, RectOf(start).left), std::pair(page.left - 3, page.left));
+    EXPECT_TRUE(escape.Ran() && !forced && ::IsWindowVisible(tool.Main()));
+    // The terms label toggles its viewer; clicks elsewhere hide it.
+    CSoftwareUninstallMainDlg& page = tool.Start();
+    const auto clickLabel = [&] {
+        ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_TERMS_LABEL, STN_CLICKED),
+                       reinterpret_cast<LPARAM>(page.GetDlgItem(IDC_TERMS_LABEL)));
+    };
+    const auto clickAt = [&](POINT at) {
+        ASSERT_TRUE(::SetCursorPos(at.x, at.y));
+        ::SendMessageW(page.GetSafeHwnd(), WM_GLOBAL_LBUTTONDOWN, WM_LBUTTONDOWN, 0);
+    };
+    clickLabel();
+    CTooltipDlg* viewer = page.TermsViewer();
+    ASSERT_TRUE(viewer && viewer->Child().IsWindowVisible());
+    EXPECT_TRUE(::GetWindowLongPtrW(viewer->Child().RichEdit(), GWL_STYLE) & ES_READONLY);
+    test::SaveWindowAreaPng(tool.Main(), L"terms_viewer");
+    clickLabel();
+    EXPECT_FALSE(viewer->Child().IsWindowVisible());
+    // Toggled quickly many times: one viewer, in the state the count says.
+    for (int i = 0; i < 21; ++i)
+        clickLabel();
+    test::PumpPending();
+    EXPECT_TRUE(page.TermsViewer() == viewer && viewer->IsViewerVisible() && viewer->Child().IsWindowVisible());
+    clickAt(CentreOf(viewer->Child().GetSafeHwnd())); // its scroll bar, its text
+    EXPECT_TRUE(viewer->IsViewerVisible());
+    clickAt(POINT{page.GetWindowRect().left + 100, page.GetWindowRect().top + 100});
+    EXPECT_FALSE(viewer->IsViewerVisible());
+    // Closing asks the bound question once; a modeless main window is destroyed at once.
+    const test::QuestionCloser question(L"feedback_dialog");
+    test::ClickButton(tool.Start().GetSafeHwnd(), IDC_CLOSE_BUTTON);
+    EXPECT_EQ(std::pair(question.Count(), tool.Main()), std::pair(1, HWND{}));
+    EXPECT_EQ(tool.FeedbackCalls().back(), L"FeedbackQuestion|10100|1.0.20.1116");
 }
 
 std::function<void(const CWPSTRUCT&)> g_onSentMessage;
@@ -115,11 +133,8 @@ TEST_F(MainWindow, StartFillsTheListAndTheTabsSwitchPages) {
     HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &WatchSentMessages, nullptr, ::GetCurrentThreadId());
     ASSERT_TRUE(tool.LoadPrograms());
     ::UnhookWindowsHookEx(hook);
-    g_onSentMessage = nullptr;
-    EXPECT_EQ(rowsWhenStartHides, 3);
-    EXPECT_TRUE(paintedWhenStartHides && !tool.Start().IsWindowVisible());
-    EXPECT_EQ(tool.Conventional().CountText(), L"3");
-    ASSERT_EQ(list.GetRowCount(), 3);
+    EXPECT_TRUE(rowsWhenStartHides == 3 && paintedWhenStartHides && !tool.Start().IsWindowVisible());
+    ASSERT_EQ(std::pair(tool.Conventional().CountText(), list.GetRowCount()), std::pair(std::wstring(L"3"), 3));
     const ListModel& model = list.Model();
     EXPECT_EQ(std::tuple(model.FindCell(0, 0)->text, model.FindCell(0, 1)->text, model.FindCell(0, 2)->text,
                          model.FindCell(1, 1)->text),
@@ -135,8 +150,7 @@ TEST_F(MainWindow, StartFillsTheListAndTheTabsSwitchPages) {
     // Back to the list: read anew, and a refresh prunes what went but never adds.
     tool.inventory.AddProgram(L"TsuDelta", L"Tsu Delta", Quick());
     ASSERT_TRUE(tool.Refresh());
-    EXPECT_TRUE(tool.Conventional().IsWindowVisible());
-    EXPECT_EQ(list.GetRowCount(), 3);
+    EXPECT_TRUE(tool.Conventional().IsWindowVisible() && list.GetRowCount() == 3);
 }
 
 TEST_F(MainWindow, ACachedPictureThatFailsToLoadShowsTheDefaultIcon) {
@@ -155,16 +169,6 @@ TEST_F(MainWindow, ACachedPictureThatFailsToLoadShowsTheDefaultIcon) {
     }
 }
 
-TEST_F(MainWindow, ClosingAsksTheBoundQuestionOnce) {
-    ASSERT_TRUE(tool.Create());
-    const test::QuestionCloser question(L"feedback_dialog");
-    test::ClickButton(tool.Start().GetSafeHwnd(), IDC_CLOSE_BUTTON);
-    EXPECT_EQ(question.Count(), 1);
-    EXPECT_EQ(tool.Main(), nullptr); // a modeless main window is destroyed at once
-    const std::vector<std::wstring> calls = tool.FeedbackCalls(); // the question is bound
-    EXPECT_EQ(calls.empty() ? L"" : calls.back(), L"FeedbackQuestion|10100|1.0.20.1116");
-}
-
 TEST(MainWindowPrompt, ClosingWhileAPromptIsOpenCancelsItThenAsksTheQuestionOnce) {
     test::ToolWindow tool(L"main-close-prompt"); // no answerer: the close must cancel the prompt
     ASSERT_TRUE(tool.Create());
@@ -180,6 +184,102 @@ TEST(MainWindowPrompt, ClosingWhileAPromptIsOpenCancelsItThenAsksTheQuestionOnce
     EXPECT_TRUE(close.Ran());
     ASSERT_TRUE(tool.Closed());
     EXPECT_EQ(question.Count(), 1);
+}
+
+TEST(ClickHook, ARealLeftClickAnywhereIsPostedToTheTargetAndEveryEventPassesOn) {
+    test::TestHostWindow target;
+    ASSERT_TRUE(target.Create(100, 60));
+    std::vector<WPARAM> clicks;
+    target.OnMessage = [&](UINT msg, WPARAM wp, LPARAM, LRESULT* result) {
+        if (msg == WM_GLOBAL_LBUTTONDOWN)
+            clicks.push_back(wp);
+        *result = 0;
+        return msg == WM_GLOBAL_LBUTTONDOWN;
+    };
+    const auto send = [](std::vector<DWORD> flags) {
+        std::vector<INPUT> inputs(flags.size());
+        for (size_t i = 0; i < flags.size(); ++i)
+            inputs[i].type = INPUT_MOUSE, inputs[i].mi.dwFlags = flags[i];
+        return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    };
+    {
+        ClickHook hook;
+        EXPECT_FALSE(hook.SetTargetWindow(nullptr));
+        ASSERT_TRUE(hook.SetTargetWindow(target.GetSafeHwnd()) && hook.Install());
+        // A corner of the screen where no window of any test lies; the right click is not looked at.
+        ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 3, ::GetSystemMetrics(SM_CYSCREEN) - 3);
+        ASSERT_EQ(send({MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}), 4u);
+        EXPECT_TRUE(test::PumpUntil([&] { return !clicks.empty(); }, 5000));
+        test::PumpPending();
+        EXPECT_EQ(clicks, std::vector<WPARAM>{WM_LBUTTONDOWN});
+    }
+    EXPECT_FALSE(ClickHook::IsInstalled()); // removed with its owner
+    (void)send({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+    test::PumpPending();
+    EXPECT_EQ(clicks.size(), 1u);
+}
+
+std::wstring g_questionLog;
+
+// Runs the closing question bound to the recording stand-in (or to nothing); action gets its child
+// once it shows.
+std::vector<std::wstring> RunQuestion(const std::function<void(HWND child)>& action, bool withBinding = true) {
+    const std::wstring folder = test::MakeFeedbackFolder(L"question", test::FeedbackKind::FakeFull);
+    FeedbackBinding binding;
+    EXPECT_TRUE(binding.LoadFrom(folder));
+    EXPECT_TRUE(test::WriteFileBytes(folder + L"VeltorFeedbackInformation.ini",
+                                     "[Feedback]\r\nKnowledgeBaseUrl=https://kb.test.example\r\n"));
+    test::ConfigureFakeFeedback(g_questionLog = folder + L"calls.txt");
+    CProblemSolvingFeedbackDlg dialog;
+    dialog.SetFeedback(withBinding ? &binding : nullptr);
+    EXPECT_NE(test::RunModal(
+                  dialog, [&] { return dialog.Child().GetSafeHwnd(); }, [&] { action(dialog.Child().GetSafeHwnd()); }),
+              -2);
+    return test::ReadFakeFeedbackLog(g_questionLog);
+}
+
+// Presses a button with the pointer on it or away from it. The pointer is shared with every program
+// on the display: it is set until it stays put.
+void Press(HWND child, UINT id, bool pointerInside) {
+    HWND button = ::GetDlgItem(child, static_cast<int>(id));
+    const POINT target = pointerInside ? CentreOf(button) : POINT{1, 1};
+    const RECT rect = test::RectOf(button);
+    POINT now{};
+    for (int attempt = 0; attempt < 20 && (!::GetCursorPos(&now) || ::PtInRect(&rect, now) != pointerInside); ++attempt)
+        ::SetCursorPos(target.x, target.y);
+    test::ClickButton(child, id);
+}
+
+TEST(FeedbackQuestion, EachPointedAnswerIsReportedWithTheTimeThenTheQuestionCall) {
+    for (const auto& [button, answer] : {std::pair{IDC_SOLVED, 1}, {IDC_UNSOLVED, 2}, {IDC_FEEDBACK_CLOSE, 3}}) {
+        // The pointer may be moved by another program between setting and pressing: pressed again
+        // until the answer was reported.
+        const std::vector<std::wstring> calls = RunQuestion([&, button = button](HWND child) {
+            for (int attempt = 0; attempt < 20 && test::ReadFakeFeedbackLog(g_questionLog).empty(); ++attempt)
+                Press(child, button, true);
+        });
+        ASSERT_EQ(calls.size(), 2u) << answer;
+        const std::wstring prefix = L"CustomerFeedbackEx|10100|1.0.20.1116|" + std::to_wstring(answer) + L"|";
+        EXPECT_EQ(calls[0].rfind(prefix, 0), 0u) << calls[0];
+        EXPECT_LT(std::llabs(std::stoll(calls[0].substr(prefix.size())) - std::time(nullptr)), 120);
+        EXPECT_EQ(calls[1], L"FeedbackQuestion|10100|1.0.20.1116");
+    }
+    // A keyboard answer with the pointer elsewhere is no answer.
+    const std::vector<std::wstring> calls = RunQuestion([&](HWND child) {
+        Press(child, IDC_SOLVED, false);
+        Press(child, IDC_UNSOLVED, false);
+        EXPECT_TRUE(::IsWindowVisible(child));
+        // More solutions opens the knowledge base and stays, wherever the pointer is.
+        Press(child, IDC_MORE_SOLUTIONS, false);
+        Press(child, IDC_MORE_SOLUTIONS, true);
+        Press(child, IDC_FEEDBACK_CLOSE, false);
+    });
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[0], L"OpenUrl|https://kb.test.example");
+    EXPECT_EQ(calls[1], calls[0]);
+    EXPECT_EQ(calls[2].rfind(L"CustomerFeedbackEx|10100|1.0.20.1116|3|", 0), 0u);
+    EXPECT_TRUE(
+        RunQuestion([&](HWND child) { Press(child, IDC_SOLVED, true); }, false).empty()); // no binding: it still ends
 }
 
 } // namespace

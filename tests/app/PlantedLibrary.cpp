@@ -1,7 +1,5 @@
-// A library planted where a careless program would load it from: it is built under the name of a
-// system library (riched20.dll) into a folder of its own, and tests copy it beside the tool. When
-// it is loaded it leaves "<its own path>.loaded" behind, and it fails the load so that nothing of
-// it stays in the process.
+// A library named like a system one, planted beside the tool: once loaded it leaves
+// "<its own path>.loaded" behind and fails the load, so that nothing of it stays in the process.
 
 #include <windows.h>
 

@@ -1,11 +1,14 @@
-// The prompt and the wait dialog as real windows: results of the buttons per style, keys that must
-// not close anything, dragging by the strip, the wait dialog's only way out.
+// The prompt and the wait dialog as real windows; FeedbackBinding against real files: the project's
+// library, the stand-ins (complete, without one entry point), no library and a file that is no library.
 
 #include "app/AppMessages.h"
 #include "app/CExecutePromptDlg.h"
+#include "app/FeedbackBinding.h"
 #include "app/core/DialogRules.h"
+#include "app/core/ToolIdentity.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/common/TestProcess.h"
 #include "tests/common/TestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
 
@@ -40,29 +43,27 @@ TEST(Prompt, EachStyleShowsItsButtonsReturnsOkOnlyForTheFirstAndEndsWhenTheToolC
         ASSERT_TRUE(owner.Create(200, 100));
         CPromptDlg prompt(owner.GetSafeHwnd());
         const PromptButtonPlan plan = PlanPromptButtons(c.style);
-        EXPECT_EQ(RunPrompt(prompt, c.style,
-                            [&](HWND child) {
-                                EXPECT_FALSE(::IsWindowEnabled(owner.GetSafeHwnd()));
-                                EXPECT_EQ(CPromptDlg::OpenPrompts().size(), 1u);
-                                EXPECT_EQ(::IsWindowVisible(::GetDlgItem(child, IDC_PROMPT_SECOND)) != FALSE,
-                                          plan.secondShown);
-                                RECT first = RectOf(::GetDlgItem(child, IDC_PROMPT_FIRST)), client{};
-                                ::MapWindowPoints(nullptr, child, reinterpret_cast<POINT*>(&first), 2);
-                                ::GetClientRect(child, &client);
-                                EXPECT_TRUE(!plan.firstCentred || (first.left + first.right) / 2 == client.right / 2);
-                                if (c.button == IDC_PROMPT_FIRST)
-                                    test::SaveWindowAreaPng(prompt.GetSafeHwnd(),
-                                                            L"prompt_style" + std::to_wstring(c.style));
-                                if (c.button == kWmClose)
-                                    ::PostMessageW(prompt.GetSafeHwnd(), WM_CLOSE, 0, 0);
-                                else if (c.button == kCancelAll)
-                                    CPromptDlg::CancelOpenPrompts();
-                                else
-                                    test::ClickButton(child, c.button);
-                            }),
-                  c.result);
-        EXPECT_TRUE(::IsWindowEnabled(owner.GetSafeHwnd()));
-        EXPECT_TRUE(CPromptDlg::OpenPrompts().empty());
+        EXPECT_EQ(
+            RunPrompt(prompt, c.style,
+                      [&](HWND child) {
+                          EXPECT_TRUE(!::IsWindowEnabled(owner.GetSafeHwnd()) && CPromptDlg::OpenPrompts().size() == 1);
+                          EXPECT_EQ(::IsWindowVisible(::GetDlgItem(child, IDC_PROMPT_SECOND)) != FALSE,
+                                    plan.secondShown);
+                          RECT first = RectOf(::GetDlgItem(child, IDC_PROMPT_FIRST)), client{};
+                          ::MapWindowPoints(nullptr, child, reinterpret_cast<POINT*>(&first), 2);
+                          ::GetClientRect(child, &client);
+                          EXPECT_TRUE(!plan.firstCentred || (first.left + first.right) / 2 == client.right / 2);
+                          if (c.button == IDC_PROMPT_FIRST)
+                              test::SaveWindowAreaPng(prompt.GetSafeHwnd(), L"prompt_style" + std::to_wstring(c.style));
+                          if (c.button == kWmClose)
+                              ::PostMessageW(prompt.GetSafeHwnd(), WM_CLOSE, 0, 0);
+                          else if (c.button == kCancelAll)
+                              CPromptDlg::CancelOpenPrompts();
+                          else
+                              test::ClickButton(child, c.button);
+                      }),
+            c.result);
+        EXPECT_TRUE(::IsWindowEnabled(owner.GetSafeHwnd()) && CPromptDlg::OpenPrompts().empty());
     }
 }
 
@@ -127,6 +128,44 @@ TEST(WaitDialog, ShortTextsShowTheDefaultAndOnlyCloseProgressEndsIt) {
     CExecutePromptDlg early; // a close that arrives before the run ends the run at once
     early.RequestClose();
     EXPECT_EQ(early.DoModal(), IDOK);
+}
+
+std::wstring Folder(const std::wstring& name, test::FeedbackKind kind) {
+    const std::wstring folder = test::MakeFeedbackFolder(name, kind);
+    test::ConfigureFakeFeedback(folder + L"calls.txt", 7, 4);
+    return folder.substr(0, folder.size() - 1);
+}
+
+TEST(FeedbackBinding, OnlyTheCompleteLibraryLoadsAndReadsItsSettings) {
+    const std::wstring folder = Folder(L"binding-real", test::FeedbackKind::Real);
+    FeedbackBinding binding;
+    ASSERT_TRUE(binding.LoadFrom(folder));
+    EXPECT_EQ(std::pair(binding.InitFreedbackDll() != 0, binding.GetToolIsNewVersion(kToolId, kToolVersion)),
+              std::pair(true, 1));
+    EXPECT_EQ(binding.MoreToolsUrl(), L"https://help.veltor.com/detail/dc_172545.html");
+    ASSERT_TRUE(test::WriteFileBytes(folder + L"\\VeltorFeedbackInformation.ini",
+                                     "[Feedback]\r\nKnowledgeBaseUrl=https://kb.test.example/\r\n"
+                                     "[Update]\r\nLatestVersion=1.0.21.0\r\n"));
+    EXPECT_EQ(binding.MoreToolsUrl(), L"https://kb.test.example/detail/dc_172545.html");
+    EXPECT_EQ(binding.GetToolIsNewVersion(kToolId, kToolVersion), 3);
+    // An incomplete, missing or broken library does not load and calls nothing.
+    const std::wstring partial = Folder(L"binding-partial", test::FeedbackKind::FakePartial);
+    const std::wstring none = Folder(L"binding-none", test::FeedbackKind::None);
+    const std::wstring broken = Folder(L"binding-broken", test::FeedbackKind::None);
+    ASSERT_TRUE(test::WriteFileBytes(broken + L"\\VeltorFeedbackInformation.dll", "MZ this is no library"));
+    const struct {
+        std::wstring folder;
+        const char* missing;
+    } cases[] = {{partial, "OpenToolDownUrl"}, {none, "InitFreedbackDll"}, {broken, "InitFreedbackDll"}, {L"", ""}};
+    for (const auto& c : cases) {
+        FeedbackBinding bad;
+        EXPECT_FALSE(bad.LoadFrom(c.folder));
+        EXPECT_TRUE(!*c.missing || bad.MissingEntryPoint() == c.missing) << bad.MissingEntryPoint();
+        EXPECT_EQ(std::pair(bad.InitFreedbackDll(), bad.GetToolIsNewVersion(kToolId, kToolVersion)), std::pair(0, 0));
+        bad.FeedbackQuestion(kToolId, kToolVersion);
+    }
+    EXPECT_TRUE(test::ReadFakeFeedbackLog(broken + L"\\calls.txt").empty());
+    EXPECT_TRUE(test::FileExists(FeedbackBinding::ExecutableFolder() + L"\\app_dialog_test.exe"));
 }
 
 } // namespace

@@ -48,15 +48,13 @@ public:
     CSoftwareUninstallFunctionDlg& Function() { return *window->FunctionPage(); }
     CConventionalUninstallDlg& Conventional() { return *Function().ConventionalPage(); }
     CIntelligenceUninstallDlg& Intelligent() { return *Function().IntelligencePage(); }
-    // Presses "开始运行" and waits until the function page shows the list.
-    bool LoadPrograms() {
+    bool LoadPrograms() { // "开始运行", until the list shows
         ClickButton(Start().GetSafeHwnd(), IDC_START_BUTTON);
         // Shown is not over: the reading's worker may still be on its way out, and a close then waits.
         return PumpUntil([this] { return window->ShownPage() == 1 && !window->Engine().IsInventoryWorkRunning(); },
                          20000);
     }
-    // Away to the intelligent page and back: the list is read anew.
-    bool Refresh() {
+    bool Refresh() { // away to the intelligent page and back: the list is read anew
         Function().SelectTab(1);
         Function().SelectTab(0);
         const bool done = PumpUntil([this] { return !window->Engine().IsInventoryWorkRunning(); }, kMustHappenMs);

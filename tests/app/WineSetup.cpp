@@ -1,6 +1,4 @@
-// Run by CTest before the application's Wine tests (a fixture): every program named on the
-// command line gets unmanaged windows in this prefix, so that closing a dialog does not wait two
-// seconds for a window manager that Xvfb does not have (see AppTestSupport.h).
+// A CTest fixture: every program named on the command line gets unmanaged windows in this prefix.
 
 #include "tests/app/AppTestSupport.h"
 
