@@ -14,7 +14,6 @@
 #include <atomic>
 #include <memory>
 #include <thread>
-#include <tuple>
 
 namespace tsu {
 namespace {
@@ -82,8 +81,10 @@ TEST_F(FrameworkTest, WindowsBindTheirObjectsSurviveFailedHandlersAndSubclassesA
     SetWindowErrorReporter(nullptr);
     const HWND hwnd = wnd.GetSafeHwnd();
     EXPECT_TRUE(wnd.DestroyWindow());
-    EXPECT_TRUE(!::IsWindow(hwnd) && !wnd.GetSafeHwnd());
-    EXPECT_TRUE(wnd.Saw(WM_NCDESTROY) && !CWnd::FromHandlePermanent(hwnd));
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(wnd.GetSafeHwnd(), nullptr);
+    EXPECT_TRUE(wnd.Saw(WM_NCDESTROY));
+    EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr);
     bool deleted = false;
     auto* self = new RecorderWindow;
     self->deleteSelf = true, self->deleted = &deleted;
@@ -93,20 +94,24 @@ TEST_F(FrameworkTest, WindowsBindTheirObjectsSurviveFailedHandlersAndSubclassesA
     auto scoped = std::make_unique<RecorderWindow>();
     ASSERT_TRUE(scoped->CreateEx(0, kRecorderClass, L"rec", WS_POPUP, RECT{0, 0, 100, 50}, nullptr, 0));
     const HWND scopedHwnd = scoped->GetSafeHwnd();
-    EXPECT_FALSE((scoped.reset(), ::IsWindow(scopedHwnd)));
+    scoped.reset();
+    EXPECT_FALSE(::IsWindow(scopedHwnd));
     RecorderWindow edit;
     ASSERT_TRUE(edit.CreateEx(0, L"EDIT", L"abc", WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 20}, m_host.GetSafeHwnd(), 7));
-    EXPECT_EQ(std::tuple(edit.GetDlgCtrlID(), edit.GetWindowText()), std::tuple(7u, std::wstring(L"abc")));
+    EXPECT_EQ(edit.GetDlgCtrlID(), 7u);
+    EXPECT_EQ(edit.GetWindowText(), L"abc"); // the default procedure still works
     const std::wstring text(5000, L'x');
-    EXPECT_TRUE(edit.SetWindowText(text) && edit.Saw(WM_SETTEXT));
+    EXPECT_TRUE(edit.SetWindowText(text));
     EXPECT_EQ(edit.GetWindowText(), text);
+    EXPECT_TRUE(edit.Saw(WM_SETTEXT));
     auto child = [&](const wchar_t* c) {
         return ::CreateWindowExW(0, c, L"", WS_CHILD, 0, 0, 50, 20, m_host.GetSafeHwnd(), nullptr, nullptr, nullptr);
     };
     HWND button = child(L"BUTTON");
     RecorderWindow first, second;
     EXPECT_TRUE(first.SubclassWindow(button));
-    EXPECT_FALSE(second.SubclassWindow(button) || second.SubclassWindow(nullptr));
+    EXPECT_FALSE(second.SubclassWindow(button));
+    EXPECT_FALSE(second.SubclassWindow(nullptr));
     EXPECT_EQ(CWnd::FromHandlePermanent(button), &first);
     HWND other = child(L"EDIT");
     int count = 0;
@@ -117,7 +122,8 @@ TEST_F(FrameworkTest, WindowsBindTheirObjectsSurviveFailedHandlersAndSubclassesA
         ::SendMessageW(other, kCounted, 0, 0);
         EXPECT_TRUE(ours.Saw(kCounted));
     } // the object goes; the window stays
-    EXPECT_TRUE(::IsWindow(other) && !CWnd::FromHandlePermanent(other));
+    EXPECT_TRUE(::IsWindow(other));
+    EXPECT_EQ(CWnd::FromHandlePermanent(other), nullptr);
     ::SendMessageW(other, kCounted, 0, 0);
     EXPECT_EQ(count, 2);
     ::RemoveWindowSubclass(other, &CountingSubclass, 1);
@@ -164,8 +170,10 @@ TEST_F(FrameworkTest, ModalRunEndsByEscapeEnterOrQuitWhileTheOwnerIsDisabled) {
     ProbeDialog owned([](HWND d) { PostKey(d, VK_ESCAPE); }, owner);
     owned.onPreTranslate = [&](const MSG&) { return ownerEnabled |= ::IsWindowEnabled(owner) != FALSE, false; };
     EXPECT_EQ(owned.DoModal(), IDCANCEL);
-    EXPECT_TRUE(owned.initialised && !owned.GetSafeHwnd()); // destroyed at the end of the run
-    EXPECT_TRUE(!ownerEnabled && ::IsWindowEnabled(owner));
+    EXPECT_TRUE(owned.initialised);
+    EXPECT_EQ(owned.GetSafeHwnd(), nullptr); // destroyed at the end of the run
+    EXPECT_FALSE(ownerEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(owner));
     EXPECT_EQ(ProbeDialog([](HWND d) { PostKey(d, VK_RETURN); }).DoModal(), IDOK);
     // PreTranslateMessage comes before the dialog manager; the probe arrives only when neither key ended the run.
     ProbeDialog swallowing(
@@ -182,21 +190,25 @@ TEST_F(FrameworkTest, ModalRunEndsByEscapeEnterOrQuitWhileTheOwnerIsDisabled) {
     EXPECT_EQ(msg.wParam, 5u);
     CDialog missing(9999);
     EXPECT_EQ(missing.DoModal(), -1);
-    EXPECT_FALSE(missing.Create(owner) || missing.GetSafeHwnd());
+    EXPECT_EQ(missing.GetSafeHwnd(), nullptr);
+    EXPECT_FALSE(missing.Create(owner));
     ProbeDialog modeless; // no owner: under Wine it would become a "managed" window, slow to destroy
     ASSERT_TRUE(modeless.Create(nullptr));
-    EXPECT_TRUE(modeless.initialised && !modeless.IsModal());
+    EXPECT_TRUE(modeless.initialised);
+    EXPECT_FALSE(modeless.IsModal());
     HWND hwnd = modeless.GetSafeHwnd();
     ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     test::SaveWindowPng(hwnd, L"framework_prompt_child_template");
     msg = MSG{hwnd, WM_KEYDOWN, VK_ESCAPE, 1, 0, {}}; // through the dialog manager: IDCANCEL, OnCancel, EndDialog
     EXPECT_TRUE(CWnd::WalkPreTranslateTree(&msg));
-    EXPECT_TRUE(!::IsWindow(hwnd) && !modeless.GetSafeHwnd());
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(modeless.GetSafeHwnd(), nullptr);
 }
 
 TEST_F(FrameworkTest, WorkFromAWorkerRunsOnTheGuiThreadInOrderQueuedWorkGoesWithTheDispatcherAndWorkersMaySend) {
     CGuiThreadDispatcher dispatcher;
-    ASSERT_TRUE(dispatcher.IsValid() && dispatcher.IsGuiThread());
+    ASSERT_TRUE(dispatcher.IsValid());
+    EXPECT_TRUE(dispatcher.IsGuiThread());
     std::atomic<DWORD> ranOn{0};
     std::thread([&] {
         EXPECT_FALSE(dispatcher.IsGuiThread());
@@ -222,7 +234,8 @@ TEST_F(FrameworkTest, WorkFromAWorkerRunsOnTheGuiThreadInOrderQueuedWorkGoesWith
         EXPECT_FALSE(watch.expired()); // held by the queued work
     }
     test::PumpPending();
-    EXPECT_TRUE(!ran && watch.expired()); // the work was dropped and freed, not leaked
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(watch.expired()); // the work was freed, not leaked
     m_host.OnMessage = [](UINT msg, WPARAM, LPARAM, LRESULT* result) { return *result = 9, msg == kProbe; };
     UniqueHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<LRESULT> answer{0};
@@ -233,7 +246,9 @@ TEST_F(FrameworkTest, WorkFromAWorkerRunsOnTheGuiThreadInOrderQueuedWorkGoesWith
     EXPECT_TRUE(WaitPumping(done.Get(), 5000));
     worker.join();
     EXPECT_EQ(answer.load(), 9);
-    EXPECT_FALSE(WaitPumping(nullptr, 10) || (::ResetEvent(done.Get()), WaitPumping(done.Get(), 50)));
+    EXPECT_FALSE(WaitPumping(nullptr, 10));
+    ::ResetEvent(done.Get());
+    EXPECT_FALSE(WaitPumping(done.Get(), 50));
 }
 
 // Answers kProbe with wParam + 1 and notes the thread; the log comes as the creation parameter.
