@@ -52,7 +52,7 @@ TEST(ClassifyUninstallerTest, DecidesLaunchStaleOrUnusable) {
         {L"C:\\Windows\\System32\\rundll32 shell32.dll,X", L}, {L"C:\\Tools Gone\\un.exe", L},
         // Read ambiguously: the quote never closes, or ".exe" runs into an argument.
         {L"\"C:\\x\\un.exe /S", L}, {L"\"C:\\Gone\\un.exe /S", L}, {L"C:\\x\\un.exe-S", L},
-        {L"C:\\Gone\\un.exe-S /x", L}, {L"C:\\Gone\\un.exe-S", L}, {L"\"C:\\x\\un.exe -uninstall", L},
+        {L"C:\\Gone\\un.exe-S /x", L}, {L"C:\\Gone\\a.exe-b c.exe", L}, {L"\"C:\\x\\un.exe -uninstall", L},
         {L"\"C:\\Gone\\un.exe\"-uninstall", L}, {L"\"C:\\Gone\\un.exe-S\"", L}, {L"\"C:\\Gone\\un.exe /S\"", L},
         {L"C:\\Gone\\un.exe\" /S", L},
         // Not on a fixed local drive that is there, or not a drive path at all.
