@@ -15,10 +15,10 @@ namespace tsu {
 namespace {
 
 using Lines = std::vector<std::string>;
+using namespace std::string_literals;
 using nlohmann::json;
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-constexpr wchar_t kMsiCode[] = L"{5A1D2C3B-6E4F-4B7A-8C9D-0E1F2A3B4C71}";
-constexpr wchar_t kQuietMsiCode[] = L"{6A1F0C52-9B3D-4E7A-8C21-5D4E3F2A1B09}";
+constexpr wchar_t kMsiCode[] = L"{6A1F0C52-9B3D-4E7A-8C21-5D4E3F2A1B09}";
 
 struct TsuRun {
     DWORD exitCode;
@@ -52,20 +52,17 @@ protected:
     static void TearDownTestSuite() {
         for (const wchar_t* key : {L"TsuEngineCliSample", L"TsuEngineCliCancel", L"TsuEngineCliQuiet"})
             test::RemoveNsisLeftovers(key);
-        for (const wchar_t* code : {kMsiCode, kQuietMsiCode}) {
-            if (EntryExists(HKEY_LOCAL_MACHINE, code))
-                (void)test::RunProcess(test::Quoted(test::SystemFolderPath() + L"\\msiexec.exe") + L" /x" + code +
-                                       L" /qn");
-        }
+        if (EntryExists(HKEY_LOCAL_MACHINE, kMsiCode))
+            (void)test::RunProcess(test::Quoted(test::SystemFolderPath() + L"\\msiexec.exe") + L" /x" + kMsiCode +
+                                   L" /qn");
     }
-    // An entry of this test whose uninstaller is a copy of the helper in a folder of its own (what is
-    // left of it is counted for the evidence).
+    // An entry whose uninstaller is a copy of the helper in a folder of its own (counted for the evidence).
     void AddEntry(const std::wstring& name, const std::wstring& arguments) {
         const std::wstring helper = m_folder.File(L"un.exe");
         ASSERT_TRUE(test::FileExists(helper) || test::CopyProgram(test::HelperPath(), helper));
         m_keys.push_back(std::make_unique<test::ScratchKey>(HKEY_CURRENT_USER, kUninstallKey + test::UniqueName(name)));
-        ASSERT_TRUE(m_keys.back()->SetString(L"", L"DisplayName", name));
-        ASSERT_TRUE(m_keys.back()->SetString(L"", L"UninstallString", test::Quoted(helper) + arguments));
+        ASSERT_TRUE(m_keys.back()->SetString(L"", L"DisplayName", name) &&
+                    m_keys.back()->SetString(L"", L"UninstallString", test::Quoted(helper) + arguments));
     }
 
     const test::ScratchFolder m_folder{L"cli_entries"};
@@ -76,41 +73,12 @@ TEST_F(CliUninstallTest, ANameThatIsNotInstalledStopsEverythingAndNoNameIsAnErro
     const TsuRun run = Tsu(L"uninstall \"Engine CLI Sample\" \"Not Installed 1\" --json");
     EXPECT_EQ(run.exitCode, 2u);
     EXPECT_EQ(run.lines, Lines{R"({"state":"not-installed","displayName":"Not Installed 1"})"});
-    EXPECT_TRUE(test::FindInstalled(L"Engine CLI Sample").has_value());
+    EXPECT_TRUE(EntryExists(HKEY_LOCAL_MACHINE, L"TsuEngineCliSample"));
     EXPECT_EQ(Tsu(L"uninstall --json").exitCode, 1u);
 }
 
-TEST_F(CliUninstallTest, RemovesTheProgramAndPrintsOneJsonObjectPerLine) {
-    const TsuRun run = Tsu(L"uninstall \"Engine CLI Sample\" --json");
-    EXPECT_EQ(run.exitCode, 0u) << run.err;
-    ASSERT_EQ(run.lines.size(), 2u);
-    for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(run.Json(i).value("state", ""), i == 0 ? "uninstalling" : "removed");
-        EXPECT_EQ(run.Json(i).value("displayName", ""), "Engine CLI Sample");
-        EXPECT_EQ(run.Json(i).value("keyPath", ""),
-                  ToUtf8(L"HKEY_LOCAL_MACHINE\\" + std::wstring(kUninstallKey)) + "TsuEngineCliSample");
-    }
-    EXPECT_EQ(run.Last()["evidence"],
-              json::parse(R"({"entry":"gone","installerRegistration":null,"folder":{"path":)"
-                          R"("C:\\Program Files\\TsuEngineCliSample","exists":false,"filesLeft":0},)"
-                          R"("shortcuts":[],"restartPending":false})"));
-    EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\TsuEngineCliSample\\readme.txt"));
-    EXPECT_FALSE(EntryExists(HKEY_LOCAL_MACHINE, L"TsuEngineCliSample"));
-}
-
-TEST_F(CliUninstallTest, ACancelledUninstallIsExitCodeOneAndLeavesEverything) {
-    const std::wstring shortcut = test::CommonDesktop() + L"\\Engine CLI Cancel.lnk";
-    ASSERT_TRUE(test::CreateShortcut(shortcut, L"C:\\Program Files\\TsuEngineCliCancel\\TsuEngineCliCancel.exe"));
-    const TsuRun run = Tsu(L"uninstall \"Engine CLI Cancel\"");
-    (void)::DeleteFileW(shortcut.c_str());
-    EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_EQ(run.lines, (Lines{"uninstalling\tEngine CLI Cancel", "failed\tEngine CLI Cancel",
-                                "left\tEngine CLI Cancel\tentry present; folder 3 files; 1 shortcut"}));
-    EXPECT_TRUE(EntryExists(HKEY_LOCAL_MACHINE, L"TsuEngineCliCancel"));
-}
-
-TEST_F(CliUninstallTest, AFileLeftWithARenamePendingIsExitCodeThree) {
-    ASSERT_TRUE(test::InstallNsisFixture(L"fixture_engine_cli_nsis"));
+// A file the uninstaller leaves, to be deleted at the next restart: removed, with exit code 3.
+TEST_F(CliUninstallTest, RemovesTheProgramPrintsOneJsonObjectPerLineAndReportsARestartPending) {
     const std::wstring planted = L"C:\\Program Files\\TsuEngineCliSample\\planted.txt";
     ASSERT_TRUE(test::WriteFileBytes(planted, "left behind"));
     // The value is put back as it was afterwards (or removed again).
@@ -132,28 +100,48 @@ TEST_F(CliUninstallTest, AFileLeftWithARenamePendingIsExitCodeThree) {
         (void)::RegSetValueExW(manager.Get(), value, 0, type, reinterpret_cast<const BYTE*>(original.data()), bytes);
     else
         (void)::RegDeleteValueW(manager.Get(), value);
-    test::RemoveNsisLeftovers(L"TsuEngineCliSample");
     EXPECT_EQ(run.exitCode, 3u) << run.err;
-    EXPECT_EQ(run.Last().value("state", ""), "removed");
-    EXPECT_EQ(run.Last()["evidence"]["folder"]["filesLeft"], 1);
-    EXPECT_EQ(run.Last()["evidence"]["restartPending"], true);
+    ASSERT_EQ(run.lines.size(), 2u);
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_EQ(run.Json(i).value("state", "") + "|" + run.Json(i).value("displayName", "") + "|" +
+                      run.Json(i).value("keyPath", ""),
+                  (i == 0 ? "uninstalling" : "removed") + "|Engine CLI Sample|HKEY_LOCAL_MACHINE\\"s +
+                      ToUtf8(kUninstallKey) + "TsuEngineCliSample");
+    EXPECT_EQ(run.Last()["evidence"],
+              json::parse(R"({"entry":"gone","installerRegistration":null,"folder":{"path":)"
+                          R"("C:\\Program Files\\TsuEngineCliSample","exists":true,"filesLeft":1},)"
+                          R"("shortcuts":[],"restartPending":true})"));
+    EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\TsuEngineCliSample\\readme.txt"));
+    EXPECT_FALSE(EntryExists(HKEY_LOCAL_MACHINE, L"TsuEngineCliSample"));
 }
 
-TEST_F(CliUninstallTest, AnInstallerProductsRegistrationIsReported) {
-    ASSERT_TRUE(test::InstallMsiFixture(L"fixture_engine_cli_msi"));
+TEST_F(CliUninstallTest, ACancelledUninstallIsExitCodeOneAndLeavesEverything) {
+    const std::wstring shortcut = test::CommonDesktop() + L"\\Engine CLI Cancel.lnk";
+    ASSERT_TRUE(test::CreateShortcut(shortcut, L"C:\\Program Files\\TsuEngineCliCancel\\TsuEngineCliCancel.exe"));
+    const TsuRun run = Tsu(L"uninstall \"Engine CLI Cancel\"");
+    (void)::DeleteFileW(shortcut.c_str());
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.lines, (Lines{"uninstalling\tEngine CLI Cancel", "failed\tEngine CLI Cancel",
+                                "left\tEngine CLI Cancel\tentry present; folder 3 files; 1 shortcut"}));
+    EXPECT_TRUE(EntryExists(HKEY_LOCAL_MACHINE, L"TsuEngineCliCancel"));
+}
+
+// Another product's removal fails at once and leaves this one registered. With --quiet its registered
+// command "/I{code}" becomes msiexec /X{code} /qn.
+TEST_F(CliUninstallTest, AnInstallerProductsRegistrationIsReportedAndQuietRemovesTheProduct) {
     const std::wstring entry = std::wstring(kUninstallKey) + kMsiCode;
-    // Another product's removal fails at once and leaves this one registered; then its own.
     ASSERT_TRUE(test::SetRegistryString(HKEY_LOCAL_MACHINE, entry, L"UninstallString",
                                         L"MsiExec.exe /X{5A1D2C3B-6E4F-4B7A-8C9D-0E1F2A3B4C00} /qn"));
-    const TsuRun failed = Tsu(L"uninstall \"Engine CLI MSI Sample\" --json");
+    const TsuRun failed = Tsu(L"uninstall \"Engine CLI MSI\" --json");
     ASSERT_TRUE(test::SetRegistryString(HKEY_LOCAL_MACHINE, entry, L"UninstallString",
-                                        std::wstring(L"MsiExec.exe /X") + kMsiCode + L" /qn"));
-    const TsuRun removed = Tsu(L"uninstall \"Engine CLI MSI Sample\"");
+                                        std::wstring(L"MsiExec.exe /I") + kMsiCode));
+    const TsuRun removed = Tsu(L"uninstall --quiet \"Engine CLI MSI\"");
     EXPECT_EQ(failed.exitCode, 1u);
     EXPECT_EQ(failed.Last()["evidence"], json::parse(R"({"entry":"present","installerRegistration":"present",)"
                                                      R"("folder":null,"shortcuts":[],"restartPending":false})"));
-    EXPECT_EQ(removed.exitCode, 0u);
-    EXPECT_EQ(removed.lines.back(), "left\tEngine CLI MSI Sample\tentry gone; installer registration gone");
+    EXPECT_EQ(removed.exitCode, 0u) << removed.err;
+    EXPECT_EQ(removed.lines.back(), "left\tEngine CLI MSI\tentry gone; installer registration gone");
+    EXPECT_FALSE(EntryExists(HKEY_LOCAL_MACHINE, kMsiCode));
 }
 
 TEST_F(CliUninstallTest, AnUninstallerThatOutlastsTheTimeoutIsLeftRunningAndNothingAfterItStarts) {
@@ -168,29 +156,26 @@ TEST_F(CliUninstallTest, AnUninstallerThatOutlastsTheTimeoutIsLeftRunningAndNoth
                                 "left\tTsu CLI Held\tentry present; folder 1 file", "failed\tTsu CLI Next",
                                 "left\tTsu CLI Next\tentry present; folder 1 file"}));
     // The held uninstaller started and still runs after tsu has gone (never killed); the next never started.
-    EXPECT_TRUE(started.WaitFor());
-    EXPECT_FALSE(ended.WaitFor(0));
+    EXPECT_TRUE(started.WaitFor() && !ended.WaitFor(0));
     release.Set();
     EXPECT_TRUE(ended.WaitFor());
 }
 
-// The NSIS uninstaller (which refuses without /S) gets /S, the MSI product msiexec /X{code} /qn (its
-// registered command is "/I{code}"), and the helper, which no technology marks, is never started.
-TEST_F(CliUninstallTest, QuietRemovesNsisAndMsiProgramsAndStartsNoUnknownUninstaller) {
+// The NSIS uninstaller (which refuses without /S) gets /S; the helper, which no technology marks, is
+// never started.
+TEST_F(CliUninstallTest, QuietRemovesNsisProgramsAndStartsNoUnknownUninstaller) {
     EXPECT_EQ(Tsu(L"uninstall \"Engine CLI Quiet\"").exitCode, 1u);
     const test::NamedEvent started(L"TsuCliQuietUnknownStarted");
     AddEntry(L"Tsu CLI Quiet Unknown", L" --signal " + started.Name());
-    const TsuRun run = Tsu(L"uninstall --quiet --json \"Engine CLI Quiet\" \"Engine CLI MSI\" \"Tsu CLI Quiet Unknown\"");
+    const TsuRun run = Tsu(L"uninstall --quiet --json \"Engine CLI Quiet\" \"Tsu CLI Quiet Unknown\"");
     EXPECT_EQ(run.exitCode, 1u) << run.err;
     Lines states;
     for (size_t i = 0; i < run.lines.size(); ++i)
         states.push_back(run.Json(i).value("state", "") + " " + run.Json(i).value("displayName", ""));
-    EXPECT_EQ(states, (Lines{"uninstalling Engine CLI Quiet", "removed Engine CLI Quiet", "uninstalling Engine CLI MSI",
-                             "removed Engine CLI MSI", "uninstalling Tsu CLI Quiet Unknown",
-                             "needs-user Tsu CLI Quiet Unknown"}));
-    EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\TsuEngineCliQuiet\\readme.txt"));
-    EXPECT_FALSE(EntryExists(HKEY_LOCAL_MACHINE, kQuietMsiCode));
-    EXPECT_FALSE(test::FindInstalled(L"Engine CLI MSI").has_value());
+    EXPECT_EQ(states, (Lines{"uninstalling Engine CLI Quiet", "removed Engine CLI Quiet",
+                             "uninstalling Tsu CLI Quiet Unknown", "needs-user Tsu CLI Quiet Unknown"}));
+    EXPECT_EQ(run.Json(1)["evidence"]["folder"], json::parse(R"({"path":"C:\\Program Files\\TsuEngineCliQuiet",)"
+                                                             R"("exists":false,"filesLeft":0})"));
     EXPECT_FALSE(started.WaitFor(0));
     EXPECT_TRUE(test::UninstallKeyExists(HKEY_CURRENT_USER, m_keys.back()->Path()));
 }

@@ -11,41 +11,35 @@ constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 
 // Null for messages the engines do not send.
 const wchar_t* MessageName(UINT message) {
-    switch (message) {
-    case WM_CLOSE_PROGRESS:
-        return L"WM_CLOSE_PROGRESS";
-    case WM_SOFTWARE_LOADED:
-        return L"WM_SOFTWARE_LOADED";
-    case WM_UNINSTALL_STATE:
-        return L"WM_UNINSTALL_STATE/WM_STANDARD_UNINSTALL_RESULT";
-    case WM_UNINSTALL_REMOVED:
-        return L"WM_UNINSTALL_REMOVED";
-    case WM_ANALYSIS_STATE:
-        return L"WM_ANALYSIS_STATE";
-    case WM_DELETE_RESULT:
-        return L"WM_DELETE_RESULT";
-    default:
-        return nullptr;
+    static const std::pair<UINT, const wchar_t*> names[] = {
+        {WM_CLOSE_PROGRESS, L"WM_CLOSE_PROGRESS"},
+        {WM_SOFTWARE_LOADED, L"WM_SOFTWARE_LOADED"},
+        {WM_UNINSTALL_STATE, L"WM_UNINSTALL_STATE/WM_STANDARD_UNINSTALL_RESULT"},
+        {WM_UNINSTALL_REMOVED, L"WM_UNINSTALL_REMOVED"},
+        {WM_ANALYSIS_STATE, L"WM_ANALYSIS_STATE"},
+        {WM_DELETE_RESULT, L"WM_DELETE_RESULT"}};
+    for (const auto& [id, name] : names) {
+        if (id == message)
+            return name;
     }
+    return nullptr;
 }
 
 bool Succeeded(const ProcessResult& result) {
     return result.started && result.exitCode == 0;
 }
-} // namespace
 
-std::wstring Describe(const RecordedMessage& message) {
-    std::wstring text = MessageName(message.message) ? MessageName(message.message) : L"?";
-    text += L" " + std::to_wstring(message.wParam);
-    if (message.message == WM_ANALYSIS_STATE)
-        text += L" " + std::to_wstring(message.lParam);
-    return message.text.empty() ? text : text + L" " + message.text;
+std::wstring FixtureFile(const std::wstring& fileName) {
+    return BinDir() + L"..\\fixtures\\" + fileName;
 }
+} // namespace
 
 std::wstring Describe(const std::vector<RecordedMessage>& messages) {
     std::wstring text;
-    for (const RecordedMessage& message : messages)
-        text += L"\n  " + Describe(message);
+    for (const RecordedMessage& m : messages) {
+        text += L"\n  " + std::wstring(MessageName(m.message)) + L" " + std::to_wstring(m.wParam) +
+                (m.message == WM_ANALYSIS_STATE ? L" " + std::to_wstring(m.lParam) : L"") + L" " + m.text;
+    }
     return text;
 }
 
@@ -141,10 +135,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
-std::wstring FixtureFile(const std::wstring& fileName) {
-    return BinDir() + L"..\\fixtures\\" + fileName;
-}
-
 std::wstring SystemFolderPath() {
     wchar_t folder[MAX_PATH] = {};
     const UINT written = ::GetSystemDirectoryW(folder, MAX_PATH);
@@ -187,8 +177,8 @@ bool SetRegistryString(HKEY root, const std::wstring& path, const std::wstring& 
 
 SoftwareRecord WriteScratchEntry(ScratchKey& key, const std::wstring& subkey, const std::wstring& displayName,
                                  const std::wstring& uninstallString) {
-    (void)key.SetString(subkey, L"DisplayName", displayName);
-    (void)key.SetString(subkey, L"UninstallString", uninstallString);
+    (void)(key.SetString(subkey, L"DisplayName", displayName) &&
+           key.SetString(subkey, L"UninstallString", uninstallString));
     SoftwareRecord record;
     record.rootKey = kRootCurrentUser;
     record.relativeKeyPath = key.Path() + L"\\" + subkey;

@@ -15,7 +15,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace tsu::test {
@@ -28,7 +27,6 @@ struct RecordedMessage {
     std::chrono::steady_clock::time_point at;
 };
 
-[[nodiscard]] std::wstring Describe(const RecordedMessage& message);
 [[nodiscard]] std::wstring Describe(const std::vector<RecordedMessage>& messages); // for failure messages
 
 // lParam of WM_UNINSTALL_STATE and WM_UNINSTALL_REMOVED is read as a record when it is not 0.
@@ -68,7 +66,6 @@ private:
 // Polls a condition that no message announces; false on timeout.
 [[nodiscard]] bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kMustHappenMs);
 
-[[nodiscard]] std::wstring FixtureFile(const std::wstring& fileName);
 [[nodiscard]] std::wstring SystemFolderPath();
 // Runs an NSIS fixture's silent installer, or installs an MSI fixture with msiexec /i ... /qn.
 [[nodiscard]] bool InstallNsisFixture(const std::wstring& target);

@@ -2,41 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 
 namespace tsu {
 namespace {
 
-SoftwareRecord Record(const std::wstring& name, const std::wstring& key, const std::wstring& command) {
-    SoftwareRecord record;
-    record.displayName = name;
-    record.keyPath = key;
-    record.uninstallString = command;
-    return record;
+SoftwareMap Map(std::initializer_list<std::array<const wchar_t*, 3>> entries) {
+    SoftwareMap map;
+    for (const auto& [name, key, command] : entries) {
+        SoftwareRecord record;
+        record.displayName = name;
+        record.keyPath = key;
+        record.uninstallString = command;
+        InsertFirstWins(map, name, record);
+    }
+    return map;
 }
 
-void Add(SoftwareMap& map, const SoftwareRecord& record) {
-    InsertFirstWins(map, record.displayName, record);
-}
 TEST(PruneInventoryTest, RemovesOnlyEntriesThatChangedOrVanished) {
-    SoftwareMap inventory;
-    Add(inventory, Record(L"Kept", L"K1", L"C1"));
-    Add(inventory, Record(L"Gone", L"K2", L"C2"));
-    Add(inventory, Record(L"Moved", L"K3", L"C3"));
-    Add(inventory, Record(L"Recommand", L"K4", L"C4"));
+    SoftwareMap inventory =
+        Map({{L"Kept", L"K1", L"C1"}, {L"Gone", L"K2", L"C2"}, {L"Moved", L"K3", L"C3"}, {L"Recommand", L"K4", L"C4"}});
     inventory[L"Kept"].imagePath = L"C:\\Image\\0.png";
-
-    SoftwareMap fresh;
-    Add(fresh, Record(L"Kept", L"K1", L"C1"));
-    Add(fresh, Record(L"Moved", L"K3-elsewhere", L"C3"));
-    Add(fresh, Record(L"Recommand", L"K4", L"c4")); // letter case counts
-    Add(fresh, Record(L"New", L"K5", L"C5"));
-
-    EXPECT_EQ(PruneInventory(inventory, fresh), 3u);
+    // Letter case counts; new entries are never added.
+    EXPECT_EQ(PruneInventory(inventory, Map({{L"Kept", L"K1", L"C1"},
+                                             {L"Moved", L"K3-elsewhere", L"C3"},
+                                             {L"Recommand", L"K4", L"c4"},
+                                             {L"New", L"K5", L"C5"}})),
+              3u);
     ASSERT_EQ(inventory.size(), 1u);
-    EXPECT_EQ(inventory.begin()->first, L"Kept");
-    EXPECT_EQ(inventory.begin()->second.imagePath, L"C:\\Image\\0.png"); // keeps its picture
-    EXPECT_EQ(inventory.count(L"New"), 0u);                              // never added
+    EXPECT_EQ(inventory.begin()->first + L"|" + inventory.begin()->second.imagePath, L"Kept|C:\\Image\\0.png");
 }
 
 TEST(WindowsVersionTest, AcceptsSevenToTen) {

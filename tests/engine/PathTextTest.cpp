@@ -7,7 +7,7 @@
 namespace tsu {
 namespace {
 
-TEST(PathTextTest, FindIgnoresAsciiCaseOnly) {
+TEST(PathTextTest, FindIgnoresAsciiCaseOnlyQuotesAndSeparators) {
     EXPECT_EQ(FindIgnoreCase(L"C:\\APP\\UNINST.EXE /S", L".exe"), 13u);
     EXPECT_EQ(FindIgnoreCase(L"a.exe b.EXE", L".exe", 2), 7u);
     EXPECT_EQ(FindIgnoreCase(L"short", L"longer text"), std::wstring_view::npos);
@@ -15,9 +15,6 @@ TEST(PathTextTest, FindIgnoresAsciiCaseOnly) {
     EXPECT_FALSE(ContainsIgnoreCase(L"\u00C4pp", L"\u00E4pp"));
     EXPECT_TRUE(EqualsIgnoreCase(L"C:\\Windows", L"c:\\WINDOWS"));
     EXPECT_FALSE(EqualsIgnoreCase(L"C:\\Windows", L"C:\\Windows2"));
-}
-
-TEST(PathTextTest, QuotesAndSeparators) {
     EXPECT_EQ(StripQuotes(L"\"\"C:\\a.exe\""), L"C:\\a.exe");
     EXPECT_EQ(StripQuotes(L"\"\""), L"");
     EXPECT_EQ(TrimTrailingSeparators(L"C:\\Tools\\\\"), L"C:\\Tools");
@@ -44,14 +41,15 @@ TEST(PathTextTest, ClassifiesPaths) {
 }
 
 TEST(PathTextTest, BelowNeedsAWholeComponent) {
-    EXPECT_TRUE(IsPathBelow(L"C:\\WINDOWS\\system32\\notepad.exe", L"C:\\windows"));
-    EXPECT_TRUE(IsPathBelow(L"C:\\windows\\x", L"C:\\windows\\"));
-    EXPECT_FALSE(IsPathBelow(L"C:\\Windows2\\x.exe", L"C:\\Windows"));
-    EXPECT_FALSE(IsPathBelow(L"C:\\Windows", L"C:\\Windows"));
-    EXPECT_TRUE(IsPathBelow(L"C:\\app.exe", L"C:\\"));
-    EXPECT_FALSE(IsPathBelow(L"C:\\app.exe", L""));
-    EXPECT_FALSE(IsPathBelow(L"\\x", L""));
-    EXPECT_FALSE(IsPathBelow(L"C:\\Windows\\", L"C:\\Windows"));
+    // clang-format off
+    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
+        {L"C:\\WINDOWS\\system32\\notepad.exe", L"C:\\windows", true}, {L"C:\\windows\\x", L"C:\\windows\\", true},
+        {L"C:\\Windows2\\x.exe", L"C:\\Windows", false}, {L"C:\\Windows", L"C:\\Windows", false},
+        {L"C:\\app.exe", L"C:\\", true}, {L"C:\\app.exe", L"", false}, {L"\\x", L"", false},
+        {L"C:\\Windows\\", L"C:\\Windows", false}};
+    // clang-format on
+    for (const auto& [path, base, below] : cases)
+        EXPECT_EQ(IsPathBelow(path, base), below) << path << L" " << base;
     EXPECT_TRUE(SamePath(L"C:\\Tools\\App\\", L"c:\\tools\\app"));
 }
 

@@ -9,13 +9,13 @@ namespace {
 
 // A small file system and environment for the portable rule; the real probe is tested under Wine.
 UninstallerProbe FakeProbe() {
-    static const std::map<std::wstring, FileState> files = {
-        {L"C:\\Windows\\System32\\rundll32.exe", FileState::Present},
-        {L"C:\\Program Files\\App\\uninst.exe", FileState::Present},
-        {L"C:\\Program Files\\App", FileState::Present},
-        {L"C:\\Denied\\uninst.exe", FileState::Unknown},
-        {L"C:\\x\\un.exe", FileState::Present},
-        {L"C:\\Tools.exe", FileState::Present}};
+    constexpr FileState P = FileState::Present;
+    static const std::map<std::wstring, FileState> files = {{L"C:\\Windows\\System32\\rundll32.exe", P},
+                                                            {L"C:\\Program Files\\App\\uninst.exe", P},
+                                                            {L"C:\\Program Files\\App", P},
+                                                            {L"C:\\Denied\\uninst.exe", FileState::Unknown},
+                                                            {L"C:\\x\\un.exe", P},
+                                                            {L"C:\\Tools.exe", P}};
     UninstallerProbe probe;
     probe.expandVariables = [](const std::wstring& text) {
         std::wstring out = text;
@@ -27,10 +27,7 @@ UninstallerProbe FakeProbe() {
         return name == L"rundll32.exe" || name == L"RUNDLL32.EXE" ? std::wstring(L"C:\\Windows\\System32\\rundll32.exe")
                                                                   : std::wstring();
     };
-    probe.queryFile = [](const std::wstring& path) {
-        const auto it = files.find(path);
-        return it == files.end() ? FileState::Missing : it->second;
-    };
+    probe.queryFile = [](const std::wstring& path) { return files.count(path) ? files.at(path) : FileState::Missing; };
     // C: is a fixed drive; D: a network drive; no other drive is there.
     probe.isFixedDrive = [](const std::wstring& root) { return root == L"C:\\" || root == L"c:\\"; };
     return probe;
@@ -55,8 +52,9 @@ TEST(ClassifyUninstallerTest, DecidesLaunchStaleOrUnusable) {
         {L"C:\\Windows\\System32\\rundll32 shell32.dll,X", L}, {L"C:\\Tools Gone\\un.exe", L},
         // Read ambiguously: the quote never closes, or ".exe" runs into an argument.
         {L"\"C:\\x\\un.exe /S", L}, {L"\"C:\\Gone\\un.exe /S", L}, {L"C:\\x\\un.exe-S", L},
-        {L"C:\\Gone\\un.exe-S /x", L}, {L"\"C:\\x\\un.exe -uninstall", L}, {L"\"C:\\Gone\\un.exe\"-uninstall", L},
-        {L"\"C:\\Gone\\un.exe-S\"", L}, {L"\"C:\\Gone\\un.exe /S\"", L}, {L"C:\\Gone\\un.exe\" /S", L},
+        {L"C:\\Gone\\un.exe-S /x", L}, {L"C:\\Gone\\a.exe-b c.exe", L}, {L"\"C:\\x\\un.exe -uninstall", L},
+        {L"\"C:\\Gone\\un.exe\"-uninstall", L}, {L"\"C:\\Gone\\un.exe-S\"", L}, {L"\"C:\\Gone\\un.exe /S\"", L},
+        {L"C:\\Gone\\un.exe\" /S", L},
         // Not on a fixed local drive that is there, or not a drive path at all.
         {L"\\\\server\\share\\Gone\\un.exe", L}, {L"\"\\\\?\\C:\\Gone\\un.exe\"", L}, {L"\\\\.\\C:\\Gone\\un.exe", L},
         {L"C:un.exe", L}, {L"\\Gone\\un.exe", L}, {L"D:\\Gone\\un.exe", L}, {L"\"E:\\Gone\\un.exe\" /S", L},
@@ -68,16 +66,19 @@ TEST(ClassifyUninstallerTest, DecidesLaunchStaleOrUnusable) {
 }
 
 TEST(UninstallerCandidatesTest, ReadsProgramNames) {
-    using V = std::optional<std::vector<std::wstring>>;
-    EXPECT_EQ(UninstallerCandidates(L"\"C:\\My.exe Tools\\un.exe\" /S"), V{{L"C:\\My.exe Tools\\un.exe"}});
-    EXPECT_EQ(UninstallerCandidates(L"C:\\My.exe Tools\\un.exe /S"), V({L"C:\\My.exe", L"C:\\My.exe Tools\\un.exe"}));
-    EXPECT_EQ(UninstallerCandidates(L"C:\\a.exefile\\un.EXE"), V{{L"C:\\a.exefile\\un.EXE"}});
-    EXPECT_EQ(UninstallerCandidates(L"C:\\Program Files\\My App\\un.exe"),
-              V({L"C:\\Program Files\\My App\\un.exe", L"C:\\Program.exe", L"C:\\Program Files\\My.exe"}));
-    EXPECT_EQ(UninstallerCandidates(L"C:\\v1.2\\My App\\un.exe"),
-              V({L"C:\\v1.2\\My App\\un.exe", L"C:\\v1.2\\My.exe"}));
-    EXPECT_EQ(UninstallerCandidates(L"\"C:\\unterminated.exe"), std::nullopt);
-    EXPECT_EQ(UninstallerCandidates(L"app uninstall now"), V{std::vector<std::wstring>{}});
+    using V = std::vector<std::wstring>;
+    // clang-format off
+    const std::pair<const wchar_t*, std::optional<V>> cases[] = {
+        {L"\"C:\\My.exe Tools\\un.exe\" /S", V{L"C:\\My.exe Tools\\un.exe"}}, {L"\"C:\\unterminated.exe", std::nullopt},
+        {L"C:\\My.exe Tools\\un.exe /S", V{L"C:\\My.exe", L"C:\\My.exe Tools\\un.exe"}}, {L"app uninstall now", V{}},
+        {L"C:\\a.exefile\\un.EXE", V{L"C:\\a.exefile\\un.EXE"}},
+        {L"C:\\Program Files\\My App\\un.exe",
+         V{L"C:\\Program Files\\My App\\un.exe", L"C:\\Program.exe", L"C:\\Program Files\\My.exe"}},
+        {L"C:\\v1.2\\My App\\un.exe", V{L"C:\\v1.2\\My App\\un.exe", L"C:\\v1.2\\My.exe"}},
+        {L"C:\\My  App\\un.exe", V{L"C:\\My  App\\un.exe", L"C:\\My.exe"}}}; // a run of blanks: one try
+    // clang-format on
+    for (const auto& [command, candidates] : cases)
+        EXPECT_EQ(UninstallerCandidates(command), candidates) << command;
 }
 
 TEST(KeyPathSafetyTest, KeepsCmdSyntaxOut) {

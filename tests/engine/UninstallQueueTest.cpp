@@ -1,5 +1,5 @@
-// The uninstall worker and the watcher with stand-in uninstallers: what reaches the owner window, in
-// which order, and what a stop does to a running uninstall and the queue behind it.
+// The uninstall worker with stand-in uninstallers: what reaches the owner window, in which order, and
+// what a stop does to a running uninstall and the queue behind it.
 #include "tests/common/TestProcess.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
@@ -12,7 +12,6 @@ namespace tsu {
 namespace {
 
 using namespace std::chrono_literals;
-using test::MessageRecorder;
 using test::NamedEvent;
 using Texts = std::vector<std::wstring>;
 
@@ -28,25 +27,27 @@ protected:
                                            m_entries.Path() + L"\\" + subkey + L"\" /f");
     }
     // The stand-in uninstaller: signals `started`, waits for `go`, leaves its entry in place.
-    SoftwareRecord Waiting(const std::wstring& name, const NamedEvent& started, const NamedEvent& go,
-                           const std::wstring& more = L"") {
+    SoftwareRecord Waiting(const std::wstring& name, const NamedEvent& started, const std::wstring& more = L"") {
         return test::WriteScratchEntry(m_entries, name, name,
                                        test::Quoted(test::HelperPath()) + L" " + more + L"--signal " + started.Name() +
-                                           L" --wait-event " + go.Name());
+                                           L" --wait-event " + m_go.Name());
     }
     bool WorkerEnded() {
-        return test::WaitUntil([&] { return !m_engine.IsWorkerRunning(); });
+        return test::WaitUntil([&] { return !m_engine.IsWorkerRunning() && !m_engine.IsBusy(); });
     }
     Texts Steps() const { return test::Steps(m_page.Messages()); }
 
     test::ScratchKey m_entries{HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuEngineQueue")};
-    MessageRecorder m_page;
+    test::MessageRecorder m_page;
     UninstallEngine m_engine;
     NamedEvent m_started{L"TsuQueueStarted"};
     NamedEvent m_go{L"TsuQueueGo"};
 };
 
-TEST_F(UninstallQueueTest, OneProgramStartsIsGoneAndItsRowLeavesAfterThePacingInterval) {
+// Workers that find nothing must never leave the running mark behind: the next program still starts.
+TEST_F(UninstallQueueTest, AProgramStartsIsGoneAndItsRowLeavesAfterThePacingInterval) {
+    for (int round = 0; round < 25; ++round)
+        ASSERT_TRUE(m_engine.StartUninstallWorker() && WorkerEnded()) << "round " << round;
     const SoftwareRecord record = SelfRemoving(L"One", L"Queue One");
     m_engine.Enqueue(record);
     ASSERT_TRUE(m_engine.StartUninstallWorker());
@@ -56,12 +57,12 @@ TEST_F(UninstallQueueTest, OneProgramStartsIsGoneAndItsRowLeavesAfterThePacingIn
     EXPECT_GE(messages[2].at - messages[1].at, 600ms); // the done row stays visible
     EXPECT_FALSE(test::UninstallKeyExists(HKEY_CURRENT_USER, record.relativeKeyPath));
     EXPECT_EQ(m_engine.LastExitCode(record.keyPath), std::optional<DWORD>(0));
-    EXPECT_TRUE(test::WaitUntil([&] { return !m_engine.IsWorkerRunning() && !m_engine.IsBusy(); }));
+    EXPECT_TRUE(WorkerEnded());
 }
 
+// Opening an empty relative path opens the hive itself, which has no DisplayName: such a record must
+// not count as removed just because its key cannot be told.
 TEST_F(UninstallQueueTest, ARecordWithoutAKeyToCheckIsNeverReportedGone) {
-    // Opening an empty relative path opens the hive itself, which has no DisplayName: such a
-    // record must not count as removed just because its key cannot be told.
     SoftwareRecord record = SelfRemoving(L"NoKey", L"Queue No Key");
     record.relativeKeyPath.clear();
     m_engine.Enqueue(record);
@@ -70,37 +71,37 @@ TEST_F(UninstallQueueTest, ARecordWithoutAKeyToCheckIsNeverReportedGone) {
     EXPECT_EQ(Steps(), (Texts{L"3 Queue No Key", L"2 Queue No Key"}));
 }
 
+// What the page does when the window closes during an uninstall; a second click starts no second worker.
 TEST_F(UninstallQueueTest, StopAndReleaseWaitForTheRunningUninstallAndStartNoOther) {
-    const SoftwareRecord second = SelfRemoving(L"Second", L"Queue Second");
-    m_engine.Enqueue(Waiting(L"Queue Running", m_started, m_go));
+    const NamedEvent secondStarted(L"TsuQueueSecond");
+    const SoftwareRecord second = Waiting(L"Queue Second", secondStarted);
+    m_engine.Enqueue(Waiting(L"Queue Running", m_started));
     m_engine.Enqueue(second);
-    ASSERT_TRUE(m_engine.StartUninstallWorker());
+    ASSERT_TRUE(m_engine.StartUninstallWorker() && m_engine.StartUninstallWorker());
     ASSERT_TRUE(m_started.WaitFor());
-    // What the function page does when the window is closed during an uninstall.
+    EXPECT_FALSE(secondStarted.WaitFor(test::kTwoPassesMs)) << "a second worker started it";
     m_engine.RequestStop();
     m_engine.ReleaseQueue();
     EXPECT_EQ(Steps(), (Texts{L"3 Queue Running", L"2 Queue Second"}));
     EXPECT_TRUE(m_engine.IsBusy()); // the running uninstaller is waited for
     m_go.Set();
     ASSERT_TRUE(WorkerEnded());
-    EXPECT_FALSE(m_engine.IsBusy());
     EXPECT_EQ(Steps(), (Texts{L"3 Queue Running", L"2 Queue Second", L"2 Queue Running"}));
-    EXPECT_TRUE(test::UninstallKeyExists(HKEY_CURRENT_USER, second.relativeKeyPath)); // never touched
     // A stopped engine starts nothing more.
     m_engine.Enqueue(second);
-    ASSERT_TRUE(m_engine.StartUninstallWorker());
-    ASSERT_TRUE(WorkerEnded());
+    ASSERT_TRUE(m_engine.StartUninstallWorker() && WorkerEnded());
     EXPECT_EQ(m_page.Messages().size(), 3u);
+    EXPECT_FALSE(secondStarted.WaitFor(0));
 }
 
 TEST_F(UninstallQueueTest, AHangingUninstallerKilledFromOutsideEndsAsFailed) {
     const test::ScratchFolder folder(L"hang");
     const SoftwareRecord record =
-        Waiting(L"Queue Hang", m_started, m_go, L"--record " + test::Quoted(folder.File(L"pid.txt")) + L" ");
+        Waiting(L"Queue Hang", m_started, L"--record " + test::Quoted(folder.File(L"pid")) + L" ");
     m_engine.Enqueue(record);
     ASSERT_TRUE(m_engine.StartUninstallWorker());
     ASSERT_TRUE(m_started.WaitFor());
-    const std::vector<DWORD> pid = test::ReadRecordedIds(folder.File(L"pid.txt"));
+    const std::vector<DWORD> pid = test::ReadRecordedIds(folder.File(L"pid"));
     ASSERT_EQ(pid.size(), 1u);
     ASSERT_TRUE(::TerminateProcess(UniqueHandle(::OpenProcess(PROCESS_TERMINATE, FALSE, pid[0])).Get(), 9));
     ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
@@ -109,49 +110,18 @@ TEST_F(UninstallQueueTest, AHangingUninstallerKilledFromOutsideEndsAsFailed) {
     EXPECT_EQ(m_engine.LastExitCode(record.keyPath), std::optional<DWORD>(9));
 }
 
-TEST_F(UninstallQueueTest, AWorkerThatFindsNothingNeverLeavesTheRunningMarkBehind) {
-    for (int round = 0; round < 25; ++round) {
-        ASSERT_TRUE(m_engine.StartUninstallWorker());
-        ASSERT_TRUE(WorkerEnded()) << "round " << round;
-    }
-    // And the next queued program still gets a worker.
-    m_engine.Enqueue(SelfRemoving(L"After", L"Queue After"));
-    ASSERT_TRUE(m_engine.StartUninstallWorker());
-    ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
-    EXPECT_EQ(Steps(), (Texts{L"3 Queue After", L"1 Queue After"}));
-}
-
-TEST_F(UninstallQueueTest, ASecondStartRunsNoSecondWorker) {
-    const NamedEvent secondStarted(L"TsuTwiceSecond");
-    m_engine.Enqueue(Waiting(L"Twice First", m_started, m_go));
-    m_engine.Enqueue(Waiting(L"Twice Second", secondStarted, m_go));
-    ASSERT_TRUE(m_engine.StartUninstallWorker());
-    ASSERT_TRUE(m_engine.StartUninstallWorker()); // the page may click again while one runs
-    ASSERT_TRUE(m_started.WaitFor());
-    EXPECT_FALSE(secondStarted.WaitFor(test::kTwoPassesMs)) << "a second worker started it";
-    m_go.Set();
-    ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 4));
-    EXPECT_EQ(Steps(), (Texts{L"3 Twice First", L"2 Twice First", L"3 Twice Second", L"2 Twice Second"}));
-}
-
 // The function page receives inventory results, the conventional page uninstall messages, whatever
 // the order of refreshes and uninstall clicks.
 TEST_F(UninstallQueueTest, EachPageGetsItsOwnMessagesWhenARefreshAndAnUninstallOverlap) {
     const NamedEvent clicked(L"TsuTargetClicked");
-    // The refresh ends only after the click below.
-    const auto afterClick = [&](ProductIconMap&, SoftwareMap&, bool) {
-        (void)clicked.WaitFor();
-        return InventoryResult::Loaded;
-    };
-    MessageRecorder functionPage;
-    UninstallEngine engine(afterClick, SystemUninstallerProbe());
-    ASSERT_TRUE(engine.SetOwnerWindow(functionPage.Window()));
-    ASSERT_TRUE(engine.StartRefresh());
-    // Meanwhile the user clicks "卸载" on the conventional page.
-    ASSERT_TRUE(engine.SetUninstallWindow(m_page.Window()));
-    engine.Enqueue(Waiting(L"Target Program", m_started, m_go));
-    ASSERT_TRUE(engine.StartUninstallWorker());
-    ASSERT_TRUE(m_started.WaitFor());
+    test::MessageRecorder functionPage;
+    UninstallEngine engine( // the refresh ends only after the click below
+        [&](ProductIconMap&, SoftwareMap&, bool) { return (void)clicked.WaitFor(), InventoryResult::Loaded; },
+        SystemUninstallerProbe());
+    ASSERT_TRUE(engine.SetOwnerWindow(functionPage.Window()) && engine.StartRefresh());
+    ASSERT_TRUE(engine.SetUninstallWindow(m_page.Window())); // the user clicks "卸载" on the conventional page
+    engine.Enqueue(Waiting(L"Target Program", m_started));
+    ASSERT_TRUE(engine.StartUninstallWorker() && m_started.WaitFor());
     clicked.Set();
     ASSERT_TRUE(functionPage.WaitForCount(WM_SOFTWARE_LOADED, 1));
     m_go.Set();
