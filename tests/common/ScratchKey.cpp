@@ -25,12 +25,6 @@ ScratchKey::ScratchKey(HKEY root, std::wstring path) : m_root(root), m_path(std:
 
 ScratchKey::~ScratchKey() { DeleteKeyTree(m_root, m_path); }
 
-bool ScratchKey::CreateSubkey(const std::wstring& name) {
-    UniqueHkey key;
-    return ::RegCreateKeyExW(m_root, (m_path + L"\\" + name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | kView, nullptr,
-                             key.Put(), nullptr) == ERROR_SUCCESS;
-}
-
 bool ScratchKey::DeleteSubkey(const std::wstring& name) { return DeleteKeyTree(m_root, m_path + L"\\" + name); }
 
 bool ScratchKey::SetRaw(const std::wstring& subkey, const std::wstring& name, DWORD type, const void* data,
@@ -50,14 +44,6 @@ bool ScratchKey::SetString(const std::wstring& subkey, const std::wstring& name,
 bool ScratchKey::SetDword(const std::wstring& subkey, const std::wstring& name, uint32_t value) {
     const DWORD data = value;
     return SetRaw(subkey, name, REG_DWORD, &data, sizeof data);
-}
-
-bool ScratchKey::DeleteValue(const std::wstring& subkey, const std::wstring& name) {
-    UniqueHkey key;
-    if (::RegOpenKeyExW(m_root, (m_path + L"\\" + subkey).c_str(), 0, KEY_SET_VALUE | kView, key.Put()) !=
-        ERROR_SUCCESS)
-        return false;
-    return ::RegDeleteValueW(key.Get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 ScratchInventory::ScratchInventory(const std::wstring& tag)

@@ -20,14 +20,11 @@ public:
     [[nodiscard]] const std::wstring& Path() const { return m_path; }
     [[nodiscard]] bool IsValid() const { return m_valid; }
 
-    // Sub-key relative to this key, created if missing.
-    bool CreateSubkey(const std::wstring& name);
     bool DeleteSubkey(const std::wstring& name);
     bool SetString(const std::wstring& subkey, const std::wstring& name, const std::wstring& value);
     bool SetDword(const std::wstring& subkey, const std::wstring& name, uint32_t value);
     // Raw bytes of any type: strings without terminator, odd counts, wrong types.
     bool SetRaw(const std::wstring& subkey, const std::wstring& name, DWORD type, const void* data, DWORD bytes);
-    bool DeleteValue(const std::wstring& subkey, const std::wstring& name);
 
 private:
     HKEY m_root;
