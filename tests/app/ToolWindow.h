@@ -52,7 +52,9 @@ public:
     // Presses "开始运行" and waits until the function page shows the list.
     bool LoadPrograms() {
         ClickButton(Start().GetSafeHwnd(), IDC_START_BUTTON);
-        return PumpUntil([this] { return window->ShownPage() == 1; }, 20000);
+        // Shown is not over: the reading's worker may still be on its way out, and a close then waits.
+        return PumpUntil([this] { return window->ShownPage() == 1 && !window->Engine().IsInventoryWorkRunning(); },
+                         20000);
     }
     std::vector<std::wstring> FeedbackCalls() const { return ReadFakeFeedbackLog(feedbackLog); }
 
