@@ -87,6 +87,11 @@ TEST(Prompt, EnterAndEscapeAreSwallowedAndTheStripDragsHostAndChild) {
                     ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 1);
                 }
                 const RECT host = RectOf(prompt.GetSafeHwnd()), child = RectOf(c);
+                // The two buttons side by side, the second just right of the middle.
+                const RECT first = RectOf(::GetDlgItem(c, IDC_PROMPT_FIRST));
+                const RECT second = RectOf(::GetDlgItem(c, IDC_PROMPT_SECOND));
+                EXPECT_EQ(second.left - child.left, (child.right - child.left) / 2 + 12);
+                EXPECT_EQ(std::pair(second.top, second.right - second.left), std::pair(first.top, first.right - first.left));
                 EXPECT_NE(::SendMessageW(c, WM_NCHITTEST, 0, MAKELPARAM(child.right - 10, child.top + 10)), HTCAPTION);
                 EXPECT_EQ(::SendMessageW(c, WM_NCHITTEST, 0, MAKELPARAM(child.left + 40, child.top + 10)), HTCAPTION);
                 // What the system's move loop does with the dragged child; then a move of the host.
@@ -112,6 +117,7 @@ TEST(WaitDialog, ShortTextsShowTheDefaultAndOnlyCloseProgressEndsIt) {
                       wait, [&] { return wait.GetSafeHwnd(); },
                       [&] {
                           EXPECT_EQ(wait.Child().TextControl().GetWindowText(), WaitDialogText(text));
+                          EXPECT_TRUE(::IsWindowVisible(wait.Child().GetSafeHwnd())); // the text and the dots
                           ::SendMessageW(wait.GetSafeHwnd(), WM_CLOSE, 0, 0);
                           ::SendMessageW(wait.Child().GetSafeHwnd(), WM_CLOSE, 0, 0);
                           EXPECT_TRUE(::IsWindowVisible(wait.GetSafeHwnd()) &&
