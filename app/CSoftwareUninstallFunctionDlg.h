@@ -21,7 +21,6 @@ namespace tsu {
 
 class CConventionalUninstallDlg;
 class CIntelligenceUninstallDlg;
-class FeedbackBinding;
 class UninstallEngine;
 
 class CSoftwareUninstallFunctionDlg : public CPageDlg {
@@ -32,7 +31,6 @@ public:
     explicit CSoftwareUninstallFunctionDlg(std::optional<InventoryLocations> locations = std::nullopt);
     ~CSoftwareUninstallFunctionDlg() override;
 
-    void SetFeedback(FeedbackBinding* feedback) { m_feedback = feedback; }
     void SetEngine(UninstallEngine* engine) { m_engine = engine; }
     void SetMainWindow(HWND mainWindow) { m_mainWindow = mainWindow; }
 
@@ -74,7 +72,6 @@ private:
     void OnDestroy() override;
 
     std::optional<InventoryLocations> m_locations;
-    FeedbackBinding* m_feedback = nullptr;
     UninstallEngine* m_engine = nullptr;
     HWND m_mainWindow = nullptr;
     std::unique_ptr<Gdiplus::Image> m_image;

@@ -89,7 +89,6 @@ BOOL CTarrowSoftwareUninstallDlg::OnInitToolDialog() {
 
     m_functionPage = std::make_unique<CSoftwareUninstallFunctionDlg>(m_options.locations);
     m_functionPage->SetScale(m_scale);
-    m_functionPage->SetFeedback(&m_feedback);
     m_functionPage->SetEngine(&m_engine);
     m_functionPage->SetMainWindow(m_hWnd);
     if (m_functionPage->Create(IDD_FUNCTION_PAGE, m_hWnd)) {
