@@ -31,14 +31,6 @@ void CCheckBoxBtn::SetFontFromParent() {
     m_font.Reset(::CreateFontIndirectW(&logFont));
 }
 
-void CCheckBoxBtn::DisableButton() {
-    EnableWindow(false);
-}
-
-void CCheckBoxBtn::EnableButton() {
-    EnableWindow(true);
-}
-
 void CCheckBoxBtn::RepaintNow() {
     if (GetSafeHwnd())
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

@@ -21,8 +21,6 @@ public:
 
     // Copies the parent's font (or the default GUI font, or the system font) for the text.
     void SetFontFromParent();
-    void DisableButton();
-    void EnableButton();
     void SetTextColor(COLORREF color) { m_textColor = color; }
     void SetBackground(Gdiplus::Image* background) { m_background = background; } // not owned
     void SetBackgroundRect(int left, int top, int right, int bottom) {

@@ -234,10 +234,10 @@ TEST_F(ButtonsTest, CheckBoxRepaintsEveryToggleAtOnceItsTextIsBesideTheBoxInItsC
     (void)SaveWindowPng(m_host->GetSafeHwnd(), L"buttons_checkbox_checked");
     toggle("click", false, [&] { Click(hwnd, POINT{5, 10}); });
     toggle("program", true, [&] { box->SetCheck(BST_CHECKED); });
-    toggle("disable", true, [&] { box->DisableButton(); });
+    toggle("disable", true, [&] { box->EnableWindow(false); });
     EXPECT_FALSE(box->IsWindowEnabled());
     toggle("keyboard", false, [&] {
-        box->EnableButton();
+        box->EnableWindow(true);
         ::SendMessageW(hwnd, WM_KEYDOWN, VK_SPACE, 0), ::SendMessageW(hwnd, WM_KEYUP, VK_SPACE, 0);
     });
     box->SetTextColor(RGB(255, 0, 0));
