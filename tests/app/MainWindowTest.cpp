@@ -6,6 +6,7 @@
 #include "app/CTooltipDlg.h"
 #include "app/ClickHook.h"
 #include "app/FeedbackBinding.h"
+#include "app/core/ToolIdentity.h"
 #include "controls/list/core/ListCell.h"
 #include "tests/app/ToolWindow.h"
 
@@ -31,6 +32,17 @@ TEST_F(MainWindow, StartPageConsentVersionCheckTermsKeysAboutBoxAndClosingQuesti
     EXPECT_EQ(std::tuple(main.right - main.left, main.bottom - main.top, start.left - main.left, start.top - main.top),
               std::tuple(806, 606, 3, 2));
     EXPECT_TRUE(::EqualRect(&start, &function));
+    // Dragged by its strip, the page takes the main window and the other page along (and back).
+    for (const POINT to : {POINT{start.left + 40, start.top + 25}, POINT{start.left, start.top}}) {
+        const RECT now = RectOf(tool.Start().GetSafeHwnd());
+        ::SendMessageW(tool.Start().GetSafeHwnd(), WM_NCHITTEST, 0, MAKELPARAM(now.left + 100, now.top + 10));
+        ::SetWindowPos(tool.Start().GetSafeHwnd(), nullptr, to.x, to.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(std::pair(RectOf(tool.Main()).left, RectOf(tool.Function().GetSafeHwnd()).top),
+                  std::pair(to.x - 3, to.y));
+    }
+    wchar_t version[32] = {};
+    ::GetWindowTextW(tool.Start().GetDlgItem(IDC_VERSION_LABEL), version, 32);
+    EXPECT_STREQ(version, kToolVersion);
     RECT tab{};
     ASSERT_TRUE(TabCtrl_GetItemRect(tool.Function().GetDlgItem(IDC_FUNCTION_TAB), 0, &tab));
     EXPECT_EQ(tab.right - tab.left, 100); // fixed width, not the text's

@@ -10,6 +10,8 @@
 #include "tests/common/TestProcess.h"
 
 #include <gtest/gtest.h>
+
+#include <cwchar>
 #include <shlobj.h>
 
 #include <memory>
@@ -107,6 +109,7 @@ TEST_F(FeedbackLibrary, EveryFeedbackCallAppendsOneLineWithItsFields) {
                   std::to_wstring(lines[0].localTime.size()) + L"|" + lines[1].call + L"|" + lines[2].answer + L"|" +
                   lines[3].text,
               L"CustomerFeedbackEx 1.0.20.1116 2 1714560000 19|FeedbackQuestion|1|line one  line two");
+    EXPECT_GE(std::wcstol(lines[0].localTime.c_str(), nullptr, 10), 2024) << lines[0].localTime; // the clock's time
     // Null arguments are recorded empty instead of crashing.
     const size_t before = OwnLines(L"").size();
     Entry<CustomerFeedbackExFn>("CustomerFeedbackEx")(nullptr, nullptr, kAnswerClosed, nullptr);
