@@ -6,7 +6,6 @@
 #include "app/CTooltipDlg.h"
 #include "app/ClickHook.h"
 #include "app/FeedbackBinding.h"
-#include "app/core/ToolIdentity.h"
 #include "controls/list/core/ListCell.h"
 #include "tests/app/ToolWindow.h"
 
@@ -40,9 +39,6 @@ TEST_F(MainWindow, StartPageConsentVersionCheckTermsKeysAboutBoxAndClosingQuesti
         EXPECT_EQ(std::pair(RectOf(tool.Main()).left, RectOf(tool.Function().GetSafeHwnd()).top),
                   std::pair(to.x - 3, to.y));
     }
-    wchar_t version[32] = {};
-    ::GetWindowTextW(tool.Start().GetDlgItem(IDC_VERSION_LABEL), version, 32);
-    EXPECT_STREQ(version, kToolVersion);
     RECT tab{};
     ASSERT_TRUE(TabCtrl_GetItemRect(tool.Function().GetDlgItem(IDC_FUNCTION_TAB), 0, &tab));
     EXPECT_EQ(tab.right - tab.left, 100); // fixed width, not the text's
