@@ -1,6 +1,6 @@
 #pragma once
-// What the main window's pages have in common: a background painted by the page itself, and the
-// page's own clean-up when its window goes.
+// What the main window's pages have in common: a background painted by the page itself, the
+// page's own clean-up when its window goes, and the top strip that drags the whole tool.
 
 #include "app/CToolDialog.h"
 
@@ -10,13 +10,24 @@ class CPageDlg : public CToolDialog {
 public:
     using CToolDialog::CToolDialog;
 
+    void SetMainWindow(HWND mainWindow) { m_mainWindow = mainWindow; }
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    // WM_NCHITTEST: the top strip, without the minimise and close buttons, drags the page; a
+    // dragged page takes the main window along, whose own move puts the other page onto it.
+    LRESULT DragStripHitTest(LPARAM lp);
 
     // WM_ERASEBKGND: the page paints its whole background into dc.
     virtual void PaintBackground(HDC dc) = 0;
     // WM_DESTROY, before the dialog's own handling: stop timers and workers, free the page's data.
     virtual void OnDestroy() = 0;
+
+    HWND m_mainWindow = nullptr;
+
+private:
+    bool m_inDragStrip = false;
 };
 
 } // namespace tsu

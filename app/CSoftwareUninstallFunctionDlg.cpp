@@ -20,8 +20,6 @@ namespace tsu {
 
 namespace {
 
-constexpr int kDragStripHeight = 30;
-constexpr int kDragStripRightExcluded = 86;
 constexpr int kConventionalTab = 0;
 constexpr int kIntelligenceTab = 1;
 constexpr int kMinTabWidth = 80; // pixels, not scaled
@@ -224,22 +222,6 @@ LRESULT CSoftwareUninstallFunctionDlg::OnNotify(const NMHDR* header) {
     return 0;
 }
 
-LRESULT CSoftwareUninstallFunctionDlg::OnNcHitTest(LPARAM lp) {
-    POINT client{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-    ScreenToClient(client);
-    m_inDragStrip =
-        InDragStrip(client.x, client.y, GetClientRect().right, S(kDragStripHeight), S(kDragStripRightExcluded));
-    if (m_inDragStrip)
-        return HTCAPTION;
-    return DefWindowProc(WM_NCHITTEST, 0, lp);
-}
-
-void CSoftwareUninstallFunctionDlg::OnMove() {
-    if (!m_inDragStrip || !m_mainWindow)
-        return;
-    (void)MoveWindowTo(m_mainWindow, OutsetBox(WindowBoxOf(m_hWnd), kPageInset, m_scale), true);
-}
-
 void CSoftwareUninstallFunctionDlg::PaintBackground(HDC dc) {
     const RECT client = GetClientRect();
     CMemoryCanvas canvas;
@@ -269,10 +251,7 @@ LRESULT CSoftwareUninstallFunctionDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp
     case WM_NOTIFY:
         return OnNotify(reinterpret_cast<const NMHDR*>(lp));
     case WM_NCHITTEST:
-        return OnNcHitTest(lp);
-    case WM_MOVE:
-        OnMove();
-        break;
+        return DragStripHitTest(lp);
     case WM_TIMER:
         if (wp == kCloseWaitTimer) {
             OnCloseWaitTimer();

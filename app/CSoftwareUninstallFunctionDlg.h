@@ -32,7 +32,6 @@ public:
     ~CSoftwareUninstallFunctionDlg() override;
 
     void SetEngine(UninstallEngine* engine) { m_engine = engine; }
-    void SetMainWindow(HWND mainWindow) { m_mainWindow = mainWindow; }
 
     // Called by the main window once the page exists: buttons, version, tab strip, tab pages.
     void BuildContents();
@@ -54,7 +53,6 @@ public:
     [[nodiscard]] CIntelligenceUninstallDlg* IntelligencePage() const { return m_intelligence.get(); }
     // Selects a tab as a click on it does.
     void SelectTab(int index);
-    [[nodiscard]] bool IsInDragStrip() const { return m_inDragStrip; }
 
 protected:
     BOOL OnInitToolDialog() override;
@@ -65,15 +63,12 @@ private:
     LRESULT OnNotify(const NMHDR* header);
     void OnTabChanged();
     void OnSoftwareLoaded(WPARAM result);
-    LRESULT OnNcHitTest(LPARAM lp);
-    void OnMove();
     void OnCloseWaitTimer();
     void PaintBackground(HDC dc) override;
     void OnDestroy() override;
 
     std::optional<InventoryLocations> m_locations;
     UninstallEngine* m_engine = nullptr;
-    HWND m_mainWindow = nullptr;
     std::unique_ptr<Gdiplus::Image> m_image;
     std::unique_ptr<Gdiplus::Image> m_panel;
     UniqueHfont m_titleFont;
@@ -83,7 +78,6 @@ private:
     CTabCtrlEx m_tab;
     std::unique_ptr<CConventionalUninstallDlg> m_conventional;
     std::unique_ptr<CIntelligenceUninstallDlg> m_intelligence;
-    bool m_inDragStrip = false;
     bool m_initialised = false;
     bool m_closePending = false;
     bool m_waitStopped = false;

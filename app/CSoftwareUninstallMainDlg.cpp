@@ -17,8 +17,6 @@
 namespace tsu {
 
 namespace {
-constexpr int kDragStripHeight = 30;
-constexpr int kDragStripRightExcluded = 86; // the minimise and close buttons
 } // namespace
 
 CSoftwareUninstallMainDlg::CSoftwareUninstallMainDlg() : CPageDlg(IDD_MAIN_PAGE, nullptr) {}
@@ -98,22 +96,7 @@ LRESULT CSoftwareUninstallMainDlg::OnNcHitTest(LPARAM lp) {
     const POINT screen{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     m_feedbackLabel.UpdateHot(screen);
     m_terms.UpdateHot(screen);
-    POINT client = screen;
-    ScreenToClient(client);
-    m_inDragStrip =
-        InDragStrip(client.x, client.y, GetClientRect().right, S(kDragStripHeight), S(kDragStripRightExcluded));
-    if (m_inDragStrip)
-        return HTCAPTION;
-    return DefWindowProc(WM_NCHITTEST, 0, lp);
-}
-
-void CSoftwareUninstallMainDlg::OnMove() {
-    if (!m_inDragStrip || !m_mainWindow)
-        return;
-    // The page is being dragged: the main window goes around it, the hidden page goes with it.
-    const WindowBox page = WindowBoxOf(m_hWnd);
-    // The main window's own move then puts the other page onto this one.
-    (void)MoveWindowTo(m_mainWindow, OutsetBox(page, kPageInset, m_scale), true);
+    return DragStripHitTest(lp);
 }
 
 void CSoftwareUninstallMainDlg::OnLButtonDown(POINT clientPoint) {
@@ -168,9 +151,6 @@ LRESULT CSoftwareUninstallMainDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_NCHITTEST:
         return OnNcHitTest(lp);
-    case WM_MOVE:
-        OnMove();
-        break;
     case WM_SIZE:
         if (m_initialised)
             LayoutControls();

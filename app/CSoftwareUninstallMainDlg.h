@@ -31,12 +31,10 @@ public:
 
     void SetFeedback(FeedbackBinding* feedback) { m_feedback = feedback; }
     void SetEngine(UninstallEngine* engine) { m_engine = engine; }
-    void SetMainWindow(HWND mainWindow) { m_mainWindow = mainWindow; }
 
     // How a failed start-up check ends the process (the runtime's exit with 0); tests replace it.
 
     [[nodiscard]] bool IsInitialised() const { return m_initialised; }
-    [[nodiscard]] bool IsInDragStrip() const { return m_inDragStrip; }
     [[nodiscard]] CTooltipDlg* TermsViewer() const { return m_termsViewer.get(); }
     [[nodiscard]] CExecutePromptDlg* WaitDialog() const { return m_wait.get(); }
     [[nodiscard]] bool IsVersionChecked() const { return m_versionChecked; }
@@ -66,7 +64,6 @@ private:
     // Input.
     void OnCommand(UINT id, UINT code);
     LRESULT OnNcHitTest(LPARAM lp);
-    void OnMove();
     void OnLButtonDown(POINT clientPoint);
     void OnGlobalLButtonDown();
     void OnTimer(UINT_PTR id);
@@ -74,7 +71,6 @@ private:
 
     FeedbackBinding* m_feedback = nullptr;
     UninstallEngine* m_engine = nullptr;
-    HWND m_mainWindow = nullptr;
     ClickHook m_hook;
     std::unique_ptr<CExecutePromptDlg> m_wait;
     std::unique_ptr<CTooltipDlg> m_termsViewer;
@@ -90,7 +86,6 @@ private:
     CDrawTextStatic m_terms;
     CDrawTextStatic m_feedbackLabel;
 
-    bool m_inDragStrip = false;
     bool m_initialised = false;
     bool m_versionChecked = false;
 };
