@@ -114,7 +114,15 @@ bool CreateDirectoryLink(const std::wstring& linkPath, const std::wstring& relat
 bool RemoveDirectoryLink(const std::wstring& linkPath) {
     if (!WineUnixNameFunction())
         return ::RemoveDirectoryW(linkPath.c_str()) != FALSE;
-    return RunOnHostLink(L"Z:\\bin\\rm -f", linkPath, [&] { return !FileExists(linkPath); });
+    // Gone from its folder's listing: a link whose target went no longer "exists" before it is removed.
+    return RunOnHostLink(L"Z:\\bin\\rm -f", linkPath, [&] {
+        WIN32_FIND_DATAW data{};
+        const HANDLE found = ::FindFirstFileW(linkPath.c_str(), &data);
+        if (found == INVALID_HANDLE_VALUE)
+            return true;
+        ::FindClose(found);
+        return false;
+    });
 }
 
 std::wstring CommonDesktop() {
