@@ -68,19 +68,8 @@ bool NamedEvent::WaitFor(DWORD ms) const {
 }
 
 std::wstring ReadUtf16File(const std::wstring& path) {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return std::wstring();
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0)
-        return std::wstring();
-    std::wstring text(static_cast<size_t>(size.QuadPart) / sizeof(wchar_t), L'\0');
-    DWORD read = 0;
-    if (!::ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr))
-        return std::wstring();
-    text.resize(read / sizeof(wchar_t));
-    return text;
+    const std::string bytes = ReadFileBytes(path);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
 }
 
 bool CopyProgram(const std::wstring& from, const std::wstring& to) {
@@ -89,15 +78,7 @@ bool CopyProgram(const std::wstring& from, const std::wstring& to) {
 
 std::vector<DWORD> ReadRecordedIds(const std::wstring& path) {
     std::vector<DWORD> ids;
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return ids;
-    std::string text;
-    char buffer[512];
-    DWORD read = 0;
-    while (::ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        text.append(buffer, read);
+    const std::string text = ReadFileBytes(path);
     DWORD value = 0;
     bool inNumber = false;
     for (char c : text) {
@@ -139,12 +120,10 @@ void EndRecordedProcesses(const std::wstring& recordFile) {
 }
 
 UniqueHandle StartProcess(const std::wstring& commandLine, DWORD* processId) {
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
+    std::wstring line = commandLine;
+    STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return UniqueHandle();
     ::CloseHandle(info.hThread);
     if (processId)
@@ -161,24 +140,19 @@ DWORD RunToEnd(const std::wstring& commandLine, DWORD ms) {
 }
 
 bool EnsureDesktopProcess() {
-    SECURITY_ATTRIBUTES inheritable{};
-    inheritable.nLength = sizeof(inheritable);
-    inheritable.bInheritHandle = TRUE;
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     UniqueFileHandle nul(::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        &inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!nul)
         return false;
-    const std::wstring line = Quoted(HelperPath()) + L" --desktop";
-    std::vector<wchar_t> buffer(line.begin(), line.end());
-    buffer.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
+    std::wstring line = Quoted(HelperPath()) + L" --desktop";
+    STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nul.Get();
     startup.hStdOutput = nul.Get();
     startup.hStdError = nul.Get();
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup,
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup,
                           &info))
         return false;
     ::CloseHandle(info.hThread);

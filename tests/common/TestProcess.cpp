@@ -36,16 +36,13 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
     ::SetHandleInformation(outRead.Get(), HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(errRead.Get(), HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = nullptr;
     startup.hStdOutput = outWrite.Get();
     startup.hStdError = errWrite.Get();
     PROCESS_INFORMATION info{};
-    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(L'\0');
+    std::wstring mutableLine = commandLine;
     if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
                           &startup, &info))
         return result;
@@ -90,11 +87,9 @@ bool RunHostProgramUntil(const std::wstring& commandLine, const std::wstring& wa
     const UniqueChangeNotification change(::FindFirstChangeNotificationW(
         watchedFolder.c_str(), FALSE,
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION info{};
-    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(L'\0');
+    std::wstring mutableLine = commandLine;
     if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                           &startup, &info))
         return false;
