@@ -1,6 +1,7 @@
 // Real-GDI figures of the drawing utilities under Wine: FitText with a CJK font for texts that fit
 // and texts that are cut, PNG loading, and one paint of the header and the skinned bar.
 
+#include "bench/BenchTiming.h"
 #include "controls/CHeaderCtrlEx.h"
 #include "controls/DrawingUtils.h"
 #include "controls/ImageEx.h"
@@ -9,21 +10,10 @@
 
 #include <commctrl.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 
-namespace {
-
-template <typename F> double MicrosecondsPerCall(int calls, F&& f) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < calls; ++i)
-        f();
-    const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
-    return spent.count() / calls;
-}
-
-} // namespace
+using tsu::bench::MicrosecondsPerCall;
 
 int main() {
     using namespace tsu;

@@ -1,10 +1,10 @@
 // How FitText's cutting loop scales: texts that fit cost one measurement; a cut costs one per
 // removed character from the end, never more than the 1,024-character buffer.
 
+#include "bench/BenchTiming.h"
 #include "controls/core/FitTextRules.h"
 #include "controls/core/SkinScrollGeometry.h"
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -17,15 +17,9 @@ int Proportional(std::wstring_view text) {
     return width;
 }
 
-template <typename F> double MicrosecondsPerCall(int calls, F&& f) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < calls; ++i)
-        f();
-    const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
-    return spent.count() / calls;
-}
-
 } // namespace
+
+using tsu::bench::MicrosecondsPerCall;
 
 int main() {
     using namespace tsu;

@@ -2,6 +2,7 @@
 // whole `tsu list` process, and Wine's own `uninstaller --list` over the same keys.
 // Run it in a scratch prefix (bench/inventory/run does): it writes and removes real entries.
 
+#include "bench/BenchTiming.h"
 #include "framework/ScopedHandles.h"
 #include "inventory/InventorySequence.h"
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 using namespace tsu;
+using tsu::bench::Median;
 
 namespace {
 
@@ -26,11 +28,6 @@ double NowMs() {
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 bool SetText(HKEY key, const wchar_t* name, const std::wstring& value) {
