@@ -1,6 +1,5 @@
 // The real library from a scratch folder with its own settings file; the configured browser is the
 // helper program, which records its command line.
-
 #include "feedback/FeedbackExports.h"
 #include "feedback/core/FeedbackRecord.h"
 #include "feedback/core/FeedbackSettings.h"
@@ -10,12 +9,10 @@
 #include "tests/common/TestProcess.h"
 
 #include <gtest/gtest.h>
-
-#include <cwchar>
 #include <shlobj.h>
-
+#include <cwchar>
 #include <memory>
-#include <string>
+#include <sstream>
 #include <vector>
 
 namespace tsu::feedback {
@@ -48,13 +45,11 @@ protected:
     static std::vector<FeedbackRecord> OwnLines(const std::wstring& toolId) {
         wchar_t folder[MAX_PATH] = {};
         EXPECT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder)));
-        const std::string bytes = test::ReadFileBytes(std::wstring(folder) + L"\\ToolLog\\" + kFeedbackFileName);
+        std::istringstream file(test::ReadFileBytes(std::wstring(folder) + L"\\ToolLog\\" + kFeedbackFileName));
         std::vector<FeedbackRecord> lines;
-        for (size_t start = 0, end; start < bytes.size(); start = end + 1) {
-            end = std::min(bytes.find('\n', start), bytes.size());
-            FeedbackRecord record;
-            if (ParseFeedbackLine(std::string_view(bytes).substr(start, end - start), record) &&
-                record.toolId == toolId)
+        FeedbackRecord record;
+        for (std::string line; std::getline(file, line);) {
+            if (ParseFeedbackLine(line, record) && record.toolId == toolId)
                 lines.push_back(record);
         }
         return lines;
@@ -133,12 +128,9 @@ TEST_F(FeedbackLibrary, OpenUrlAndOpenToolDownUrlStartTheBrowserWithWebAddresses
         OpenUrl(refused);
     EXPECT_FALSE(started->WaitFor(300));
     EXPECT_FALSE(test::FileExists(Record()));
-}
-
-// A configured browser that is not there leaves the address to the system's https handler. Made
-// the helper in a scratch copy of the classes that stands in for HKEY_CLASSES_ROOT in this process
-// only: the machine's classes are every program's in the prefix.
-TEST_F(FeedbackLibrary, BrowserThatIsNotThereLeavesTheAddressToTheSystemHandler) {
+    // A configured browser that is not there leaves the address to the system's https handler: the
+    // helper, in a scratch copy of the classes that stands in for HKEY_CLASSES_ROOT in this process
+    // only (the machine's classes are every program's in the prefix).
     test::ScratchKey classes(HKEY_CURRENT_USER, L"Software\\" + test::UniqueName(L"TsuClasses"));
     ASSERT_TRUE(classes.SetString(L"https", L"URL Protocol", L"") &&
                 classes.SetString(L"https\\shell\\open\\command", L"", test::Quoted(test::HelperPath()) + L" \"%1\""));
@@ -148,7 +140,7 @@ TEST_F(FeedbackLibrary, BrowserThatIsNotThereLeavesTheAddressToTheSystemHandler)
     const struct Restore {
         ~Restore() { ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr); }
     } restore;
-    const auto started = ExpectBrowserStart(s_folder + L"no-such-browser.exe");
+    started = ExpectBrowserStart(s_folder + L"no-such-browser.exe");
     OpenUrl(L"https://kb.example/system-handler");
     EXPECT_EQ(Started(*started), L"\"https://kb.example/system-handler\"");
 }

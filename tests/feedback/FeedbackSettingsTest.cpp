@@ -2,7 +2,6 @@
 #include "feedback/core/FeedbackSettings.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace tsu::feedback {

@@ -1,6 +1,5 @@
 // Deletion of selected items and the standard uninstall of a matched program, on real files, a
 // file held open by a running program, and real NSIS programs.
-
 #include "smart/IntelligenceEngine.h"
 #include "smart/core/AnalysisRules.h"
 #include "tests/common/TestProcess.h"
@@ -9,7 +8,6 @@
 #include "uninstall/engine/EngineMessages.h"
 
 #include <gtest/gtest.h>
-
 #include <algorithm>
 
 namespace tsu {

@@ -1,5 +1,4 @@
 #include "tests/smart/ShortcutFiles.h"
-
 #include "framework/ScopedHandles.h"
 #include "tests/common/ProcessTestSupport.h"
 #include "tests/common/TestProcess.h"
@@ -7,7 +6,6 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -35,12 +33,16 @@ bool SaveLink(const std::wstring& linkPath, const std::function<bool(IShellLinkW
         FAILED(persist->Save(stream.Get(), TRUE)) || FAILED(::GetHGlobalFromStream(stream.Get(), &memory)) ||
         FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
         return false;
-    const void* bytes = ::GlobalLock(memory);
-    if (!bytes)
-        return false;
-    const std::string content(static_cast<const char*>(bytes), static_cast<size_t>(stat.cbSize.QuadPart));
+    const char* bytes = static_cast<const char*>(::GlobalLock(memory));
+    const std::string content = bytes ? std::string(bytes, static_cast<size_t>(stat.cbSize.QuadPart)) : "";
     ::GlobalUnlock(memory);
-    return WriteFileBytes(linkPath, content);
+    return bytes && WriteFileBytes(linkPath, content);
+}
+
+// The directory listing's entry for path; false when its folder does not list it.
+bool Listed(const std::wstring& path, WIN32_FIND_DATAW& data) {
+    const HANDLE found = ::FindFirstFileW(path.c_str(), &data);
+    return found != INVALID_HANDLE_VALUE && ::FindClose(found);
 }
 
 // Wine's own export that names the host file behind a Windows path; missing on Windows.
@@ -61,42 +63,15 @@ bool RunOnHostLink(const std::wstring& command, const std::wstring& linkPath, co
 } // namespace
 
 bool CreateShortcut(const std::wstring& linkPath, const std::wstring& target) {
-    // SetPath answers S_FALSE for a target that does not exist yet; the path is stored anyway.
-    return SaveLink(linkPath, [&](IShellLinkW* link) { return SUCCEEDED(link->SetPath(target.c_str())); });
-}
-
-bool CreateShortcutToNothing(const std::wstring& linkPath) {
-    return SaveLink(linkPath, [](IShellLinkW* link) {
+    return SaveLink(linkPath, [&](IShellLinkW* link) {
+        if (!target.empty()) // S_FALSE for a target that does not exist yet; the path is stored anyway
+            return SUCCEEDED(link->SetPath(target.c_str()));
         PIDLIST_ABSOLUTE computer = nullptr;
         const bool set = SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)) &&
                          SUCCEEDED(link->SetIDList(computer));
         ::CoTaskMemFree(computer);
         return set;
     });
-}
-
-bool WriteLongTargetShortcut(const std::wstring& linkPath, const std::string& asciiTarget) {
-    // Shell link binary format: header (flags HasLinkInfo | IsUnicode), then a LinkInfo with a
-    // volume id (fixed drive, empty label) and a local base path, an empty suffix, no extra blocks.
-    std::string bytes;
-    const auto put = [&bytes](uint32_t value) {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<char>(value >> (8 * i)));
-    };
-    put(0x4C);
-    bytes += std::string("\x01\x14\x02\x00\x00\x00\x00\x00\xC0\x00\x00\x00\x00\x00\x00\x46", 16);
-    put(0x2 | 0x80);
-    put(FILE_ATTRIBUTE_ARCHIVE);
-    bytes.append(24 + 8, '\0'); // three file times, file size, icon index
-    put(SW_SHOWNORMAL);
-    bytes.append(12, '\0'); // hot key, reserved
-    const uint32_t linkInfoSize = 0x1C + 0x11 + static_cast<uint32_t>(asciiTarget.size()) + 2;
-    for (const uint32_t value :
-         {linkInfoSize, 0x1Cu, 0x1u, 0x1Cu, 0x1Cu + 0x11u, 0u, linkInfoSize - 1, 0x11u, 3u, 0x12345678u, 0x10u})
-        put(value);
-    bytes += '\0' + asciiTarget + std::string(2, '\0'); // end of the path, empty suffix
-    put(0);                                             // terminal block
-    return WriteFileBytes(linkPath, bytes);
 }
 
 bool CreateDirectoryLink(const std::wstring& linkPath, const std::wstring& relativeTarget) {
@@ -117,11 +92,7 @@ bool RemoveDirectoryLink(const std::wstring& linkPath) {
     // Gone from its folder's listing: a link whose target went no longer "exists" before it is removed.
     return RunOnHostLink(L"Z:\\bin\\rm -f", linkPath, [&] {
         WIN32_FIND_DATAW data{};
-        const HANDLE found = ::FindFirstFileW(linkPath.c_str(), &data);
-        if (found == INVALID_HANDLE_VALUE)
-            return true;
-        ::FindClose(found);
-        return false;
+        return !Listed(linkPath, data);
     });
 }
 
@@ -138,12 +109,9 @@ bool CreateFolders(const std::wstring& path) {
 
 std::wstring ShortSpelling(const std::wstring& folder) {
     WIN32_FIND_DATAW data{};
-    const HANDLE search = ::FindFirstFileW(folder.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return folder;
-    ::FindClose(search);
-    return data.cAlternateFileName[0] ? folder.substr(0, folder.rfind(L'\\')) + L"\\" + data.cAlternateFileName
-                                      : folder;
+    return Listed(folder, data) && data.cAlternateFileName[0]
+               ? folder.substr(0, folder.rfind(L'\\')) + L"\\" + data.cAlternateFileName
+               : folder;
 }
 
 } // namespace tsu::test

@@ -8,11 +8,8 @@
 
 namespace tsu::test {
 
-// A shell link to target (saved through IPersistStream), or to the "Computer" folder (no file target).
+// A shell link to target (saved through IPersistStream), or with no target to the "Computer" folder.
 [[nodiscard]] bool CreateShortcut(const std::wstring& linkPath, const std::wstring& target);
-[[nodiscard]] bool CreateShortcutToNothing(const std::wstring& linkPath);
-// A link file written byte by byte with a target longer than MAX_PATH (the shell link object takes none).
-[[nodiscard]] bool WriteLongTargetShortcut(const std::wstring& linkPath, const std::string& asciiTarget);
 // A directory link to target (relative to the link's folder): under Wine a host symbolic link, which
 // Wine reports as a reparse point. Removing it leaves what it points to.
 [[nodiscard]] bool CreateDirectoryLink(const std::wstring& linkPath, const std::wstring& relativeTarget);

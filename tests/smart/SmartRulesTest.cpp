@@ -120,34 +120,33 @@ TEST(SharedFolderTest, OnlyProgramFoldersMayBeScanned) {
 }
 
 TEST(PathValueTest, ContainmentAtPathBoundaries) {
+    // Against C:\Tools\App, ignoring case: a prefix at a path boundary only, never a piece of a path, a
+    // relative one, three characters or fewer (after quotes and a trailing backslash) or a shared folder.
+    for (const wchar_t* value :
+         {L"C:\\Tools\\App", L"C:\\Tools\\App\\", L"C:\\Tools\\App\\bin", L"C:\\Tools\\App\\app.exe"})
+        EXPECT_TRUE(PathValueMatchesFolder(value, L"c:\\tools\\app", true, &kFolders)) << value;
+    for (const wchar_t* value :
+         {L"ools\\App", L"\\Tools\\App", L"E:\\Backup\\Tools\\App", L"C:\\Tools\\App\\..\\..\\Windows",
+          L"C:\\Tools\\AppSuite", L"C:\\Tools\\AppSuite\\x.exe", L"C:\\Tools\\Ap", L"C:\\", L"\"C:\\\"", L"C:"})
+        EXPECT_FALSE(PathValueMatchesFolder(value, L"C:\\Tools\\App", true, &kFolders)) << value;
     // value, folder, ignore case, matches, an uninstall command rather than a location or icon file.
     const std::tuple<const wchar_t*, const wchar_t*, bool, bool, bool> cases[] = {
-        {L"C:\\Tools\\App", L"C:\\Tools\\App", true, true, false},
-        {L"C:\\Tools\\App\\", L"c:\\tools\\app", true, true, false},
         {L"C:\\Tools\\App\\", L"c:\\tools\\app", false, false, false}, // 32-bit rules: exact case
         {L"\"C:\\Tools\\App\\uninst.exe\" /S", L"C:\\Tools\\App", true, true, true},
         {L"C:\\Tools\\App\\uninst.exe /S", L"c:\\tools\\app", true, true, true},
         {L"C:\\Tools\\uninst.exe", L"C:\\Tools\\App\\bin", true, true, true},
+        // Unquoted: up to the first ".exe" that ends a word.
+        {L"C:\\Program Files\\App\\uninst.exe", L"C:\\Program Files\\App", true, true, true},
+        {L"C:\\Tools\\A.exeB\\uninst.exe /S", L"C:\\Tools\\Else", true, false, true},
         // Without ".exe" the program is the whole command, and only when it has no blank.
         {L"C:\\Tools\\App\\uninst", L"C:\\Tools\\App", true, true, true},
         {L"C:\\Tools\\App\\uninst /S", L"C:\\Tools\\App", true, false, true},
         // Only the program counts, not a folder named in its arguments; a bare name never.
         {L"\"D:\\Other\\uninst.exe\" C:\\Tools\\App", L"C:\\Tools\\App", true, false, true},
         {L"MsiExec.exe /X{0AB1C2D3-0000-0000-0000-000000000000}", L"C:\\Tools\\App", true, false, true},
-        {L"C:\\Tools\\App\\bin", L"C:\\Tools\\App", true, true, false},
-        // A prefix at a path boundary only, never a piece of a path or a relative one.
-        {L"ools\\App", L"D:\\Tools\\App", true, false, false}, {L"\\Tools\\App", L"D:\\Tools\\App", true, false, false},
         {L"Tools\\App\\bin", L"Tools\\App", true, false, false},
-        {L"E:\\Backup\\Tools\\App", L"C:\\Tools\\App", true, false, false},
-        {L"C:\\Tools\\App\\..\\..\\Windows", L"C:\\Tools\\App", true, false, false},
-        {L"C:\\Tools\\App\\app.exe", L"C:\\Tools\\App", true, true, false},
         {L"C:\\Tools", L"C:\\Tools\\App\\bin", true, true, false},
-        {L"C:\\Tools\\AppSuite", L"C:\\Tools\\App", true, false, false},
-        {L"C:\\Tools\\AppSuite\\x.exe", L"C:\\Tools\\App", true, false, false},
-        {L"C:\\Tools\\Ap", L"C:\\Tools\\App", true, false, false},
-        // Three characters or fewer, after quotes and a trailing backslash, and shared folders: never.
-        {L"C:\\", L"C:\\Tools\\App", true, false, false}, {L"\"C:\\\"", L"C:\\Tools\\App", true, false, false},
-        {L"C:", L"C:\\Tools\\App", true, false, false}, {L"C:\\Tools\\App", L"C:", true, false, false},
+        {L"C:\\Tools\\App", L"C:", true, false, false},
         {L"C:\\Program Files", L"C:\\Program Files\\App", true, false, false},
         {L"C:\\ProgramData\\", L"C:\\ProgramData\\Vendor\\App", true, false, false}};
     for (const auto& [value, folder, ignoreCase, matches, command] : cases)

@@ -1,15 +1,14 @@
 // tsu_process_helper: the stand-in uninstaller the tests start. It acts out its arguments left to
-// right. With no "--" argument of its own and TSU_HELPER_ARGS set, it acts out that variable instead
-// (a launch drops a quoted command's arguments; a planted copy gets someone else's arguments).
-//   --record FILE  append own process id as a decimal line   --mark FILE / --mark-in-job FILE  create FILE (in a job)
-//   --cmdline / --image / --cwd FILE  write own command line / program path / current folder (UTF-16LE, no BOM)
-//   --note TEXT  nothing      --sleep MS  sleep      --signal NAME / --wait-event NAME  set / wait for a named event
-//   --hold FILE  open FILE unshared until exit       --print TEXT  TEXT to stdout in the ANSI code page
-//   --print-repeated N TEXT  TEXT N times            --print-lines N  "line NNNNNN\r\n" from 1 to N
-//   --child [ ARGS ]  start a copy with ARGS (brackets nest)   --child-as NAME [ ARGS ]  program NAME beside this one
-//   --breakaway-child [ ARGS ]  started out of the job         --children N [ ARGS ]  N copies one after another
-//   --desktop  ask for the desktop window (under Wine the first call of a prefix starts explorer.exe)
-//   --crash  die of an access violation              --exit CODE  end at once with CODE
+// right; with no "--" argument of its own it acts out TSU_HELPER_ARGS instead (a launch drops a
+// quoted command's arguments; a planted copy gets someone else's).
+//   --record FILE  append own id as a line   --mark FILE / --mark-in-job FILE  create FILE (in a job)
+//   --cmdline / --image / --cwd FILE  write command line / program path / current folder (UTF-16LE)
+//   --note TEXT  nothing   --sleep MS   --signal / --wait-event NAME  set / wait for a named event
+//   --hold FILE  open FILE unshared until exit   --print TEXT  to stdout in the ANSI code page
+//   --print-repeated N TEXT   --print-lines N  "line NNNNNN\r\n" from 1 to N
+//   --child [ ARGS ]  a copy with ARGS (brackets nest)   --child-as NAME [ ARGS ]  program NAME beside this one
+//   --breakaway-child [ ARGS ]  out of the job   --desktop  ask for the desktop window
+//   --crash  access violation   --exit CODE
 // Exit code: 0 after the last argument, 2 for unreadable arguments, 3 when an action failed.
 
 #include <windows.h>
@@ -43,11 +42,6 @@ std::vector<std::wstring> ProgramArguments() {
     return written == 0 ? args : SplitCommandLine(L"helper " + value.substr(0, written));
 }
 
-// No argument of a child holds a quote or ends with a backslash.
-std::wstring QuoteArgument(const std::wstring& arg) {
-    return !arg.empty() && arg.find_first_of(L" \t") == std::wstring::npos ? arg : L"\"" + arg + L"\"";
-}
-
 std::wstring OwnPath() {
     std::wstring path(32768, L'\0');
     path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
@@ -61,12 +55,11 @@ bool WriteBytes(HANDLE file, const std::string& bytes) {
 }
 
 bool WriteToFile(const std::wstring& path, const std::string& bytes, bool append = false) {
-    HANDLE file =
+    const HANDLE file =
         ::CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                       nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     const bool ok = file != INVALID_HANDLE_VALUE && WriteBytes(file, bytes);
-    if (file != INVALID_HANDLE_VALUE)
-        ::CloseHandle(file);
+    ::CloseHandle(file); // a no-op for INVALID_HANDLE_VALUE, the process pseudo-handle
     return ok;
 }
 
@@ -74,24 +67,18 @@ bool WriteText(const std::wstring& path, const std::wstring& text) {
     return WriteToFile(path, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
 }
 
-bool WriteStdout(const std::wstring& text, int times = 1) {
+bool WriteStdout(const std::wstring& text) {
     const int size = static_cast<int>(text.size());
     std::string bytes(
         static_cast<size_t>(::WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
-    std::string all;
-    for (; times > 0; --times)
-        all += bytes;
     HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    return out != nullptr && out != INVALID_HANDLE_VALUE && WriteBytes(out, all);
+    return out != nullptr && out != INVALID_HANDLE_VALUE && WriteBytes(out, bytes);
 }
 
 // ARGS between a "[" at args[start] and its matching "]"; end receives the index after "]".
 bool TakeBracketed(const std::vector<std::wstring>& args, size_t start, std::vector<std::wstring>& inner, size_t& end) {
-    if (start >= args.size() || args[start] != L"[")
-        return false;
-    int depth = 0;
-    for (size_t i = start; i < args.size(); ++i) {
+    for (size_t i = start, depth = 0; start < args.size() && args[start] == L"[" && i < args.size(); ++i) {
         if (args[i] == L"]" && --depth == 0) {
             end = i + 1;
             return true;
@@ -103,13 +90,13 @@ bool TakeBracketed(const std::vector<std::wstring>& args, size_t start, std::vec
 }
 
 bool StartChild(const std::wstring& program, const std::vector<std::wstring>& args, DWORD flags) {
-    std::wstring line = QuoteArgument(program);
+    std::wstring line = L"\"" + program + L"\""; // no argument of a child holds a quote or ends with a backslash
     for (const std::wstring& arg : args)
-        line += L" " + QuoteArgument(arg);
+        line += !arg.empty() && arg.find_first_of(L" \t") == std::wstring::npos ? L" " + arg : L" \"" + arg + L"\"";
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION info{};
-    // A loaded Wine prefix refuses a process start now and then (hundreds of short children in a
-    // row); a few more tries keep the tree the test asked for, and a final refusal is told.
+    // A loaded Wine prefix refuses a process start now and then; a few more tries keep the tree the
+    // test asked for, and a final refusal is told.
     for (int attempt = 1; !::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
                                             nullptr, &startup, &info);
          ++attempt) {
@@ -151,8 +138,7 @@ int Act(const std::vector<std::wstring>& args) {
             HANDLE event = ::OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, value.c_str());
             ok = event && (option == L"--signal" ? ::SetEvent(event) != FALSE
                                                  : ::WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0);
-            if (event)
-                ::CloseHandle(event);
+            ::CloseHandle(event);
         } else if (option == L"--sleep" && hasValue) {
             ::Sleep(static_cast<DWORD>(number));
         } else if (option == L"--hold" && hasValue) { // closed by the system at exit
@@ -160,26 +146,21 @@ int Act(const std::vector<std::wstring>& args) {
                                FILE_ATTRIBUTE_NORMAL, nullptr) != INVALID_HANDLE_VALUE;
         } else if (option == L"--print" && hasValue) {
             ok = WriteStdout(value);
-        } else if (option == L"--print-repeated" && i + 2 < args.size()) {
-            ok = WriteStdout(args[i + 2], number);
-            next = i + 3;
-        } else if (option == L"--print-lines" && hasValue) {
+        } else if ((option == L"--print-repeated" && i + 2 < args.size()) || (option == L"--print-lines" && hasValue)) {
             std::wstring text;
             wchar_t line[32];
             for (int n = 1; n <= number; ++n)
-                text += (std::swprintf(line, 32, L"line %06d\r\n", n), line);
+                text += option == L"--print-lines" ? (std::swprintf(line, 32, L"line %06d\r\n", n), line) : args[i + 2];
             ok = WriteStdout(text);
-        } else if (option == L"--child" || option == L"--breakaway-child" ||
-                   ((option == L"--child-as" || option == L"--children") && hasValue)) {
-            const bool named = option == L"--child-as", many = option == L"--children";
+            next = option == L"--print-lines" ? i + 2 : i + 3;
+        } else if (option == L"--child" || option == L"--breakaway-child" || (option == L"--child-as" && hasValue)) {
+            const bool named = option == L"--child-as";
             const std::wstring own = OwnPath();
             std::vector<std::wstring> inner;
-            if (!TakeBracketed(args, i + (named || many ? 2 : 1), inner, next))
+            if (!TakeBracketed(args, i + (named ? 2 : 1), inner, next))
                 return 2;
             const std::wstring program = named ? own.substr(0, own.find_last_of(L'\\') + 1) + value : own;
-            const DWORD flags = option == L"--breakaway-child" ? CREATE_BREAKAWAY_FROM_JOB : 0;
-            for (int n = many ? number : 1; n > 0 && ok; --n)
-                ok = StartChild(program, inner, flags);
+            ok = StartChild(program, inner, option == L"--breakaway-child" ? CREATE_BREAKAWAY_FROM_JOB : 0);
         } else if (option == L"--desktop") {
             ok = ::GetDesktopWindow() != nullptr;
             next = i + 1;

@@ -1,10 +1,8 @@
 // The process monitor against real process trees of the stand-in uninstaller.
 #include "tests/common/ProcessTestSupport.h"
-
 #include "uninstall/ProcessMonitor.h"
 
 #include <gtest/gtest.h>
-
 #include <array>
 #include <atomic>
 #include <mutex>
@@ -58,12 +56,12 @@ protected:
         }
     }
 
-    // Watches the helper started with these arguments as the launch does: with its creation time, so
-    // that a process whose parent id was handed on to it (an orphan of another test, say) is never
-    // taken for its child. Then starts a monitor run; its recorder.
-    Recorder& StartWatched(ProcessMonitor& monitor, const std::wstring& arguments, DWORD* id = nullptr) {
+    // Watches a helper that waits for m_release as the launch does: with its creation time, so that a
+    // process whose parent id was handed on to it (an orphan of another test, say) is never taken for
+    // its child. Then starts a monitor run; its recorder.
+    Recorder& StartWatched(ProcessMonitor& monitor, DWORD* id = nullptr) {
         DWORD processId = 0;
-        m_started.push_back(StartProcess(Quoted(HelperPath()) + L" " + arguments, &processId));
+        m_started.push_back(StartProcess(Quoted(HelperPath()) + L" --wait-event " + m_release.Name(), &processId));
         EXPECT_TRUE(m_started.back());
         EXPECT_TRUE(monitor.AddWatchedProcess(processId, ProcessCreationTime(m_started.back().Get())));
         const uint32_t index = g_nextRecorder++;
@@ -73,7 +71,6 @@ protected:
             *id = processId;
         return g_recorders.at(index);
     }
-    std::wstring Waiting() const { return L"--wait-event " + m_release.Name(); }
 
     std::vector<UniqueHandle> m_started;
     NamedEvent m_release{L"release"};
@@ -96,7 +93,7 @@ TEST_F(ProcessMonitorTest, PassWithoutSnapshotIsSkippedNotTakenAsTheEnd) {
         return g_snapshotsToFail.fetch_sub(1) <= 0 && ProcessMonitor::TakeSystemSnapshot(processes);
     };
     ProcessMonitor monitor(seams);
-    Recorder& recorder = StartWatched(monitor, Waiting());
+    Recorder& recorder = StartWatched(monitor);
     EXPECT_LT(g_snapshotsToFail.load(), 0); // both failed snapshots were taken before it
     m_release.Set();
     ASSERT_TRUE(recorder.Finished());
@@ -105,7 +102,7 @@ TEST_F(ProcessMonitorTest, PassWithoutSnapshotIsSkippedNotTakenAsTheEnd) {
 
 TEST_F(ProcessMonitorTest, NewRunStartsOnlyAfterThePreviousThreadHasEnded) {
     ProcessMonitor monitor;
-    Recorder& first = StartWatched(monitor, Waiting());
+    Recorder& first = StartWatched(monitor);
     const uint32_t second = g_nextRecorder++;
     NamedEvent secondStarted(L"started");
     std::atomic<bool> secondResult{false};
@@ -127,7 +124,7 @@ TEST_F(ProcessMonitorTest, NewRunStartsOnlyAfterThePreviousThreadHasEnded) {
 TEST_F(ProcessMonitorTest, DestroyingTheMonitorEndsARunningThread) {
     auto monitor = std::make_unique<ProcessMonitor>();
     DWORD launchedId = 0;
-    Recorder& recorder = StartWatched(*monitor, Waiting(), &launchedId);
+    Recorder& recorder = StartWatched(*monitor, &launchedId);
     NamedEvent destroyed(L"destroyed");
     std::thread destroyer([&] {
         monitor.reset();

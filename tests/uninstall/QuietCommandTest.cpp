@@ -4,7 +4,6 @@
 #include "uninstall/core/QuietCommand.h"
 
 #include <gtest/gtest.h>
-
 #include <cstring>
 #include <fstream>
 #include <iterator>

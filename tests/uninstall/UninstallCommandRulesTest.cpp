@@ -2,7 +2,6 @@
 #include "uninstall/core/UninstallCommandRules.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <tuple>
 #include <vector>
