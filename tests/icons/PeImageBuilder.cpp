@@ -113,12 +113,12 @@ Bytes PeImageBuilder::Build() {
     l.typeDirectory14 += l.typeDirectory14 ? l.resourceBase : 0;
     l.firstDataEntry += l.firstDataEntry ? l.resourceBase : 0;
     Bytes image = {'M', 'Z'};
-    put(image, {{0x3C, uint32_t(l.peHeader)}, {l.peHeader, 'P' | 'E' << 8}, {l.peHeader + 4, m_pe32Plus ? 0x8664u : 0x14Cu},
-             {l.peHeader + 6, 1}, {l.peHeader + 20, optionalSize}, {l.optionalHeader, m_pe32Plus ? 0x20Bu : 0x10Bu},
-             {l.optionalHeader + (m_pe32Plus ? 0x6C : 0x5C), 16}, {l.resourceEntry, l.resourceRva},
-             {l.resourceEntry + 4, uint32_t(data)}, {l.sectionTable + 8, uint32_t(data)},
-             {l.sectionTable + 12, l.resourceRva}, {l.sectionTable + 16, uint32_t(section.size())},
-             {l.sectionTable + 20, uint32_t(l.resourceBase)}});
+    put(image, {{0x3C, uint32_t(l.peHeader)}, {l.peHeader, 'P' | 'E' << 8},
+                {l.peHeader + 4, m_pe32Plus ? 0x8664u : 0x14Cu}, {l.peHeader + 6, 1}, {l.peHeader + 20, optionalSize},
+                {l.optionalHeader, m_pe32Plus ? 0x20Bu : 0x10Bu}, {l.optionalHeader + (m_pe32Plus ? 0x6C : 0x5C), 16},
+                {l.resourceEntry, l.resourceRva}, {l.resourceEntry + 4, uint32_t(data)},
+                {l.sectionTable + 8, uint32_t(data)}, {l.sectionTable + 12, l.resourceRva},
+                {l.sectionTable + 16, uint32_t(section.size())}, {l.sectionTable + 20, uint32_t(l.resourceBase)}});
     image.resize(l.resourceBase, 0);
     image.insert(image.end(), section.begin(), section.end());
     return image;
