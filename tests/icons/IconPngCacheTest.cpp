@@ -11,17 +11,11 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <list>
-#include <map>
 
 namespace tsu {
 namespace {
 
-using test::AlphaOf;
-using test::BinFile;
-using test::FixturePath;
-using test::NsisPath;
-using test::PixelAt;
+using namespace test;
 
 class IconPngCacheTest : public ::testing::Test {
 protected:
@@ -30,10 +24,10 @@ protected:
         std::wstring png;
         const bool made = m_cache.MakeIconPng(iconPath, L"0", kind, png);
         IconPixels pixels;
-        EXPECT_TRUE(made && png == m_folder.File(L"0.png") && test::DecodeImage(png, pixels)) << iconPath;
+        EXPECT_TRUE(made && png == m_folder.File(L"0.png") && DecodeImage(png, pixels)) << iconPath;
         return pixels;
     }
-    test::ScratchFolder m_folder{L"cache"};
+    ScratchFolder m_folder{L"cache"};
     IconPngCache m_cache{m_folder.Path()};
 };
 
@@ -59,7 +53,7 @@ TEST_F(IconPngCacheTest, EachKindGivesItsPictureAndLeavesNoModuleOrViewBehind) {
     EXPECT_EQ(AlphaOf(PixelAt(program, 16 + 12, 16)), 128);
     EXPECT_EQ(Made(plain, kIconKindExe).width, kListIconSize); // no icon group: the shell's icon
     EXPECT_EQ(m_folder.Names(), (std::vector<std::wstring>{L"0.png", L"modcheck.exe", L"modplain.exe"}));
-    EXPECT_EQ(test::CountMappedViews(L"modcheck.exe") + test::CountMappedViews(L"modplain.exe"), 0);
+    EXPECT_FALSE(IsMapped(L"modcheck.exe") || IsMapped(L"modplain.exe"));
 }
 
 TEST_F(IconPngCacheTest, UnusableSourcesGiveNothingAndLeaveNothing) {
@@ -81,12 +75,12 @@ TEST_F(IconPngCacheTest, UnusableSourcesGiveNothingAndLeaveNothing) {
 }
 
 TEST_F(IconPngCacheTest, LibraryWithManyGroupsDestroysEveryIcon) {
-    test::PeImageBuilder builder(true);
+    PeImageBuilder builder(true);
     for (uint16_t id = 1; id <= 60; ++id)
         builder.AddIconGroup(id, {32});
     const std::wstring library = m_folder.File(L"many.dll");
-    const test::Bytes bytes = builder.Build();
-    ASSERT_TRUE(test::WriteFileBytes(library, std::string(bytes.begin(), bytes.end())));
+    const Bytes bytes = builder.Build();
+    ASSERT_TRUE(WriteFileBytes(library, std::string(bytes.begin(), bytes.end())));
     EXPECT_EQ(ExtractIconsFromFile(library, 0, 32, 32, nullptr, nullptr, 0, 0), 60u);
     std::vector<HICON> seen;
     {
@@ -115,7 +109,7 @@ TEST_F(IconPngCacheTest, IconWithoutAlphaTakesItsMask) {
     ASSERT_TRUE(ReadIconPixels(icon.Get(), read));
     EXPECT_FALSE(read.ownAlpha);
     ASSERT_TRUE(IconToPng(icon.Get(), m_folder.File(L"classic.png")));
-    ASSERT_TRUE(test::DecodeImage(m_folder.File(L"classic.png"), pixels));
+    ASSERT_TRUE(DecodeImage(m_folder.File(L"classic.png"), pixels));
     EXPECT_EQ(pixels.argb, read.argb);
     for (const uint8_t alpha : {0, 255})
         EXPECT_TRUE(std::any_of(read.argb.begin(), read.argb.end(), [&](uint32_t p) { return AlphaOf(p) == alpha; }));
@@ -144,7 +138,7 @@ TEST_F(IconPngCacheTest, BadInputWritesNothingAndVerificationRejectsOtherPixels)
     otherAlpha.argb[16 * 32 + 16] &= 0x00FFFFFFu;
     otherSize.width = 16;
     EXPECT_FALSE(VerifyPngFile(png, otherAlpha) || VerifyPngFile(png, otherSize));
-    ASSERT_TRUE(test::WriteFileBytes(m_folder.File(L"broken.png"), "\x89PNG\x01\x02\x03"));
+    ASSERT_TRUE(WriteFileBytes(m_folder.File(L"broken.png"), "\x89PNG\x01\x02\x03"));
     EXPECT_FALSE(VerifyPngFile(m_folder.File(L"broken.png"), expected));
 }
 
@@ -185,13 +179,13 @@ TEST_F(IconPngCacheTest, PassStemsCountOnlySuccessfulPicturesAndAreReusedNextPas
     ASSERT_EQ(RunPicturePass(next, m_cache), 1u);
     EXPECT_EQ(next[L"D"].imagePath, made[0]);
     IconPixels pixels;
-    EXPECT_TRUE(test::DecodeImage(made[0], pixels) && pixels.width == 32);
+    EXPECT_TRUE(DecodeImage(made[0], pixels) && pixels.width == 32);
     EXPECT_EQ(m_folder.Names(), (std::vector<std::wstring>{L"0.png", L"1.png", L"2.png"}));
 }
 
 TEST_F(IconPngCacheTest, PassIntoACacheFolderThatIsALinkOrAFileMakesNoPictures) {
     const std::wstring sentinel = m_folder.File(L"sentinel"), image = m_folder.File(L"Image");
-    ASSERT_TRUE(::CreateDirectoryW(sentinel.c_str(), nullptr) && test::CreateDirectoryLink(image, L"sentinel"));
+    ASSERT_TRUE(::CreateDirectoryW(sentinel.c_str(), nullptr) && CreateDirectoryLink(image, L"sentinel"));
     SoftwareMap software;
     software[L"A"] = Record(FixturePath(L"small16.ico"), kIconKindOther);
     software[L"B"] = Record(BinFile(L"icons_fixture_app.exe"), kIconKindDll);
@@ -201,46 +195,39 @@ TEST_F(IconPngCacheTest, PassIntoACacheFolderThatIsALinkOrAFileMakesNoPictures) 
     }
     EXPECT_TRUE(software[L"A"].imagePath.empty() && software[L"B"].imagePath.empty());
     // The link goes while its target is there (a dangling link would take the file below into it).
-    ASSERT_TRUE(test::RemoveDirectoryLink(image));
+    ASSERT_TRUE(RemoveDirectoryLink(image));
     EXPECT_TRUE(::RemoveDirectoryW(sentinel.c_str())); // only an empty folder goes
-    ASSERT_TRUE(test::WriteFileBytes(image, "in the way"));
+    ASSERT_TRUE(WriteFileBytes(image, "in the way"));
     IconPngCache blocked(image + L"\\");
     EXPECT_EQ(RunPicturePass(software, blocked), 0u);
-    EXPECT_EQ(test::ReadFileBytes(image), "in the way");
+    EXPECT_EQ(ReadFileBytes(image), "in the way");
 }
 
 // tsu.exe runs from a scratch folder of its own, so its "Image" cache folder is there too.
 TEST(ListPicturesTest, JsonListCarriesThePicturePaths) {
-    const test::ScratchFolder folder(L"listpictures");
-    ASSERT_TRUE(test::CopyProgram(BinFile(L"tsu.exe"), folder.File(L"tsu.exe")));
-    std::list<test::ScratchKey> keys;
-    std::map<std::string, std::string> pictures; // display name -> its imagePath ("?" until listed)
-    for (const std::wstring& icon :
-         {L"\"" + BinFile(L"icons_fixture_app.exe") + L"\",0", std::wstring(L"C:\\no\\such\\program.exe")}) {
-        const std::wstring name = test::UniqueName(L"TsuIconsList" + std::to_wstring(keys.size()));
-        pictures[std::string(name.begin(), name.end())] = "?";
-        test::ScratchKey& key =
-            keys.emplace_back(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name);
-        ASSERT_TRUE(key.SetString(L"", L"DisplayName", name) && key.SetString(L"", L"DisplayIcon", icon) &&
-                    key.SetString(L"", L"UninstallString", L"\"C:\\Program Files\\" + name + L"\\un.exe\""));
-    }
-    const std::wstring tsu = test::Quoted(folder.File(L"tsu.exe"));
-    const test::ProcessResult run = test::RunProcess(tsu + L" list --json --pictures");
+    const ScratchFolder folder(L"listpictures");
+    ASSERT_TRUE(CopyProgram(BinFile(L"tsu.exe"), folder.File(L"tsu.exe")));
+    const std::wstring name = UniqueName(L"TsuIconsList");
+    ScratchKey key(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name);
+    ASSERT_TRUE(key.SetString(L"", L"DisplayName", name) &&
+                key.SetString(L"", L"DisplayIcon", L"\"" + BinFile(L"icons_fixture_app.exe") + L"\",0") &&
+                key.SetString(L"", L"UninstallString", L"\"C:\\Program Files\\" + name + L"\\un.exe\""));
+    const std::wstring tsu = Quoted(folder.File(L"tsu.exe"));
+    const ProcessResult run = RunProcess(tsu + L" list --json --pictures");
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const nlohmann::json list = nlohmann::json::parse(run.out, nullptr, false);
     ASSERT_TRUE(list.is_array()) << run.out;
+    std::string picture = "?";
     for (const nlohmann::json& record : list)
-        if (const auto it = pictures.find(record.value("displayName", "")); it != pictures.end())
-            it->second = record.value("imagePath", "");
-    EXPECT_EQ(std::next(pictures.begin())->second, ""); // the missing program gets none
-    const std::string picture = pictures.begin()->second; // the program's own icon
+        if (record.value("displayName", "") == std::string(name.begin(), name.end()))
+            picture = record.value("imagePath", "");
     const std::wstring png(picture.begin(), picture.end()); // an ASCII path in the scratch folder
     ScopedGdiplusStartup gdiplus;
     IconPixels pixels;
     ASSERT_EQ(png.rfind(folder.File(L"Image\\"), 0), 0u) << picture;
-    ASSERT_TRUE(png.size() > 4 && png.substr(png.size() - 4) == L".png" && test::DecodeImage(png, pixels));
+    ASSERT_TRUE(png.size() > 4 && png.substr(png.size() - 4) == L".png" && DecodeImage(png, pixels));
     EXPECT_EQ(pixels.width, 32); // the list size
-    const test::ProcessResult refused = test::RunProcess(tsu + L" list --pictures --colour");
+    const ProcessResult refused = RunProcess(tsu + L" list --pictures --colour");
     EXPECT_EQ(refused.exitCode, 1u);
     EXPECT_NE(refused.err.find("unknown option"), std::string::npos) << refused.err;
 }

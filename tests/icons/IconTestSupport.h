@@ -22,29 +22,18 @@ inline std::wstring FixturePath(const std::wstring& name) {
 inline std::wstring NsisPath(const std::wstring& relative) {
     return L"Z:\\usr\\share\\nsis\\" + relative;
 }
-// Views of files whose name ends with `suffix` mapped into this process (data-file modules too).
-inline int CountMappedViews(const std::wstring& suffix) {
-    int views = 0;
-    const void* counted = nullptr;
+// Whether a file whose name ends with `suffix` is mapped into this process (data-file modules too).
+inline bool IsMapped(const std::wstring& suffix) {
     MEMORY_BASIC_INFORMATION region{};
     for (const char* at = nullptr; ::VirtualQuery(at, &region, sizeof(region)) == sizeof(region);
          at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
         wchar_t name[1024] = {};
-        if (region.State != MEM_COMMIT || (region.Type != MEM_MAPPED && region.Type != MEM_IMAGE) ||
-            region.AllocationBase == counted)
-            continue;
         const std::wstring mapped(name, ::K32GetMappedFileNameW(::GetCurrentProcess(), region.BaseAddress, name, 1024));
-        if (mapped.size() >= suffix.size() &&
-            mapped.compare(mapped.size() - suffix.size(), suffix.size(), suffix) == 0) {
-            ++views;
-            counted = region.AllocationBase;
-        }
+        if (region.State == MEM_COMMIT && mapped.size() >= suffix.size() &&
+            mapped.compare(mapped.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return true;
     }
-    return views;
-}
-inline int IconWidth(HICON icon) { // 0 when not a square icon
-    IconPixels pixels;
-    return ReadIconPixels(icon, pixels) && pixels.width == pixels.height ? pixels.width : 0;
+    return false;
 }
 inline bool DecodeImage(const std::wstring& path, IconPixels& pixels) { // straight ARGB; GDI+ must run
     Gdiplus::Bitmap bitmap(path.c_str());

@@ -14,12 +14,7 @@
 namespace tsu {
 namespace {
 
-using test::Bytes;
-using test::MakeDibIconImage;
-using test::MakeIconGroup;
-using test::PeImageBuilder;
-using test::PutU16;
-using test::PutU32;
+using namespace test;
 
 ByteReader View(const Bytes& bytes) {
     return ByteReader(bytes.data(), bytes.size());
@@ -85,16 +80,14 @@ TEST(IconFileRulesTest, BitmapOfZeroWidthOrHeightHasNoPicture) {
         EXPECT_EQ(BitmapFileHasPixels(View(cases[i].first)), cases[i].second) << "case " << i;
 }
 
-std::optional<std::wstring> FakeEnvironment(const std::wstring& name) {
-    static const std::map<std::wstring, std::wstring> variables = {
-        {L"WINDIR", L"C:\\windows"}, {L"EMPTY", L""}, {L"LONG255", std::wstring(255, L'x')},
-        {L"LONG256", std::wstring(256, L'x')}, {L"LONG300", std::wstring(300, L'x')}};
-    const auto found = variables.find(name);
-    return found == variables.end() ? std::nullopt : std::optional<std::wstring>(found->second);
-}
-
 TEST(IconFileRulesTest, ExpandsOrLeavesTheTextAlone) {
     const std::wstring kLong255 = std::wstring(255, L'x'), kLiteral250 = std::wstring(250, L'a');
+    const std::map<std::wstring, std::wstring> variables = {{L"WINDIR", L"C:\\windows"}, {L"EMPTY", L""},
+        {L"LONG255", kLong255}, {L"LONG256", kLong255 + L"x"}, {L"LONG300", std::wstring(300, L'x')}};
+    const auto lookup = [&](const std::wstring& name) {
+        const auto found = variables.find(name);
+        return found == variables.end() ? std::nullopt : std::optional<std::wstring>(found->second);
+    };
     const std::tuple<std::wstring, std::wstring, int> cases[] = {
         {L"%WINDIR%\\system32\\shell32.dll", L"C:\\windows\\system32\\shell32.dll", kExpandDone},
         {L"C:\\a\\%WINDIR%\\b%WINDIR%", L"C:\\a\\C:\\windows\\bC:\\windows", kExpandDone},
@@ -111,7 +104,7 @@ TEST(IconFileRulesTest, ExpandsOrLeavesTheTextAlone) {
         {kLiteral250 + L"%WINDIR%", kLiteral250 + L"%WINDIR%", kExpandTooLong}};
     for (const auto& [input, expected, result] : cases) {
         std::wstring text = input;
-        EXPECT_EQ(ExpandEnvironmentText(text, FakeEnvironment), result) << input;
+        EXPECT_EQ(ExpandEnvironmentText(text, lookup), result) << input;
         EXPECT_EQ(text, expected);
     }
     std::wstring text = L"%WINDIR%\\a.ico"; // without a lookup every reference disappears
@@ -153,6 +146,7 @@ TEST(IconImageRulesTest, ClassifiesAndChecksTheImage) {
     };
     const Case cases[] = {
         {"32-bit 32x32", dib, true}, {"32-bit short by one byte", Bytes(dib.begin(), dib.end() - 1), false},
+        {"header cut short", Bytes(dib.begin(), dib.begin() + 30), false},
         {"4-bit with palette", DibImage(16, 32, 4), true}, {"4-bit short palette", DibImage(16, 32, 4, 0, 0, 1), false},
         {"8-bit, 300 colours used (read as 256)", DibImage(16, 32, 8, 0, 300), true},
         {"24-bit with 16-entry table", DibImage(48, 96, 24, 0, 16), true},
@@ -162,7 +156,7 @@ TEST(IconImageRulesTest, ClassifiesAndChecksTheImage) {
         {"negative height", DibImage(16, -32, 32), false}, {"huge width", DibImage(0x7FFFFFFF, 2, 1), false},
         {"core header 8-bit", CoreImage(32, 64, 8), true}, {"core header 32-bit", CoreImage(32, 64, 32), false},
         {"core header short", CoreImage(32, 64, 8, 1), false},
-        {"png", test::MakePngSignatureImage(), false, IconImageFormat::Png},
+        {"png", kPngSignatureImage, false, IconImageFormat::Png},
         {"V5 header", Bytes{124, 0, 0, 0}, false, IconImageFormat::Unknown},
         {"three bytes", Bytes{40, 0, 0}, false, IconImageFormat::Unknown},
         {"empty", Bytes{}, false, IconImageFormat::Unknown}};
@@ -249,80 +243,73 @@ INSTANTIATE_TEST_SUITE_P(Layouts, PeLayoutTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Pe32Plus" : "Pe32"; });
 
 // One damage per row to a PE32 image holding icon 1 and group 1 (type 3, then 14, as stored).
-struct DamageCase {
-    const char* label;
-    std::function<void(Bytes&, const PeImageBuilder::Layout&)> damage;
-    bool opens = false;
-    uint32_t groups = 0; // CountEntries(14)
-    bool found = false;  // FindByPosition(14, 0) and FindById(14, 1) give the group's 20 bytes
-    bool pe32Plus = false;
-};
-
 TEST(PeResourceReaderTest, DamagedImagesAreReadSafely) {
+    using B = Bytes&;
     using L = const PeImageBuilder::Layout&;
-    const auto groupName = [](L l) { return l.typeDirectory14 + 16; };
-    const auto languages = [&](const Bytes& b, L l) { return test::GetU32(b, groupName(l) + 4) & 0x7FFFFFFFu; };
-    const DamageCase cases[] = {
-        {"intact", [](Bytes&, L) {}, true, 1, true},
-        {"no MZ", [](Bytes& b, L) { b[1] = 'X'; }, false},
-        {"e_lfanew 0", [](Bytes& b, L) { PutU32(b, 0x3C, 0); }, false},
-        {"e_lfanew at the end", [](Bytes& b, L) { PutU32(b, 0x3C, static_cast<uint32_t>(b.size())); }, false},
-        {"e_lfanew 2 before the end", [](Bytes& b, L) { PutU32(b, 0x3C, static_cast<uint32_t>(b.size() - 2)); }},
-        {"e_lfanew far out", [](Bytes& b, L) { PutU32(b, 0x3C, 0xFFFFFFF0u); }, false},
-        {"no PE signature", [](Bytes& b, L l) { b[l.peHeader + 2] = 1; }, false},
-        {"optional header too small", [](Bytes& b, L l) { PutU16(b, l.peHeader + 20, 223); }, false},
-        {"unknown magic", [](Bytes& b, L l) { PutU16(b, l.optionalHeader, 0x107); }, false},
+    constexpr uint32_t kDir = 0x80000000u;
+    const auto name = [](L l) { return l.typeDirectory14 + 16 + 4; }; // the group's name entry's offset field
+    const auto languages = [&](B b, L l) { return (b[name(l)] | b[name(l) + 1] << 8) + l.resourceBase; };
+    const struct {
+        const char* label;
+        std::function<void(B, L)> damage;
+        bool opens = false;
+        uint32_t groups = 0; // CountEntries(14)
+        bool found = false;  // FindByPosition(14, 0) and FindById(14, 1) give the group's 20 bytes
+        bool pe32Plus = false;
+    } cases[] = {
+        {"intact", [](B, L) {}, true, 1, true},
+        {"no MZ", [](B b, L) { b[1] = 'X'; }},
+        {"e_lfanew 0", [](B b, L) { PutU32(b, 0x3C, 0); }},
+        {"e_lfanew at the end", [](B b, L) { PutU32(b, 0x3C, static_cast<uint32_t>(b.size())); }},
+        {"e_lfanew 2 before the end", [](B b, L) { PutU32(b, 0x3C, static_cast<uint32_t>(b.size() - 2)); }},
+        {"e_lfanew far out", [](B b, L) { PutU32(b, 0x3C, 0xFFFFFFF0u); }},
+        {"no PE signature", [](B b, L l) { b[l.peHeader + 2] = 1; }},
+        {"optional header too small", [](B b, L l) { PutU16(b, l.peHeader + 20, 223); }},
+        {"unknown magic", [](B b, L l) { PutU16(b, l.optionalHeader, 0x107); }},
         // A PE32 header of 224 bytes cannot hold the PE32+ layout's 240.
-        {"PE32+ magic in a PE32 header", [](Bytes& b, L l) { PutU16(b, l.optionalHeader, 0x20B); }, false},
-        {"only two data directories", [](Bytes& b, L l) { PutU32(b, l.optionalHeader + 0x5C, 2); }, false},
+        {"PE32+ magic in a PE32 header", [](B b, L l) { PutU16(b, l.optionalHeader, 0x20B); }},
+        {"only two data directories", [](B b, L l) { PutU32(b, l.optionalHeader + 0x5C, 2); }},
         // RVA 0 means no resources, even where a section starts at RVA 0.
-        {"no resource directory",
-         [](Bytes& b, L l) { PutU32(b, l.resourceEntry, 0), PutU32(b, l.sectionTable + 12, 0); }, false},
-        {"resource RVA in no section", [](Bytes& b, L l) { PutU32(b, l.resourceEntry, 0x90000); }, false},
-        {"section data outside the file", [](Bytes& b, L l) { PutU32(b, l.sectionTable + 20, 0x7FFFFFF0u); }},
-        {"section table outside the file", [](Bytes& b, L l) { PutU16(b, l.peHeader + 20, 0xFFF0); }, false},
-        {"no sections", [](Bytes& b, L l) { PutU16(b, l.peHeader + 6, 0); }, false},
+        {"no resource directory", [](B b, L l) { PutU32(b, l.resourceEntry, 0), PutU32(b, l.sectionTable + 12, 0); }},
+        {"resource RVA in no section", [](B b, L l) { PutU32(b, l.resourceEntry, 0x90000); }},
+        {"resource RVA at the section's virtual end",
+         [](B b, L l) { PutU32(b, l.sectionTable + 8, 0x40), PutU32(b, l.resourceEntry, l.resourceRva + 0x40); }},
+        {"section data outside the file", [](B b, L l) { PutU32(b, l.sectionTable + 20, 0x7FFFFFF0u); }},
+        {"section table outside the file", [](B b, L l) { PutU16(b, l.peHeader + 20, 0xFFF0); }},
+        {"no sections", [](B b, L l) { PutU16(b, l.peHeader + 6, 0); }},
         // The only real section does not hold the RVA; the walk reaches headers past the end.
         {"many sections running off the file",
-         [](Bytes& b, L l) { PutU16(b, l.peHeader + 6, 0xFFFF), PutU32(b, l.sectionTable + 12, 0x50000); }, false},
-        {"type directory outside the file",
-         [](Bytes& b, L l) { PutU32(b, l.resourceBase + 24 + 4, 0x80000000u | 0x7FFFFFF0u); }, true, 0},
-        {"entry counts beyond the file",
-         [](Bytes& b, L l) { PutU32(b, l.typeDirectory14 + 12, 0xFFFFFFFFu); }, true, 0},
-        {"type as data entry", [](Bytes& b, L l) { PutU32(b, l.resourceBase + 24 + 4, 0x40); }, true, 0},
-        {"data size past the file", [](Bytes& b, L l) { PutU32(b, l.firstDataEntry + 16 + 4, 0x7FFFFFFFu); }, true, 1},
-        {"data RVA in no section", [](Bytes& b, L l) { PutU32(b, l.firstDataEntry + 16, 0xFFFFFFF0u); }, true, 1},
+         [](B b, L l) { PutU16(b, l.peHeader + 6, 0xFFFF), PutU32(b, l.sectionTable + 12, 0x50000); }},
+        {"type directory outside the file", [](B b, L l) { PutU32(b, l.resourceBase + 28, kDir | 0x7FFFFFF0u); }, true},
+        {"entry counts beyond the file", [](B b, L l) { PutU32(b, l.typeDirectory14 + 12, 0xFFFFFFFFu); }, true},
+        {"type as data entry", [](B b, L l) { PutU32(b, l.resourceBase + 28, 0x40); }, true},
+        {"data size past the file", [](B b, L l) { PutU32(b, l.firstDataEntry + 20, 0x7FFFFFFFu); }, true, 1},
+        {"data RVA in no section", [](B b, L l) { PutU32(b, l.firstDataEntry + 16, 0xFFFFFFF0u); }, true, 1},
         {"data in the section but past the file",
-         [](Bytes& b, L l) { PutU32(b, l.sectionTable + 8, 0x100000), PutU32(b, l.firstDataEntry + 16, 0x81000); },
-         true, 1},
-        {"data past the section's virtual end", [](Bytes& b, L l) { PutU32(b, l.sectionTable + 8, 0x40); }, true, 1},
-        {"language directory outside the file",
-         [&](Bytes& b, L l) { PutU32(b, groupName(l) + 4, 0x80000000u | 0x7FFFFFF8u); }, true, 1},
-        {"data entry outside the file", [&](Bytes& b, L l) { PutU32(b, groupName(l) + 4, 0x7FFFFFF8u); }, true, 1},
+         [](B b, L l) { PutU32(b, l.sectionTable + 8, 0x100000), PutU32(b, l.firstDataEntry + 16, 0x81000); }, true, 1},
+        {"data past the section's virtual end", [](B b, L l) { PutU32(b, l.sectionTable + 8, 0x40); }, true, 1},
+        {"language directory outside the file", [&](B b, L l) { PutU32(b, name(l), kDir | 0x7FFFFFF8u); }, true, 1},
+        {"data entry outside the file", [&](B b, L l) { PutU32(b, name(l), 0x7FFFFFF8u); }, true, 1},
         // Loops: the name entry points back at the root, at its own directory; a language at its directory.
-        {"loop to the root", [&](Bytes& b, L l) { PutU32(b, groupName(l) + 4, 0x80000000u); }, true, 1},
+        {"loop to the root", [&](B b, L l) { PutU32(b, name(l), kDir); }, true, 1},
         {"loop to its own directory",
-         [&](Bytes& b, L l) {
-             PutU32(b, groupName(l) + 4, 0x80000000u | static_cast<uint32_t>(l.typeDirectory14 - l.resourceBase));
-         },
-         true, 1},
+         [&](B b, L l) { PutU32(b, name(l), kDir | uint32_t(l.typeDirectory14 - l.resourceBase)); }, true, 1},
         {"loop to the language directory",
-         [&](Bytes& b, L l) { PutU32(b, l.resourceBase + languages(b, l) + 20, 0x80000000u | languages(b, l)); },
+         [&](B b, L l) { PutU32(b, languages(b, l) + 20, kDir | uint32_t(languages(b, l) - l.resourceBase)); },
          true, 1},
         {"name entry straight at data",
-         [&](Bytes& b, L l) { PutU32(b, groupName(l) + 4, test::GetU32(b, l.resourceBase + languages(b, l) + 20)); },
-         true, 1, true},
+         [&](B b, L l) { std::copy_n(&b[languages(b, l) + 20], 4, &b[name(l)]); }, true, 1, true},
         // PE32+ keeps exports where PE32 keeps the resource entry: exports but no resources give no
         // icons, not a tree read from the export table; nor does what the export entry holds matter.
         {"PE32+ exports but no resources",
-         [](Bytes& b, L l) {
-             PutU32(b, l.optionalHeader + 0x70, l.resourceRva), PutU32(b, l.optionalHeader + 0x74, 16);
+         [](B b, L l) {
+             std::copy_n(&b[l.resourceEntry], 8, &b[l.optionalHeader + 0x70]);
              PutU32(b, l.resourceEntry, 0);
          },
          false, 0, false, true},
-        {"PE32+ export entry garbage", [](Bytes& b, L l) { PutU32(b, l.optionalHeader + 0x70, 0xDEADBEEF); }, true, 1,
-         true, true}};
-    for (const DamageCase& c : cases) {
+        {"PE32+ export entry garbage", [](B b, L l) { PutU32(b, l.optionalHeader + 0x70, 0xDEADBEEF); }, true, 1, true,
+         true}};
+    for (const auto& c : cases) {
         PeImageBuilder builder(c.pe32Plus);
         Bytes bytes = builder.Add(14, 1, Payload(1, 20)).Add(3, 1, Payload(2, 40)).Build();
         c.damage(bytes, builder.GetLayout());
@@ -333,9 +320,8 @@ TEST(PeResourceReaderTest, DamagedImagesAreReadSafely) {
         EXPECT_EQ(Of(reader.FindById(14, 1)), c.found ? Payload(1, 20) : Of(std::nullopt)) << c.label;
     }
 }
-
 ChooseIconImage ClosestTo(int size) {
-    return [size](ByteReader group) { return test::ClosestImageId(group, size); };
+    return [size](ByteReader group) { return ClosestImageId(group, size); };
 }
 
 const auto kTakeAll = [](uint32_t, uint16_t, ByteReader) { return true; };
@@ -376,7 +362,7 @@ TEST(PeIconWalkTest, WalksByPositionOrByIdCountingDown) {
 TEST(PeIconWalkTest, TakesOnlyWholeDibImagesOfWellFormedGroups) {
     Bytes overcounted = MakeIconGroup({{16, 1, 1128}});
     PutU16(overcounted, 4, 40); // promises more entries than it holds
-    const Bytes dib32 = MakeDibIconImage(32), dib48 = MakeDibIconImage(48), png = test::MakePngSignatureImage();
+    const Bytes dib32 = MakeDibIconImage(32), dib48 = MakeDibIconImage(48), png = kPngSignatureImage;
     const Bytes cut48(dib48.begin(), dib48.end() - 9), group48 = MakeIconGroup({{48, 1, 9544}});
     const std::tuple<const char*, std::function<void(PeImageBuilder&)>, uint32_t> cases[] = {
         {"one good group", [](auto& b) { b.AddIconGroup(1, {16, 32, 48}); }, 1},
@@ -401,7 +387,7 @@ TEST(PeIconWalkTest, TakesOnlyWholeDibImagesOfWellFormedGroups) {
         bool chooserSawShortGroup = false;
         const auto choose = [&](ByteReader group) {
             chooserSawShortGroup |= !IconGroupDirectory().Parse(group);
-            return test::ClosestImageId(group, 128);
+            return ClosestImageId(group, 128);
         };
         EXPECT_EQ(PeIconWalk(reader).Run(0, 500, choose, kTakeAll), expected) << label;
         EXPECT_FALSE(chooserSawShortGroup) << label;

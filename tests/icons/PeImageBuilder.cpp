@@ -24,12 +24,6 @@ void PutU32(Bytes& bytes, size_t offset, uint32_t value) {
     PutU16(bytes, offset + 2, static_cast<uint16_t>(value >> 16));
 }
 
-uint32_t GetU32(const Bytes& bytes, size_t offset) {
-    uint32_t value = 0;
-    (void)ByteReader(bytes.data(), bytes.size()).ReadU32(offset, value);
-    return value;
-}
-
 Bytes MakeDibIconImage(int size, uint32_t rgb) {
     Bytes out = {40, 0, 0, 0};
     PutU32(out, 4, static_cast<uint32_t>(size));
@@ -53,10 +47,6 @@ Bytes MakeIconGroup(const std::vector<GroupImage>& images) {
     return out;
 }
 
-Bytes MakePngSignatureImage() {
-    return Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 1, 0, 0, 0, 1, 0};
-}
-
 uint32_t ClosestImageId(ByteReader groupDirectory, int size) {
     IconGroupDirectory group;
     uint32_t best = 0;
@@ -68,11 +58,6 @@ uint32_t ClosestImageId(ByteReader groupDirectory, int size) {
         bestDiff = std::min(diff, bestDiff);
     }
     return best;
-}
-
-PeImageBuilder& PeImageBuilder::Add(uint16_t type, uint16_t id, Bytes data, bool named) {
-    m_types[type].push_back(Resource{id, named, std::move(data)});
-    return *this;
 }
 
 PeImageBuilder& PeImageBuilder::AddIconGroup(uint16_t groupId, const std::vector<int>& sizes) {
@@ -94,27 +79,25 @@ Bytes PeImageBuilder::Build() {
     size_t dataEntry = language + 24 * count, data = dataEntry + 16 * count, rootEntry = 16;
     Layout& l = m_layout = Layout();
     l.firstDataEntry = count ? dataEntry : 0;
+    const auto put = [](Bytes& to, std::initializer_list<std::pair<size_t, uint32_t>> values) {
+        for (const auto& [at, value] : values)
+            PutU32(to, at, value);
+    };
     Bytes section(16, 0);
     PutU16(section, 14, static_cast<uint16_t>(m_types.size()));
     for (const auto& [type, list] : m_types) {
-        PutU32(section, rootEntry, type);
-        PutU32(section, rootEntry + 4, kHighBit | static_cast<uint32_t>(directory));
-        rootEntry += 8;
         l.typeDirectory14 = type == 14 ? directory : l.typeDirectory14;
         const auto named = std::count_if(list.begin(), list.end(), [](const Resource& r) { return r.named; });
-        PutU16(section, directory + 12, static_cast<uint16_t>(named));
-        PutU16(section, directory + 14, static_cast<uint16_t>(list.size() - named));
+        put(section, {{rootEntry, type}, {rootEntry + 4, kHighBit | uint32_t(directory)},
+                      {directory + 12, uint32_t(named) | uint32_t(list.size() - named) << 16}});
+        rootEntry += 8;
         directory += 16;
-        for (const Resource& r : list) {
-            PutU32(section, directory, r.named ? kHighBit : r.id);
-            PutU32(section, directory + 4, kHighBit | static_cast<uint32_t>(language));
+        for (const Resource& r : list) { // one language each: en-US
+            put(section, {{directory, r.named ? kHighBit : r.id}, {directory + 4, kHighBit | uint32_t(language)},
+                          {language + 12, 1u << 16}, {language + 16, 0x409}, {language + 20, uint32_t(dataEntry)},
+                          {dataEntry, l.resourceRva + uint32_t(data)}, {dataEntry + 4, uint32_t(r.data.size())}});
             directory += 8;
-            PutU16(section, language + 14, 1); // one language: en-US
-            PutU32(section, language + 16, 0x409);
-            PutU32(section, language + 20, static_cast<uint32_t>(dataEntry));
             language += 24;
-            PutU32(section, dataEntry, l.resourceRva + static_cast<uint32_t>(data));
-            PutU32(section, dataEntry + 4, static_cast<uint32_t>(r.data.size()));
             dataEntry += 16;
             section.resize(data); // everything before lies below the data
             section.insert(section.end(), r.data.begin(), r.data.end());
@@ -130,14 +113,12 @@ Bytes PeImageBuilder::Build() {
     l.typeDirectory14 += l.typeDirectory14 ? l.resourceBase : 0;
     l.firstDataEntry += l.firstDataEntry ? l.resourceBase : 0;
     Bytes image = {'M', 'Z'};
-    for (const auto& [at, value] : std::initializer_list<std::pair<size_t, uint32_t>>{
-             {0x3C, uint32_t(l.peHeader)}, {l.peHeader, 'P' | 'E' << 8}, {l.peHeader + 4, m_pe32Plus ? 0x8664u : 0x14Cu},
-             {l.peHeader + 6, 1}, {l.peHeader + 20, optionalSize}, {l.optionalHeader, m_pe32Plus ? 0x20Bu : 0x10Bu},
-             {l.optionalHeader + (m_pe32Plus ? 0x6C : 0x5C), 16}, {l.resourceEntry, l.resourceRva},
-             {l.resourceEntry + 4, uint32_t(data)}, {l.sectionTable + 8, uint32_t(data)},
-             {l.sectionTable + 12, l.resourceRva}, {l.sectionTable + 16, uint32_t(section.size())},
-             {l.sectionTable + 20, uint32_t(l.resourceBase)}})
-        PutU32(image, at, value);
+    put(image, {{0x3C, uint32_t(l.peHeader)}, {l.peHeader, 'P' | 'E' << 8},
+                {l.peHeader + 4, m_pe32Plus ? 0x8664u : 0x14Cu}, {l.peHeader + 6, 1}, {l.peHeader + 20, optionalSize},
+                {l.optionalHeader, m_pe32Plus ? 0x20Bu : 0x10Bu}, {l.optionalHeader + (m_pe32Plus ? 0x6C : 0x5C), 16},
+                {l.resourceEntry, l.resourceRva}, {l.resourceEntry + 4, uint32_t(data)},
+                {l.sectionTable + 8, uint32_t(data)}, {l.sectionTable + 12, l.resourceRva},
+                {l.sectionTable + 16, uint32_t(section.size())}, {l.sectionTable + 20, uint32_t(l.resourceBase)}});
     image.resize(l.resourceBase, 0);
     image.insert(image.end(), section.begin(), section.end());
     return image;

@@ -18,12 +18,12 @@ struct GroupImage {
     uint32_t bytes;
 };
 [[nodiscard]] Bytes MakeIconGroup(const std::vector<GroupImage>& images);
-[[nodiscard]] Bytes MakePngSignatureImage();
+inline const Bytes kPngSignatureImage = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13,
+                                         'I',  'H', 'D', 'R', 0,    0,    1,    0,    0, 0, 1,  0};
 // Id of the entry closest in width to `size` (roughly the platform's pick); 0 when it does not parse.
 [[nodiscard]] uint32_t ClosestImageId(ByteReader groupDirectory, int size);
 void PutU16(Bytes& bytes, size_t offset, uint16_t value);
 void PutU32(Bytes& bytes, size_t offset, uint32_t value);
-[[nodiscard]] uint32_t GetU32(const Bytes& bytes, size_t offset);
 
 class PeImageBuilder {
 public:
@@ -34,7 +34,10 @@ public:
     };
     explicit PeImageBuilder(bool pe32Plus = false) : m_pe32Plus(pe32Plus) {}
     // Types are stored ascending, a type's entries in the order added (named ones first is the caller's part).
-    PeImageBuilder& Add(uint16_t type, uint16_t id, Bytes data, bool named = false);
+    PeImageBuilder& Add(uint16_t type, uint16_t id, Bytes data, bool named = false) {
+        m_types[type].push_back(Resource{id, named, std::move(data)});
+        return *this;
+    }
     PeImageBuilder& AddIconGroup(uint16_t groupId, const std::vector<int>& sizes); // image ids count up from 1
     [[nodiscard]] Bytes Build();
     [[nodiscard]] const Layout& GetLayout() const { return m_layout; }

@@ -42,6 +42,8 @@ TEST(ListModelTest, RowsAreShownInIndexOrderAndAnExistingIndexIsKept) {
     EXPECT_EQ(std::tuple(model.PositionOfKey(9), model.PositionOfKey(5)), std::tuple(2, -1));
     EXPECT_EQ(std::tuple(model.TopOfPosition(2), model.TopOfPosition(7)), std::tuple(50, 90));
     EXPECT_EQ(model.PositionAtOffset(45), 1);
+    EXPECT_TRUE(model.RowOfPosition(0) == model.FindRow(0) && model.RowOfPosition(2) == model.FindRow(9) &&
+                !model.RowOfPosition(3) && !model.RowOfPosition(-1));
     ASSERT_TRUE(model.DeleteRow(0)); // renumbers the rows behind 0, 1, ... and closes the gap
     EXPECT_TRUE(model.FindRow(1) && !model.FindRow(9) && model.TotalHeight() == 50);
     EXPECT_TRUE(model.InsertColumn(0, ListColumn{120, L"名称", 60}) && !model.InsertColumn(0, ListColumn{10, L"x", 0}));

@@ -24,12 +24,6 @@ constexpr COLORREF kSelectionColor = RGB(234, 234, 255);
 constexpr COLORREF kGridColor = RGB(218, 218, 218);
 const RECT kListRect{10, 10, 650, 410};
 
-COLORREF PixelAt(const CMemoryCanvas& canvas, int x, int y) {
-    ::GdiFlush();
-    const uint32_t bgra = canvas.Pixels()[static_cast<size_t>(y) * canvas.Width() + x];
-    return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
-}
-
 int Ink(const CMemoryCanvas& canvas, const ListRect& r) {
     return CountNonBackground(canvas, RECT{r.left, r.top, r.right, r.bottom}, ::GetSysColor(COLOR_WINDOW));
 }
@@ -49,7 +43,7 @@ bool Shows(const CMemoryCanvas& rendering, const ListRect& region, UINT imageId,
     int same = 0, total = 0;
     for (int y = r.top + 1; y < r.bottom - 1; ++y)
         for (int x = r.left + 1; x < r.right - 1; ++x, ++total)
-            same += ColorNear(PixelAt(rendering, x, y), PixelAt(expected, x, y), 12);
+            same += ColorNear(rendering.PixelAt(x, y), expected.PixelAt(x, y), 12);
     return total && same * 10 > total * 9;
 }
 
@@ -144,7 +138,7 @@ TEST_F(ListWindowTest, SelectionSeparatorsAndButtonStates) {
         {530, 45, kSelectionColor}, {5, 45, kSelectionColor}, {530, 5, window},        {530, 85, window},
         {300, 200, window},         {3, 39, kGridColor},      {right, 79, kGridColor}, {right, 119, kGridColor}};
     for (auto [x, y, color] : points)
-        EXPECT_EQ(PixelAt(canvas, x, Top() + y), color) << x << "," << y;
+        EXPECT_EQ(canvas.PixelAt(x, Top() + y), color) << x << "," << y;
     Shot(L"list_conventional_selected");
     // The button's left strip, where the white caption does not reach, shows the press state.
     const ListRect button = Cell(0, 3).buttonRect, other = Cell(1, 3).buttonRect;
@@ -158,7 +152,6 @@ TEST_F(ListWindowTest, SelectionSeparatorsAndButtonStates) {
     canvas = Render();
     EXPECT_TRUE(Shows(canvas, edge, IDB_PNG_ROW_BUTTON_STRIP, state(2), kSelectionColor));
     EXPECT_TRUE(Shows(canvas, ListRect::FromSize(other.left, other.top, 10, 24), IDB_PNG_ROW_BUTTON_STRIP, state(0)));
-    Shot(L"list_button_pressed");
     Send(WM_MOUSEMOVE, 0, MAKELPARAM(300, Top() + 200)); // empty space below the rows: the state stays
     EXPECT_EQ(std::tuple(m_list->GetPressState(), m_buttonClicks), std::tuple(CMultilineList::kPressPressed, 1));
 }
@@ -170,7 +163,6 @@ TEST_F(ListWindowTest, CheckBoxesAndTheHeaderSelectAllBoxFollowEachOther) {
     EXPECT_TRUE(Shows(Render(), Cell(1, 0).checkRect, IDB_PNG_CHECKBOX_STRIP, {0, 0, 16, 16}));
     const ListRect box = Cell(1, 0).checkRect;
     Click(Cell(0, 0).checkRect.left + 4, Cell(0, 0).checkRect.top + 4);
-    EXPECT_FALSE(Header()->GetCheck());
     Click(box.left + 8, box.top + 8);
     EXPECT_TRUE(m_list->GetCellCheck(1, 0) && Header()->GetCheck());
     EXPECT_TRUE(Shows(Render(), box, IDB_PNG_CHECKBOX_STRIP, {16, 0, 32, 16}, kSelectionColor));
@@ -246,7 +238,6 @@ TEST_F(ListWindowTest, AnimationsFollowTheirRowAndPauseWhenDone) {
     EXPECT_FALSE(::GetUpdateRect(m_list->GetSafeHwnd(), nullptr, FALSE)); // no endless repaint of its own
     const CMemoryCanvas canvas = Render();                                // the done icon and its text
     EXPECT_TRUE(Ink(canvas, Cell(1, 3).animRect) > 50 && Ink(canvas, Cell(1, 3).stateTextRect) > 10);
-    Shot(L"list_done");
 }
 
 TEST_F(ListWindowTest, IconsGoWithTheRowsBadIndexesShowNoneAndCellsScaleAt120Dpi) {
@@ -263,7 +254,6 @@ TEST_F(ListWindowTest, IconsGoWithTheRowsBadIndexesShowNoneAndCellsScaleAt120Dpi
         EXPECT_EQ(Ink(canvas, ListRect{0, top, 7, top + 32}), 0);
     m_list->DeleteAllRows();
     EXPECT_EQ(m_list->GetIconCount(), 0);
-    Shot(L"list_empty");
     m_list->InsertRow(0, ProgramRow(L"Stale index", 1)); // an index from before the refill names nothing
     canvas = Render();
     EXPECT_TRUE(!Ink(canvas, ListRect{0, Top() + 4, 7, Top() + 36}) &&
@@ -319,7 +309,7 @@ TEST_F(ListWindowTest, ZeroSizeAndHugeWindowsAndMissingResourcesLeaveAWorkingLis
     ASSERT_TRUE(part.CreateDib32(700, 300));
     m_list->PaintContentTo(part.Dc());
     Click(100, Top() + 90);
-    EXPECT_EQ(std::tuple(PixelAt(part, 100, Top() + 39), m_list->GetSelectedRow()), std::tuple(kGridColor, 2));
+    EXPECT_EQ(std::tuple(part.PixelAt(100, Top() + 39), m_list->GetSelectedRow()), std::tuple(kGridColor, 2));
     // A module without the tool's images and GIF stands for an executable that lost them.
     SetResourceModule(::GetModuleHandleW(L"kernel32.dll"));
     MakeConventional(3);
@@ -352,9 +342,8 @@ TEST_F(ListWindowTest, BarsPartlyScrolledRowsAndTheWheel) {
     EXPECT_EQ(std::tuple(m_list->GetSelectedRow(), m_list->GetVerticalScrollPos()), std::tuple(cutRow, position));
     const CMemoryCanvas canvas = Render();
     for (int y : {Top() + 40 - position - 1, Top() + 80 - position - 1, int(Content().bottom) - 1})
-        EXPECT_EQ(PixelAt(canvas, 450, y), kGridColor) << y;
-    EXPECT_EQ(PixelAt(canvas, 450, Content().bottom - 10), kSelectionColor);
-    Shot(L"list_half_scrolled");
+        EXPECT_EQ(canvas.PixelAt(450, y), kGridColor) << y;
+    EXPECT_EQ(canvas.PixelAt(450, Content().bottom - 10), kSelectionColor);
     // One row per wheel message whatever its delta; the bar follows.
     for (auto [delta, expected] : {std::pair{-1, 40}, {-4 * WHEEL_DELTA, 80}, {3 * WHEEL_DELTA, 40}}) {
         Send(WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(50, 50));
@@ -366,7 +355,7 @@ TEST_F(ListWindowTest, BarsPartlyScrolledRowsAndTheWheel) {
         Send(WM_VSCROLL, SB_PAGEDOWN);
     while (m_list->GetRowCount() > 2)
         ASSERT_TRUE(m_list->DeleteRow(m_list->GetRowCount() - 1));
-    EXPECT_EQ(std::tuple(::IsWindowVisible(bar), m_list->GetVerticalScrollPos(), PixelAt(Render(), 250, Top() + 39)),
+    EXPECT_EQ(std::tuple(::IsWindowVisible(bar), m_list->GetVerticalScrollPos(), Render().PixelAt(250, Top() + 39)),
               std::tuple(FALSE, 0, kGridColor));
 }
 
