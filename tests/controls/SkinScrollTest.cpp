@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <richedit.h>
-
 #include <string>
 #include <tuple>
 #include <utility>
