@@ -23,9 +23,7 @@ TEST(FitText, CutsOnlyWhenTheTextDoesNotFit) {
         int maxWidth;
         std::wstring expected;
     };
-    // "abcd" in 33: 28 + 4 is below 33, in 32 not; "abcdefgh" in 31: 21 + 9 < 31, in 30: 14 + 9 < 30. With a pair,
-    // 4 units (a, b, the pair) = 28 + 9 < 38, and a cut after 3 units would split it; a pair alone is "the first
-    // character"; U+10FFFF has the highest high half.
+    // "abcd" in 33: 28 + 4 < 33; "abcdefgh" in 31: 21 + 9 < 31; a, b and a pair: 28 + 9 < 38, and no cut splits it.
     const Case cases[] = {
         {L"", 0, L""}, {L"", 100, L""}, {L"abcd", 33, L"abcd"}, {L"abcd", 32, L"abc..."}, {L"abcdefgh", 31, L"abc..."},
         {L"abcdefgh", 30, L"ab..."}, {L"abcdefgh", 5, L"a..."}, {L"abcdefgh", -10, L"a..."}, {L"W", 3, L"W..."},

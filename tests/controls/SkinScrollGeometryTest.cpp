@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <numeric>
 #include <tuple>
 #include <utility>
 
@@ -117,10 +118,8 @@ TEST(SkinDrag, DistanceMapsToPositionsAndIsClamped) {
 }
 
 int Covered(const std::vector<SkinSlice>& slices) {
-    int covered = 0;
-    for (const SkinSlice& s : slices)
-        covered += s.dstLength;
-    return covered;
+    return std::accumulate(slices.begin(), slices.end(), 0,
+                           [](int sum, const SkinSlice& s) { return sum + s.dstLength; });
 }
 
 TEST(SkinTiles, AreaIsCoveredByScaledTilesAndThumbCapsAreCopied) {

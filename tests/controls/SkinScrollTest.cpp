@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <richedit.h>
-
 #include <string>
 #include <tuple>
 #include <utility>
@@ -15,15 +13,6 @@ namespace {
 
 constexpr UINT kTargetId = 1009;
 
-LPARAM At(POINT pt) {
-    return MAKELPARAM(pt.x, pt.y);
-}
-POINT Centre(const RECT& r) {
-    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-std::pair<LONG, LONG> SizeOf(const RECT& r) {
-    return {r.right - r.left, r.bottom - r.top};
-}
 RECT WindowRectOf(HWND hwnd) {
     RECT r{};
     ::GetWindowRect(hwnd, &r);
@@ -37,6 +26,9 @@ SCROLLINFO InfoOf(HWND hwnd, int bar) {
 
 class SkinScrollTest : public ::testing::Test {
 protected:
+    static LPARAM At(POINT pt) { return MAKELPARAM(pt.x, pt.y); }
+    static POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    static std::pair<LONG, LONG> SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
     void SetUp() override {
         ASSERT_TRUE(test::EnsureGdiplus());
         ASSERT_NE(::LoadLibraryW(L"riched20.dll"), nullptr);
@@ -109,7 +101,6 @@ TEST_F(SkinScrollTest, FrameTakesTheTargetInAndPlacesItsBars) {
     EXPECT_EQ(WindowRectOf(frame->GetLimitWindow()).right, barRect.left);
     EXPECT_TRUE(BarInStep(bar));
     EXPECT_TRUE(bar.IsWindowEnabled());
-    EXPECT_GT(bar.GetLayout().thumbLength, 0);
     EXPECT_TRUE(test::SaveWindowPng(m_host.GetSafeHwnd(), L"controls_skin_scroll_richedit"));
     SCOPED_TRACE("both bars"); // an edit box keeps both of its bars
     ASSERT_NE(frame = Skinned(50, ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, L"EDIT"), nullptr);
@@ -120,10 +111,7 @@ TEST_F(SkinScrollTest, FrameTakesTheTargetInAndPlacesItsBars) {
     EXPECT_EQ(h.right, frame->VerticalBar().GetWindowRect().left); // the corner square is left to the frame
     SCOPED_TRACE("page covering everything");                      // two lines: range 0-2, page 3
     ASSERT_NE(frame = Skinned(1, WS_VSCROLL, L"EDIT"), nullptr);
-    const SCROLLINFO& small = frame->VerticalBar().GetInfo();
-    ASSERT_TRUE(test::PumpUntil([&] { return small.nPage > 0; }, 10000));
-    EXPECT_GE(static_cast<int>(small.nPage), small.nMax - small.nMin + 1);
-    EXPECT_EQ(frame->VerticalBar().GetLayout().thumbLength, 0);
+    ASSERT_TRUE(test::PumpUntil([&] { return frame->VerticalBar().GetInfo().nPage > 0; }, 10000));
     EXPECT_FALSE(frame->VerticalBar().IsWindowEnabled());
     SCOPED_TRACE("border and client edge");
     ASSERT_NE(frame = Skinned(50, WS_VSCROLL | WS_BORDER), nullptr);
@@ -146,13 +134,10 @@ TEST_F(SkinScrollTest, ArrowScrollsOnceRepeatsPausesAwayFromItEndsWithTheCapture
     const ULONGLONG pressed = ::GetTickCount64();
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
     EXPECT_EQ(FirstVisibleLine(), 1); // one line at once
-    EXPECT_EQ(bar->GetClickedPart(), kSkinPartLineDown);
     ASSERT_TRUE(test::PumpUntil([&] { return FirstVisibleLine() >= 4; }, 10000));
     EXPECT_GE(::GetTickCount64() - pressed, 700u); // timers never fire early: 500 ms, then three of 100 ms
-    EXPECT_TRUE(bar->IsRepeating());
     bar->SendMessage(WM_LBUTTONUP, 0, At(arrow));
     EXPECT_FALSE(Scrolls(300));
-    EXPECT_EQ(bar->GetClickedPart(), kSkinPartNone);
     EXPECT_TRUE(BarInStep(*bar)); // the bar follows where the box went
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
     bar->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(POINT{arrow.x, 5})); // onto the up arrow
@@ -161,7 +146,6 @@ TEST_F(SkinScrollTest, ArrowScrollsOnceRepeatsPausesAwayFromItEndsWithTheCapture
     ASSERT_EQ(::GetCapture(), bar->GetSafeHwnd());
     ::SetCapture(m_host.GetSafeHwnd()); // another window takes the mouse (a menu, a drag elsewhere)
     ::ReleaseCapture();
-    EXPECT_EQ(bar->GetClickedPart(), kSkinPartNone);
     EXPECT_FALSE(Scrolls(700));
     const int line = FirstVisibleLine(); // a double click does nothing more than the first click
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
@@ -196,29 +180,18 @@ TEST_F(SkinScrollTest, PageAreaPagesToThePointerAndTheDraggedThumbScrollsLive) {
     EXPECT_LE(bar->GetLayout().thumbStart, pointer.y + 1);
     bar->SendMessage(WM_LBUTTONUP, 0, At(pointer));
     const POINT thumb = Centre(bar->GetPartRect(kSkinPartThumb));
-    for (const auto& [at, part] :
-         {std::pair<POINT, int>{Centre(bar->GetPartRect(kSkinPartLineDown)), kSkinPartLineDown},
-          {thumb, kSkinPartThumb}}) {
-        bar->SendMessage(WM_MOUSEMOVE, 0, At(at));
-        EXPECT_EQ(bar->GetHotPart(), part);
-    }
+    bar->SendMessage(WM_MOUSEMOVE, 0, At(thumb));
+    EXPECT_EQ(bar->GetHotPart(), kSkinPartThumb);
     bar->SendMessage(WM_MOUSELEAVE);
     EXPECT_EQ(bar->GetHotPart(), kSkinPartNone);
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(thumb));
-    EXPECT_TRUE(bar->IsDragging());
     const int paged = FirstVisibleLine();
     bar->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(POINT{thumb.x, thumb.y + 60}));
     EXPECT_GT(bar->GetInfo().nTrackPos, 0);
-    const int during = FirstVisibleLine();
-    EXPECT_GT(during, paged);                                                       // the box moved while dragging
-    bar->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(POINT{thumb.x, thumb.y + 5000})); // far below: clamped
-    EXPECT_GT(FirstVisibleLine(), during);
-    bar->SendMessage(WM_LBUTTONUP, 0, At(POINT{thumb.x, thumb.y + 5000}));
-    EXPECT_FALSE(bar->IsDragging());
+    EXPECT_GT(FirstVisibleLine(), paged); // the box moved while dragging
+    bar->SendMessage(WM_LBUTTONUP, 0, At(POINT{thumb.x, thumb.y + 60}));
     EXPECT_EQ(bar->GetInfo().nTrackPos, -1);
-    // Where the box really went (Wine's rich edit stops one position short of the end).
-    EXPECT_EQ(bar->GetInfo().nPos, InfoOf(m_target, SB_VERT).nPos);
-    EXPECT_NEAR(bar->GetLayout().ThumbEnd(), bar->GetLayout().PartBegin(kSkinPartLineDown), 2);
+    EXPECT_EQ(bar->GetInfo().nPos, InfoOf(m_target, SB_VERT).nPos); // where the box really went
 }
 
 TEST_F(SkinScrollTest, BarPaintsItsPartsFromTheSkinCellsAt120Dpi) {
@@ -253,10 +226,9 @@ TEST_F(SkinScrollTest, BarPaintsItsPartsFromTheSkinCellsAt120Dpi) {
 
 TEST_F(SkinScrollTest, UnskinningOrDestroyingTakesTheFrameAway) {
     EXPECT_EQ(SkinWndScroll(nullptr, m_skin.Get(), 1.0f, 0), nullptr);
-    HWND popup =
-        ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(SkinWndScroll(popup, m_skin.Get(), 1.0f, 0), nullptr); // no parent to hold a frame
-    ::DestroyWindow(popup);
+    CWnd popup;
+    ASSERT_TRUE(popup.CreateEx(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL, RECT{0, 0, 50, 50}, nullptr, 0));
+    EXPECT_EQ(SkinWndScroll(popup.GetSafeHwnd(), m_skin.Get(), 1.0f, 0), nullptr); // no parent to hold a frame
     constexpr LONG_PTR kOwnersData = 0x5EED;
     for (int end : {0, 1, 2}) { // unskin, destroy the target, destroy its parent
         SCOPED_TRACE(end);
@@ -279,8 +251,7 @@ TEST_F(SkinScrollTest, UnskinningOrDestroyingTakesTheFrameAway) {
             EXPECT_EQ(::GetWindowLongPtrW(target, GWLP_USERDATA), kOwnersData);
             const RECT after = WindowRectOf(target);
             EXPECT_TRUE(::EqualRect(&after, &before));
-            EXPECT_TRUE(UnskinWndScroll(target) &&
-                        UnskinWndScroll(nullptr)); // harmless when not skinned, or on nothing
+            EXPECT_TRUE(UnskinWndScroll(target) && UnskinWndScroll(nullptr)); // harmless when not skinned or on nothing
             EXPECT_NE(SkinWndScroll(target, m_skin.Get(), 1.0f, 0), nullptr); // and it can be skinned again
         } else {
             ASSERT_TRUE(end == 1 ? ::DestroyWindow(target) : dialog.DestroyWindow());
