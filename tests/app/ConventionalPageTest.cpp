@@ -100,16 +100,15 @@ TEST_F(ConventionalPage, AnUninstallStartedBehindTheClosingQuestionIsWaitedFor) 
     ASSERT_TRUE(Load({{L"TsuQ", L"Tsu Q held", Held()}}));
     HWND main = tool.Main(), owner = nullptr;
     bool pagesDisabled = false;
-    test::WhenReady behind([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; },
-                           [&] {
-                               CProblemSolvingFeedbackDlg* question =
-                                   test::FindShownDialog<CProblemSolvingFeedbackDlg>();
-                               owner = ::GetWindow(question->GetSafeHwnd(), GW_OWNER);
-                               pagesDisabled = !::IsWindowEnabled(tool.Function().GetSafeHwnd()) &&
-                                               !::IsWindowEnabled(tool.Start().GetSafeHwnd());
-                               Press(L"Tsu Q held"); // a click that was on its way when the question came
-                               test::ClickButton(question->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
-                           },
+    const auto answer = [&] {
+        CProblemSolvingFeedbackDlg* question = test::FindShownDialog<CProblemSolvingFeedbackDlg>();
+        owner = ::GetWindow(question->GetSafeHwnd(), GW_OWNER);
+        pagesDisabled =
+            !::IsWindowEnabled(tool.Function().GetSafeHwnd()) && !::IsWindowEnabled(tool.Start().GetSafeHwnd());
+        Press(L"Tsu Q held"); // a click that was on its way when the question came
+        test::ClickButton(question->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
+    };
+    test::WhenReady behind([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; }, answer,
                            test::kMustHappenMs);
     ::SendMessageW(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(behind.Ran());

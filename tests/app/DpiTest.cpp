@@ -59,14 +59,14 @@ TEST(At120Dpi, TheWindowsHaveTheirScaledSizes) {
     ExpectTermsWrapped(tool.Start().TermsViewer()->Child().RichEdit());
     test::SaveWindowAreaPng(tool.Main(), L"terms_viewer_120dpi");
     CProblemSolvingFeedbackDlg question;
+    const auto check = [&] {
+        const SIZE host = SizeOf(question.GetSafeHwnd()), child = SizeOf(question.Child().GetSafeHwnd());
+        EXPECT_EQ(std::tuple(host.cx, host.cy, child.cx, child.cy), std::tuple(492, 574, 480, 560));
+        test::SaveWindowAreaPng(question.GetSafeHwnd(), L"feedback_dialog_120dpi");
+        test::ClickButton(question.Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
+    };
     EXPECT_NE(test::RunModal(
-                  question, [&] { return question.Child().GetSafeHwnd(); },
-                  [&] {
-                      const SIZE host = SizeOf(question.GetSafeHwnd()), child = SizeOf(question.Child().GetSafeHwnd());
-                      EXPECT_EQ(std::tuple(host.cx, host.cy, child.cx, child.cy), std::tuple(492, 574, 480, 560));
-                      test::SaveWindowAreaPng(question.GetSafeHwnd(), L"feedback_dialog_120dpi");
-                      test::ClickButton(question.Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
-                  }),
+                  question, [&] { return question.Child().GetSafeHwnd(); }, check),
               -2);
 }
 
