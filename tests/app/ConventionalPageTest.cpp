@@ -10,7 +10,6 @@ namespace {
 class ConventionalPage : public test::ToolTest {
 protected:
     CConventionalUninstallDlg& page() { return tool.Conventional(); }
-    // Adds the programs (key, name, uninstaller) and shows them.
     bool Load(const std::vector<std::array<std::wstring, 3>>& programs) {
         for (const auto& [key, name, command] : programs)
             tool.inventory.AddProgram(key, name, command);

@@ -52,8 +52,7 @@ TEST(At120Dpi, TheWindowsHaveTheirScaledSizes) {
               std::tuple(967, 727, 959, 719, 120));
     test::SaveWindowAreaPng(tool.Main(), L"start_page_120dpi");
     // The terms viewer wraps its text to the scaled box as well.
-    ::SendMessageW(tool.Start().GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_TERMS_LABEL, STN_CLICKED),
-                   reinterpret_cast<LPARAM>(tool.Start().GetDlgItem(IDC_TERMS_LABEL)));
+    test::ClickButton(tool.Start().GetSafeHwnd(), IDC_TERMS_LABEL); // STN_CLICKED is 0 as well
     ASSERT_NE(tool.Start().TermsViewer(), nullptr);
     test::PumpPending();
     ExpectTermsWrapped(tool.Start().TermsViewer()->Child().RichEdit());

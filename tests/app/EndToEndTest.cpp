@@ -38,12 +38,9 @@ public:
     }
     std::optional<DWORD> WaitForExit() {
         DWORD code = 0;
-        return ::WaitForSingleObject(process.Get(), test::kMustHappenMs) == WAIT_OBJECT_0 &&
-                       ::GetExitCodeProcess(process.Get(), &code)
-                   ? std::optional<DWORD>(code)
-                   : std::nullopt;
+        const bool ended = ::WaitForSingleObject(process.Get(), test::kMustHappenMs) == WAIT_OBJECT_0;
+        return ended && ::GetExitCodeProcess(process.Get(), &code) ? std::optional<DWORD>(code) : std::nullopt;
     }
-    // The first visible child window of the tool with this control id, or null.
     HWND FindControl(UINT id) const {
         std::tuple<DWORD, UINT, HWND> search{m_processId, id, nullptr};
         ::EnumChildWindows(
@@ -107,7 +104,6 @@ public:
         }
         return found && ended;
     }
-    // Presses close on the list page and the closing question's close button.
     void CloseFromList() {
         Press(WaitForControl(IDC_FUNCTION_CLOSE));
         HWND questionClose = WaitForControl(IDC_FEEDBACK_CLOSE);
@@ -173,8 +169,7 @@ TEST(ToolStart, WindowsVistaIsNotSupported) {
     ExpectPromptThenExit(tool, L"获取当前系统是否支持失败2", L"此工具不支持当前系统", L"prompt_unsupported_system");
 }
 
-// Libraries named like system ones (riched20, gdiplus), planted beside the tool and tsu in the
-// folder they are started from: only the system's copies are loaded.
+// Only the system's copies of riched20 and gdiplus are loaded, not those beside the programs.
 TEST(ToolStart, LibrariesPlantedBesideTheProgramsAreNeverLoaded) {
     const std::wstring programName = test::UniqueName(L"PlantedLibraryTool") + L".exe";
     const std::wstring tsuName = test::UniqueName(L"PlantedLibraryTsu") + L".exe";

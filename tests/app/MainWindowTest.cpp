@@ -79,10 +79,7 @@ TEST_F(MainWindow, StartPageConsentVersionCheckTermsKeysAboutBoxAndClosingQuesti
     EXPECT_TRUE(escape.Ran() && !forced && ::IsWindowVisible(tool.Main()));
     // The terms label toggles its viewer; clicks elsewhere hide it.
     CSoftwareUninstallMainDlg& page = tool.Start();
-    const auto clickLabel = [&] {
-        ::SendMessageW(page.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_TERMS_LABEL, STN_CLICKED),
-                       reinterpret_cast<LPARAM>(page.GetDlgItem(IDC_TERMS_LABEL)));
-    };
+    const auto clickLabel = [&] { test::ClickButton(page.GetSafeHwnd(), IDC_TERMS_LABEL); }; // STN_CLICKED is 0 too
     const auto clickAt = [&](POINT at) {
         ASSERT_TRUE(::SetCursorPos(at.x, at.y));
         ::SendMessageW(page.GetSafeHwnd(), WM_GLOBAL_LBUTTONDOWN, WM_LBUTTONDOWN, 0);
@@ -117,7 +114,7 @@ LRESULT CALLBACK WatchSentMessages(int code, WPARAM wp, LPARAM lp) {
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
-TEST_F(MainWindow, StartFillsTheListTheTabsSwitchPagesAndBrokenPicturesShowTheDefaultIcon) {
+TEST_F(MainWindow, StartFillsTheListAndTheTabsSwitchPages) {
     tool.inventory.AddProgram(L"TsuAlpha", L"Tsu Alpha", Quick(), L"1.0.1", L"C:\\windows\\notepad.exe", 2048);
     tool.inventory.AddProgram(L"TsuBeta", L"Tsu Beta", Quick(), L"2.5", L"", 1536 * 1024);
     tool.inventory.AddProgram(L"TsuGamma", L"Tsu Gamma", Quick(), L"");
@@ -156,7 +153,11 @@ TEST_F(MainWindow, StartFillsTheListTheTabsSwitchPagesAndBrokenPicturesShowTheDe
     ASSERT_TRUE(test::PumpUntil([&] { return !tool.window->Engine().IsInventoryWorkRunning(); }, test::kMustHappenMs));
     test::PumpPending();
     EXPECT_TRUE(tool.Conventional().IsWindowVisible() && list.GetRowCount() == 3);
-    // A cached picture that fails to load shows the default icon.
+}
+
+TEST_F(MainWindow, ACachedPictureThatFailsToLoadShowsTheDefaultIcon) {
+    tool.inventory.AddProgram(L"TsuPicture", L"Tsu Picture", Quick(), L"1", L"C:\\windows\\notepad.exe");
+    ASSERT_TRUE(tool.Create() && tool.LoadPrograms());
     const SoftwareRecord* record = tool.Conventional().RowRecord(0);
     ASSERT_TRUE(record && record->imagePath.size() > 3) << "the load made no picture";
     for (const std::string damage : {"not a png at all", ""}) {
@@ -165,8 +166,8 @@ TEST_F(MainWindow, StartFillsTheListTheTabsSwitchPagesAndBrokenPicturesShowTheDe
         else
             ASSERT_TRUE(test::WriteFileBytes(record->imagePath, damage));
         tool.Conventional().FillList();
-        EXPECT_GE(model.FindCell(0, 0)->iconIndex, 0);
-        EXPECT_EQ(list.GetIconCount(), 1);
+        EXPECT_GE(tool.Conventional().List().Model().FindCell(0, 0)->iconIndex, 0);
+        EXPECT_EQ(tool.Conventional().List().GetIconCount(), 1);
     }
 }
 
@@ -214,8 +215,7 @@ TEST(ClickHook, ARealLeftClickAnywhereIsPostedToTheTargetAndEveryEventPassesOn) 
 
 std::wstring g_questionLog;
 
-// Runs the closing question bound to the recording stand-in (or to nothing); action gets its child
-// once it shows.
+// Runs the closing question bound to the recording stand-in (or to nothing); action gets its child.
 std::vector<std::wstring> RunQuestion(const std::function<void(HWND child)>& action, bool withBinding = true) {
     const std::wstring folder = test::MakeFeedbackFolder(L"question", test::FeedbackKind::FakeFull);
     FeedbackBinding binding;

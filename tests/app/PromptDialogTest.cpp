@@ -1,6 +1,3 @@
-// The prompt and the wait dialog as real windows; FeedbackBinding against real files: the project's
-// library, the stand-ins (complete, without one entry point), no library and a file that is no library.
-
 #include "app/AppMessages.h"
 #include "app/CExecutePromptDlg.h"
 #include "app/FeedbackBinding.h"
