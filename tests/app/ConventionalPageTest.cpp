@@ -70,6 +70,23 @@ TEST_F(ConventionalPage, RowsGoThroughUninstallingWaitingDoneAndDisappear) {
     EXPECT_EQ(page().CountText(), L"1");
 }
 
+TEST_F(ConventionalPage, QueuedRowsKeepTheirStateAcrossARefreshAndAreNotQueuedTwice) {
+    const std::wstring runs = test::MakeScratchFolder(L"rows-kept-runs") + L"runs.txt";
+    ASSERT_TRUE(
+        Load({{L"TsuH", L"Tsu H held", Held()},
+              {L"TsuI", L"Tsu I queued", test::Quoted(test::HelperPath()) + L" --record " + test::Quoted(runs)}}));
+    Press(L"Tsu H held");
+    ASSERT_TRUE(HeldStarted());
+    Press(L"Tsu I queued");
+    ASSERT_TRUE(tool.Refresh()); // every row rebuilt
+    EXPECT_EQ(std::pair(StateOf(L"Tsu H held"), StateOf(L"Tsu I queued")), std::pair(CELL_UNINSTALLING, CELL_WAITING));
+    Press(L"Tsu I queued");
+    release.Set();
+    ASSERT_TRUE(StateBecomes(L"Tsu I queued", CELL_BUTTON));
+    ASSERT_TRUE(test::PumpUntil([&] { return !tool.window->Engine().IsWorkerRunning(); }, test::kMustHappenMs));
+    EXPECT_EQ(test::ReadRecordedIds(runs).size(), 1u);
+}
+
 TEST_F(ConventionalPage, ClosingDuringAnUninstallWarnsAndWaitsASecondCloseLeavesTheUninstallerRunning) {
     const test::NamedEvent ended(L"TsuGuardEnded");
     ASSERT_TRUE(

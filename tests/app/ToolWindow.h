@@ -53,6 +53,13 @@ public:
         return PumpUntil([this] { return window->ShownPage() == 1 && !window->Engine().IsInventoryWorkRunning(); },
                          20000);
     }
+    bool Refresh() { // away to the intelligent page and back: the list is read anew
+        Function().SelectTab(1);
+        Function().SelectTab(0);
+        const bool done = PumpUntil([this] { return !window->Engine().IsInventoryWorkRunning(); }, kMustHappenMs);
+        PumpPending();
+        return done;
+    }
     bool Closed() {
         return PumpUntil([this] { return window->GetSafeHwnd() == nullptr; }, kMustHappenMs);
     }
