@@ -1,5 +1,4 @@
 #pragma once
-// What the application's window tests and end-to-end tests share.
 
 #include "app/CPromptDlg.h"
 #include "framework/CDialog.h"

@@ -52,21 +52,20 @@ TEST(At120Dpi, TheWindowsHaveTheirScaledSizes) {
               std::tuple(967, 727, 959, 719, 120));
     test::SaveWindowAreaPng(tool.Main(), L"start_page_120dpi");
     // The terms viewer wraps its text to the scaled box as well.
-    ::SendMessageW(tool.Start().GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_TERMS_LABEL, STN_CLICKED),
-                   reinterpret_cast<LPARAM>(tool.Start().GetDlgItem(IDC_TERMS_LABEL)));
+    test::ClickButton(tool.Start().GetSafeHwnd(), IDC_TERMS_LABEL); // STN_CLICKED is 0 as well
     ASSERT_NE(tool.Start().TermsViewer(), nullptr);
     test::PumpPending();
     ExpectTermsWrapped(tool.Start().TermsViewer()->Child().RichEdit());
     test::SaveWindowAreaPng(tool.Main(), L"terms_viewer_120dpi");
     CProblemSolvingFeedbackDlg question;
+    const auto check = [&] {
+        const SIZE host = SizeOf(question.GetSafeHwnd()), child = SizeOf(question.Child().GetSafeHwnd());
+        EXPECT_EQ(std::tuple(host.cx, host.cy, child.cx, child.cy), std::tuple(492, 574, 480, 560));
+        test::SaveWindowAreaPng(question.GetSafeHwnd(), L"feedback_dialog_120dpi");
+        test::ClickButton(question.Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
+    };
     EXPECT_NE(test::RunModal(
-                  question, [&] { return question.Child().GetSafeHwnd(); },
-                  [&] {
-                      const SIZE host = SizeOf(question.GetSafeHwnd()), child = SizeOf(question.Child().GetSafeHwnd());
-                      EXPECT_EQ(std::tuple(host.cx, host.cy, child.cx, child.cy), std::tuple(492, 574, 480, 560));
-                      test::SaveWindowAreaPng(question.GetSafeHwnd(), L"feedback_dialog_120dpi");
-                      test::ClickButton(question.Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
-                  }),
+                  question, [&] { return question.Child().GetSafeHwnd(); }, check),
               -2);
 }
 

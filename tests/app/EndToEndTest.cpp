@@ -1,6 +1,4 @@
-// The real TarrowSoftwareUninstall.exe and tsu.exe under Wine, driven from outside: start-up
-// failures with their log lines, planted libraries, the new-version prompt, the self-removal that
-// keeps the user's files, and real NSIS and MSI programs listed, one uninstalled through its row.
+// The real TarrowSoftwareUninstall.exe and tsu.exe under Wine, driven from outside.
 
 #include "framework/ScopedHandles.h"
 #include "framework/StartupHardening.h"
@@ -40,12 +38,9 @@ public:
     }
     std::optional<DWORD> WaitForExit() {
         DWORD code = 0;
-        return ::WaitForSingleObject(process.Get(), test::kMustHappenMs) == WAIT_OBJECT_0 &&
-                       ::GetExitCodeProcess(process.Get(), &code)
-                   ? std::optional<DWORD>(code)
-                   : std::nullopt;
+        const bool ended = ::WaitForSingleObject(process.Get(), test::kMustHappenMs) == WAIT_OBJECT_0;
+        return ended && ::GetExitCodeProcess(process.Get(), &code) ? std::optional<DWORD>(code) : std::nullopt;
     }
-    // The first visible child window of the tool with this control id, or null.
     HWND FindControl(UINT id) const {
         std::tuple<DWORD, UINT, HWND> search{m_processId, id, nullptr};
         ::EnumChildWindows(
@@ -62,7 +57,7 @@ public:
             reinterpret_cast<LPARAM>(&search));
         return std::get<2>(search);
     }
-    // A window appearing in another process announces itself to nobody: looked for every 50 ms.
+    // A window of another process announces itself to nobody: looked for every 50 ms.
     bool WaitUntil(const std::function<bool()>& condition) {
         for (const DWORD start = ::GetTickCount(); !condition();)
             if (::GetTickCount() - start > test::kMustHappenMs ||
@@ -74,6 +69,12 @@ public:
         HWND found = nullptr;
         (void)WaitUntil([&] { return (found = FindControl(id)) != nullptr; });
         return found;
+    }
+    bool PressStart() {
+        HWND start = WaitForControl(IDC_START_BUTTON);
+        if (start)
+            Press(start);
+        return start != nullptr;
     }
     std::wstring PromptText() const { return TextOf(FindControl(IDC_PROMPT_MESSAGE)); }
     static void Press(HWND control) {
@@ -103,7 +104,6 @@ public:
         }
         return found && ended;
     }
-    // Presses close on the list page and the closing question's close button.
     void CloseFromList() {
         Press(WaitForControl(IDC_FUNCTION_CLOSE));
         HWND questionClose = WaitForControl(IDC_FEEDBACK_CLOSE);
@@ -149,7 +149,6 @@ TEST(ToolStart, ABrokenFeedbackLibraryEndsTheStart) {
         int init;
         const wchar_t *logLine, *screenshot;
     } cases[] = {{L"e2e-no-library", FeedbackKind::None, 1, L"工具初始化失败7", L"prompt_startup_failure"},
-                 {L"e2e-partial-library", FeedbackKind::FakePartial, 1, L"工具初始化失败7", L""},
                  {L"e2e-init-zero", FeedbackKind::FakeFull, 0, L"工具初始化失败6", L""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.logLine);
@@ -170,8 +169,7 @@ TEST(ToolStart, WindowsVistaIsNotSupported) {
     ExpectPromptThenExit(tool, L"获取当前系统是否支持失败2", L"此工具不支持当前系统", L"prompt_unsupported_system");
 }
 
-// Libraries named like system ones (riched20, gdiplus), planted beside the tool and tsu in the
-// folder they are started from: only the system's copies are loaded.
+// Only the system's copies of riched20 and gdiplus are loaded, not those beside the programs.
 TEST(ToolStart, LibrariesPlantedBesideTheProgramsAreNeverLoaded) {
     const std::wstring programName = test::UniqueName(L"PlantedLibraryTool") + L".exe";
     const std::wstring tsuName = test::UniqueName(L"PlantedLibraryTsu") + L".exe";
@@ -224,8 +222,7 @@ TEST(ToolStart, AnnouncedNewerVersionShowsTheDownloadPromptOpensTheDownloadAndEx
                                          std::string(helper.begin(), helper.end()) + "\r\n"));
     const test::ScopedEnvironmentVariable args(L"TSU_HELPER_ARGS", L"--mark " + test::Quoted(mark));
     ExpectPromptThenExit(tool, L"", L"检测到当前工具有新的版本更新，请下载最新版本使用。", L"prompt_new_version");
-    (void)tool.WaitForChildren(); // the browser may still be starting
-    EXPECT_TRUE(test::FileExists(mark));
+    EXPECT_TRUE(test::PumpUntil([&] { return test::FileExists(mark); }, test::kMustHappenMs));
 }
 
 // The tool runs with an entry showing Notepad's icon (loading the list writes at least
@@ -234,12 +231,8 @@ TEST(SelfRemoval, OnlyTheToolsOwnFilesGoAndTheUsersFilesStay) {
     ToolProcess tool(L"e2e-self-removal-shared", FeedbackKind::FakeFull);
     const std::wstring log = tool.folder + L"calls.txt";
     test::ConfigureFakeFeedback(log, 1, 4);
-    ProductIconMap icons;
-    SoftwareMap installed;
-    ASSERT_EQ(RunInventorySequence(icons, installed), InventoryResult::Loaded);
     // A numbered picture past any number this run's pictures can have: the user's, not the tool's.
-    const std::wstring users[] = {L"my notes.txt", L"Image\\holiday.png",
-                                  L"Image\\" + std::to_wstring(installed.size() + 7) + L".png"};
+    const std::wstring users[] = {L"my notes.txt", L"Image\\holiday.png", L"Image\\999999.png"};
     ::CreateDirectoryW((tool.folder + L"Image").c_str(), nullptr);
     for (const std::wstring& file : users)
         ASSERT_TRUE(test::WriteFileBytes(tool.folder + file, "the user's own"));
@@ -249,12 +242,10 @@ TEST(SelfRemoval, OnlyTheToolsOwnFilesGoAndTheUsersFilesStay) {
     ASSERT_TRUE(entry.SetString(L"", L"UninstallString", test::Quoted(tool.path)));
     ASSERT_TRUE(entry.SetString(L"", L"DisplayIcon", test::SystemFolderPath() + L"\\notepad.exe"));
     ASSERT_TRUE(tool.Start());
-    HWND start = tool.WaitForControl(IDC_START_BUTTON);
-    ASSERT_NE(start, nullptr);
     // An odd answer of the version check changes nothing: the start page stays.
     ASSERT_TRUE(tool.WaitUntil([&] { return test::ReadFakeFeedbackLog(log).size() >= 2; }));
     EXPECT_TRUE(tool.PromptText().empty());
-    ToolProcess::Press(start);
+    ASSERT_TRUE(tool.PressStart());
     ASSERT_NE(tool.WaitForControl(IDC_FUNCTION_CLOSE), nullptr) << "the list did not show";
     EXPECT_TRUE(test::FileExists(tool.folder + L"Image\\0.png")) << "no picture was written";
     tool.CloseFromList();
@@ -279,18 +270,10 @@ TEST(ProgramList, StartListsTheInstalledProgramsAndARowsUninstallRemovesItsProgr
     ASSERT_EQ(std::pair(installed.begin()->first, std::next(installed.begin())->first),
               std::pair(std::wstring(L"!Tsu E2E MSI"), std::wstring(L"!Tsu E2E NSIS")));
     ToolProcess tool(L"e2e-program-list", FeedbackKind::Real);
-    ASSERT_TRUE(tool.Start());
-    HWND start = tool.WaitForControl(IDC_START_BUTTON);
-    ASSERT_NE(start, nullptr);
-    ToolProcess::Press(start);
+    ASSERT_TRUE(tool.Start() && tool.PressStart());
     HWND count = tool.WaitForControl(IDC_FOUND_COUNT), list = tool.FindControl(IDC_SOFTWARE_LIST);
     ASSERT_TRUE(count && list) << "the list did not show";
     EXPECT_EQ(ToolProcess::TextOf(count), std::to_wstring(installed.size()));
-    const auto screenshot = [&](const wchar_t* name) {
-        (void)::WaitForInputIdle(tool.process.Get(), 5000); // painted
-        test::SaveWindowAreaPng(::GetWindow(::GetAncestor(count, GA_ROOT), GW_OWNER), name);
-    };
-    screenshot(L"e2e_program_list");
     // The NSIS program's "卸载", clicked where the list draws it: the operation column is the last
     // 120 pixels of the columns, which end 20 pixels short of the list's width; rows are 40 high.
     RECT client{}, header{};
@@ -300,14 +283,12 @@ TEST(ProgramList, StartListsTheInstalledProgramsAndARowsUninstallRemovesItsProgr
     for (UINT msg : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
         ::PostMessageW(list, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
                        MAKELPARAM(client.right - 80, header.bottom + 1 * 40 + 20));
-    screenshot(L"e2e_row_uninstalling");
     ASSERT_TRUE(tool.WaitUntil([&] {
         return !test::UninstallKeyExists(HKEY_LOCAL_MACHINE,
                                          L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + nsisKey);
     })) << "the program's key is still there";
     // The row goes once the engine's watcher lets it, and the count drops with it.
     EXPECT_TRUE(tool.WaitUntil([&] { return ToolProcess::TextOf(count) == std::to_wstring(installed.size() - 1); }));
-    screenshot(L"e2e_row_removed");
     EXPECT_FALSE(test::FileExists(L"C:\\Program Files\\" + nsisKey));
     // The MSI program stays (its uninstaller asks in a window nobody answers here); removed below.
     EXPECT_TRUE(test::FindInstalled(L"!Tsu E2E MSI").has_value());

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -21,18 +22,13 @@ std::wstring T(const wchar_t* text) {
 void Log(const std::wstring& line) {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = ::GetEnvironmentVariableW(L"TSU_FAKE_FEEDBACK_LOG", path, MAX_PATH);
-    HANDLE file = length == 0 || length >= MAX_PATH
-                      ? INVALID_HANDLE_VALUE
-                      : ::CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     std::string utf8(line.size() * 3 + 1, '\0');
     utf8.resize(
         static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(),
                                                   static_cast<int>(utf8.size()), nullptr, nullptr)));
-    utf8 += '\n';
-    DWORD written = 0;
-    if (file != INVALID_HANDLE_VALUE)
-        ::WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr), ::CloseHandle(file);
+    FILE* file = length == 0 || length >= MAX_PATH ? nullptr : _wfopen(path, L"ab");
+    if (file)
+        std::fprintf(file, "%s\n", utf8.c_str()), std::fclose(file);
 }
 
 } // namespace

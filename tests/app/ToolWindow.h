@@ -1,6 +1,5 @@
 #pragma once
-// The tool's main window created in the test's own process (modeless), reading its programs from
-// scratch registry keys and binding the recording stand-in of the feedback library.
+// The tool's main window in the test's process, reading scratch registry keys, with the recording library.
 
 #include "app/CConventionalUninstallDlg.h"
 #include "app/CIntelligenceUninstallDlg.h"
