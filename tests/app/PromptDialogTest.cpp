@@ -68,6 +68,10 @@ TEST(Prompt, TheStripDragsHostAndChild) {
     CPromptDlg prompt;
     const auto drag = [&](HWND c) {
         const RECT host = RectOf(prompt.GetSafeHwnd()), child = RectOf(c);
+        // The two buttons side by side, the second just right of the middle.
+        const RECT first = RectOf(::GetDlgItem(c, IDC_PROMPT_FIRST)), second = RectOf(::GetDlgItem(c, IDC_PROMPT_SECOND));
+        EXPECT_EQ(second.left - child.left, (child.right - child.left) / 2 + 12);
+        EXPECT_EQ(std::pair(second.top, second.right - second.left), std::pair(first.top, first.right - first.left));
         EXPECT_NE(::SendMessageW(c, WM_NCHITTEST, 0, MAKELPARAM(child.right - 10, child.top + 10)), HTCAPTION);
         EXPECT_EQ(::SendMessageW(c, WM_NCHITTEST, 0, MAKELPARAM(child.left + 40, child.top + 10)), HTCAPTION);
         // What the system's move loop does with the dragged child; then a move of the host.
