@@ -15,16 +15,9 @@ SoftwareRecord Record(const wchar_t* name, const wchar_t* command = L"", const w
 }
 
 TEST(TextRulesTest, ParseLeadingIntTrimUpperCaseAndUtf8) {
-    const std::pair<const wchar_t*, int32_t> cases[] = {{L"1x", 1},
-                                                        {L"-101", -101},
-                                                        {L"+7", 7},
-                                                        {L"", 0},
-                                                        {L"-", 0},
-                                                        {L"x1", 0},
-                                                        {L"\t\r\n 42", 42},
-                                                        {L"2147483647", INT32_MAX},
-                                                        {L"2147483648", INT32_MAX},
-                                                        {L"-99999999999999999999999", INT32_MIN}};
+    const std::pair<const wchar_t*, int32_t> cases[] = {
+        {L"1x", 1},    {L"-101", -101}, {L"+7", 7}, {L"", 0}, {L"-", 0}, {L"x1", 0}, {L"\t\r\n 42", 42},
+        {L"2147483647", INT32_MAX}, {L"2147483648", INT32_MAX}, {L"-99999999999999999999999", INT32_MIN}};
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(ParseLeadingInt(text), expected) << ToUtf8(text);
     EXPECT_EQ(TrimWhitespace(L" \t 1 \r\n") + L"|" + TrimWhitespace(L"   ") + L"|" + TrimWhitespace(L"a b"), L"1||a b");
@@ -33,19 +26,14 @@ TEST(TextRulesTest, ParseLeadingIntTrimUpperCaseAndUtf8) {
     EXPECT_EQ(FromUtf8(ToUtf8(L"软件 A \U0001F600 z")), L"软件 A \U0001F600 z");
     // A surrogate pair is one character only where wchar_t is UTF-16; a lone surrogate is '?'.
     for (const auto& [chars, utf8] : std::initializer_list<std::pair<std::wstring, std::string>>{
-             {L"软", "\xE8\xBD\xAF"},
-             {{wchar_t(0xDE00), L'a'}, "?a"},
-             {{wchar_t(0xD800)}, "?"},
+             {L"软", "\xE8\xBD\xAF"}, {{wchar_t(0xDE00), L'a'}, "?a"}, {{wchar_t(0xD800)}, "?"},
              {{wchar_t(0xD83D), wchar_t(0xDE00)}, sizeof(wchar_t) == 2 ? "\xF0\x9F\x98\x80" : "??"}})
         EXPECT_EQ(ToUtf8(chars), utf8) << utf8;
     // The highest code point; truncated, overlong, lone continuation byte, encoded surrogates, past U+10FFFF.
-    for (const auto& [bytes, expected] :
-         std::initializer_list<std::pair<const char*, std::wstring>>{{"\xF4\x8F\xBF\xBF", L"\U0010FFFF"},
-                                                                     {"a\xE8\xBD", L"a\xFFFD\xFFFD"},
-                                                                     {"\xC0\xAF", L"\xFFFD\xFFFD"},
-                                                                     {"\x80", L"\xFFFD"},
-                                                                     {"\xED\xA0\x80", L"\xFFFD\xFFFD\xFFFD"},
-                                                                     {"\xF4\x90\x80\x80", L"\xFFFD\xFFFD\xFFFD\xFFFD"}})
+    for (const auto& [bytes, expected] : std::initializer_list<std::pair<const char*, std::wstring>>{
+             {"\xF4\x8F\xBF\xBF", L"\U0010FFFF"}, {"a\xE8\xBD", L"a\xFFFD\xFFFD"}, {"\xC0\xAF", L"\xFFFD\xFFFD"},
+             {"\x80", L"\xFFFD"}, {"\xED\xA0\x80", L"\xFFFD\xFFFD\xFFFD"},
+             {"\xF4\x90\x80\x80", L"\xFFFD\xFFFD\xFFFD\xFFFD"}})
         EXPECT_EQ(FromUtf8(bytes), expected) << bytes;
 }
 
@@ -70,15 +58,9 @@ TEST(PathAndLogRulesTest, NetworkPathsLogEntriesHexTextAndSwitches) {
 
 TEST(EntryRulesTest, ExclusionKeyPathsListableDateIconCompletionAndMapOrder) {
     const std::tuple<uint32_t, const wchar_t*, const wchar_t*, bool> excluded[] = {
-        {1, L"", L"", true},
-        {2, L"", L"", false},
-        {0, L"Hotfix", L"", true},
-        {0, L"Security Hotfix Rollup", L"", true},
-        {0, L"ServicePack", L"", true},
-        {0, L"hotfix", L"", false},
-        {0, L"Security Update", L"", false},
-        {0, L"", L"{x}.KB123", true},
-        {0, L"", L"kb123", false}};
+        {1, L"", L"", true}, {2, L"", L"", false}, {0, L"Hotfix", L"", true},
+        {0, L"Security Hotfix Rollup", L"", true}, {0, L"ServicePack", L"", true}, {0, L"hotfix", L"", false},
+        {0, L"Security Update", L"", false}, {0, L"", L"{x}.KB123", true}, {0, L"", L"kb123", false}};
     for (const auto& [component, release, bundle, expected] : excluded)
         EXPECT_EQ(IsExcludedEntry(component, release, bundle), expected) << component << release << bundle;
     EXPECT_TRUE(IsHiddenUninstallString(L"C:\\x.exe /Hidden") && !IsHiddenUninstallString(L"C:\\x.exe /hidden"));
@@ -115,32 +97,20 @@ TEST(EntryRulesTest, ExclusionKeyPathsListableDateIconCompletionAndMapOrder) {
 
 TEST(EntryRulesTest, SizeTextAndIconText) {
     // 1,234,567,890 KB: the float rounds to 1177.37573... GB (1177.3757... in double).
-    const std::pair<uint32_t, const wchar_t*> sizes[] = {{0, L""},
-                                                         {1024, L"1024 KB"},
-                                                         {1025, L"1.00 MB"},
-                                                         {1536, L"1.50 MB"},
-                                                         {1048576, L"1024.00 MB"},
-                                                         {1048577, L"1.00 GB"},
-                                                         {1234567890u, L"1177.38 GB"},
-                                                         {0xFFFFFFFFu, L"4096.00 GB"}};
+    const std::pair<uint32_t, const wchar_t*> sizes[] = {
+        {0, L""},        {1024, L"1024 KB"},          {1025, L"1.00 MB"},           {1536, L"1.50 MB"},
+        {1048576, L"1024.00 MB"}, {1048577, L"1.00 GB"}, {1234567890u, L"1177.38 GB"}, {0xFFFFFFFFu, L"4096.00 GB"}};
     for (const auto& [kilobytes, text] : sizes)
         EXPECT_EQ(FormatSizeText(kilobytes), text) << kilobytes;
     // Kind is decided on the whole upper-cased text; quotes around the index go too.
     const std::tuple<const wchar_t*, const wchar_t*, int32_t, int32_t> cases[] = {
         {L"\"C:\\Program Files\\App\\app.exe\",0", L"C:\\Program Files\\App\\app.exe", 0, 1},
         {L"C:\\Windows\\system32\\shell32.dll,-101", L"C:\\Windows\\system32\\shell32.dll", -101, 2},
-        {L"C:\\App\\app.ico", L"C:\\App\\app.ico", 0, 3},
-        {L"", L"", 0, 3},
-        {L"c:\\app\\App.Exe,\"3\"", L"c:\\app\\App.Exe", 3, 1},
-        {L"C:\\x.dll.ico", L"C:\\x.dll.ico", 0, 2},
-        {L"C:\\setup.exe\\lib.dll", L"C:\\setup.exe\\lib.dll", 0, 1},
-        {L"\"", L"", 0, 3},
-        {L",", L"", 0, 3},
-        {L"a.exe,1,2", L"a.exe", 1, 1},
-        {L"a.exe,", L"a.exe", 0, 1},
-        {L"a.exe,x", L"a.exe", 0, 1},
-        {L"a.exe,99999999999", L"a.exe", INT32_MAX, 1},
-        {L"\"a.exe,2\"", L"a.exe", 2, 1}};
+        {L"C:\\App\\app.ico", L"C:\\App\\app.ico", 0, 3}, {L"", L"", 0, 3},
+        {L"c:\\app\\App.Exe,\"3\"", L"c:\\app\\App.Exe", 3, 1}, {L"C:\\x.dll.ico", L"C:\\x.dll.ico", 0, 2},
+        {L"C:\\setup.exe\\lib.dll", L"C:\\setup.exe\\lib.dll", 0, 1}, {L"\"", L"", 0, 3}, {L",", L"", 0, 3},
+        {L"a.exe,1,2", L"a.exe", 1, 1}, {L"a.exe,", L"a.exe", 0, 1}, {L"a.exe,x", L"a.exe", 0, 1},
+        {L"a.exe,99999999999", L"a.exe", INT32_MAX, 1}, {L"\"a.exe,2\"", L"a.exe", 2, 1}};
     for (const auto& [raw, path, index, kind] : cases)
         EXPECT_EQ(std::tuple(ParseIconText(raw).path, ParseIconText(raw).index, ParseIconText(raw).kind),
                   std::tuple(std::wstring(path), index, kind));
