@@ -44,7 +44,7 @@ TEST(PathAndLogRulesTest, NetworkPathsLogEntriesHexTextAndSwitches) {
           L"\\\\.\\pipe\\x", L"\\\\?\\GLOBALROOT\\Device\\x", L"\\\\"})
         EXPECT_TRUE(IsNetworkPath(network)) << ToUtf8(network);
     for (const wchar_t* local : {L"\\\\?\\C:\\Program Files\\a.exe", L"\\\\.\\d:\\a.ico", L"\\??\\C:\\a.ico",
-                                 L"C:\\a.exe", L"\\Windows\\a.ico", L"a.ico", L"", L"\\abcUNC\\server\\x"})
+                                 L"\\\\?\\z:\\a.ico", L"\\Windows\\a.ico", L"a.ico", L"", L"\\abcUNC\\server\\x"})
         EXPECT_FALSE(IsNetworkPath(local)) << ToUtf8(local);
     const LogTime time{2020, 11, 16, 9, 5, 3, 42};
     EXPECT_EQ(FormatLogStamp(time) + "|" + FormatLogEntry(time, "abc"),

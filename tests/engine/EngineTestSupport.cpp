@@ -9,20 +9,13 @@ namespace tsu::test {
 namespace {
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-// Null for messages the engines do not send.
-const wchar_t* MessageName(UINT message) {
-    static const std::pair<UINT, const wchar_t*> names[] = {
-        {WM_CLOSE_PROGRESS, L"WM_CLOSE_PROGRESS"},
-        {WM_SOFTWARE_LOADED, L"WM_SOFTWARE_LOADED"},
-        {WM_UNINSTALL_STATE, L"WM_UNINSTALL_STATE/WM_STANDARD_UNINSTALL_RESULT"},
-        {WM_UNINSTALL_REMOVED, L"WM_UNINSTALL_REMOVED"},
-        {WM_ANALYSIS_STATE, L"WM_ANALYSIS_STATE"},
-        {WM_DELETE_RESULT, L"WM_DELETE_RESULT"}};
-    for (const auto& [id, name] : names) {
-        if (id == message)
-            return name;
+bool IsEngineMessage(UINT message) {
+    for (const UINT sent : {WM_CLOSE_PROGRESS, WM_SOFTWARE_LOADED, WM_UNINSTALL_STATE, WM_UNINSTALL_REMOVED,
+                            WM_ANALYSIS_STATE, WM_DELETE_RESULT}) {
+        if (sent == message)
+            return true;
     }
-    return nullptr;
+    return false;
 }
 
 bool Succeeded(const ProcessResult& result) {
@@ -34,15 +27,6 @@ std::wstring FixtureFile(const std::wstring& fileName) {
 }
 } // namespace
 
-std::wstring Describe(const std::vector<RecordedMessage>& messages) {
-    std::wstring text;
-    for (const RecordedMessage& m : messages) {
-        text += L"\n  " + std::wstring(MessageName(m.message)) + L" " + std::to_wstring(m.wParam) +
-                (m.message == WM_ANALYSIS_STATE ? L" " + std::to_wstring(m.lParam) : L"") + L" " + m.text;
-    }
-    return text;
-}
-
 MessageRecorder::MessageRecorder() : m_windowThread(L"TsuEngineTestRecorder", &MessageRecorder::WindowProc, this) {}
 
 LRESULT CALLBACK MessageRecorder::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -50,7 +34,7 @@ LRESULT CALLBACK MessageRecorder::WindowProc(HWND window, UINT message, WPARAM w
         ::SetWindowLongPtrW(window, GWLP_USERDATA,
                             reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
     auto* self = reinterpret_cast<MessageRecorder*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self || !MessageName(message))
+    if (!self || !IsEngineMessage(message))
         return ::DefWindowProcW(window, message, wParam, lParam);
     self->Record(message, wParam, lParam);
     return 1;
@@ -137,8 +121,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
 
 std::wstring SystemFolderPath() {
     wchar_t folder[MAX_PATH] = {};
-    const UINT written = ::GetSystemDirectoryW(folder, MAX_PATH);
-    return written > 0 && written < MAX_PATH ? std::wstring(folder) : std::wstring(L"C:\\windows\\system32");
+    return ::GetSystemDirectoryW(folder, MAX_PATH) ? folder : L"C:\\windows\\system32";
 }
 
 bool InstallNsisFixture(const std::wstring& target) {
@@ -166,13 +149,6 @@ void RemoveNsisLeftovers(const std::wstring& appKey) {
 bool UninstallKeyExists(HKEY root, const std::wstring& relativePath) {
     UniqueHkey key;
     return ::RegOpenKeyExW(root, relativePath.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.Put()) == ERROR_SUCCESS;
-}
-
-bool SetRegistryString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value) {
-    UniqueHkey key;
-    return ::RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, key.Put()) == ERROR_SUCCESS &&
-           ::RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 SoftwareRecord WriteScratchEntry(ScratchKey& key, const std::wstring& subkey, const std::wstring& displayName,

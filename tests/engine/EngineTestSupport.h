@@ -19,17 +19,16 @@
 
 namespace tsu::test {
 
+// The engines' messages to a page. lParam of WM_UNINSTALL_STATE and WM_UNINSTALL_REMOVED is read as a
+// record when it is not 0: text is its displayName (or the target path of WM_ANALYSIS_STATE).
 struct RecordedMessage {
     UINT message = 0;
     WPARAM wParam = 0;
-    LPARAM lParam = 0; // the value itself for messages without a record
-    std::wstring text; // the record's displayName, or the target path of WM_ANALYSIS_STATE
+    LPARAM lParam = 0;
+    std::wstring text;
     std::chrono::steady_clock::time_point at;
 };
 
-[[nodiscard]] std::wstring Describe(const std::vector<RecordedMessage>& messages); // for failure messages
-
-// lParam of WM_UNINSTALL_STATE and WM_UNINSTALL_REMOVED is read as a record when it is not 0.
 class MessageRecorder {
 public:
     using Hook = std::function<void(const RecordedMessage&)>; // on the window's thread, after recording
@@ -74,8 +73,6 @@ private:
 // Removes what an NSIS fixture left (files, folder, uninstall key) whatever state it is in.
 void RemoveNsisLeftovers(const std::wstring& appKey);
 [[nodiscard]] bool UninstallKeyExists(HKEY root, const std::wstring& relativePath);
-[[nodiscard]] bool SetRegistryString(HKEY root, const std::wstring& path, const std::wstring& name,
-                                     const std::wstring& value);
 
 // An uninstall entry below a scratch key of HKEY_CURRENT_USER, and the record the scan would make of it.
 [[nodiscard]] SoftwareRecord WriteScratchEntry(ScratchKey& key, const std::wstring& subkey,

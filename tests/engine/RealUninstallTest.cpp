@@ -38,7 +38,7 @@ TEST(RealUninstallTest, QueuedProgramsGoOneAfterAnotherAndLeaveAtThePacingInterv
             busyWhileRunning = engine.IsBusy();
     });
     ASSERT_TRUE(engine.StartUninstallWorker());
-    ASSERT_TRUE(page.WaitForCount(WM_UNINSTALL_REMOVED, 2)) << test::Describe(page.Messages());
+    ASSERT_TRUE(page.WaitForCount(WM_UNINSTALL_REMOVED, 2));
     page.SetHook(nullptr);
     const auto messages = page.Messages();
     const auto states = OnlyOf(messages, WM_UNINSTALL_STATE), removed = OnlyOf(messages, WM_UNINSTALL_REMOVED);

@@ -27,9 +27,9 @@ protected:
                                            m_entries.Path() + L"\\" + subkey + L"\" /f");
     }
     // The stand-in uninstaller: signals `started`, waits for `go`, leaves its entry in place.
-    SoftwareRecord Waiting(const std::wstring& name, const NamedEvent& started, const std::wstring& more = L"") {
+    SoftwareRecord Waiting(const std::wstring& name, const NamedEvent& started) {
         return test::WriteScratchEntry(m_entries, name, name,
-                                       test::Quoted(test::HelperPath()) + L" " + more + L"--signal " + started.Name() +
+                                       test::Quoted(test::HelperPath()) + L" --signal " + started.Name() +
                                            L" --wait-event " + m_go.Name());
     }
     bool WorkerEnded() {
@@ -94,22 +94,6 @@ TEST_F(UninstallQueueTest, StopAndReleaseWaitForTheRunningUninstallAndStartNoOth
     EXPECT_FALSE(secondStarted.WaitFor(0));
 }
 
-TEST_F(UninstallQueueTest, AHangingUninstallerKilledFromOutsideEndsAsFailed) {
-    const test::ScratchFolder folder(L"hang");
-    const SoftwareRecord record =
-        Waiting(L"Queue Hang", m_started, L"--record " + test::Quoted(folder.File(L"pid")) + L" ");
-    m_engine.Enqueue(record);
-    ASSERT_TRUE(m_engine.StartUninstallWorker());
-    ASSERT_TRUE(m_started.WaitFor());
-    const std::vector<DWORD> pid = test::ReadRecordedIds(folder.File(L"pid"));
-    ASSERT_EQ(pid.size(), 1u);
-    ASSERT_TRUE(::TerminateProcess(UniqueHandle(::OpenProcess(PROCESS_TERMINATE, FALSE, pid[0])).Get(), 9));
-    ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
-    EXPECT_EQ(Steps(), (Texts{L"3 Queue Hang", L"2 Queue Hang"}));
-    EXPECT_TRUE(test::UninstallKeyExists(HKEY_CURRENT_USER, record.relativeKeyPath));
-    EXPECT_EQ(m_engine.LastExitCode(record.keyPath), std::optional<DWORD>(9));
-}
-
 // The function page receives inventory results, the conventional page uninstall messages, whatever
 // the order of refreshes and uninstall clicks.
 TEST_F(UninstallQueueTest, EachPageGetsItsOwnMessagesWhenARefreshAndAnUninstallOverlap) {
@@ -126,7 +110,7 @@ TEST_F(UninstallQueueTest, EachPageGetsItsOwnMessagesWhenARefreshAndAnUninstallO
     ASSERT_TRUE(functionPage.WaitForCount(WM_SOFTWARE_LOADED, 1));
     m_go.Set();
     ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
-    EXPECT_EQ(CountOf(functionPage.Messages(), WM_UNINSTALL_STATE), 0u) << test::Describe(functionPage.Messages());
+    EXPECT_EQ(CountOf(functionPage.Messages(), WM_UNINSTALL_STATE), 0u);
     EXPECT_EQ(Steps(), (Texts{L"3 Target Program", L"2 Target Program"}));
 }
 
