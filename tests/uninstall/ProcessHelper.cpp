@@ -4,11 +4,10 @@
 //   --record FILE  append own id as a line   --mark FILE / --mark-in-job FILE  create FILE (in a job)
 //   --cmdline / --image / --cwd FILE  write command line / program path / current folder (UTF-16LE)
 //   --note TEXT  nothing   --sleep MS   --signal / --wait-event NAME  set / wait for a named event
-//   --hold FILE  open FILE unshared until exit   --print TEXT  to stdout in the ANSI code page
-//   --print-repeated N TEXT   --print-lines N  "line NNNNNN\r\n" from 1 to N
+//   --print TEXT  to stdout in the ANSI code page
+//   --print-lines N  "line NNNNNN\r\n" from 1 to N   --exit CODE
 //   --child [ ARGS ]  a copy with ARGS (brackets nest)   --child-as NAME [ ARGS ]  program NAME beside this one
 //   --breakaway-child [ ARGS ]  out of the job   --desktop  ask for the desktop window
-//   --crash  access violation   --exit CODE
 // Exit code: 0 after the last argument, 2 for unreadable arguments, 3 when an action failed.
 
 #include <windows.h>
@@ -141,18 +140,14 @@ int Act(const std::vector<std::wstring>& args) {
             ::CloseHandle(event);
         } else if (option == L"--sleep" && hasValue) {
             ::Sleep(static_cast<DWORD>(number));
-        } else if (option == L"--hold" && hasValue) { // closed by the system at exit
-            ok = ::CreateFileW(value.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr) != INVALID_HANDLE_VALUE;
         } else if (option == L"--print" && hasValue) {
             ok = WriteStdout(value);
-        } else if ((option == L"--print-repeated" && i + 2 < args.size()) || (option == L"--print-lines" && hasValue)) {
+        } else if (option == L"--print-lines" && hasValue) {
             std::wstring text;
             wchar_t line[32];
             for (int n = 1; n <= number; ++n)
-                text += option == L"--print-lines" ? (std::swprintf(line, 32, L"line %06d\r\n", n), line) : args[i + 2];
+                text += (std::swprintf(line, 32, L"line %06d\r\n", n), line);
             ok = WriteStdout(text);
-            next = option == L"--print-lines" ? i + 2 : i + 3;
         } else if (option == L"--child" || option == L"--breakaway-child" || (option == L"--child-as" && hasValue)) {
             const bool named = option == L"--child-as";
             const std::wstring own = OwnPath();
@@ -164,13 +159,6 @@ int Act(const std::vector<std::wstring>& args) {
         } else if (option == L"--desktop") {
             ok = ::GetDesktopWindow() != nullptr;
             next = i + 1;
-        } else if (option == L"--crash") {
-            ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-            // Ends with the exception code, as without a debugger.
-            ::SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
-            volatile int* nowhere = nullptr;
-            *nowhere = 1;
-            std::abort();
         } else if (option == L"--exit" && hasValue) {
             ::ExitProcess(static_cast<UINT>(number));
         } else if (option != L"--note" || !hasValue) {
