@@ -14,28 +14,20 @@ using Texts = std::vector<std::wstring>;
 TEST(LaunchTextTest, BuildsTheTextGivenToProcessCreation) {
     const std::wstring quoted = L"\"C:\\Program Files\\App\\uninst.exe\"";
     const std::wstring longArg = L"C:\\App\\uninst.exe /arg=" + std::wstring(10000, L'x');
-    const std::wstring longPath = L"\"C:\\" + std::wstring(400, L'd') + L"\\uninst.exe\"";
-    const std::wstring longHyphen = L"\"C:\\App\\uninst.exe\" -" + std::wstring(10000, L'y');
     // clang-format off
     const std::pair<std::wstring, std::wstring> cases[] = {
         // A quoted path: its arguments are dropped, the path keeps its quotes (C:\Program.exe is never
         // tried); of two quoted tokens the first one only, not the span up to the last quote.
-        {quoted + L" /S", quoted}, {quoted, quoted},
-        {L"\"C:\\App\\uninst.exe\" /log=\"C:\\x y\\log.txt\"", L"\"C:\\App\\uninst.exe\""},
-        {L"\"C:\\A\\un.exe\" \"C:\\B\\other.exe\"", L"\"C:\\A\\un.exe\""}, {longPath + L" /S", longPath},
+        {quoted + L" /S", quoted}, {L"\"C:\\App\\uninst.exe\" /log=\"C:\\x y\\log.txt\"", L"\"C:\\App\\uninst.exe\""},
         // A hyphen anywhere, or no quote first: the command is started as it stands, however long.
         {L"\"C:\\App\\uninst.exe\" -silent", L"\"C:\\App\\uninst.exe\" -silent"},
         {L"\"C:\\My-App\\uninst.exe\" /S", L"\"C:\\My-App\\uninst.exe\" /S"},
-        {L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}",
-         L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}"},
         {L"C:\\App\\uninst.exe /log=\"C:\\x\\l.txt\"", L"C:\\App\\uninst.exe /log=\"C:\\x\\l.txt\""},
         {L" \"C:\\App\\uninst.exe\" /S", L" \"C:\\App\\uninst.exe\" /S"},
-        {L"C:\\Program Files\\App\\uninst.exe", L"C:\\Program Files\\App\\uninst.exe"},
-        {longArg, longArg}, {longHyphen, longHyphen},
+        {longArg, longArg},
         // Nothing that can be started.
-        {L"", L""}, {L"\"", L""}, {L"\"\" /S", L""}, {L"\"C:\\App\\uninst.exe /S", L""},
+        {L"", L""}, {L"\"\" /S", L""}, {L"\"C:\\App\\uninst.exe /S", L""},
         // Non-ASCII paths are taken in whole characters, including surrogate pairs.
-        {L"\"C:\\程序\\卸载.exe\" /S", L"\"C:\\程序\\卸载.exe\""},
         {L"\"C:\\\U0001F600\\u.exe\" /S", L"\"C:\\\U0001F600\\u.exe\""}};
     // clang-format on
     for (const auto& [command, launchText] : cases)
@@ -54,7 +46,6 @@ TEST(LaunchProgramTest, NamesTheProgramWithoutASearch) {
         {L" \t\"C:\\App\\un.exe\"", P, {L"C:\\App\\un.exe"}},
         // Unquoted with spaces: the path up to a written ".exe", never C:\Program.exe.
         {L"C:\\Program Files\\App\\un.exe /S", P, {L"C:\\Program Files\\App\\un.exe"}},
-        {L"C:\\Program Files\\un.exe", P, {L"C:\\Program Files\\un.exe"}},
         {L"C:\\A.exe B\\un.EXE /S", P, {L"C:\\A.exe", L"C:\\A.exe B\\un.EXE"}},
         {L"C:\\App\\uninst /S", P, {L"C:\\App\\uninst.exe"}}, {L"C:\\A.b\\uninst", P, {L"C:\\A.b\\uninst.exe"}},
         {L"\\\\server\\share\\un.exe", P, {L"\\\\server\\share\\un.exe"}},
@@ -76,9 +67,7 @@ TEST(FixedProductCodeTest, ReplacesTheWholeCommand) {
         {L"MsiExec.exe /X{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true}, {L"", false},
         {L"MsiExec.exe /uninstall {BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
         {L"MsiExec.exe /I{BA6E3406-3BB9-433B-B9BF-ADC652DF3520}", true},
-        {L"x /f {BA6E3406-3BB9-433B-B9BF-ADC652DF3520} /qn", true},
         {L"MsiExec.exe /X{ba6e3406-3bb9-433b-b9bf-adc652df3520}", false},
-        {L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}", false},
         {L"MsiExec.exe /X BA6E3406-3BB9-433B-B9BF-ADC652DF3520", false}};
     // clang-format on
     for (const auto& [original, replaced] : cases) {
@@ -98,8 +87,7 @@ TEST(IgnoredBrowserTest, ListsTheBrowsersNotWaitedFor) {
         {L"\"C:\\360\\360se6\\Application\\360se.exe\" --uninstall", {L"iexplore.exe", L"chrome.exe"}},
         {L"\"C:\\Program Files\\Google\\Chrome\\Application\\setup.exe\" --uninstall --display-name \"Google Chrome\"",
          {L"iexplore.exe", L"360se.exe"}},
-        {L"360se.exe Google Chrome", {L"iexplore.exe", L"chrome.exe"}},
-        {L"C:\\360\\360SE.EXE", all}, {L"c:\\google chrome\\setup.exe", all}, {L"", all}};
+        {L"C:\\360\\360SE.EXE", all}};
     for (const auto& [command, ignored] : cases)
         EXPECT_EQ(IgnoredBrowserNames(command), ignored) << command;
 }
