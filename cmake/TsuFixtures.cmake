@@ -6,11 +6,11 @@ set(TSU_FIXTURE_SOURCES ${CMAKE_SOURCE_DIR}/tests/fixtures)
 find_program(TSU_MAKENSIS makensis)
 find_program(TSU_WIXL wixl)
 
-# tsu_nsis_fixture(<target> APPNAME <name> APPKEY <key> [ABORT_UNINSTALL] [NO_ESTIMATED_SIZE] [HANDOFF_UNINSTALL]
-#                  [SHORTCUTS] [ICON <.ico>] [SIZE_KB <n>] [REFUSE_UNLESS_SILENT])
+# tsu_nsis_fixture(<target> APPNAME <name> APPKEY <key> [ABORT_UNINSTALL] [NO_ESTIMATED_SIZE] [SHORTCUTS]
+#                  [ICON <.ico>] [SIZE_KB <n>] [REFUSE_UNLESS_SILENT])
 # builds fixtures/<target>.exe; add the target as a dependency of the test that uses it.
 function(tsu_nsis_fixture target)
-    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE;HANDOFF_UNINSTALL;SHORTCUTS;REFUSE_UNLESS_SILENT"
+    cmake_parse_arguments(F "ABORT_UNINSTALL;NO_ESTIMATED_SIZE;SHORTCUTS;REFUSE_UNLESS_SILENT"
         "APPNAME;APPKEY;ICON;SIZE_KB" ""
         ${ARGN})
     if(TARGET ${target})
@@ -23,9 +23,6 @@ function(tsu_nsis_fixture target)
     endif()
     if(F_NO_ESTIMATED_SIZE)
         list(APPEND defines -DNO_ESTIMATED_SIZE)
-    endif()
-    if(F_HANDOFF_UNINSTALL)
-        list(APPEND defines -DHANDOFF_UNINSTALL)
     endif()
     if(F_SHORTCUTS)
         list(APPEND defines -DSHORTCUTS)
