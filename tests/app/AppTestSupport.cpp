@@ -115,8 +115,6 @@ void CALLBACK PromptAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
             continue;
         self->m_handled.push_back(host);
         self->texts.push_back(prompt->GetText());
-        if (self->onPrompt)
-            self->onPrompt(*prompt);
         const size_t n = self->texts.size();
         const Answer answer = n <= self->m_plan.size() ? self->m_plan[n - 1] : Close;
         ClickButton(child, answer == First    ? IDC_PROMPT_FIRST

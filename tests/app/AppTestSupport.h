@@ -54,7 +54,6 @@ public:
     PromptAnswerer();
     ~PromptAnswerer();
     void Plan(std::vector<Answer> answers) { m_plan = std::move(answers); }
-    std::function<void(CPromptDlg&)> onPrompt; // before the answer (screenshots)
     std::vector<std::wstring> texts;
 
 private:

@@ -62,12 +62,6 @@ TEST_F(ConventionalPage, RowsGoThroughUninstallingWaitingDoneAndDisappear) {
     test::SaveWindowAreaPng(tool.Main(), L"row_done");
     ASSERT_TRUE(StateBecomes(L"Tsu B removed", -1));
     EXPECT_EQ(page().CountText(), L"2");
-    test::SaveWindowAreaPng(tool.Main(), L"row_removed");
-    // A program removed behind the tool's back: its row still answers, and goes.
-    ASSERT_TRUE(tool.inventory.entries.DeleteSubkey(L"TsuC"));
-    Press(L"Tsu C");
-    EXPECT_TRUE(StateBecomes(L"Tsu C", -1)) << test::ToolLogText();
-    EXPECT_EQ(page().CountText(), L"1");
 }
 
 TEST_F(ConventionalPage, QueuedRowsKeepTheirStateAcrossARefreshAndAreNotQueuedTwice) {
@@ -94,9 +88,6 @@ TEST_F(ConventionalPage, ClosingDuringAnUninstallWarnsAndWaitsASecondCloseLeaves
     Press(L"Tsu E held");
     ASSERT_TRUE(HeldStarted());
     Press(L"Tsu F queued");
-    answerer.onPrompt = [](CPromptDlg& prompt) {
-        test::SaveWindowAreaPng(prompt.GetSafeHwnd(), L"prompt_close_guard");
-    };
     const test::QuestionCloser question;
     test::ClickButton(tool.Function().GetSafeHwnd(), IDC_FUNCTION_CLOSE);
     EXPECT_EQ(answerer.texts, kGuard);
@@ -112,31 +103,6 @@ TEST_F(ConventionalPage, ClosingDuringAnUninstallWarnsAndWaitsASecondCloseLeaves
     EXPECT_TRUE(ended.WaitFor());
 }
 
-TEST_F(ConventionalPage, AnUninstallStartedBehindTheClosingQuestionIsWaitedFor) {
-    ASSERT_TRUE(Load({{L"TsuQ", L"Tsu Q held", Held()}}));
-    HWND main = tool.Main(), owner = nullptr;
-    bool pagesDisabled = false;
-    const auto answer = [&] {
-        CProblemSolvingFeedbackDlg* question = test::FindShownDialog<CProblemSolvingFeedbackDlg>();
-        owner = ::GetWindow(question->GetSafeHwnd(), GW_OWNER);
-        pagesDisabled =
-            !::IsWindowEnabled(tool.Function().GetSafeHwnd()) && !::IsWindowEnabled(tool.Start().GetSafeHwnd());
-        Press(L"Tsu Q held"); // a click that was on its way when the question came
-        test::ClickButton(question->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
-    };
-    test::WhenReady behind([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; }, answer,
-                           test::kMustHappenMs);
-    ::SendMessageW(main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(behind.Ran());
-    EXPECT_TRUE(owner == main && pagesDisabled);
-    // After the answer the guard sees the uninstall: it warns and waits, the pages usable again.
-    EXPECT_EQ(answerer.texts, kGuard);
-    EXPECT_TRUE(tool.Main() == main && ::IsWindowEnabled(tool.Function().GetSafeHwnd()));
-    release.Set();
-    ASSERT_TRUE(tool.Closed());
-    EXPECT_TRUE(started.WaitFor(0));
-}
-
 TEST_F(ConventionalPage, AWorkerThatCannotStartLeavesNothingQueuedAndAClosingDuringAReadingWaitsQuietly) {
     ASSERT_TRUE(Load({{L"TsuD", L"Tsu D", Quick()}}));
     page().SetWorkerStarter([] { return false; });
@@ -144,11 +110,6 @@ TEST_F(ConventionalPage, AWorkerThatCannotStartLeavesNothingQueuedAndAClosingDur
     EXPECT_EQ(answerer.texts, std::vector<std::wstring>{L"卸载软件失败！"});
     EXPECT_EQ(std::pair(page().OperationState(0), DecideClose(tool.Function().CurrentBusyState())),
               std::pair(int{CELL_BUTTON}, CloseDecision::CloseNow));
-    // With a worker that starts, the same row uninstalls (and is not run twice).
-    page().SetWorkerStarter([&] { return tool.window->Engine().StartUninstallWorker(); });
-    Press(L"Tsu D");
-    EXPECT_TRUE(StateBecomes(L"Tsu D", CELL_BUTTON) && answerer.texts.size() == 1);
-    ASSERT_TRUE(test::PumpUntil([&] { return !tool.window->Engine().IsWorkerRunning(); }, test::kMustHappenMs));
     tool.Function().SelectTab(1);
     tool.Function().SelectTab(0); // starts a reading of the list
     const test::QuestionCloser question;
