@@ -103,6 +103,31 @@ TEST_F(ConventionalPage, ClosingDuringAnUninstallWarnsAndWaitsASecondCloseLeaves
     EXPECT_TRUE(ended.WaitFor());
 }
 
+TEST_F(ConventionalPage, AnUninstallStartedBehindTheClosingQuestionIsWaitedFor) {
+    ASSERT_TRUE(Load({{L"TsuQ", L"Tsu Q held", Held()}}));
+    HWND main = tool.Main(), owner = nullptr;
+    bool pagesDisabled = false;
+    const auto answer = [&] {
+        CProblemSolvingFeedbackDlg* question = test::FindShownDialog<CProblemSolvingFeedbackDlg>();
+        owner = ::GetWindow(question->GetSafeHwnd(), GW_OWNER);
+        pagesDisabled =
+            !::IsWindowEnabled(tool.Function().GetSafeHwnd()) && !::IsWindowEnabled(tool.Start().GetSafeHwnd());
+        Press(L"Tsu Q held"); // a click that was on its way when the question came
+        test::ClickButton(question->Child().GetSafeHwnd(), IDC_FEEDBACK_CLOSE);
+    };
+    test::WhenReady behind([] { return test::FindShownDialog<CProblemSolvingFeedbackDlg>() != nullptr; }, answer,
+                           test::kMustHappenMs);
+    ::SendMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(behind.Ran());
+    EXPECT_TRUE(owner == main && pagesDisabled);
+    // After the answer the guard sees the uninstall: it warns and waits, the pages usable again.
+    EXPECT_EQ(answerer.texts, kGuard);
+    EXPECT_TRUE(tool.Main() == main && ::IsWindowEnabled(tool.Function().GetSafeHwnd()));
+    release.Set();
+    ASSERT_TRUE(tool.Closed());
+    EXPECT_TRUE(started.WaitFor(0));
+}
+
 TEST_F(ConventionalPage, AWorkerThatCannotStartLeavesNothingQueuedAndAClosingDuringAReadingWaitsQuietly) {
     ASSERT_TRUE(Load({{L"TsuD", L"Tsu D", Quick()}}));
     page().SetWorkerStarter([] { return false; });

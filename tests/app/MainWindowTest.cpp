@@ -119,6 +119,23 @@ TEST_F(MainWindow, ACachedPictureThatFailsToLoadShowsTheDefaultIcon) {
     EXPECT_EQ(tool.Conventional().List().GetIconCount(), 1);
 }
 
+TEST(MainWindowPrompt, ClosingWhileAPromptIsOpenCancelsItThenAsksTheQuestionOnce) {
+    test::ToolWindow tool(L"main-close-prompt"); // no answerer: the close must cancel the prompt
+    ASSERT_TRUE(tool.Create());
+    const test::QuestionCloser question;
+    // While a question of a page is open, the tool is told to close (the taskbar, Alt+F4).
+    test::WhenReady close(
+        [] {
+            return !CPromptDlg::OpenPrompts().empty() &&
+                   ::IsWindowVisible(CPromptDlg::OpenPrompts().front()->GetSafeHwnd());
+        },
+        [&] { ::SendMessageW(tool.Main(), WM_CLOSE, 0, 0); });
+    EXPECT_EQ(CPromptDlg::Show(nullptr, 1.0f, 4, L"您确定卸载当前软件？"), IDCANCEL);
+    EXPECT_TRUE(close.Ran());
+    ASSERT_TRUE(tool.Closed());
+    EXPECT_EQ(question.Count(), 1);
+}
+
 TEST(ClickHook, ARealLeftClickAnywhereIsPostedOnceToTheTargetAndARemovedHookIsGone) {
     test::TestHostWindow target;
     ASSERT_TRUE(target.Create(100, 60));
