@@ -135,7 +135,9 @@ void DeleteFolder(const std::wstring& folder) {
 
 } // namespace
 
-int wmain() {
+// An argument names the cache folder (ending in "\\") and keeps it, pictures included, to compare
+// the pictures of two builds.
+int wmain(int argc, wchar_t** argv) {
     const std::vector<Source> sources = Sources();
     SoftwareMap software;
     std::vector<const Source*> sourceOf;
@@ -151,8 +153,10 @@ int wmain() {
     }
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD tempChars = ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder =
-        std::wstring(temp, tempChars) + L"tsu_icons_bench_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    const bool keep = argc > 1;
+    const std::wstring folder = keep ? std::wstring(argv[1])
+                                     : std::wstring(temp, tempChars) + L"tsu_icons_bench_" +
+                                           std::to_wstring(::GetCurrentProcessId()) + L"\\";
 
     std::printf("picture pass over %zu records of %zu sources\n", kRecords, sources.size());
     PrintObjects("at start", CountObjects());
@@ -204,6 +208,7 @@ int wmain() {
                 static_cast<long long>(end.gdiTable) - static_cast<long long>(start.gdiTable),
                 static_cast<long>(end.user) - static_cast<long>(start.user),
                 static_cast<long>(end.kernel) - static_cast<long>(start.kernel));
-    DeleteFolder(folder);
+    if (!keep)
+        DeleteFolder(folder);
     return 0;
 }
