@@ -147,7 +147,9 @@ bool ReadIconPixels(HICON icon, IconPixels& pixels) {
     BITMAP maskInfo{};
     if (::GetObjectW(bitmaps.mask.Get(), sizeof(maskInfo), &maskInfo) != sizeof(maskInfo))
         return false;
-    UniqueWindowDc screen(nullptr);
+    // A DC of its own for each call: the screen's shared DCs grow in number when several
+    // threads use them at once, and stay.
+    const UniqueMemoryDc screen(::CreateCompatibleDC(nullptr));
     if (!screen)
         return false;
 
@@ -219,7 +221,7 @@ bool IconIcoBytes(HICON icon, int bitsPerPixel, std::vector<uint8_t>& ico) {
     IconBitmaps bitmaps;
     if (!bitmaps.Read(icon) || !bitmaps.colour)
         return false;
-    UniqueWindowDc screen(nullptr);
+    const UniqueMemoryDc screen(::CreateCompatibleDC(nullptr)); // see ReadIconPixels
     if (!screen)
         return false;
     DibInfo colourInfo;
