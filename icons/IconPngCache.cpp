@@ -8,7 +8,6 @@
 #include "icons/core/IconFileRules.h"
 #include "inventory/core/SoftwareRecord.h"
 
-
 namespace tsu {
 
 namespace {
@@ -96,8 +95,7 @@ IconPicture IconPngCache::MakeIconPicture(const std::wstring& iconPath, int32_t 
     }
 }
 
-bool IconPngCache::WriteIconPicture(const IconPicture& picture, const std::wstring& stem,
-                                    std::wstring& pngPath) const {
+bool IconPngCache::WriteIconPicture(const IconPicture& picture, const std::wstring& stem, std::wstring& pngPath) const {
     if (!picture.needsFolder)
         return false; // nothing was opened: no file is touched either
     pngPath.clear();

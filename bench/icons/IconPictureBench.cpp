@@ -160,9 +160,9 @@ int wmain(int argc, wchar_t** argv) {
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD tempChars = ::GetTempPathW(MAX_PATH, temp);
     const bool keep = argc > 1;
-    const std::wstring folder = keep ? std::wstring(argv[1])
-                                     : std::wstring(temp, tempChars) + L"tsu_icons_bench_" +
-                                           std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    const std::wstring folder =
+        keep ? std::wstring(argv[1])
+             : std::wstring(temp, tempChars) + L"tsu_icons_bench_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
 
     std::printf("picture pass over %zu records of %zu sources\n", kRecords, sources.size());
     PrintObjects("at start", CountObjects());
