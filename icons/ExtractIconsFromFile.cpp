@@ -1,6 +1,7 @@
 #include "icons/ExtractIconsFromFile.h"
 
 #include "framework/ScopedHandles.h"
+#include "icons/PagedFileImage.h"
 #include "icons/core/IconFileRules.h"
 #include "icons/core/PeIconWalk.h"
 #include "icons/core/PeResourceReader.h"
@@ -106,24 +107,18 @@ int ExpandEnvironmentInPlace(std::wstring& path) {
 }
 
 UINT ExtractPeIcons(HANDLE file, int index, int width, int height, HICON* icons, UINT* ids, UINT count, UINT flags) {
-    // Read whole with ReadFile instead of through a mapped view: a view of a file that vanishes
-    // (a network file, a removed medium) raises an in-page error at the first touch of a page,
-    // which would end the tool; a failed read is only a failed read.
+    // Read with ReadFile instead of through a mapped view: a view of a file that vanishes (a
+    // network file, a removed medium) raises an in-page error at the first touch of a page, which
+    // would end the tool; a failed read is only a failed read. Only the pieces the walk looks at
+    // are read: a library of many megabytes needs its headers, part of its resource tree and one
+    // icon.
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file, &size) || size.QuadPart <= 0 || static_cast<uint64_t>(size.QuadPart) > kMaxIconFileBytes)
         return 0;
-    std::vector<uint8_t> image(static_cast<size_t>(size.QuadPart));
-    const LARGE_INTEGER start{};
-    if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+    PagedFileImage image;
+    if (!image.Open(file, static_cast<uint64_t>(size.QuadPart)))
         return 0;
-    for (size_t done = 0; done < image.size();) {
-        DWORD read = 0;
-        if (!::ReadFile(file, image.data() + done, static_cast<DWORD>(image.size() - done), &read, nullptr) ||
-            read == 0)
-            return 0; // the file shrank or cannot be read
-        done += read;
-    }
-    const ByteReader bytes(image.data(), image.size());
+    const ByteReader bytes = image.View();
     PeResourceReader reader;
     if (!reader.Open(bytes))
         return 0;

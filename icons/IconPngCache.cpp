@@ -8,7 +8,6 @@
 #include "icons/core/IconFileRules.h"
 #include "inventory/core/SoftwareRecord.h"
 
-
 namespace tsu {
 
 namespace {
@@ -76,104 +75,105 @@ bool IconPngCache::CreateCacheFolder() const {
 
 bool IconPngCache::MakeIconPng(const std::wstring& iconPath, const std::wstring& stem, int32_t kind,
                                std::wstring& pngPath) {
+    const IconPicture picture = MakeIconPicture(iconPath, kind);
+    return WriteIconPicture(picture, stem, pngPath);
+}
+
+IconPicture IconPngCache::MakeIconPicture(const std::wstring& iconPath, int32_t kind) const {
     // A network file is never opened: no picture, so the list shows its default one.
-    if (!m_gdiplus.Succeeded() || IsNetworkFile(iconPath))
-        return false;
+    if (IsNetworkFile(iconPath))
+        return IconPicture();
     switch (kind) {
     case kIconKindExe:
-        return MakeExecutablePng(iconPath, stem, pngPath);
+        return MakeExecutablePicture(iconPath);
     case kIconKindDll:
-        return MakeLibraryPng(iconPath, stem, pngPath);
+        return MakeLibraryPicture(iconPath);
     case kIconKindOther:
-        return MakeIconFilePng(iconPath, stem, pngPath);
+        return MakeIconFilePicture(iconPath);
     default:
-        return false;
+        return IconPicture();
     }
+}
+
+bool IconPngCache::WriteIconPicture(const IconPicture& picture, const std::wstring& stem, std::wstring& pngPath) const {
+    if (!picture.needsFolder)
+        return false; // nothing was opened: no file is touched either
+    pngPath.clear();
+    if (!CreateCacheFolder())
+        return false;
+    const std::wstring path = m_cacheFolder + stem + kPngExtension;
+    if (picture.clearsStem)
+        (void)::DeleteFileW(path.c_str());
+    if (picture.png.empty())
+        return false;
+    bool written = false;
+    if (picture.ico.empty()) {
+        written = WriteWholeFile(path, picture.png);
+    } else {
+        const std::wstring icoPath = m_cacheFolder + stem + kIcoExtension;
+        written = WriteWholeFile(icoPath, picture.ico) && WriteWholeFile(path, picture.png);
+        (void)::DeleteFileW(icoPath.c_str());
+    }
+    if (written)
+        pngPath = path;
+    return written;
 }
 
 // The library's first icon group at 128 x 128; the registry's icon index is not used.
-bool IconPngCache::MakeLibraryPng(const std::wstring& iconPath, const std::wstring& stem, std::wstring& pngPath) {
+IconPicture IconPngCache::MakeLibraryPicture(const std::wstring& iconPath) {
+    IconPicture picture;
     IconHandleRoom room(kLibraryIconRoom); // destroys whatever it was given, however many
     const UINT made = ExtractIconsFromFile(iconPath, 0, kLibraryIconSize, kLibraryIconSize, room.Slots(), nullptr,
                                            kLibraryIconsWanted, kLibraryLoadFlags);
-    if (made == 0 || !CreateCacheFolder())
-        return false;
-    const std::wstring path = m_cacheFolder + stem + kPngExtension;
-    if (!IconToPng(room.At(0), path))
-        return false;
-    pngPath = path;
-    return true;
+    if (made == 0)
+        return picture;
+    picture.needsFolder = true;
+    (void)IconPngBytes(room.At(0), picture.png);
+    return picture;
 }
 
-bool IconPngCache::MakeIconFilePng(const std::wstring& iconPath, const std::wstring& stem, std::wstring& pngPath) {
-    if (!CreateCacheFolder()) {
-        pngPath.clear();
-        return false;
-    }
+IconPicture IconPngCache::MakeIconFilePicture(const std::wstring& iconPath) {
+    IconPicture picture;
+    picture.needsFolder = true;
     WIN32_FILE_ATTRIBUTE_DATA file{};
     if (!::GetFileAttributesExW(iconPath.c_str(), GetFileExInfoStandard, &file) ||
-        ((static_cast<uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow) > kMaxIconFileBytes) {
-        pngPath.clear();
-        return false;
-    }
+        ((static_cast<uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow) > kMaxIconFileBytes)
+        return picture;
     UniqueHicon icon(LoadIconFileAt(iconPath, 0)); // natural size
-    if (!icon) {
-        pngPath.clear();
-        return false;
-    }
-    if (IconWidth(icon.Get()) < kSmallestIconFileWidth) {
+    if (icon && IconWidth(icon.Get()) < kSmallestIconFileWidth)
         icon.Reset(LoadIconFileAt(iconPath, kSmallestIconFileWidth));
-        if (!icon) {
-            pngPath.clear();
-            return false;
-        }
+    // The branch keeps its one-image .ico beside the PNG; the PNG comes from the icon's own
+    // pixels, which are what decoding that .ico gives back.
+    if (!icon || !IconIcoBytes(icon.Get(), kIcoBitsPerPixel, picture.ico) || !IconPngBytes(icon.Get(), picture.png)) {
+        picture.ico.clear();
+        picture.png.clear();
     }
-    // GDI+ reads .ico files itself, mask and alpha included: write the icon as one and convert.
-    const std::wstring icoPath = m_cacheFolder + stem + kIcoExtension;
-    const std::wstring path = m_cacheFolder + stem + kPngExtension;
-    const bool converted = SaveIconAsIco(icon.Get(), kIcoBitsPerPixel, icoPath) && IcoFileToPng(icoPath, path);
-    (void)::DeleteFileW(icoPath.c_str());
-    if (!converted) {
-        pngPath.clear();
-        return false;
-    }
-    pngPath = path;
-    return true;
+    return picture;
 }
 
 // The program's own first icon group at the list's size; the shell's system image list only
 // for files without any icon group (it gives the generic program picture for those).
-bool IconPngCache::MakeExecutablePng(const std::wstring& iconPath, const std::wstring& stem, std::wstring& pngPath) {
+IconPicture IconPngCache::MakeExecutablePicture(const std::wstring& iconPath) {
+    IconPicture picture;
     {
         // The loader's check that this is a module at all; nothing in it runs.
         UniqueModule module(::LoadLibraryExW(iconPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         if (!module)
-            return false;
+            return picture;
     }
-    if (!CreateCacheFolder()) {
-        pngPath.clear();
-        return false;
-    }
-    const std::wstring path = m_cacheFolder + stem + kPngExtension;
-    (void)::DeleteFileW(path.c_str());
-
-    bool converted = false;
+    picture.needsFolder = true;
+    picture.clearsStem = true;
     IconHandleRoom room(1);
     if (ExtractIconsFromFile(iconPath, 0, kListIconSize, kListIconSize, room.Slots(), nullptr, room.Capacity(),
                              kExecutableLoadFlags) == 1) {
-        converted = IconToPng(room.At(0), path);
+        (void)IconPngBytes(room.At(0), picture.png);
     } else if (ExtractIconsFromFile(iconPath, 0, kListIconSize, kListIconSize, nullptr, nullptr, 0,
                                     kExecutableLoadFlags) == 0) {
         // No icon group at all: the shell's generic picture for programs. A group whose image
         // cannot be made (PNG only, damaged) gives no picture instead.
-        converted = ExeIconToPng(iconPath, path, kListIconSize);
+        (void)ShellIconPngBytes(iconPath, kListIconSize, picture.png);
     }
-    if (!converted) {
-        pngPath.clear();
-        return false;
-    }
-    pngPath = path;
-    return true;
+    return picture;
 }
 
 } // namespace tsu

@@ -3,13 +3,15 @@
 // cache folder "\Image\" beside the tool's executable, for the conventional page's list. Every
 // request renders anew and overwrites: the stems of a loading pass are 0, 1, 2, ...
 //
-// Created by the list-loading worker for one pass and used on that thread only: it starts COM
-// and GDI+ for that thread for its lifetime.
+// Created by the list-loading worker for one pass: it starts COM for that thread for its
+// lifetime. A request is two steps: MakeIconPicture renders in memory and may run on several
+// threads at once (each with COM started); WriteIconPicture puts the result under a stem.
 
 #include "framework/ScopedHandles.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tsu {
 
@@ -23,6 +25,14 @@ constexpr UINT kLibraryIconsWanted = 1;
 // The library branch extracts at this size; the executable branch at the list's icon size.
 constexpr int kLibraryIconSize = 128;
 constexpr int kListIconSize = 32;
+
+// A request rendered in memory, and what writing it under a stem does to the cache folder.
+struct IconPicture {
+    std::vector<uint8_t> png; // empty: no picture
+    std::vector<uint8_t> ico; // icon-file branch: the .ico written beside the PNG and deleted
+    bool needsFolder = false; // the request gets as far as creating the cache folder
+    bool clearsStem = false;  // executable branch: <stem>.png is deleted before converting
+};
 
 class IconPngCache {
 public:
@@ -39,17 +49,21 @@ public:
     [[nodiscard]] bool MakeIconPng(const std::wstring& iconPath, const std::wstring& stem, int32_t kind,
                                    std::wstring& pngPath);
 
+    // MakeIconPng in two steps. The first touches no file of the cache folder.
+    [[nodiscard]] IconPicture MakeIconPicture(const std::wstring& iconPath, int32_t kind) const;
+    [[nodiscard]] bool WriteIconPicture(const IconPicture& picture, const std::wstring& stem,
+                                        std::wstring& pngPath) const;
+
     // Folder of the running executable followed by "\Image\".
     [[nodiscard]] static std::wstring DefaultCacheFolder();
 
 private:
-    [[nodiscard]] bool MakeExecutablePng(const std::wstring& iconPath, const std::wstring& stem, std::wstring& pngPath);
-    [[nodiscard]] bool MakeLibraryPng(const std::wstring& iconPath, const std::wstring& stem, std::wstring& pngPath);
-    [[nodiscard]] bool MakeIconFilePng(const std::wstring& iconPath, const std::wstring& stem, std::wstring& pngPath);
+    [[nodiscard]] static IconPicture MakeExecutablePicture(const std::wstring& iconPath);
+    [[nodiscard]] static IconPicture MakeLibraryPicture(const std::wstring& iconPath);
+    [[nodiscard]] static IconPicture MakeIconFilePicture(const std::wstring& iconPath);
     [[nodiscard]] bool CreateCacheFolder() const;
 
     ScopedComInit m_com;
-    ScopedGdiplusStartup m_gdiplus;
     std::wstring m_cacheFolder;
 };
 

@@ -4,17 +4,16 @@
 
 #include <commctrl.h>
 #include <commoncontrols.h>
-#include <gdiplus.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 
 namespace tsu {
 
 namespace {
 
-constexpr wchar_t kPngMimeType[] = L"image/png";
 constexpr int kIcoBitsTrueColour = 24; // from here on a DIB has no colour table
 constexpr uint16_t kIcoReserved = 0;
 constexpr uint16_t kIcoTypeIcon = 1;
@@ -116,58 +115,29 @@ bool ReadDib(HDC dc, HBITMAP bitmap, int bits, DibInfo& info, std::vector<uint8_
     return ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), data.data(), info.Get(), DIB_RGB_COLORS) == height;
 }
 
-// Saves a GDI+ image as PNG; a partly written file is removed.
-bool SaveAsPng(Gdiplus::Image& image, const std::wstring& pngPath) {
-    CLSID png{};
-    if (FindImageEncoder(kPngMimeType, png) != kEncoderFound)
-        return false;
-    if (image.Save(pngPath.c_str(), &png, nullptr) != Gdiplus::Ok) {
-        (void)::DeleteFileW(pngPath.c_str());
-        return false;
-    }
-    return true;
-}
+// The shell's system image lists and its icon cache are shared by the whole process.
+std::mutex g_shellLock;
 
-bool ReadImagePixels(Gdiplus::Bitmap& bitmap, IconPixels& pixels) {
-    pixels = IconPixels();
-    pixels.width = static_cast<int>(bitmap.GetWidth());
-    pixels.height = static_cast<int>(bitmap.GetHeight());
-    if (pixels.width <= 0 || pixels.height <= 0)
+// The file's icon from the system image list of the size class for `size`.
+bool ShellIcon(const std::wstring& path, int size, UniqueHicon& icon) {
+    SHFILEINFOW info{};
+    if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX))
         return false;
-    Gdiplus::Rect rect(0, 0, pixels.width, pixels.height);
-    Gdiplus::BitmapData data{};
-    if (bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+    int listId = SHIL_JUMBO;
+    if (size < kSmallIconLimit)
+        listId = SHIL_SMALL;
+    else if (size < kLargeIconLimit)
+        listId = SHIL_LARGE;
+    else if (size < kExtraLargeIconLimit)
+        listId = SHIL_EXTRALARGE;
+    IImageList* rawList = nullptr;
+    if (FAILED(::SHGetImageList(listId, kIidImageList, reinterpret_cast<void**>(&rawList))) || !rawList)
         return false;
-    pixels.argb.resize(static_cast<size_t>(pixels.width) * pixels.height);
-    const auto* rows = static_cast<const uint8_t*>(data.Scan0);
-    for (int y = 0; y < pixels.height; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(rows + static_cast<ptrdiff_t>(y) * data.Stride);
-        std::copy(row, row + pixels.width, pixels.argb.begin() + static_cast<size_t>(y) * pixels.width);
-    }
-    (void)bitmap.UnlockBits(&data);
-    pixels.ownAlpha = Gdiplus::IsAlphaPixelFormat(bitmap.GetPixelFormat()) != FALSE;
-    return true;
+    const std::unique_ptr<IImageList, ComReleaser> list(rawList);
+    return SUCCEEDED(list->GetIcon(info.iIcon, ILD_TRANSPARENT, icon.Put())) && icon;
 }
 
 } // namespace
-
-int FindImageEncoder(const wchar_t* mimeType, CLSID& classId) {
-    UINT count = 0;
-    UINT bytes = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0 || count == 0)
-        return kNoEncoders;
-    std::vector<uint8_t> buffer(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok)
-        return kNoEncoders;
-    for (UINT i = 0; i < count; ++i) {
-        if (codecs[i].MimeType && ::lstrcmpiW(codecs[i].MimeType, mimeType) == 0) {
-            classId = codecs[i].Clsid;
-            return kEncoderFound;
-        }
-    }
-    return kEncoderNotFound;
-}
 
 bool ReadIconPixels(HICON icon, IconPixels& pixels) {
     pixels = IconPixels();
@@ -177,7 +147,9 @@ bool ReadIconPixels(HICON icon, IconPixels& pixels) {
     BITMAP maskInfo{};
     if (::GetObjectW(bitmaps.mask.Get(), sizeof(maskInfo), &maskInfo) != sizeof(maskInfo))
         return false;
-    UniqueWindowDc screen(nullptr);
+    // A DC of its own for each call: the screen's shared DCs grow in number when several
+    // threads use them at once, and stay.
+    const UniqueMemoryDc screen(::CreateCompatibleDC(nullptr));
     if (!screen)
         return false;
 
@@ -214,51 +186,42 @@ bool ReadIconPixels(HICON icon, IconPixels& pixels) {
     return true;
 }
 
-bool VerifyPngFile(const std::wstring& pngPath, const IconPixels& expected) {
-    Gdiplus::Bitmap decoded(pngPath.c_str());
-    if (decoded.GetLastStatus() != Gdiplus::Ok)
-        return false;
-    IconPixels read;
-    if (!ReadImagePixels(decoded, read) || read.width != expected.width || read.height != expected.height ||
-        read.argb.size() != expected.argb.size())
-        return false;
-    for (size_t i = 0; i < read.argb.size(); ++i) {
-        if ((read.argb[i] & kAlphaMask) != (expected.argb[i] & kAlphaMask))
+bool IconPngBytes(HICON icon, std::vector<uint8_t>& png) {
+    png.clear();
+    IconPixels pixels;
+    return icon && ReadIconPixels(icon, pixels) && EncodePng(pixels, png);
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    bool written = false;
+    {
+        UniqueFileHandle file(
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
             return false;
+        written = WriteAll(file.Get(), bytes.data(), bytes.size());
     }
-    return true;
+    if (!written)
+        (void)::DeleteFileW(path.c_str());
+    return written;
 }
 
 bool IconToPng(HICON icon, const std::wstring& pngPath) {
-    IconPixels pixels;
-    if (!icon || !ReadIconPixels(icon, pixels))
-        return false;
-    bool written = false;
-    {
-        // The GDI+ bitmap borrows the pixel buffer; ARGB, not premultiplied, so the icon's own
-        // alpha values reach the file unchanged.
-        Gdiplus::Bitmap bitmap(pixels.width, pixels.height, pixels.width * 4, PixelFormat32bppARGB,
-                               reinterpret_cast<BYTE*>(pixels.argb.data()));
-        written = bitmap.GetLastStatus() == Gdiplus::Ok && SaveAsPng(bitmap, pngPath);
-    }
-    if (!written)
-        return false;
-    if (!VerifyPngFile(pngPath, pixels)) {
-        (void)::DeleteFileW(pngPath.c_str());
-        return false;
-    }
-    return true;
+    std::vector<uint8_t> png;
+    return IconPngBytes(icon, png) && WriteWholeFile(pngPath, png);
 }
 
 bool SaveIconAsIco(HICON icon, int bitsPerPixel, const std::wstring& icoPath) {
+    std::vector<uint8_t> ico;
+    return IconIcoBytes(icon, bitsPerPixel, ico) && WriteWholeFile(icoPath, ico);
+}
+
+bool IconIcoBytes(HICON icon, int bitsPerPixel, std::vector<uint8_t>& ico) {
+    ico.clear();
     IconBitmaps bitmaps;
     if (!bitmaps.Read(icon) || !bitmaps.colour)
         return false;
-    UniqueFileHandle file(
-        ::CreateFileW(icoPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return false;
-    UniqueWindowDc screen(nullptr);
+    const UniqueMemoryDc screen(::CreateCompatibleDC(nullptr)); // see ReadIconPixels
     if (!screen)
         return false;
     DibInfo colourInfo;
@@ -290,8 +253,6 @@ bool SaveIconAsIco(HICON icon, int bitsPerPixel, const std::wstring& icoPath) {
     imageHeader.biHeight = height * 2;
     imageHeader.biSizeImage = static_cast<DWORD>(colourBits.size() + maskBits.size());
 
-    // Built in memory and written in one call: every write is a round trip to the file system.
-    std::vector<uint8_t> ico;
     ico.reserve(kIcoImageOffset + headerBytes + colourBits.size() + maskBits.size());
     Append(ico, kIcoReserved);
     Append(ico, kIcoTypeIcon);
@@ -308,46 +269,17 @@ bool SaveIconAsIco(HICON icon, int bitsPerPixel, const std::wstring& icoPath) {
     AppendBytes(ico, colourInfo.colours, paletteBytes);
     AppendBytes(ico, colourBits.data(), colourBits.size());
     AppendBytes(ico, maskBits.data(), maskBits.size());
-    return WriteAll(file.Get(), ico.data(), ico.size());
-}
-
-bool IcoFileToPng(const std::wstring& icoPath, const std::wstring& pngPath) {
-    IconPixels pixels;
-    bool written = false;
-    {
-        Gdiplus::Bitmap image(icoPath.c_str());
-        if (image.GetLastStatus() != Gdiplus::Ok || !ReadImagePixels(image, pixels))
-            return false;
-        written = SaveAsPng(image, pngPath);
-    }
-    if (!written)
-        return false;
-    if (!VerifyPngFile(pngPath, pixels)) {
-        (void)::DeleteFileW(pngPath.c_str());
-        return false;
-    }
     return true;
 }
 
-bool ExeIconToPng(const std::wstring& path, const std::wstring& pngPath, int size) {
-    SHFILEINFOW info{};
-    if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX))
-        return false;
-    int listId = SHIL_JUMBO;
-    if (size < kSmallIconLimit)
-        listId = SHIL_SMALL;
-    else if (size < kLargeIconLimit)
-        listId = SHIL_LARGE;
-    else if (size < kExtraLargeIconLimit)
-        listId = SHIL_EXTRALARGE;
-    IImageList* rawList = nullptr;
-    if (FAILED(::SHGetImageList(listId, kIidImageList, reinterpret_cast<void**>(&rawList))) || !rawList)
-        return false;
-    const std::unique_ptr<IImageList, ComReleaser> list(rawList);
+bool ShellIconPngBytes(const std::wstring& path, int size, std::vector<uint8_t>& png) {
+    png.clear();
     UniqueHicon icon;
-    if (FAILED(list->GetIcon(info.iIcon, ILD_TRANSPARENT, icon.Put())) || !icon)
-        return false;
-    return IconToPng(icon.Get(), pngPath);
+    {
+        const std::lock_guard<std::mutex> hold(g_shellLock);
+        if (!ShellIcon(path, size, icon))
+            return false;
+    }
+    return IconPngBytes(icon.Get(), png);
 }
-
 } // namespace tsu

@@ -1,12 +1,49 @@
 #include "icons/PicturePass.h"
 
+#include "framework/WorkerThread.h"
+
+#include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <set>
+#include <thread>
 
 namespace tsu {
 
 namespace {
 constexpr size_t kShortestIconPath = 4; // "longer than 3 characters"
+constexpr size_t kFewestWorkers = 2;
+
+struct PictureRequest {
+    SoftwareRecord* record = nullptr;
+    std::wstring iconPath;
+    IconPicture picture;
+};
+
+// Renders every request in memory on worker threads, one per core (at least two); returns when
+// all are done. Without any worker thread the calling thread renders them all.
+void MakePictures(std::vector<PictureRequest>& requests, const IconPngCache& cache) {
+    std::atomic<size_t> next{0};
+    const auto work = [&requests, &cache, &next] {
+        const ScopedComInit com; // the shell's image lists are COM objects
+        for (size_t i = next++; i < requests.size(); i = next++)
+            requests[i].picture = cache.MakeIconPicture(requests[i].iconPath, requests[i].record->iconKind);
+    };
+    const size_t wanted =
+        std::min(requests.size(), std::max<size_t>(kFewestWorkers, std::thread::hardware_concurrency()));
+    std::vector<UniqueHandle> workers;
+    for (size_t i = 0; i < wanted; ++i) {
+        UniqueHandle worker = StartWorkerThread(work);
+        if (worker)
+            workers.push_back(std::move(worker));
+    }
+    if (workers.empty()) {
+        work();
+        return;
+    }
+    for (const UniqueHandle& worker : workers)
+        (void)::WaitForSingleObject(worker.Get(), INFINITE);
+}
 
 // Passes run on loading workers; the self-removal reads the list on the interface thread.
 std::mutex g_writtenLock;
@@ -27,17 +64,23 @@ std::wstring PictureIconPath(const std::wstring& iconPath) {
 }
 
 size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache) {
-    size_t counter = 0;
+    std::vector<PictureRequest> requests;
     for (auto& [name, record] : software) {
-        const std::wstring iconPath = PictureIconPath(record.iconPath);
-        if (iconPath.size() < kShortestIconPath)
-            continue;
+        std::wstring iconPath = PictureIconPath(record.iconPath);
+        if (iconPath.size() >= kShortestIconPath)
+            requests.push_back(PictureRequest{&record, std::move(iconPath), IconPicture()});
+    }
+    MakePictures(requests, cache);
+    // Stems in map order, counting only the pictures written.
+    size_t counter = 0;
+    for (PictureRequest& request : requests) {
         std::wstring pngPath;
-        if (cache.MakeIconPng(iconPath, std::to_wstring(counter), record.iconKind, pngPath)) {
+        if (cache.WriteIconPicture(request.picture, std::to_wstring(counter), pngPath)) {
             NotePictureWritten(pngPath);
-            record.imagePath = pngPath;
+            request.record->imagePath = pngPath;
             ++counter;
         }
+        request.picture = IconPicture(); // its memory goes as soon as it is written
     }
     return counter;
 }

@@ -7,7 +7,7 @@ BUILD="$ROOT/build"
 # Everything the build and the tests need, from Debian 12's own archive.
 TSU_PACKAGES=(cmake ninja-build g++ clang googletest nlohmann-json3-dev python3
     mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-    wine wine64 xvfb xauth imagemagick xdotool nsis wixl fonts-wqy-microhei python3-pil)
+    wine wine64 xvfb xauth imagemagick xdotool nsis wixl fonts-wqy-microhei python3-pil libstb-dev)
 
 log() { printf '\n== %s\n' "$*" >&2; }
 

@@ -2,9 +2,10 @@
 // libraries, icon files, missing files), twice with the same cache: milliseconds per record and
 // per kind, and the process's GDI and USER objects before and after.
 //
-// Wine's GetGuiResources is a stub that answers 0. There the GDI count comes from the process's
-// GDI handle table (PEB, as on Windows); every icon holds two or three GDI bitmaps there, so an
-// icon that is not destroyed shows up in that count as well.
+// Wine's GetGuiResources and GetProcessHandleCount are stubs that answer 0. There the GDI count
+// comes from the process's GDI handle table (PEB, as on Windows); every icon holds two or three
+// GDI bitmaps there, so an icon that is not destroyed shows up in that count as well. Kernel
+// handles are counted by probing the handle values.
 
 #include "icons/IconPngCache.h"
 #include "icons/PicturePass.h"
@@ -91,7 +92,12 @@ Objects CountObjects() {
     objects.gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     objects.user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     objects.gdiTable = GdiTableObjects();
-    (void)::GetProcessHandleCount(::GetCurrentProcess(), &objects.kernel);
+    if (!::GetProcessHandleCount(::GetCurrentProcess(), &objects.kernel) || objects.kernel == 0) {
+        // Wine answers 0: count the handle values that name an object (they are multiples of 4).
+        DWORD flags = 0;
+        for (uintptr_t value = 4; value < 0x10000; value += 4)
+            objects.kernel += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
+    }
     return objects;
 }
 
@@ -135,7 +141,9 @@ void DeleteFolder(const std::wstring& folder) {
 
 } // namespace
 
-int wmain() {
+// An argument names the cache folder (ending in "\\") and keeps it, pictures included, to compare
+// the pictures of two builds.
+int wmain(int argc, wchar_t** argv) {
     const std::vector<Source> sources = Sources();
     SoftwareMap software;
     std::vector<const Source*> sourceOf;
@@ -151,13 +159,16 @@ int wmain() {
     }
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD tempChars = ::GetTempPathW(MAX_PATH, temp);
+    const bool keep = argc > 1;
     const std::wstring folder =
-        std::wstring(temp, tempChars) + L"tsu_icons_bench_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+        keep ? std::wstring(argv[1])
+             : std::wstring(temp, tempChars) + L"tsu_icons_bench_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
 
     std::printf("picture pass over %zu records of %zu sources\n", kRecords, sources.size());
     PrintObjects("at start", CountObjects());
     std::map<std::string, std::pair<double, int>> perKind;
     Objects start;
+    Objects afterFirstPass;
     {
         IconPngCache cache(folder);
         // One request of each source first: GDI+, the codecs and the shell's image lists make
@@ -180,7 +191,10 @@ int wmain() {
                         "%.0f ms CPU (%.2f ms per record, %.2f ms per picture)\n",
                         pass, made, ms, ms / kRecords, made ? ms / made : 0.0, cpu, cpu / kRecords,
                         made ? cpu / made : 0.0);
-            PrintObjects("after pass", CountObjects());
+            const Objects after = CountObjects();
+            PrintObjects("after pass", after);
+            if (pass == 1)
+                afterFirstPass = after;
         }
         // Per kind: each source once more, CPU time of each request (the clock ticks in 1 ms
         // steps or coarser, hence 20 rounds).
@@ -204,6 +218,13 @@ int wmain() {
                 static_cast<long long>(end.gdiTable) - static_cast<long long>(start.gdiTable),
                 static_cast<long>(end.user) - static_cast<long>(start.user),
                 static_cast<long>(end.kernel) - static_cast<long>(start.kernel));
-    DeleteFolder(folder);
+    // Objects made once by the first pass (its worker threads' first use of shared state) are
+    // not growth per picture: the figures since then.
+    std::printf("growth since pass 1: GDI table %+lld, USER %+ld, kernel handles %+ld\n",
+                static_cast<long long>(end.gdiTable) - static_cast<long long>(afterFirstPass.gdiTable),
+                static_cast<long>(end.user) - static_cast<long>(afterFirstPass.user),
+                static_cast<long>(end.kernel) - static_cast<long>(afterFirstPass.kernel));
+    if (!keep)
+        DeleteFolder(folder);
     return 0;
 }

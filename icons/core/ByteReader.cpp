@@ -6,15 +6,19 @@ bool ByteReader::Contains(uint64_t offset, uint64_t length) const {
     return offset <= m_size && length <= m_size - offset;
 }
 
+bool ByteReader::Readable(uint64_t offset, uint64_t length) const {
+    return Contains(offset, length) && (!m_source || m_source->Load(m_origin + offset, length));
+}
+
 bool ByteReader::ReadU8(uint64_t offset, uint8_t& value) const {
-    if (!Contains(offset, 1))
+    if (!Readable(offset, 1))
         return false;
     value = m_data[offset];
     return true;
 }
 
 bool ByteReader::ReadU16(uint64_t offset, uint16_t& value) const {
-    if (!Contains(offset, 2))
+    if (!Readable(offset, 2))
         return false;
     const uint8_t* p = m_data + offset;
     value = static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -22,7 +26,7 @@ bool ByteReader::ReadU16(uint64_t offset, uint16_t& value) const {
 }
 
 bool ByteReader::ReadU32(uint64_t offset, uint32_t& value) const {
-    if (!Contains(offset, 4))
+    if (!Readable(offset, 4))
         return false;
     const uint8_t* p = m_data + offset;
     value = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
@@ -39,9 +43,11 @@ bool ByteReader::ReadI32(uint64_t offset, int32_t& value) const {
 }
 
 std::optional<ByteReader> ByteReader::Sub(uint64_t offset, uint64_t length) const {
-    if (!Contains(offset, length))
+    if (!Readable(offset, length))
         return std::nullopt;
-    return ByteReader(m_data + offset, static_cast<size_t>(length));
+    ByteReader part(m_data + offset, static_cast<size_t>(length), m_source);
+    part.m_origin = m_origin + offset;
+    return part;
 }
 
 } // namespace tsu

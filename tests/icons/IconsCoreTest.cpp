@@ -30,6 +30,14 @@ TEST(ByteReaderTest, ReadsStopAtTheEnd) {
     EXPECT_EQ(std::make_tuple(u8, u16, u32), std::make_tuple(uint8_t{4}, uint16_t{0x0403}, 0x04030201u));
     EXPECT_FALSE(r.ReadU8(4, u8) || r.ReadU16(3, u16) || r.ReadU32(1, u32) || r.Sub(2, 3) || r.Contains(5, 0) ||
                  r.Contains(1, ~0ull));
+    // Over a source every range is asked for first, at its place in the whole view; a refusal fails the read.
+    struct Asked : ByteSource {
+        std::vector<std::pair<uint64_t, uint64_t>> ranges;
+        bool Load(uint64_t offset, uint64_t length) override { return ranges.emplace_back(offset, length).first != 2; }
+    } source;
+    const ByteReader sourced(bytes.data(), bytes.size(), &source);
+    EXPECT_TRUE(sourced.ReadU16(0, u16) && sourced.Sub(1, 3)->ReadU8(2, u8) && !sourced.Sub(1, 3)->ReadU8(1, u8));
+    EXPECT_EQ(source.ranges, (std::vector<std::pair<uint64_t, uint64_t>>{{0, 2}, {1, 3}, {3, 1}, {1, 3}, {2, 1}}));
 }
 
 TEST(IconFileRulesTest, ClassifiesTheTextFromTheLastDot) {
