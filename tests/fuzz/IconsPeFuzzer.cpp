@@ -6,8 +6,6 @@
 #include "icons/core/IconImageRules.h"
 #include "icons/core/PeIconWalk.h"
 
-#include <string>
-
 namespace {
 using namespace tsu;
 volatile uint32_t g_sink = 0;
@@ -45,19 +43,6 @@ void FuzzPe(ByteReader file, const uint8_t* data, size_t size) {
     const int32_t byId = size >= 2 ? -static_cast<int32_t>(data[size - 1] | (data[size - 2] << 8)) : -1;
     (void)walk.Run(byId, 8, closestTo(16), take);
 }
-
-void FuzzExpansion(const uint8_t* data, size_t size) {
-    std::wstring text;
-    for (size_t i = 0; i + 1 < size && text.size() < 600; i += 2)
-        text.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));
-    const std::wstring before = text;
-    const int result = ExpandEnvironmentText(text, [](const std::wstring& name) -> std::optional<std::wstring> {
-        return name.empty() || name.size() > 8 ? std::nullopt : std::optional(std::wstring(name.size() * 40, L'v'));
-    });
-    if (text != before && (result != kExpandDone || text.size() >= kIconPathChars))
-        __builtin_trap(); // a refused expansion leaves the text alone; an accepted one fits the buffer
-    (void)ClassifyExtension(text);
-}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -70,6 +55,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         g_sink = g_sink + group.Entry(i).id;
     if (ClassifyIconImage(file) == IconImageFormat::Dib && IsCompleteDibIconImage(file))
         Touch(file);
-    FuzzExpansion(data, size);
     return 0;
 }

@@ -20,33 +20,26 @@ ByteReader View(const Bytes& bytes) {
     return ByteReader(bytes.data(), bytes.size());
 }
 
-TEST(ByteReaderTest, ReadsStopAtTheEnd) {
+// Over a source every range is asked for first, at its place in the whole view; a refusal fails the read.
+TEST(ByteReaderTest, ASourceIsAskedForEveryRangeBeforeItIsRead) {
     const Bytes bytes = {1, 2, 3, 4};
-    const ByteReader r = View(bytes);
-    uint8_t u8 = 0;
-    uint16_t u16 = 0;
-    uint32_t u32 = 0;
-    ASSERT_TRUE(r.ReadU8(3, u8) && r.ReadU16(2, u16) && r.ReadU32(0, u32) && r.Sub(1, 3) && r.Contains(4, 0));
-    EXPECT_EQ(std::make_tuple(u8, u16, u32), std::make_tuple(uint8_t{4}, uint16_t{0x0403}, 0x04030201u));
-    EXPECT_FALSE(r.ReadU8(4, u8) || r.ReadU16(3, u16) || r.ReadU32(1, u32) || r.Sub(2, 3) || r.Contains(5, 0) ||
-                 r.Contains(1, ~0ull));
-    // Over a source every range is asked for first, at its place in the whole view; a refusal fails the read.
     struct Asked : ByteSource {
         std::vector<std::pair<uint64_t, uint64_t>> ranges;
         bool Load(uint64_t offset, uint64_t length) override { return ranges.emplace_back(offset, length).first != 2; }
     } source;
     const ByteReader sourced(bytes.data(), bytes.size(), &source);
+    uint8_t u8 = 0;
+    uint16_t u16 = 0;
     EXPECT_TRUE(sourced.ReadU16(0, u16) && sourced.Sub(1, 3)->ReadU8(2, u8) && !sourced.Sub(1, 3)->ReadU8(1, u8));
+    EXPECT_EQ(u16, 0x0201);
     EXPECT_EQ(source.ranges, (std::vector<std::pair<uint64_t, uint64_t>>{{0, 2}, {1, 3}, {3, 1}, {1, 3}, {2, 1}}));
 }
 
 TEST(IconFileRulesTest, ClassifiesTheTextFromTheLastDot) {
     const std::pair<const wchar_t*, int> cases[] = {
-        {L"C:\\x\\a.com", kExtensionCom}, {L"RUN.BAT", kExtensionBat}, {L"x.Cmd", kExtensionCmd},
-        {L"old.PIF", kExtensionPif}, {L"C:\\Desktop\\App.LNK", kExtensionLnk}, {L"a.ico", kExtensionIco},
-        {L"Setup.EXE", kExtensionExe}, {L"a.lnk.exe", kExtensionExe}, {L"a.exe.lnk", kExtensionLnk},
-        {L"noextension", kExtensionOther}, {L"", kExtensionOther}, {L".", kExtensionOther},
-        {L"lib.dll", kExtensionOther}, {L"a.co", kExtensionOther}, {L"a.comx", kExtensionOther},
+        {L"a.com", kExtensionCom}, {L"RUN.BAT", kExtensionBat}, {L"x.Cmd", kExtensionCmd}, {L"old.PIF", kExtensionPif},
+        {L"a.ico", kExtensionIco}, {L"a.lnk.exe", kExtensionExe}, {L"a.exe.LNK", kExtensionLnk},
+        {L"noextension", kExtensionOther}, {L"", kExtensionOther}, {L"a.comx", kExtensionOther},
         // The dot of a folder name counts when the file itself has none.
         {L"C:\\dir.bat\\file", kExtensionOther}, {L"C:\\v1.2\\.lnk", kExtensionLnk}};
     for (const auto& [name, expected] : cases)
@@ -60,11 +53,9 @@ TEST(IconFileRulesTest, ReadsTheKindFromTwelveBytes) {
     const std::pair<Bytes, IconFileKind> cases[] = {
         {{'M', 'Z', 0x90, 0, 3, 0, 0, 0, 4, 0, 0, 0}, K::PeImage}, {{'B', 'M', 0x36, 0x0C, 0, 0, 0, 0, 0, 0, 0x36, 0}, K::Bitmap},
         {{0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0}, K::IconFile}, {{0, 0, 2, 0, 1, 0, 32, 32, 0, 0, 16, 0}, K::IconFile},
-        {{0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}, K::IconFile}, // count 0: loading it fails later
         {{0, 0, 0, 0, 1, 0, 16, 16, 0, 0, 1, 0}, K::Unknown},
         {{'R', 'I', 'F', 'F', 0x10, 0, 0, 0, 'A', 'C', 'O', 'N'}, K::AnimatedCursor},
         {{'R', 'I', 'F', 'F', 0x10, 0, 0, 0, 'W', 'A', 'V', 'E'}, K::Unknown},
-        {{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}, K::Unknown},
         {{'M', 'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0}, K::Unknown}, {{}, K::Unknown}};
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(ClassifyFileHeader(View(cases[i].first)), cases[i].second) << "case " << i;
@@ -80,8 +71,7 @@ Bytes BitmapHead(uint32_t infoSize, int32_t width, int32_t height, char magic = 
 
 TEST(IconFileRulesTest, BitmapOfZeroWidthOrHeightHasNoPicture) {
     const std::pair<Bytes, bool> cases[] = {
-        {BitmapHead(40, 32, 32), true}, {BitmapHead(40, 32, -32), true}, {BitmapHead(40, 0, 0), false},
-        {BitmapHead(40, 32, 0), false}, {BitmapHead(40, 0, 32), false},
+        {BitmapHead(40, 32, -32), true}, {BitmapHead(40, 32, 0), false}, {BitmapHead(40, 0, 32), false},
         {BitmapHead(12, 0x00200020, 0), true}, {BitmapHead(12, 0x00000020, 0), false}, // 16-bit core sizes
         {BitmapHead(40, 32, 32, 'B', 1), false}, {BitmapHead(40, 32, 32, 'X'), false}};
     for (size_t i = 0; i < std::size(cases); ++i)
@@ -90,25 +80,24 @@ TEST(IconFileRulesTest, BitmapOfZeroWidthOrHeightHasNoPicture) {
 
 TEST(IconFileRulesTest, ExpandsOrLeavesTheTextAlone) {
     const std::wstring kLong255 = std::wstring(255, L'x'), kLiteral250 = std::wstring(250, L'a');
-    const std::map<std::wstring, std::wstring> variables = {{L"WINDIR", L"C:\\windows"}, {L"EMPTY", L""},
-        {L"LONG255", kLong255}, {L"LONG256", kLong255 + L"x"}, {L"LONG300", std::wstring(300, L'x')}};
+    const std::map<std::wstring, std::wstring> variables = {{L"WINDIR", L"C:\\windows"},
+        {L"LONG255", kLong255}, {L"LONG256", kLong255 + L"x"}};
     const auto lookup = [&](const std::wstring& name) {
         const auto found = variables.find(name);
         return found == variables.end() ? std::nullopt : std::optional<std::wstring>(found->second);
     };
     const std::tuple<std::wstring, std::wstring, int> cases[] = {
         {L"%WINDIR%\\system32\\shell32.dll", L"C:\\windows\\system32\\shell32.dll", kExpandDone},
-        {L"C:\\a\\%WINDIR%\\b%WINDIR%", L"C:\\a\\C:\\windows\\bC:\\windows", kExpandDone},
-        {L"C:\\p\\a.ico", L"C:\\p\\a.ico", kExpandUnchanged}, {L"C:\\100%\\a", L"C:\\100%\\a", kExpandUnchanged},
+        {L"C:\\p\\a.ico", L"C:\\p\\a.ico", kExpandUnchanged},
         {L"C:\\dir\\%NOT_SET_ANYWHERE%app.ico", L"C:\\dir\\app.ico", kExpandDone}, // an unset reference goes
-        {L"%EMPTY%C:\\a.ico", L"C:\\a.ico", kExpandDone}, {L"%%C:\\a.ico", L"C:\\a.ico", kExpandDone},
+        {L"%%C:\\a.ico", L"C:\\a.ico", kExpandDone},
         // A "%" without its partner leaves the whole text as it was, even the part already expanded.
         {L"%WINDIR%\\a%b.ico", L"%WINDIR%\\a%b.ico", kExpandUnchanged},
         // Nothing left: the text stays, the expansion still counts as done.
         {L"%NOT_SET_ANYWHERE%", L"%NOT_SET_ANYWHERE%", kExpandDone},
         // 259 characters fit the 260-character buffer with its terminator; 260 do not.
         {L"%LONG255%\\abc", kLong255 + L"\\abc", kExpandDone},
-        {L"%LONG256%\\abc", L"%LONG256%\\abc", kExpandTooLong}, {L"%LONG300%", L"%LONG300%", kExpandTooLong},
+        {L"%LONG256%\\abc", L"%LONG256%\\abc", kExpandTooLong},
         {kLiteral250 + L"%WINDIR%", kLiteral250 + L"%WINDIR%", kExpandTooLong}};
     for (const auto& [input, expected, result] : cases) {
         std::wstring text = input;
@@ -155,18 +144,16 @@ TEST(IconImageRulesTest, ClassifiesAndChecksTheImage) {
     const Case cases[] = {
         {"32-bit 32x32", dib, true}, {"32-bit short by one byte", Bytes(dib.begin(), dib.end() - 1), false},
         {"header cut short", Bytes(dib.begin(), dib.begin() + 30), false},
-        {"4-bit with palette", DibImage(16, 32, 4), true}, {"4-bit short palette", DibImage(16, 32, 4, 0, 0, 1), false},
+        {"4-bit short palette", DibImage(16, 32, 4, 0, 0, 1), false},
         {"8-bit, 300 colours used (read as 256)", DibImage(16, 32, 8, 0, 300), true},
         {"24-bit with 16-entry table", DibImage(48, 96, 24, 0, 16), true},
         {"16-bit bitfields", DibImage(16, 32, 16, 3), true}, {"8-bit bitfields", DibImage(16, 32, 8, 3), false},
         {"RLE8", DibImage(16, 32, 8, 1), false}, {"2 bits per pixel", DibImage(16, 32, 2), false},
-        {"width 0", DibImage(0, 32, 32), false}, {"height 0", DibImage(16, 0, 32), false},
-        {"negative height", DibImage(16, -32, 32), false}, {"huge width", DibImage(0x7FFFFFFF, 2, 1), false},
-        {"core header 8-bit", CoreImage(32, 64, 8), true}, {"core header 32-bit", CoreImage(32, 64, 32), false},
-        {"core header short", CoreImage(32, 64, 8, 1), false},
+        {"width 0", DibImage(0, 32, 32), false}, {"negative height", DibImage(16, -32, 32), false},
+        {"huge width", DibImage(0x7FFFFFFF, 2, 1), false}, {"core header 32-bit", CoreImage(32, 64, 32), false},
+        {"core header 8-bit", CoreImage(32, 64, 8), true}, {"core header short", CoreImage(32, 64, 8, 1), false},
         {"png", kPngSignatureImage, false, IconImageFormat::Png},
         {"V5 header", Bytes{124, 0, 0, 0}, false, IconImageFormat::Unknown},
-        {"three bytes", Bytes{40, 0, 0}, false, IconImageFormat::Unknown},
         {"empty", Bytes{}, false, IconImageFormat::Unknown}};
     for (const Case& c : cases) {
         EXPECT_EQ(ClassifyIconImage(View(c.image)), c.format) << c.label;
@@ -178,13 +165,10 @@ TEST(IconImageRulesTest, ReadsValidGroupsAndRejectsMalformedOnes) {
     const Bytes bytes = MakeIconGroup({{16, 5, 1128}, {256, 9, 70000}});
     IconGroupDirectory group;
     ASSERT_TRUE(group.Parse(View(bytes)) && group.Count() == 2);
-    const IconGroupEntry first = group.Entry(0), second = group.Entry(1);
-    EXPECT_EQ(std::make_tuple(first.width, first.height, first.id), std::make_tuple(16, 16, 5));
-    EXPECT_EQ(std::make_tuple(second.width, second.bytesInRes, second.id), std::make_tuple(0, 70000u, 9));
+    EXPECT_EQ(std::tuple(group.Entry(0).height, group.Entry(1).width, group.Entry(1).bytesInRes, group.Entry(1).id),
+              std::tuple(16, 0, 70000u, 9));
     EXPECT_EQ(group.Entry(2).id, 0); // past the end: an empty entry, not a read
-    EXPECT_EQ(group.Bytes().Size(), 6u + 2 * 14u);
     const std::pair<const char*, std::function<void(Bytes&)>> changes[] = {
-        {"zero size", [](Bytes& b) { b.clear(); }},
         {"header only cut", [](Bytes& b) { b.resize(5); }},
         {"reserved not 0", [](Bytes& b) { PutU16(b, 0, 1); }},
         {"cursor group", [](Bytes& b) { PutU16(b, 2, 2); }},
@@ -217,21 +201,18 @@ protected:
                               .Add(14, 7, Payload(1, 20))
                               .Add(3, 1, Payload(4, 100))
                               .Add(3, 2, Payload(5, 101))
-                              .Add(6, 1, Payload(6, 8))
                               .Build();
 };
 
 TEST_P(PeLayoutTest, CountsAndFindsNamedFirstThenById) {
     PeResourceReader reader;
     ASSERT_TRUE(reader.Open(View(m_bytes)));
-    EXPECT_EQ(reader.IsPe32Plus(), GetParam());
-    for (const auto& [type, count] : {std::pair{14, 3u}, {3, 2u}, {6, 1u}, {5, 0u}})
-        EXPECT_EQ(reader.CountEntries(type), count) << type;
-    const Bytes asStored[] = {Payload(3, 6), Payload(2, 34), Payload(1, 20), Of(std::nullopt)}; // named first
-    for (uint32_t p = 0; p < 4; ++p)
-        EXPECT_EQ(Of(reader.FindByPosition(14, p)), asStored[p]) << p;
-    EXPECT_EQ(Of(reader.FindById(3, 2)), Payload(5, 101));
-    EXPECT_FALSE(reader.FindById(3, 9) || reader.FindById(5, 1) || reader.FindById(14, 0x80000000u | 3u));
+    EXPECT_EQ(std::tuple(reader.IsPe32Plus(), reader.CountEntries(14), reader.CountEntries(3), reader.CountEntries(5)),
+              std::tuple(GetParam(), 3u, 2u, 0u));
+    EXPECT_EQ(std::tuple(Of(reader.FindByPosition(14, 0)), Of(reader.FindByPosition(14, 2)), Of(reader.FindById(3, 2))),
+              std::tuple(Payload(3, 6), Payload(1, 20), Payload(5, 101))); // named first
+    EXPECT_FALSE(reader.FindByPosition(14, 3) || reader.FindById(3, 9) || reader.FindById(5, 1) ||
+                 reader.FindById(14, 0x80000000u | 3u));
 }
 
 TEST_P(PeLayoutTest, EveryTruncationIsReadSafely) {
@@ -267,36 +248,19 @@ TEST(PeResourceReaderTest, DamagedImagesAreReadSafely) {
     } cases[] = {
         {"intact", [](B, L) {}, true, 1, true},
         {"no MZ", [](B b, L) { b[1] = 'X'; }},
-        {"e_lfanew 0", [](B b, L) { PutU32(b, 0x3C, 0); }},
-        {"e_lfanew at the end", [](B b, L) { PutU32(b, 0x3C, static_cast<uint32_t>(b.size())); }},
         {"e_lfanew 2 before the end", [](B b, L) { PutU32(b, 0x3C, static_cast<uint32_t>(b.size() - 2)); }},
-        {"e_lfanew far out", [](B b, L) { PutU32(b, 0x3C, 0xFFFFFFF0u); }},
-        {"no PE signature", [](B b, L l) { b[l.peHeader + 2] = 1; }},
-        {"optional header too small", [](B b, L l) { PutU16(b, l.peHeader + 20, 223); }},
-        {"unknown magic", [](B b, L l) { PutU16(b, l.optionalHeader, 0x107); }},
         // A PE32 header of 224 bytes cannot hold the PE32+ layout's 240.
         {"PE32+ magic in a PE32 header", [](B b, L l) { PutU16(b, l.optionalHeader, 0x20B); }},
-        {"only two data directories", [](B b, L l) { PutU32(b, l.optionalHeader + 0x5C, 2); }},
         // RVA 0 means no resources, even where a section starts at RVA 0.
         {"no resource directory", [](B b, L l) { PutU32(b, l.resourceEntry, 0), PutU32(b, l.sectionTable + 12, 0); }},
-        {"resource RVA in no section", [](B b, L l) { PutU32(b, l.resourceEntry, 0x90000); }},
         {"resource RVA at the section's virtual end",
          [](B b, L l) { PutU32(b, l.sectionTable + 8, 0x40), PutU32(b, l.resourceEntry, l.resourceRva + 0x40); }},
-        {"section data outside the file", [](B b, L l) { PutU32(b, l.sectionTable + 20, 0x7FFFFFF0u); }},
         {"section table outside the file", [](B b, L l) { PutU16(b, l.peHeader + 20, 0xFFF0); }},
-        {"no sections", [](B b, L l) { PutU16(b, l.peHeader + 6, 0); }},
         // The only real section does not hold the RVA; the walk reaches headers past the end.
         {"many sections running off the file",
          [](B b, L l) { PutU16(b, l.peHeader + 6, 0xFFFF), PutU32(b, l.sectionTable + 12, 0x50000); }},
-        {"type directory outside the file", [](B b, L l) { PutU32(b, l.resourceBase + 28, kDir | 0x7FFFFFF0u); }, true},
         {"entry counts beyond the file", [](B b, L l) { PutU32(b, l.typeDirectory14 + 12, 0xFFFFFFFFu); }, true},
-        {"type as data entry", [](B b, L l) { PutU32(b, l.resourceBase + 28, 0x40); }, true},
         {"data size past the file", [](B b, L l) { PutU32(b, l.firstDataEntry + 20, 0x7FFFFFFFu); }, true, 1},
-        {"data RVA in no section", [](B b, L l) { PutU32(b, l.firstDataEntry + 16, 0xFFFFFFF0u); }, true, 1},
-        {"data in the section but past the file",
-         [](B b, L l) { PutU32(b, l.sectionTable + 8, 0x100000), PutU32(b, l.firstDataEntry + 16, 0x81000); }, true, 1},
-        {"data past the section's virtual end", [](B b, L l) { PutU32(b, l.sectionTable + 8, 0x40); }, true, 1},
-        {"language directory outside the file", [&](B b, L l) { PutU32(b, name(l), kDir | 0x7FFFFFF8u); }, true, 1},
         {"data entry outside the file", [&](B b, L l) { PutU32(b, name(l), 0x7FFFFFF8u); }, true, 1},
         // Loops: the name entry points back at the root, at its own directory; a language at its directory.
         {"loop to the root", [&](B b, L l) { PutU32(b, name(l), kDir); }, true, 1},
@@ -310,10 +274,7 @@ TEST(PeResourceReaderTest, DamagedImagesAreReadSafely) {
         // PE32+ keeps exports where PE32 keeps the resource entry: exports but no resources give no
         // icons, not a tree read from the export table; nor does what the export entry holds matter.
         {"PE32+ exports but no resources",
-         [](B b, L l) {
-             std::copy_n(&b[l.resourceEntry], 8, &b[l.optionalHeader + 0x70]);
-             PutU32(b, l.resourceEntry, 0);
-         },
+         [](B b, L l) { std::copy_n(&b[l.resourceEntry], 8, &b[l.resourceEntry - 16]), PutU32(b, l.resourceEntry, 0); },
          false, 0, false, true},
         {"PE32+ export entry garbage", [](B b, L l) { PutU32(b, l.optionalHeader + 0x70, 0xDEADBEEF); }, true, 1, true,
          true}};
@@ -344,11 +305,9 @@ TEST(PeIconWalkTest, WalksByPositionOrByIdCountingDown) {
     const PeIconWalk walk(reader);
     EXPECT_EQ(walk.CountGroups(), 3u);
     const std::tuple<int32_t, uint32_t, int, std::vector<uint16_t>> cases[] = {
-        {0, 500, 32, {1, 2, 5}}, {1, 500, 32, {2, 5}}, {0, 500, 48, {1, 3, 5}}, {0, 1, 32, {1}},
-        {3, 500, 32, {}}, {0, 0, 32, {}},
+        {1, 500, 32, {2, 5}}, {0, 500, 48, {1, 3, 5}}, {0, 1, 32, {1}}, {3, 500, 32, {}},
         {-5, 500, 32, {5, 2, 1}}, // groups 5, 4, 3, then 2 is missing
-        {-4, 1, 32, {2}}, {-9, 500, 32, {}}, {INT32_MIN, 500, 32, {}}, {INT32_MAX, 500, 32, {}},
-        {-0x10000, 500, 32, {}}};
+        {-4, 1, 32, {2}}, {-9, 500, 32, {}}, {INT32_MIN, 500, 32, {}}, {-0x10000, 500, 32, {}}};
     for (const auto& [index, count, size, expected] : cases) {
         std::vector<uint16_t> ids;
         const uint32_t n = walk.Run(index, count, ClosestTo(size), [&](uint32_t slot, uint16_t id, ByteReader image) {
@@ -374,16 +333,12 @@ TEST(PeIconWalkTest, TakesOnlyWholeDibImagesOfWellFormedGroups) {
     const Bytes cut48(dib48.begin(), dib48.end() - 9), group48 = MakeIconGroup({{48, 1, 9544}});
     const std::tuple<const char*, std::function<void(PeImageBuilder&)>, uint32_t> cases[] = {
         {"one good group", [](auto& b) { b.AddIconGroup(1, {16, 32, 48}); }, 1},
-        {"zero-size group", [](auto& b) { b.Add(14, 1, {}); }, 0},
-        {"group count 0", [](auto& b) { b.Add(14, 1, MakeIconGroup({})).Add(3, 1, MakeDibIconImage(16)); }, 0},
         {"group promises more entries than it holds",
          [&](auto& b) { b.Add(14, 1, overcounted).Add(3, 1, MakeDibIconImage(16)); }, 0},
         {"best image is PNG",
          [&](auto& b) { b.Add(14, 1, MakeIconGroup({{32, 1, 4264}, {128, 2, 24}})).Add(3, 1, dib32).Add(3, 2, png); },
          0},
         {"best image cut short", [&](auto& b) { b.Add(14, 1, group48).Add(3, 1, cut48); }, 0},
-        {"image id 65535",
-         [&](auto& b) { b.Add(14, 1, MakeIconGroup({{32, 0xFFFF, 4264}})).Add(3, 0xFFFF, dib32); }, 1},
         {"second group broken after a good first",
          [](auto& b) { b.AddIconGroup(1, {32}).Add(14, 2, MakeIconGroup({{32, 90, 4264}})); }, 1}};
     for (const auto& [label, build, expected] : cases) {
