@@ -2,37 +2,27 @@
 
 #include "framework/MessageLoop.h"
 #include "framework/ScopedHandles.h"
-
-#include <gdiplus.h>
+#include "icons/PngCodec.h"
+#include "tests/common/TestProcess.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 namespace tsu::test {
 
 namespace {
 
-bool FindEncoder(const wchar_t* mimeType, CLSID& clsid) {
-    UINT count = 0;
-    UINT bytes = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0)
-        return false;
-    std::vector<unsigned char> buffer(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok)
-        return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (wcscmp(codecs[i].MimeType, mimeType) == 0) {
-            clsid = codecs[i].Clsid;
-            return true;
-        }
-    }
-    return false;
-}
-
 constexpr wchar_t kHostClass[] = L"TsuTestHostWindow";
+
+// The folder screenshots go to (every missing level created), ending in "\".
+std::wstring ScreenshotDirectory() {
+    std::wstring dir = TSU_SCREENSHOT_DIR;
+    for (size_t pos = dir.find(L'\\', 3); pos != std::wstring::npos; pos = dir.find(L'\\', pos + 1))
+        ::CreateDirectoryW(dir.substr(0, pos).c_str(), nullptr);
+    ::CreateDirectoryW(dir.c_str(), nullptr);
+    return dir + L"\\";
+}
 
 } // namespace
 
@@ -41,42 +31,17 @@ bool EnsureGdiplus() {
     return startup->Succeeded();
 }
 
-std::wstring ScreenshotDirectory() {
-    std::wstring dir = TSU_SCREENSHOT_DIR;
-    // Create every level that is missing (the build folder may not have it yet).
-    for (size_t pos = dir.find(L'\\', 3); pos != std::wstring::npos; pos = dir.find(L'\\', pos + 1))
-        ::CreateDirectoryW(dir.substr(0, pos).c_str(), nullptr);
-    ::CreateDirectoryW(dir.c_str(), nullptr);
-    return dir + L"\\";
-}
-
-bool SaveBitmapPng(HBITMAP bitmap, const std::wstring& name) {
-    if (!bitmap || !EnsureGdiplus())
-        return false;
-    CLSID png{};
-    if (!FindEncoder(L"image/png", png))
-        return false;
-    Gdiplus::Bitmap image(bitmap, nullptr);
-    if (image.GetLastStatus() != Gdiplus::Ok)
-        return false;
-    const std::wstring path = ScreenshotDirectory() + name + L".png";
-    return image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
-}
-
 bool SaveCanvasPng(const CMemoryCanvas& canvas, const std::wstring& name) {
-    if (!canvas.IsValid())
-        return false;
-    // Copy into a plain compatible bitmap that is not selected anywhere: GDI+ reads it safely.
-    CMemoryCanvas copy;
-    if (!copy.CreateDib32(canvas.Width(), canvas.Height()) || !canvas.CopyTo(copy.Dc()))
+    CMemoryCanvas copy; // a DIB of known layout whatever the canvas is
+    if (!canvas.IsValid() || !copy.CreateDib32(canvas.Width(), canvas.Height()) || !canvas.CopyTo(copy.Dc()))
         return false;
     ::GdiFlush();
-    // Make the alpha opaque: GDI leaves it 0 and the encoder would write a transparent image.
-    uint32_t* pixels = copy.Pixels();
-    for (int i = 0, n = copy.Width() * copy.Height(); i < n; ++i)
-        pixels[i] |= 0xFF000000u;
-    UniqueHbitmap detached(::CreateBitmap(copy.Width(), copy.Height(), 1, 32, pixels));
-    return SaveBitmapPng(detached.Get(), name);
+    IconPixels pixels{copy.Width(), copy.Height(), {copy.Pixels(), copy.Pixels() + copy.Width() * copy.Height()}};
+    for (uint32_t& pixel : pixels.argb)
+        pixel |= 0xFF000000u; // GDI leaves alpha 0: the picture would be transparent
+    std::vector<uint8_t> png;
+    return EncodePng(pixels, png) &&
+           WriteFileBytes(ScreenshotDirectory() + name + L".png", std::string(png.begin(), png.end()));
 }
 
 bool CaptureWindow(HWND hwnd, CMemoryCanvas& canvas) {

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for GUI tests under Wine: GDI+ for the whole test program, screenshots saved as PNG with
-// the GDI+ encoder, a visible top-level host window for controls, and pixel checks on memory DCs.
+// Helpers for GUI tests under Wine: GDI+ for the whole test program, screenshots saved as PNG, a
+// visible top-level host window for controls, and pixel checks on memory DCs.
 
 #include "framework/CMemoryCanvas.h"
 #include "framework/CWnd.h"
@@ -16,12 +16,7 @@ namespace tsu::test {
 // Starts GDI+ once for the test program (kept until the process ends). False when it cannot start.
 bool EnsureGdiplus();
 
-// The folder screenshots go to (created when missing), ending in "\".
-[[nodiscard]] std::wstring ScreenshotDirectory();
-
-// Saves a bitmap (any DC-compatible or DIB bitmap) as <ScreenshotDirectory><name>.png.
-bool SaveBitmapPng(HBITMAP bitmap, const std::wstring& name);
-// Saves what a memory canvas holds.
+// Saves what a memory canvas holds as <screenshot folder><name>.png.
 bool SaveCanvasPng(const CMemoryCanvas& canvas, const std::wstring& name);
 // Repaints a window (and its children) and saves what is on screen of it; the window must be
 // visible. The capture is copied out of the window DC, so it shows exactly what the window drew.
