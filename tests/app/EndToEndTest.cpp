@@ -92,7 +92,8 @@ public:
     // Waits until every child process of the tool (its browser, its self-removal) has ended.
     bool WaitForChildren() const {
         UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W entry{sizeof entry};
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
         bool found = false, ended = true;
         for (BOOL more = snapshot && ::Process32FirstW(snapshot.Get(), &entry); more;
              more = ::Process32NextW(snapshot.Get(), &entry)) {

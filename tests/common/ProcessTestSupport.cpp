@@ -121,7 +121,8 @@ void EndRecordedProcesses(const std::wstring& recordFile) {
 
 UniqueHandle StartProcess(const std::wstring& commandLine, DWORD* processId) {
     std::wstring line = commandLine;
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return UniqueHandle();
@@ -146,7 +147,8 @@ bool EnsureDesktopProcess() {
     if (!nul)
         return false;
     std::wstring line = Quoted(HelperPath()) + L" --desktop";
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nul.Get();
     startup.hStdOutput = nul.Get();

@@ -36,7 +36,8 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
     ::SetHandleInformation(outRead.Get(), HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(errRead.Get(), HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     startup.hStdOutput = outWrite.Get();
@@ -87,7 +88,8 @@ bool RunHostProgramUntil(const std::wstring& commandLine, const std::wstring& wa
     const UniqueChangeNotification change(::FindFirstChangeNotificationW(
         watchedFolder.c_str(), FALSE,
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES));
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     std::wstring mutableLine = commandLine;
     if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,

@@ -69,7 +69,10 @@ protected:
         EXPECT_TRUE(header->Create(WS_VISIBLE | CCS_TOP, RECT{0, 0, 400, height}, m_host.GetSafeHwnd(), 101));
         const std::pair<const wchar_t*, int> columns[] = {{L"软件名称", 200}, {L"大小", 150}};
         for (int i = 0; i < 2; ++i) {
-            HDITEMW item{HDI_TEXT | HDI_WIDTH | HDI_FORMAT, columns[i].second, const_cast<wchar_t*>(columns[i].first)};
+            HDITEMW item{};
+            item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+            item.cxy = columns[i].second;
+            item.pszText = const_cast<wchar_t*>(columns[i].first);
             item.fmt = HDF_STRING | HDF_CENTER;
             EXPECT_EQ(header->InsertItem(i, item), i);
         }
@@ -299,7 +302,10 @@ TEST_F(WidgetsTest, ZeroSizeHugeAndVeryLongTitlesPaintSafely) {
         CHeaderCtrlEx header;
         ASSERT_TRUE(header.Create(WS_VISIBLE, rect, parent, 1));
         header.ShowCheckBox(true);
-        HDITEMW item{HDI_WIDTH | HDI_TEXT, width, text.data()};
+        HDITEMW item{};
+        item.mask = HDI_WIDTH | HDI_TEXT;
+        item.cxy = width;
+        item.pszText = text.data();
         EXPECT_EQ(header.InsertItem(0, item), 0);
         EXPECT_EQ(header.GetItemText(0, 256).size(), 256u);
         EXPECT_TRUE(paintsSafely(header)) << width;
