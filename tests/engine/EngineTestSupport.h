@@ -34,8 +34,6 @@ public:
     using Hook = std::function<void(const RecordedMessage&)>; // on the window's thread, after recording
 
     MessageRecorder();
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     [[nodiscard]] HWND Window() const { return m_windowThread.Window(); }
     void SetHook(Hook hook);

@@ -60,40 +60,6 @@ TEST_F(UninstallQueueTest, AProgramStartsIsGoneAndItsRowLeavesAfterThePacingInte
     EXPECT_TRUE(WorkerEnded());
 }
 
-// Opening an empty relative path opens the hive itself, which has no DisplayName: such a record must
-// not count as removed just because its key cannot be told.
-TEST_F(UninstallQueueTest, ARecordWithoutAKeyToCheckIsNeverReportedGone) {
-    SoftwareRecord record = SelfRemoving(L"NoKey", L"Queue No Key");
-    record.relativeKeyPath.clear();
-    m_engine.Enqueue(record);
-    ASSERT_TRUE(m_engine.StartUninstallWorker());
-    ASSERT_TRUE(m_page.WaitForCount(WM_UNINSTALL_STATE, 2));
-    EXPECT_EQ(Steps(), (Texts{L"3 Queue No Key", L"2 Queue No Key"}));
-}
-
-// What the page does when the window closes during an uninstall; a second click starts no second worker.
-TEST_F(UninstallQueueTest, StopAndReleaseWaitForTheRunningUninstallAndStartNoOther) {
-    const NamedEvent secondStarted(L"TsuQueueSecond");
-    const SoftwareRecord second = Waiting(L"Queue Second", secondStarted);
-    m_engine.Enqueue(Waiting(L"Queue Running", m_started));
-    m_engine.Enqueue(second);
-    ASSERT_TRUE(m_engine.StartUninstallWorker() && m_engine.StartUninstallWorker());
-    ASSERT_TRUE(m_started.WaitFor());
-    EXPECT_FALSE(secondStarted.WaitFor(test::kTwoPassesMs)) << "a second worker started it";
-    m_engine.RequestStop();
-    m_engine.ReleaseQueue();
-    EXPECT_EQ(Steps(), (Texts{L"3 Queue Running", L"2 Queue Second"}));
-    EXPECT_TRUE(m_engine.IsBusy()); // the running uninstaller is waited for
-    m_go.Set();
-    ASSERT_TRUE(WorkerEnded());
-    EXPECT_EQ(Steps(), (Texts{L"3 Queue Running", L"2 Queue Second", L"2 Queue Running"}));
-    // A stopped engine starts nothing more.
-    m_engine.Enqueue(second);
-    ASSERT_TRUE(m_engine.StartUninstallWorker() && WorkerEnded());
-    EXPECT_EQ(m_page.Messages().size(), 3u);
-    EXPECT_FALSE(secondStarted.WaitFor(0));
-}
-
 // The function page receives inventory results, the conventional page uninstall messages, whatever
 // the order of refreshes and uninstall clicks.
 TEST_F(UninstallQueueTest, EachPageGetsItsOwnMessagesWhenARefreshAndAnUninstallOverlap) {
