@@ -1,4 +1,5 @@
 // The scanner in scratch keys, and what real NSIS and MSI installers write.
+#include "inventory/InventorySequence.h"
 #include "inventory/RegistryScanner.h"
 #include "tests/engine/EngineTestSupport.h"
 
@@ -72,6 +73,34 @@ TEST(RegistryScannerTest, BuildsTheRecordsOfTheListedEntries) {
 
 // Values as broken installers write them; a REG_SZ that fills the buffer exactly, with and without its
 // terminator, or is one character too long; an entry deleted during the scan loses only itself.
+// Over copies of WOW6432Node, machine and user keys: the first of a name wins, 32-bit Windows has no
+// WOW6432Node; no products key: no products, a new map; an unopenable one: the map stays as it was.
+TEST(RegistryScannerTest, SequenceOrderDecidesWhichEntryRepresentsAName) {
+    ScratchKey wow{HKEY_CURRENT_USER, UniquePath(L"Wow")}, machine{HKEY_CURRENT_USER, UniquePath(L"Machine")},
+        user{HKEY_CURRENT_USER, UniquePath(L"User")};
+    InventoryLocations locations;
+    locations.installerProducts = {kRootCurrentUser, UniquePath(L"Products")};
+    locations.uninstallKeys64 = {{kRootCurrentUser, wow.Path()}, {kRootCurrentUser, machine.Path()},
+                                 {kRootCurrentUser, user.Path()}};
+    locations.uninstallKeys32 = {{kRootCurrentUser, machine.Path()}, {kRootCurrentUser, user.Path()}};
+    // clang-format off
+    Add(wow, L"x", L"Shared", L"wow.exe"); Add(machine, L"x", L"Shared", L"machine.exe");
+    Add(machine, L"y", L"Both", L"machine.exe"); Add(user, L"y", L"Both", L"user.exe"); Add(user, L"z", L"User");
+    // clang-format on
+    ProductIconMap icons{{L"stale", ProductIconInfo{}}};
+    SoftwareMap map{{L"Previous", SoftwareRecord{}}};
+    for (const auto& [on64, shared] : {std::pair{true, L"wow.exe"}, {false, L"machine.exe"}}) {
+        ASSERT_EQ(RunInventorySequence(icons, map, on64, locations), InventoryResult::Loaded);
+        ASSERT_TRUE(icons.empty() && map.size() == 3u);
+        EXPECT_EQ(map.at(L"Shared").uninstallString + L" " + map.at(L"Both").uninstallString,
+                  shared + L" machine.exe"s);
+    }
+    locations.installerProducts.root = 0x80000009u;
+    Add(user, L"new", L"New Entry");
+    EXPECT_EQ(RunInventorySequence(icons, map, true, locations), InventoryResult::ProductsFailed);
+    EXPECT_EQ(map.size(), 3u);
+}
+
 TEST(RegistryScannerTest, OddValuesKeyNamesAndDeletedKeysGiveDefinedTextAndBuffersAreNeverOverread) {
     ScratchKey key(HKEY_CURRENT_USER, UniquePath(L"Odd"));
     const RegistryScanner scanner(RegistryView::Wow64Key64);
