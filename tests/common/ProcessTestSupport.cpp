@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <sstream>
 #include <string>
 
 namespace tsu::test {
@@ -78,21 +79,9 @@ bool CopyProgram(const std::wstring& from, const std::wstring& to) {
 
 std::vector<DWORD> ReadRecordedIds(const std::wstring& path) {
     std::vector<DWORD> ids;
-    const std::string text = ReadFileBytes(path);
-    DWORD value = 0;
-    bool inNumber = false;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            value = value * 10 + static_cast<DWORD>(c - '0');
-            inNumber = true;
-        } else if (inNumber) {
-            ids.push_back(value);
-            value = 0;
-            inNumber = false;
-        }
-    }
-    if (inNumber)
-        ids.push_back(value);
+    std::istringstream lines(ReadFileBytes(path));
+    for (DWORD id = 0; lines >> id;)
+        ids.push_back(id);
     return ids;
 }
 

@@ -147,14 +147,6 @@ SoftwareRecord Record(const std::wstring& iconPath, int32_t kind, int32_t index 
     return record;
 }
 
-TEST(PicturePassTest, IconPathLosesItsQuotesAtBothEnds) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"\"C:\\a b\\x.exe\"", L"C:\\a b\\x.exe"}, {L"\"\"C:\\x.ico", L"C:\\x.ico"}, {L"C:\\x.ico", L"C:\\x.ico"},
-        {L"C:\\x\"y.ico\"", L"C:\\x\"y.ico"}, {L"\"\"\"", L""}, {L"", L""}};
-    for (const auto& [raw, expected] : cases)
-        EXPECT_EQ(PictureIconPath(raw), expected) << raw;
-}
-
 TEST_F(IconPngCacheTest, PassStemsCountOnlySuccessfulPicturesAndAreReusedNextPass) {
     const std::vector<std::wstring> made = {m_folder.File(L"0.png"), m_folder.File(L"1.png"), m_folder.File(L"2.png")};
     SoftwareMap software;
