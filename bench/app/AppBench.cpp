@@ -6,7 +6,7 @@
 // afterwards; their icons are real executables and libraries of the system.
 
 #include "framework/ScopedHandles.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 
 #include <windows.h>
 #include <psapi.h>

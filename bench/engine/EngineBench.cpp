@@ -10,7 +10,7 @@
 // the tests. Everything it creates is removed at the end.
 
 #include "smart/IntelligenceEngine.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/smart/ShortcutFiles.h"
 #include "uninstall/engine/EngineMessages.h"

@@ -4,7 +4,7 @@
 #include "framework/StartupHardening.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 

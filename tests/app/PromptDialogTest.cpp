@@ -5,7 +5,7 @@
 #include "app/core/ToolIdentity.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/common/TestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
 

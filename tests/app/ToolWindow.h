@@ -9,7 +9,7 @@
 #include "app/CTarrowSoftwareUninstallDlg.h"
 #include "res/ResourceIds.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>

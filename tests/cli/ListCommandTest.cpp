@@ -1,7 +1,7 @@
 // tsu.exe as scripts see it: exit codes, text lines and the JSON listing.
 #include "core/TextRules.h"
 #include "tests/common/ScratchKey.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,17 +1,51 @@
 #pragma once
-// What the Wine tests of every area share about processes: the stand-in uninstaller
-// tsu_process_helper (its arguments are described at the top of tests/uninstall/ProcessHelper.cpp),
-// unique names, scratch folders, named events and the processes that the helpers record.
+// What the Wine tests of every area share about processes and files: programs run with their output
+// collected, the stand-in uninstaller tsu_process_helper (its arguments are described at the top of
+// tests/uninstall/ProcessHelper.cpp), unique names, scratch folders, named events and the processes
+// that the helpers record.
 
 #include "framework/ScopedHandles.h"
-#include "tests/common/TestProcess.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace tsu::test {
+
+struct ProcessResult {
+    bool started = false;
+    DWORD exitCode = 0;
+    std::string out; // raw bytes of standard output
+    std::string err; // raw bytes of standard error
+};
+
+// Starts the command line hidden, collects both pipes while it runs and what is left at its exit
+// (a grandchild that inherited the pipes does not hold the run up).
+// timeoutMs bounds the whole run; a program still running then is terminated (exitCode 259).
+[[nodiscard]] ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000);
+
+// Starts a host program by its Z: path under Wine and waits until done() holds, at most timeoutMs.
+// Wine runs such a program without a process object and without the caller's pipes, so its effect
+// is the only sign that it has run: the wait follows change notifications on watchedFolder, where
+// that effect shows. False when it cannot be started or done() never holds.
+[[nodiscard]] bool RunHostProgramUntil(const std::wstring& commandLine, const std::wstring& watchedFolder,
+                                       const std::function<bool()>& done, DWORD timeoutMs = 30000);
+
+// The build's bin folder (where the programs and test programs lie), ending in "\".
+[[nodiscard]] std::wstring BinDir();
+
+// A fresh, empty folder below %TEMP% for this test program; removed by the caller if wanted.
+[[nodiscard]] std::wstring MakeScratchFolder(const std::wstring& name);
+
+// Deletes a folder tree (files and sub-folders); true when it is gone.
+bool RemoveTree(const std::wstring& folder);
+
+// Whole file as bytes; empty when it cannot be read.
+[[nodiscard]] std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+[[nodiscard]] bool FileExists(const std::wstring& path);
 
 // Long enough for anything that must happen under a loaded machine; a fault shows as a failed
 // wait, not a hung test.

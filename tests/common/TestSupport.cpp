@@ -3,7 +3,7 @@
 #include "framework/MessageLoop.h"
 #include "framework/ScopedHandles.h"
 #include "icons/PngCodec.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -111,13 +111,9 @@ LRESULT TestHostWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CWnd::WindowProc(msg, wp, lp);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    return tsu::PumpUntil(done, timeoutMs);
-}
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) { return tsu::PumpUntil(done, timeoutMs); }
 
-void PumpPending() {
-    (void)tsu::PumpPendingMessages();
-}
+void PumpPending() { (void)tsu::PumpPendingMessages(); }
 
 bool ColorNear(COLORREF a, COLORREF b, int tolerance) {
     return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&

@@ -1,7 +1,7 @@
 // tsu uninstall on real NSIS and MSI programs: the lines it prints, its exit codes, and the evidence
 // of what is left.
 #include "core/TextRules.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/smart/ShortcutFiles.h"
 

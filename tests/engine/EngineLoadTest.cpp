@@ -1,5 +1,5 @@
 // The load and refresh workers over scratch uninstall keys: what they send, and what the inventory holds.
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/UninstallEngine.h"

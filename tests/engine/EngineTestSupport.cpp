@@ -1,7 +1,7 @@
 #include "tests/engine/EngineTestSupport.h"
 
 #include "inventory/InventorySequence.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
 
 namespace tsu::test {
@@ -18,13 +18,9 @@ bool IsEngineMessage(UINT message) {
     return false;
 }
 
-bool Succeeded(const ProcessResult& result) {
-    return result.started && result.exitCode == 0;
-}
+bool Succeeded(const ProcessResult& result) { return result.started && result.exitCode == 0; }
 
-std::wstring FixtureFile(const std::wstring& fileName) {
-    return BinDir() + L"..\\fixtures\\" + fileName;
-}
+std::wstring FixtureFile(const std::wstring& fileName) { return BinDir() + L"..\\fixtures\\" + fileName; }
 } // namespace
 
 MessageRecorder::MessageRecorder() : m_windowThread(L"TsuEngineTestRecorder", &MessageRecorder::WindowProc, this) {}
@@ -87,9 +83,7 @@ void MessageRecorder::Clear() {
     m_messages.clear();
 }
 
-size_t CountOf(const std::vector<RecordedMessage>& messages, UINT message) {
-    return OnlyOf(messages, message).size();
-}
+size_t CountOf(const std::vector<RecordedMessage>& messages, UINT message) { return OnlyOf(messages, message).size(); }
 
 std::vector<RecordedMessage> OnlyOf(const std::vector<RecordedMessage>& messages, UINT message) {
     std::vector<RecordedMessage> only;

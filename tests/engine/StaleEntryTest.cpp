@@ -1,7 +1,7 @@
 // Stale entries and bad uninstall commands on the real file system and registry: which entries the
 // worker deletes with the registry tool (after a backup), which it launches, and which it refuses.
 #include "log/CLogSave.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "uninstall/RunCommand.h"
 #include "uninstall/engine/EngineMessages.h"

@@ -1,6 +1,6 @@
 // The uninstall worker with stand-in uninstallers: what reaches the owner window, in which order, and
 // what a stop does to a running uninstall and the queue behind it.
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/UninstallEngine.h"

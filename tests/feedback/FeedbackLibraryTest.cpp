@@ -6,7 +6,6 @@
 #include "framework/ScopedHandles.h"
 #include "tests/common/ProcessTestSupport.h"
 #include "tests/common/ScratchKey.h"
-#include "tests/common/TestProcess.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -3,7 +3,6 @@
 #include "log/CLogSaveCloseFile.h"
 #include "log/CLogSaveOpenFile.h"
 #include "tests/common/ProcessTestSupport.h"
-#include "tests/common/TestProcess.h"
 #include "tests/smart/ShortcutFiles.h"
 
 #include <gtest/gtest.h>

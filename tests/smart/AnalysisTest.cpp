@@ -3,7 +3,7 @@
 #include "smart/IntelligenceEngine.h"
 #include "smart/SystemFolders.h"
 #include "smart/core/AnalysisRules.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/smart/ShortcutFiles.h"
 #include "uninstall/engine/EngineMessages.h"

@@ -2,7 +2,7 @@
 // real NSIS programs.
 #include "smart/IntelligenceEngine.h"
 #include "smart/core/AnalysisRules.h"
-#include "tests/common/TestProcess.h"
+#include "tests/common/ProcessTestSupport.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/smart/ShortcutFiles.h"
 #include "uninstall/engine/EngineMessages.h"

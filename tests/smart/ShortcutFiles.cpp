@@ -1,7 +1,6 @@
 #include "tests/smart/ShortcutFiles.h"
 #include "framework/ScopedHandles.h"
 #include "tests/common/ProcessTestSupport.h"
-#include "tests/common/TestProcess.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
