@@ -15,8 +15,8 @@ constexpr LONGLONG kMaxPictureBytes = 4 * 1024 * 1024;
 } // namespace
 
 std::wstring MakeCachePicture(const std::wstring& iconPath, const std::wstring& stem, int32_t iconKind) {
-    // One cache per picture: it starts COM and GDI+ for the calling thread for its lifetime, and
-    // both are reference counted, so only the first picture of a pass pays for starting them.
+    // One cache per picture: it starts COM for the calling thread for its lifetime, and COM is
+    // reference counted, so only the first picture of a pass pays for starting it.
     IconPngCache cache;
     std::wstring pngPath;
     if (!cache.MakeIconPng(iconPath, stem, iconKind, pngPath))

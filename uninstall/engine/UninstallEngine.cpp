@@ -127,7 +127,7 @@ void LoadWorker(const StatePtr& shared) {
         state.productIcons.clear();
         const InventoryResult result = state.reader(state.productIcons, state.inventory, Is64BitWindows());
         if (result == InventoryResult::Loaded && !state.inventory.empty() && !state.pictureFolder.empty()) {
-            // The cache starts COM and GDI+ for this thread; it lives for this pass only.
+            // The cache starts COM for this thread; it lives for this pass only.
             IconPngCache cache(state.pictureFolder);
             RunPicturePass(state.inventory, cache);
         }
