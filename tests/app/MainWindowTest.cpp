@@ -27,7 +27,7 @@ TEST_F(MainWindow, StartPageConsentVersionCheckTermsKeysAboutBoxAndClosingQuesti
                function = RectOf(tool.Function().GetSafeHwnd());
     EXPECT_EQ(std::tuple(main.right - main.left, main.bottom - main.top, start.left - main.left, start.top - main.top),
               std::tuple(806, 606, 3, 2));
-    EXPECT_TRUE(::EqualRect(&start, &function));
+    EXPECT_TRUE(::EqualRect(&start, &function) && (::GetWindowLongW(tool.Main(), GWL_STYLE) & WS_MINIMIZEBOX));
     // Dragged by its strip, the page takes the main window and the other page along (and back).
     for (const POINT to : {POINT{start.left + 40, start.top + 25}, POINT{start.left, start.top}}) {
         const RECT now = RectOf(tool.Start().GetSafeHwnd());
@@ -64,7 +64,7 @@ TEST_F(MainWindow, StartPageConsentVersionCheckTermsKeysAboutBoxAndClosingQuesti
                           });
     ::SendMessageW(tool.Main(), WM_SYSCOMMAND, kAboutCommand, 0);
     EXPECT_TRUE(about.Ran() && ::IsWindowVisible(tool.Main()));
-    // The terms label toggles its viewer; clicks elsewhere hide it.
+    // The terms label toggles its viewer; clicks away from both hide it, a click in the viewer does not.
     CSoftwareUninstallMainDlg& page = tool.Start();
     const auto clickLabel = [&] { test::ClickButton(page.GetSafeHwnd(), IDC_TERMS_LABEL); }; // STN_CLICKED is 0 too
     clickLabel();
@@ -76,6 +76,10 @@ TEST_F(MainWindow, StartPageConsentVersionCheckTermsKeysAboutBoxAndClosingQuesti
     EXPECT_FALSE(viewer->Child().IsWindowVisible());
     clickLabel();
     EXPECT_TRUE(page.TermsViewer() == viewer && viewer->IsViewerVisible());
+    const RECT text = viewer->Child().GetWindowRect();
+    ASSERT_TRUE(::SetCursorPos(text.left + 10, text.top + 10));
+    ::SendMessageW(page.GetSafeHwnd(), WM_GLOBAL_LBUTTONDOWN, WM_LBUTTONDOWN, 0);
+    EXPECT_TRUE(viewer->IsViewerVisible());
     ASSERT_TRUE(::SetCursorPos(page.GetWindowRect().left + 100, page.GetWindowRect().top + 100));
     ::SendMessageW(page.GetSafeHwnd(), WM_GLOBAL_LBUTTONDOWN, WM_LBUTTONDOWN, 0);
     EXPECT_FALSE(viewer->IsViewerVisible());

@@ -53,10 +53,8 @@ constexpr DWORD kMustHappenMs = 60000;
 // Long enough for two monitor passes (500 ms apart): a launch still waiting after it is waiting.
 constexpr DWORD kTwoPassesMs = 1200;
 
-// The build's bin folder with name appended.
 [[nodiscard]] std::wstring BinFile(const std::wstring& name);
 [[nodiscard]] std::wstring HelperPath();
-// "text" with quotes around it.
 [[nodiscard]] std::wstring Quoted(const std::wstring& text);
 // "<tag>_<pid>": the same for every call of this test program with that tag, and unique among
 // test programs running at the same time in the prefix.
