@@ -97,8 +97,8 @@ TEST(EntryRulesTest, ExclusionKeyPathsListableDateIconCompletionAndMapOrder) {
 TEST(EntryRulesTest, SizeTextAndIconText) {
     // 1,234,567,890 KB: the float rounds to 1177.37573... GB (1177.3757... in double).
     const std::pair<uint32_t, const wchar_t*> sizes[] = {
-        {0, L""}, {1024, L"1024 KB"}, {1025, L"1.00 MB"}, {1048576, L"1024.00 MB"}, {1048577, L"1.00 GB"},
-        {1234567890u, L"1177.38 GB"}};
+        {0, L""}, {1, L"1 KB"}, {1024, L"1024 KB"}, {1025, L"1.00 MB"}, {1048576, L"1024.00 MB"},
+        {1048577, L"1.00 GB"}, {1234567890u, L"1177.38 GB"}};
     for (const auto& [kilobytes, text] : sizes)
         EXPECT_EQ(FormatSizeText(kilobytes), text) << kilobytes;
     // Kind is decided on the whole upper-cased text; quotes around the index go too.

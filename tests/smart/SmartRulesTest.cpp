@@ -118,6 +118,7 @@ TEST(PathValueTest, ContainmentAtPathBoundaries) {
         // Unquoted: up to the first ".exe" that ends a word.
         {L"C:\\Program Files\\App\\uninst.exe", L"C:\\Program Files\\App", true, true, true},
         {L"C:\\Tools\\A.exeB\\uninst.exe /S", L"C:\\Tools\\Else", true, false, true},
+        {L"C:\\Tools\\App\\uninst.exe/S /Q", L"C:\\Tools\\App", true, true, true},
         // Without ".exe" the program is the whole command, and only when it has no blank.
         {L"C:\\Tools\\App\\uninst", L"C:\\Tools\\App", true, true, true},
         {L"C:\\Tools\\App\\uninst /S", L"C:\\Tools\\App", true, false, true},
