@@ -6,7 +6,6 @@
 #include "tests/smart/ShortcutFiles.h"
 #include "uninstall/LaunchUninstaller.h"
 
-#include <shlobj.h>
 
 #include <algorithm>
 #include <thread>
@@ -47,15 +46,7 @@ protected:
     CIntelligenceUninstallDlg& page() { return tool.Intelligent(); }
     // Drops paths on the input box, as the shell hands them over; returns once the analysis is over.
     void Drop(const std::vector<std::wstring>& paths) {
-        std::wstring list;
-        for (const std::wstring& path : paths)
-            list += path + L'\0';
-        HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
-        auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
-        header->pFiles = sizeof(DROPFILES), header->fWide = TRUE;
-        std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(header + 1));
-        ::GlobalUnlock(memory);
-        ::SendMessageW(page().GetDlgItem(IDC_DROP_EDIT), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        test::DropFiles(page().GetDlgItem(IDC_DROP_EDIT), paths);
         // The wait dialog closes while the worker is still on its way out; the next drop waits for it.
         EXPECT_TRUE(test::PumpUntil([&] { return !page().Engine().IsAnalysisRunning(); }, test::kMustHappenMs));
     }

@@ -46,6 +46,9 @@ TEST_F(MainWindow, StartPageConsentVersionCheckTermsKeysAboutBoxAndClosingQuesti
               std::pair(std::wstring(L"InitFreedbackDll"), std::wstring(L"GetToolIsNewVersion|10100|1.0.20.1116")));
     test::SaveWindowAreaPng(tool.Main(), L"start_page");
     HWND agree = tool.Start().GetDlgItem(IDC_AGREE_CHECK), startButton = tool.Start().GetDlgItem(IDC_START_BUTTON);
+    CMemoryCanvas shot; // the button's round corners show the page behind it, not white
+    ASSERT_TRUE(test::CaptureWindow(startButton, shot));
+    EXPECT_NE(shot.PixelAt(0, 0), RGB(255, 255, 255));
     EXPECT_EQ(::SendMessageW(agree, BM_GETCHECK, 0, 0), BST_CHECKED);
     ::SendMessageW(agree, BM_CLICK, 0, 0);
     EXPECT_FALSE(::IsWindowEnabled(startButton));

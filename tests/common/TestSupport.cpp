@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <shlobj.h>
 #include <vector>
 
 namespace tsu::test {
@@ -122,27 +123,22 @@ bool ColorNear(COLORREF a, COLORREF b, int tolerance) {
 
 int CountPixels(const CMemoryCanvas& canvas, const RECT& rect, const std::function<bool(COLORREF)>& match) {
     int count = 0;
-    const int left = std::max(0L, rect.left);
-    const int top = std::max(0L, rect.top);
-    const int right = std::min(static_cast<LONG>(canvas.Width()), rect.right);
-    const int bottom = std::min(static_cast<LONG>(canvas.Height()), rect.bottom);
-    const uint32_t* pixels = canvas.Pixels();
-    if (pixels)
-        ::GdiFlush();
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            COLORREF color;
-            if (pixels) {
-                const uint32_t bgra = pixels[static_cast<size_t>(y) * static_cast<size_t>(canvas.Width()) + x];
-                color = RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
-            } else {
-                color = canvas.PixelAt(x, y);
-            }
-            if (match(color))
-                ++count;
-        }
-    }
+    for (LONG y = std::max(0L, rect.top); y < std::min<LONG>(canvas.Height(), rect.bottom); ++y)
+        for (LONG x = std::max(0L, rect.left); x < std::min<LONG>(canvas.Width(), rect.right); ++x)
+            count += match(canvas.PixelAt(x, y)) ? 1 : 0;
     return count;
+}
+
+void DropFiles(HWND target, const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const std::wstring& path : paths)
+        list += path + L'\0';
+    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES), header->fWide = TRUE;
+    std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(header + 1));
+    ::GlobalUnlock(memory);
+    ::SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
 int CountNonBackground(const CMemoryCanvas& canvas, const RECT& rect, COLORREF background, int tolerance) {

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tsu::test {
 
@@ -63,5 +64,7 @@ void PumpPending();
 // Pixels in rect that differ from background by more than the tolerance.
 [[nodiscard]] int CountNonBackground(const CMemoryCanvas& canvas, const RECT& rect, COLORREF background,
                                      int tolerance = 8);
+// Drops the paths on target as the shell hands them over (DROPFILES, wide, double-NUL-terminated).
+void DropFiles(HWND target, const std::vector<std::wstring>& paths);
 
 } // namespace tsu::test

@@ -28,6 +28,10 @@ class SkinScrollTest : public ::testing::Test {
 protected:
     static LPARAM At(POINT pt) { return MAKELPARAM(pt.x, pt.y); }
     static POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    static COLORREF PixelOnScreen(CWnd& window, POINT pt) {
+        ::UpdateWindow(window.GetSafeHwnd());
+        return ::GetPixel(UniqueWindowDc(window.GetSafeHwnd()).Get(), pt.x, pt.y);
+    }
     static std::pair<LONG, LONG> SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
     void SetUp() override {
         ASSERT_TRUE(test::EnsureGdiplus());
@@ -109,6 +113,13 @@ TEST_F(SkinScrollTest, FrameTakesTheTargetInAndPlacesItsBars) {
     const RECT h = frame->HorizontalBar().GetWindowRect();
     EXPECT_EQ(h.bottom - h.top, 13);
     EXPECT_EQ(h.right, frame->VerticalBar().GetWindowRect().left); // the corner square is left to the frame
+    ::SetWindowTextW(m_target, std::wstring(200, L'W').c_str());
+    ASSERT_TRUE(test::PumpUntil([&] { return frame->HorizontalBar().GetInfo().nMax > 0; }, 10000));
+    const POINT right = Centre(frame->HorizontalBar().GetPartRect(kSkinPartLineDown));
+    frame->HorizontalBar().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(right));
+    frame->HorizontalBar().SendMessage(WM_LBUTTONUP, 0, At(right));
+    const int horizontal = InfoOf(m_target, SB_HORZ).nPos; // read back at once, not at the next timer tick
+    EXPECT_TRUE(horizontal > 0 && frame->HorizontalBar().GetInfo().nPos == horizontal) << horizontal;
     SCOPED_TRACE("page covering everything");                      // two lines: range 0-2, page 3
     ASSERT_NE(frame = Skinned(1, WS_VSCROLL, L"EDIT"), nullptr);
     ASSERT_TRUE(test::PumpUntil([&] { return frame->VerticalBar().GetInfo().nPage > 0; }, 10000));
@@ -137,6 +148,7 @@ TEST_F(SkinScrollTest, ArrowScrollsOnceRepeatsPausesAwayFromItEndsWithTheCapture
     ASSERT_TRUE(test::PumpUntil([&] { return FirstVisibleLine() >= 4; }, 10000));
     EXPECT_GE(::GetTickCount64() - pressed, 700u); // timers never fire early: 500 ms, then three of 100 ms
     bar->SendMessage(WM_LBUTTONUP, 0, At(arrow));
+    EXPECT_FALSE(::KillTimer(bar->GetSafeHwnd(), CSkinScrollBar::kRepeatTimer)); // nothing left ticking
     EXPECT_FALSE(Scrolls(300));
     EXPECT_TRUE(BarInStep(*bar)); // the bar follows where the box went
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(arrow));
@@ -174,8 +186,10 @@ TEST_F(SkinScrollTest, PageAreaPagesToThePointerAndTheDraggedThumbScrollsLive) {
     EXPECT_LE(bar->GetLayout().thumbStart, pointer.y + 1);
     bar->SendMessage(WM_LBUTTONUP, 0, At(pointer));
     const POINT thumb = Centre(bar->GetPartRect(kSkinPartThumb));
+    const COLORREF unlit = PixelOnScreen(*bar, thumb);
     bar->SendMessage(WM_MOUSEMOVE, 0, At(thumb));
     EXPECT_EQ(bar->GetHotPart(), kSkinPartThumb);
+    EXPECT_NE(PixelOnScreen(*bar, thumb), unlit); // lit at once, not at the next paint
     bar->SendMessage(WM_MOUSELEAVE);
     EXPECT_EQ(bar->GetHotPart(), kSkinPartNone);
     bar->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(thumb));

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <memory>
@@ -225,7 +224,9 @@ TEST_F(WidgetsTest, BusyTextCyclesItsDotsOncePerSecondWhiteAndCentredOnItsPiece)
     busy.SetBackground(background.get());
     busy.SetBackgroundRect(10, 22, 194, 82);
     busy.SetAlignment(5);
+    ::ValidateRect(busy.GetSafeHwnd(), nullptr);
     busy.SetTextColor(kWhite);
+    EXPECT_TRUE(::GetUpdateRect(busy.GetSafeHwnd(), nullptr, FALSE)); // repainted in the new colour
     const CMemoryCanvas canvas = Paint(busy);
     const COLORREF dark = canvas.PixelAt(2, 2);
     EXPECT_LT(GetRValue(dark), 90); // the dark piece, not the white fill
@@ -234,20 +235,6 @@ TEST_F(WidgetsTest, BusyTextCyclesItsDotsOncePerSecondWhiteAndCentredOnItsPiece)
     EXPECT_NEAR((ink.top + ink.bottom) / 2, 30, 4);
     EXPECT_GT(Near(canvas, kWhite), 20);
     test::SaveCanvasPng(canvas, L"controls_wait_text");
-}
-
-// A drop as the shell hands it over: DROPFILES followed by the double-NUL-terminated wide paths.
-WPARAM MakeDrop(const std::vector<std::wstring>& paths) {
-    std::wstring list;
-    for (const std::wstring& p : paths)
-        list += p + L'\0';
-    list += L'\0';
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
-    *header = DROPFILES{sizeof(DROPFILES), {}, FALSE, TRUE};
-    std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(header + 1));
-    ::GlobalUnlock(memory);
-    return reinterpret_cast<WPARAM>(memory);
 }
 
 TEST_F(WidgetsTest, DropEditReportsOneFileAndTakesNoTypingPastingOrMenu) {
@@ -263,7 +250,7 @@ TEST_F(WidgetsTest, DropEditReportsOneFileAndTakesNoTypingPastingOrMenu) {
     const std::vector<std::vector<std::wstring>> drops = {
         {L"C:\\Users\\Public\\Desktop\\示例程序.lnk"}, {longPath}, {L"C:\\a.lnk", L"C:\\b.lnk"}, {}};
     for (const auto& paths : drops)
-        edit.SendMessage(WM_DROPFILES, MakeDrop(paths), 0);
+        test::DropFiles(edit.GetSafeHwnd(), paths);
     ASSERT_EQ(m_drops.size(), drops.size());
     for (size_t i = 0; i < drops.size(); ++i) {
         EXPECT_EQ(m_drops[i].path, drops[i].size() == 1 ? drops[i][0] : L"(none)") << i;

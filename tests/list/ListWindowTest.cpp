@@ -190,6 +190,9 @@ TEST_F(ListWindowTest, AnimationsFollowTheirRowAndPauseWhenDone) {
     EXPECT_FALSE(::GetUpdateRect(m_list->GetSafeHwnd(), nullptr, FALSE)); // no endless repaint of its own
     const CMemoryCanvas canvas = Render();                                // the done icon and its text
     EXPECT_TRUE(Ink(canvas, Cell(1, 3).animRect) > 50 && Ink(canvas, Cell(1, 3).stateTextRect) > 10);
+    ASSERT_TRUE(m_list->SetCellKind(1, 3, CELL_UNINSTALLING)); // waiting again: it runs again
+    PaintNow();
+    EXPECT_FALSE(third->IsPaused());
 }
 
 TEST_F(ListWindowTest, IconsGoWithTheRowsBadIndexesShowNoneAndCellsScaleAt120Dpi) {
