@@ -12,6 +12,9 @@
 #include "uninstall/engine/EngineMessages.h"
 #include "uninstall/engine/UninstallEngine.h"
 
+#include <map>
+#include <tuple>
+
 namespace tsu {
 
 namespace {
@@ -133,23 +136,27 @@ void CConventionalUninstallDlg::FillList() {
     const SoftwareMap& inventory = m_engine->Inventory();
     SetCount(static_cast<int>(inventory.size()));
     int rowNumber = 0;
-    // The default program icon is decoded once and shared by every row that shows it.
+    // Pictures are decoded when their rows are first shown, once per icon source: programs that
+    // share an executable or a library share its picture. The default program icon is decoded once
+    // and shared by every row that has no picture.
+    std::map<std::tuple<std::wstring, int32_t, int32_t>, int> pictureBySource;
     int defaultIconIndex = -1;
-    bool defaultIconTried = false;
     for (const auto& [name, record] : inventory) {
         int iconIndex = -1;
-        std::unique_ptr<Gdiplus::Image> picture;
-        if (record.imagePath.size() > kMinPicturePathChars)
-            picture = LoadPictureFile(record.imagePath);
-        if (picture) {
-            iconIndex = m_list.AddImage(picture.release());
-        } else {
-            // A cached picture that is missing or damaged shows the default program icon.
-            if (!defaultIconTried) {
-                defaultIconTried = true;
-                if (std::unique_ptr<Gdiplus::Image> fallback = LoadPngResource(IDB_PNG_DEFAULT_PROGRAM_ICON))
-                    defaultIconIndex = m_list.AddImage(fallback.release());
+        if (record.imagePath.size() > kMinPicturePathChars) {
+            const auto [shared, added] =
+                pictureBySource.try_emplace(std::tuple(record.iconPath, record.iconIndex, record.iconKind), -1);
+            if (added) {
+                // A cached picture that is missing or damaged shows the default program icon.
+                shared->second = m_list.AddImageSource([path = record.imagePath] {
+                    std::unique_ptr<Gdiplus::Image> picture = LoadPictureFile(path);
+                    return picture ? std::move(picture) : LoadPngResource(IDB_PNG_DEFAULT_PROGRAM_ICON);
+                });
             }
+            iconIndex = shared->second;
+        } else {
+            if (defaultIconIndex < 0)
+                defaultIconIndex = m_list.AddImageSource([] { return LoadPngResource(IDB_PNG_DEFAULT_PROGRAM_ICON); });
             iconIndex = defaultIconIndex;
         }
 

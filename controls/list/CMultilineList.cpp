@@ -206,7 +206,14 @@ void CMultilineList::DeleteAllRows() {
 int CMultilineList::AddImage(Gdiplus::Image* image) {
     if (!image)
         return -1;
-    m_icons.emplace_back(image);
+    m_icons.push_back(ListIcon{std::unique_ptr<Gdiplus::Image>(image), nullptr});
+    return static_cast<int>(m_icons.size()) - 1;
+}
+
+int CMultilineList::AddImageSource(ImageSource source) {
+    if (!source)
+        return -1;
+    m_icons.push_back(ListIcon{nullptr, std::move(source)});
     return static_cast<int>(m_icons.size()) - 1;
 }
 

@@ -17,6 +17,7 @@
 
 #include <gdiplus.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,8 +64,13 @@ public:
     BOOL DeleteRow(int row);
     void DeleteAllRows();
     [[nodiscard]] int GetRowCount() const { return m_model.GetRowCount(); }
+    // Gives a row's icon when it is first shown; null shows no icon.
+    using ImageSource = std::function<std::unique_ptr<Gdiplus::Image>()>;
     // Takes ownership of the image; returns its index, or -1 (and deletes nothing) for null.
     [[nodiscard]] int AddImage(Gdiplus::Image* image);
+    // An icon decoded only when a row that shows it is first painted: filling thousands of rows
+    // decodes nothing. Returns its index, or -1 for an empty source.
+    [[nodiscard]] int AddImageSource(ImageSource source);
     void ReleaseImages();
     void AdjustLayout();
     void ShowCheckAll(BOOL show);
@@ -170,7 +176,14 @@ private:
     std::unique_ptr<Gdiplus::Image> m_checkStrip;
     std::unique_ptr<Gdiplus::Image> m_buttonStrip;
     std::unique_ptr<Gdiplus::Image> m_doneIcon;
-    std::vector<std::unique_ptr<Gdiplus::Image>> m_icons;
+    // An icon is kept at the size it is shown once it has been drawn: a 128 x 128 picture holds
+    // 64 KB, thousands of them hundreds of megabytes.
+    struct ListIcon {
+        std::unique_ptr<Gdiplus::Image> image;
+        ImageSource source; // still to be asked; cleared once asked
+        bool fitted = false;
+    };
+    mutable std::vector<ListIcon> m_icons;
     int m_pressState = kPressNormal;
     POINT m_lastMouse{-1, -1};
     float m_scale = 1.0f;

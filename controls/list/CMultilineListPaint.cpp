@@ -112,7 +112,21 @@ void CMultilineList::PaintArea(HDC target, const RECT& area) {
 Gdiplus::Image* CMultilineList::IconAt(int index) const {
     if (index < 0 || index >= static_cast<int>(m_icons.size()))
         return nullptr;
-    return m_icons[static_cast<size_t>(index)].get();
+    ListIcon& icon = m_icons[static_cast<size_t>(index)];
+    if (icon.source) {
+        const ImageSource source = std::move(icon.source);
+        icon.source = nullptr;
+        icon.image = source();
+    }
+    const int side = Scaled(32, m_scale);
+    if (icon.image && !icon.fitted) {
+        icon.fitted = true;
+        if (static_cast<int>(icon.image->GetWidth()) > side || static_cast<int>(icon.image->GetHeight()) > side) {
+            if (std::unique_ptr<Gdiplus::Bitmap> shrunk = ListSpriteCache::Shrunk(icon.image.get(), side, side))
+                icon.image = std::move(shrunk);
+        }
+    }
+    return icon.image.get();
 }
 
 void CMultilineList::DrawImage(HDC dc, Gdiplus::Image* image, const ListRect& target, int srcX, int srcY, int srcWidth,

@@ -11,6 +11,7 @@
 #include <gdiplus.h>
 
 #include <map>
+#include <memory>
 #include <tuple>
 
 namespace tsu {
@@ -28,6 +29,9 @@ public:
     // Forget every rendering (the images were freed or replaced: their addresses may come again).
     void Clear();
     [[nodiscard]] size_t Size() const { return m_sprites.size(); }
+    // The whole image drawn at width x height into a new premultiplied picture, exactly as a sprite
+    // of that size is drawn; null when GDI+ fails.
+    [[nodiscard]] static std::unique_ptr<Gdiplus::Bitmap> Shrunk(Gdiplus::Image* image, int width, int height);
 
     // More renderings than this (a long list scrolled through) start the cache afresh.
     static constexpr size_t kMaxSprites = 512;
@@ -35,6 +39,8 @@ public:
 private:
     using Key = std::tuple<Gdiplus::Image*, int, int, int, int, int, int>;
     [[nodiscard]] HBITMAP Render(Gdiplus::Image* image, const ListRect& source, int width, int height);
+    static bool DrawScaled(Gdiplus::Image* image, const ListRect& source, Gdiplus::Bitmap& target, int width,
+                           int height);
 
     std::map<Key, UniqueHbitmap> m_sprites;
     UniqueMemoryDc m_dc;

@@ -122,8 +122,13 @@ TEST_F(MainWindow, ACachedPictureThatFailsToLoadShowsTheDefaultIcon) {
     ASSERT_TRUE(record && record->imagePath.size() > 3) << "the load made no picture";
     ASSERT_TRUE(test::WriteFileBytes(record->imagePath, "not a png at all"));
     tool.Conventional().FillList();
-    EXPECT_GE(tool.Conventional().List().Model().FindCell(0, 0)->iconIndex, 0);
-    EXPECT_EQ(tool.Conventional().List().GetIconCount(), 1);
+    CMultilineList& list = tool.Conventional().List();
+    EXPECT_EQ(list.GetIconCount(), 1);
+    CMemoryCanvas canvas; // the picture is decoded at the first paint; text never reaches the icon's top
+    ASSERT_TRUE(canvas.CreateDib32(list.GetClientRect().right, list.GetClientRect().bottom));
+    list.PaintContentTo(canvas.Dc());
+    const LONG top = list.GetContentRect().top;
+    EXPECT_GT(test::CountNonBackground(canvas, RECT{8, top + 5, 40, top + 11}, ::GetSysColor(COLOR_WINDOW)), 20);
 }
 
 TEST(MainWindowPrompt, ClosingWhileAPromptIsOpenCancelsItThenAsksTheQuestionOnce) {

@@ -211,6 +211,36 @@ TEST_F(ListWindowTest, IconsGoWithTheRowsBadIndexesShowNoneAndCellsScaleAt120Dpi
     EXPECT_EQ(Cell(0, 3).buttonRect, ListRect::FromSize(540 + 21, Top() + 20 - 14, 76, 28)); // [60 - 38.4], 12 s
 }
 
+// Icons are decoded when their rows are first painted, once; a large one is then kept at its shown size,
+// drawn pixel for pixel as its sprite was.
+TEST_F(ListWindowTest, IconsAreDecodedWhenFirstShownAndKeptAtTheirShownSize) {
+    MakeConventional(0);
+    int asked = 0;
+    for (int i = 0; i < 100; ++i)
+        m_list->InsertRow(i, ProgramRow(L"Row", m_list->AddImageSource([&asked, i] {
+                              return ++asked, i == 1 ? nullptr : LoadPngResource(IDB_PNG_DEFAULT_PROGRAM_ICON);
+                          })));
+    EXPECT_EQ(asked, 0);
+    const CMemoryCanvas canvas = Render();
+    (void)Render();
+    EXPECT_TRUE(asked > 3 && asked < 15) << asked;                      // the rows on screen, each once
+    EXPECT_GT(Ink(canvas, ListRect{8, Top() + 4, 40, Top() + 36}), 50); // and the row without one paints
+    const std::unique_ptr<Gdiplus::Image> original = LoadPngResource(IDB_PNG_DEFAULT_PROGRAM_ICON);
+    const std::unique_ptr<Gdiplus::Bitmap> shrunk = ListSpriteCache::Shrunk(original.get(), 32, 32);
+    ASSERT_TRUE(shrunk && original->GetWidth() == 64);
+    CMemoryCanvas fromOriginal, fromShrunk;
+    for (auto [target, image, side] :
+         {std::tuple(&fromOriginal, original.get(), 64), {&fromShrunk, shrunk.get(), 32}}) {
+        ASSERT_TRUE(target->CreateDib32(32, 32));
+        ListSpriteCache().Draw(target->Dc(), image, ListRect{0, 0, side, side}, ListRect{0, 0, 32, 32});
+    }
+    int differing = 0; // pixel for pixel
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            differing += fromOriginal.PixelAt(x, y) != fromShrunk.PixelAt(x, y);
+    EXPECT_EQ(differing, 0);
+}
+
 TEST_F(ListWindowTest, MissingResourcesLeaveAWorkingList) {
     // A module without the tool's images and GIF stands for an executable that lost them.
     SetResourceModule(::GetModuleHandleW(L"kernel32.dll"));
