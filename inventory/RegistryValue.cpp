@@ -6,7 +6,13 @@
 namespace tsu {
 
 namespace {
-constexpr size_t kLargestTextBuffer = 1024; // bytes; the scanner's biggest value buffer
+constexpr size_t kLargestTextBuffer = kLargestRegistryTextBytes;
+}
+
+std::wstring RegistryBytesToText(const wchar_t* data, size_t bytes) {
+    // An odd byte count leaves half a character, which is dropped.
+    const wchar_t* const last = data + bytes / sizeof(wchar_t);
+    return std::wstring(data, std::find(data, last, L'\0'));
 }
 
 std::optional<std::wstring> ReadRegistryText(HKEY key, const wchar_t* name, size_t bufferBytes) {
@@ -19,10 +25,7 @@ std::optional<std::wstring> ReadRegistryText(HKEY key, const wchar_t* name, size
         ::RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &bytes);
     if (status != ERROR_SUCCESS || bytes > bufferBytes)
         return std::nullopt;
-    // An odd byte count leaves half a character, which is dropped.
-    const size_t chars = bytes / sizeof(wchar_t);
-    const auto end = std::find(buffer.begin(), buffer.begin() + chars, L'\0');
-    return std::wstring(buffer.begin(), end);
+    return RegistryBytesToText(buffer.data(), bytes);
 }
 
 std::wstring ReadRegistryTextOrEmpty(HKEY key, const wchar_t* name, size_t bufferBytes) {

@@ -10,6 +10,12 @@
 
 namespace tsu {
 
+// The largest text buffer of any reader; a larger bufferBytes counts as this.
+constexpr size_t kLargestRegistryTextBytes = 1024;
+
+// Value bytes as UTF-16 text: up to the first NUL, an odd last byte dropped.
+[[nodiscard]] std::wstring RegistryBytesToText(const wchar_t* data, size_t bytes);
+
 // Reads a value of any type into a buffer of bufferBytes and takes the bytes as UTF-16 text. The
 // buffer has room for one more character than the data may fill, and the text ends at the bytes
 // actually read (or at the first NUL), so a REG_SZ without terminator, or one that fills the
