@@ -9,7 +9,7 @@
 namespace tsu {
 
 namespace {
-// More values than this: a key nobody's installer wrote for us; querying by name costs less.
+// More values than installers write: querying the few names asked for costs less than the pass.
 constexpr DWORD kOnePassValueLimit = 48;
 // Longer than every name asked for: a longer name is simply not one of them.
 constexpr DWORD kNameChars = 64;
@@ -23,8 +23,7 @@ wchar_t AsciiUpper(wchar_t c) {
 }
 } // namespace
 
-RegistryEntryValues::RegistryEntryValues(HKEY key, std::initializer_list<const wchar_t*> names,
-                                         size_t textBufferBytes)
+RegistryEntryValues::RegistryEntryValues(HKEY key, std::initializer_list<const wchar_t*> names, size_t textBufferBytes)
     : m_key(key), m_textBytes(std::min(textBufferBytes, kLargestRegistryTextBytes)) {
     for (const wchar_t* name : names) {
         if (m_slotCount == kMaxNames)

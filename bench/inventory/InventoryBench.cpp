@@ -48,16 +48,16 @@ struct Place {
     HKEY root;
     REGSAM view;
 };
-const Place kPlaces[] = {{HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
-                             {HKEY_CURRENT_USER, 0}};
+const Place kPlaces[] = {
+    {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, {HKEY_CURRENT_USER, 0}};
 
 bool CreateEntries(int count) {
     for (int i = 0; i < count; ++i) {
         const Place& place = kPlaces[i % 3];
         const std::wstring sub = std::wstring(kUninstall) + L"\\TsuBench-" + std::to_wstring(i);
         UniqueHkey key;
-        if (::RegCreateKeyExW(place.root, sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | place.view, nullptr,
-                              key.Put(), nullptr) != ERROR_SUCCESS)
+        if (::RegCreateKeyExW(place.root, sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | place.view, nullptr, key.Put(),
+                              nullptr) != ERROR_SUCCESS)
             return false;
         const std::wstring name =
             i % 97 == 0 ? L"Bench Shared " + std::to_wstring(i / 291) : L"Bench Program " + std::to_wstring(i);
@@ -79,7 +79,8 @@ bool CreateEntries(int count) {
             SetText(key.Get(), L"InstallLocation", std::wstring(512, L'L'));
         if (i % 107 == 0) {
             const std::wstring full(511, L'V'); // with the terminator the call adds: 1,024 bytes
-            ::RegSetValueExW(key.Get(), L"DisplayVersion", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(full.c_str()),
+            ::RegSetValueExW(key.Get(), L"DisplayVersion", 0, REG_EXPAND_SZ,
+                             reinterpret_cast<const BYTE*>(full.c_str()),
                              static_cast<DWORD>(full.size() * sizeof(wchar_t)));
         }
         if (i % 109 == 0)
@@ -109,7 +110,8 @@ double TimeProcess(const std::wstring& commandLine, const std::wstring& outputPa
     UniqueFileHandle nul(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
     UniqueFileHandle output;
     if (!outputPath.empty())
-        output.Reset(::CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+        output.Reset(
+            ::CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
