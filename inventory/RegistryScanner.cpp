@@ -7,6 +7,10 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace tsu {
@@ -25,6 +29,8 @@ constexpr DWORD kProductNameChars = 512;
 constexpr size_t kProductValueBytes = 512;
 constexpr size_t kPresenceValueBytes = 512;
 constexpr DWORD kLargestNameChars = 1024;
+// An uninstall key with at least this many entries is read on two threads; fewer are not worth one.
+constexpr size_t kTwoThreadEntries = 64;
 
 // Entry key's last-write time as a local calendar date; empty when a conversion fails.
 std::wstring LastWriteDate(const FILETIME& lastWrite) {
@@ -78,15 +84,54 @@ bool RegistryScanner::ScanUninstallKey(uint32_t root, const std::wstring& path, 
     std::vector<Subkey> subkeys;
     if (!ListSubkeys(key.Get(), buffers.subkeyNameChars, subkeys))
         return true;
-    for (const Subkey& subkey : subkeys) {
-        if (m_entryHook)
-            m_entryHook(subkey.name);
-        UniqueHkey entry;
-        if (::RegOpenKeyExW(key.Get(), subkey.name.c_str(), 0, KEY_READ, entry.Put()) != ERROR_SUCCESS)
-            continue;
-        SoftwareRecord record;
-        if (ReadEntry(entry.Get(), subkey.name, subkey.lastWrite, root, path, productIcons, filter, record))
-            InsertFirstWins(softwareMap, record.displayName, std::move(record));
+    // A long list is read in two halves, the second on a thread of its own: the registry answers
+    // one thread while the other works. The records go into the map in the key's order, so the
+    // first entry of a name wins as it does on one thread.
+    std::vector<std::optional<SoftwareRecord>> records(subkeys.size());
+    const auto readRange = [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            const Subkey& subkey = subkeys[i];
+            if (m_entryHook)
+                m_entryHook(subkey.name);
+            UniqueHkey entry;
+            if (::RegOpenKeyExW(key.Get(), subkey.name.c_str(), 0, KEY_READ, entry.Put()) != ERROR_SUCCESS)
+                continue;
+            SoftwareRecord record;
+            if (ReadEntry(entry.Get(), subkey.name, subkey.lastWrite, root, path, productIcons, filter, record))
+                records[i] = std::move(record);
+        }
+    };
+    size_t half = subkeys.size() >= kTwoThreadEntries ? subkeys.size() / 2 : subkeys.size();
+    std::exception_ptr secondFailure;
+    std::thread second;
+    if (half < subkeys.size()) {
+        try {
+            second = std::thread([&] {
+                try {
+                    readRange(half, subkeys.size());
+                } catch (...) {
+                    secondFailure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            half = subkeys.size(); // no thread to be had: all of them on this one
+        }
+    }
+    std::exception_ptr firstFailure;
+    try {
+        readRange(0, half);
+    } catch (...) {
+        firstFailure = std::current_exception();
+    }
+    if (second.joinable())
+        second.join();
+    if (firstFailure)
+        std::rethrow_exception(firstFailure);
+    if (secondFailure)
+        std::rethrow_exception(secondFailure);
+    for (std::optional<SoftwareRecord>& record : records) {
+        if (record)
+            InsertFirstWins(softwareMap, record->displayName, std::move(*record));
     }
     return true;
 }

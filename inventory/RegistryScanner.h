@@ -1,7 +1,8 @@
 #pragma once
 // Reads installed programs from the Uninstall keys and icons from the Installer products, and
 // tells whether one uninstall entry still describes an installed program. Holds no state: every
-// operation opens, reads and closes its own keys, so any thread may call it.
+// operation opens, reads and closes its own keys, so any thread may call it. A long uninstall key
+// is read on two threads.
 
 #include "inventory/core/SoftwareRecord.h"
 
@@ -27,7 +28,8 @@ enum class RegistryView {
 
 class RegistryScanner {
 public:
-    // Called with each entry's subkey name between enumerating and opening it.
+    // Called with each entry's subkey name between enumerating and opening it; for a key of many
+    // entries from either of two threads at once.
     using EntryHook = std::function<void(const std::wstring& subkeyName)>;
 
     explicit RegistryScanner(RegistryView view, EntryHook entryHook = nullptr);
