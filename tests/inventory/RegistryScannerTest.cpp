@@ -139,6 +139,18 @@ TEST(RegistryScannerTest, OddValuesKeyNamesAndDeletedKeysGiveDefinedTextAndBuffe
     EXPECT_EQ(gone, L"00111");
 }
 
+// A long key is read on two threads and merged in its order: the first of a name wins across the
+// halves. Value names match without case.
+TEST(RegistryScannerTest, ALongKeyKeepsItsOrderAndValueNamesMatchWithoutCase) {
+    ScratchKey key(HKEY_CURRENT_USER, UniquePath(L"Long"));
+    for (int i = 10; i < 110; ++i)
+        Add(key, L"E" + std::to_wstring(i), i == 30 || i == 90 ? L"Twin" : L"App " + std::to_wstring(i),
+            L"un" + std::to_wstring(i) + L".exe", {{L"displayVERSION", std::to_wstring(i)}});
+    const SoftwareMap map = Scan(key);
+    EXPECT_EQ(map.size(), 99u);
+    EXPECT_EQ(map.at(L"Twin").uninstallString + L"|" + map.at(L"App 101").displayVersion, L"un30.exe|101");
+}
+
 // NSIS writes no InstallDate: the key's date. The MSI entry has no DisplayIcon: the product's is used.
 TEST(RealInstallersTest, NsisAndMsiProgramsAreListedWithTheirIcons) {
     const std::wstring code = L"{6F1B7C2A-3D4E-4F50-9A61-7B8C9D0E1F21}",
