@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -14,20 +15,22 @@ namespace {
 constexpr size_t kShortestIconPath = 4; // "longer than 3 characters"
 constexpr size_t kFewestWorkers = 2;
 
-struct PictureRequest {
-    SoftwareRecord* record = nullptr;
+// One icon source (path and kind): its picture depends on nothing else, so records that share a
+// source share one rendering.
+struct PictureSource {
     std::wstring iconPath;
+    int32_t kind = kIconKindNone;
     IconPicture picture;
 };
 
-// Renders every request in memory on worker threads, one per core (at least two); returns when
+// Renders every source in memory on worker threads, one per core (at least two); returns when
 // all are done. Without any worker thread the calling thread renders them all.
-void MakePictures(std::vector<PictureRequest>& requests, const IconPngCache& cache) {
+void MakePictures(std::vector<PictureSource>& requests, const IconPngCache& cache) {
     std::atomic<size_t> next{0};
     const auto work = [&requests, &cache, &next] {
         const ScopedComInit com; // the shell's image lists are COM objects
         for (size_t i = next++; i < requests.size(); i = next++)
-            requests[i].picture = cache.MakeIconPicture(requests[i].iconPath, requests[i].record->iconKind);
+            requests[i].picture = cache.MakeIconPicture(requests[i].iconPath, requests[i].kind);
     };
     const size_t wanted =
         std::min(requests.size(), std::max<size_t>(kFewestWorkers, std::thread::hardware_concurrency()));
@@ -64,23 +67,28 @@ std::wstring PictureIconPath(const std::wstring& iconPath) {
 }
 
 size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache) {
-    std::vector<PictureRequest> requests;
+    std::vector<PictureSource> sources;
+    std::map<std::pair<std::wstring, int32_t>, size_t> sourceIndex;
+    std::vector<std::pair<SoftwareRecord*, size_t>> requests; // in map order, with their source
     for (auto& [name, record] : software) {
         std::wstring iconPath = PictureIconPath(record.iconPath);
-        if (iconPath.size() >= kShortestIconPath)
-            requests.push_back(PictureRequest{&record, std::move(iconPath), IconPicture()});
+        if (iconPath.size() < kShortestIconPath)
+            continue;
+        const auto [found, added] = sourceIndex.try_emplace(std::pair(iconPath, record.iconKind), sources.size());
+        if (added)
+            sources.push_back(PictureSource{std::move(iconPath), record.iconKind, IconPicture()});
+        requests.emplace_back(&record, found->second);
     }
-    MakePictures(requests, cache);
+    MakePictures(sources, cache);
     // Stems in map order, counting only the pictures written.
     size_t counter = 0;
-    for (PictureRequest& request : requests) {
+    for (const auto& [record, source] : requests) {
         std::wstring pngPath;
-        if (cache.WriteIconPicture(request.picture, std::to_wstring(counter), pngPath)) {
+        if (cache.WriteIconPicture(sources[source].picture, std::to_wstring(counter), pngPath)) {
             NotePictureWritten(pngPath);
-            request.record->imagePath = pngPath;
+            record->imagePath = pngPath;
             ++counter;
         }
-        request.picture = IconPicture(); // its memory goes as soon as it is written
     }
     return counter;
 }

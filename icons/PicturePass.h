@@ -18,8 +18,8 @@ namespace tsu {
 // imagePath is set and the counter advances, so the files are 0.png, 1.png, ... without gaps.
 // Records that get no picture keep imagePath as it was. Returns the number of pictures made.
 // Every picture written is also noted for PicturesWrittenThisRun. The pictures are rendered in
-// memory on worker threads, one per core (at least two); the files are written afterwards on
-// the calling thread, in map order.
+// memory on worker threads, one per core (at least two), once per icon source (path and kind);
+// the files are written afterwards on the calling thread, in map order.
 size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache);
 
 // The full paths of every picture the passes of this process have written (the imagePath values
