@@ -92,7 +92,8 @@ bool StartChild(const std::wstring& program, const std::vector<std::wstring>& ar
     std::wstring line = L"\"" + program + L"\""; // no argument of a child holds a quote or ends with a backslash
     for (const std::wstring& arg : args)
         line += !arg.empty() && arg.find_first_of(L" \t") == std::wstring::npos ? L" " + arg : L" \"" + arg + L"\"";
-    STARTUPINFOW startup{sizeof(startup)};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     // A loaded Wine prefix refuses a process start now and then; a few more tries keep the tree the
     // test asked for, and a final refusal is told.
