@@ -25,15 +25,15 @@ struct PictureSource {
 
 // Renders every source in memory on worker threads, one per core (at least two); returns when
 // all are done. Without any worker thread the calling thread renders them all.
-void MakePictures(std::vector<PictureSource>& requests, const IconPngCache& cache) {
+void MakePictures(std::vector<PictureSource>& sources, const IconPngCache& cache) {
     std::atomic<size_t> next{0};
-    const auto work = [&requests, &cache, &next] {
+    const auto work = [&sources, &cache, &next] {
         const ScopedComInit com; // the shell's image lists are COM objects
-        for (size_t i = next++; i < requests.size(); i = next++)
-            requests[i].picture = cache.MakeIconPicture(requests[i].iconPath, requests[i].kind);
+        for (size_t i = next++; i < sources.size(); i = next++)
+            sources[i].picture = cache.MakeIconPicture(sources[i].iconPath, sources[i].kind);
     };
     const size_t wanted =
-        std::min(requests.size(), std::max<size_t>(kFewestWorkers, std::thread::hardware_concurrency()));
+        std::min(sources.size(), std::max<size_t>(kFewestWorkers, std::thread::hardware_concurrency()));
     std::vector<UniqueHandle> workers;
     for (size_t i = 0; i < wanted; ++i) {
         UniqueHandle worker = StartWorkerThread(work);

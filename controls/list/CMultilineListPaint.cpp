@@ -10,6 +10,7 @@
 #include "framework/CPaintDC.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tsu {
 
@@ -113,11 +114,8 @@ Gdiplus::Image* CMultilineList::IconAt(int index) const {
     if (index < 0 || index >= static_cast<int>(m_icons.size()))
         return nullptr;
     ListIcon& icon = m_icons[static_cast<size_t>(index)];
-    if (icon.source) {
-        const ImageSource source = std::move(icon.source);
-        icon.source = nullptr;
-        icon.image = source();
-    }
+    if (icon.source)
+        icon.image = std::exchange(icon.source, nullptr)(); // asked once
     const int side = Scaled(32, m_scale);
     if (icon.image && !icon.fitted) {
         icon.fitted = true;

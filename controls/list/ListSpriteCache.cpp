@@ -30,10 +30,10 @@ HBITMAP ListSpriteCache::Render(Gdiplus::Image* image, const ListRect& source, i
                         image->GetPixelFormat() == PixelFormat32bppPARGB && source.left == 0 && source.top == 0 &&
                         source.Width() == width && source.Height() == height &&
                         static_cast<int>(image->GetWidth()) == width && static_cast<int>(image->GetHeight()) == height;
-    Gdiplus::BitmapData locked{
-        static_cast<UINT>(width), static_cast<UINT>(height), width * 4, PixelFormat32bppPARGB, bits, 0};
-    const Gdiplus::Rect whole(0, 0, width, height);
     if (asItIs) {
+        Gdiplus::BitmapData locked{
+            static_cast<UINT>(width), static_cast<UINT>(height), width * 4, PixelFormat32bppPARGB, bits, 0};
+        const Gdiplus::Rect whole(0, 0, width, height);
         auto* picture = static_cast<Gdiplus::Bitmap*>(image);
         if (picture->LockBits(&whole, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
                               PixelFormat32bppPARGB, &locked) != Gdiplus::Ok ||
