@@ -6,7 +6,6 @@
 #include "app/core/DialogRules.h"
 #include "app/core/PageRules.h"
 #include "controls/DrawingUtils.h"
-#include "framework/CMemoryCanvas.h"
 #include "framework/Messages.h"
 #include "res/ResourceIds.h"
 #include "uninstall/engine/EngineMessages.h"
@@ -266,19 +265,15 @@ void CConventionalUninstallDlg::OnUninstallRemoved(const SoftwareRecord* record)
     SetCount(m_list.GetRowCount());
 }
 
-void CConventionalUninstallDlg::PaintBackground(HDC dc) {
+bool CConventionalUninstallDlg::PaintBackground(HDC target) {
     if (!m_image)
         m_image = LoadPngResource(IDB_PNG_WHITE_PANEL);
     if (!m_image)
-        return;
+        return false;
     const RECT client = GetClientRect();
-    CMemoryCanvas canvas;
-    if (!canvas.CreateCompatible(dc, client.right, client.bottom))
-        return;
-    DrawStretched(canvas.Dc(), m_image.get(), client);
+    DrawStretched(target, m_image.get(), client);
     if (!m_noticeFont)
         CreateDerivedFont(m_hWnd, 0, 0, m_noticeFont);
-    HDC target = canvas.Dc();
     const ScopedSelectObject font(target, m_noticeFont.Get());
     ::SetBkMode(target, TRANSPARENT);
     int leading = 0;
@@ -289,7 +284,7 @@ void CConventionalUninstallDlg::PaintBackground(HDC dc) {
     RECT second{first.left, first.bottom + S(2), first.right, first.bottom + S(2) + line + leading};
     ::SetTextColor(target, RGB(0, 0, 0));
     ::DrawTextW(target, kSecondNotice, -1, &second, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    (void)canvas.CopyTo(dc);
+    return true;
 }
 
 void CConventionalUninstallDlg::OnDestroy() {

@@ -53,7 +53,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void PaintBackground(HDC dc) override;
+    bool PaintBackground(HDC dc) override;
     void OnListButtonClick(const ListButtonClick* click);
     void OnUninstallState(WPARAM state, const SoftwareRecord* record);
     void OnUninstallRemoved(const SoftwareRecord* record);

@@ -4,7 +4,6 @@
 #include "app/CExecutePromptDlg.h"
 #include "app/LayeredWindow.h"
 #include "controls/DrawingUtils.h"
-#include "framework/CMemoryCanvas.h"
 #include "framework/Messages.h"
 #include "res/ResourceIds.h"
 #include "uninstall/engine/EngineMessages.h"
@@ -127,16 +126,12 @@ void CIntelligenceUninstallDlg::SetupColumns() {
     m_list.InsertColumn(1, ListColumn{S(200), L"说明", S(100)});
 }
 
-void CIntelligenceUninstallDlg::PaintBackground(HDC dc) {
+bool CIntelligenceUninstallDlg::PaintBackground(HDC target) {
     if (!m_image)
         m_image = LoadPngResource(IDB_PNG_WHITE_PANEL);
     if (!m_image)
-        return;
+        return false;
     const RECT client = GetClientRect();
-    CMemoryCanvas canvas;
-    if (!canvas.CreateCompatible(dc, client.right, client.bottom))
-        return;
-    HDC target = canvas.Dc();
     DrawStretched(target, m_image.get(), client);
     if (!m_noticeFont)
         CreateDerivedFont(m_hWnd, 0, 0, m_noticeFont);
@@ -160,7 +155,7 @@ void CIntelligenceUninstallDlg::PaintBackground(HDC dc) {
         RECT hint{first.left, second.bottom + S(6), first.right, second.bottom + S(6) + hintLine + hintLeading};
         ::DrawTextW(target, kHint, -1, &hint, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
-    (void)canvas.CopyTo(dc);
+    return true;
 }
 
 void CIntelligenceUninstallDlg::OnDestroy() {

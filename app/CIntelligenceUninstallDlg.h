@@ -69,7 +69,7 @@ private:
     void RunProgress(const wchar_t* text);
     [[nodiscard]] bool RefuseWhileUninstalling();
 
-    void PaintBackground(HDC dc) override;
+    bool PaintBackground(HDC dc) override;
     void OnDestroy() override;
     void SetUpLabel(CDrawTextStatic& label, const wchar_t* text, int alignment, COLORREF colour, const RECT& pieceRect);
     [[nodiscard]] int MeasureTitle(const std::wstring& text);

@@ -20,10 +20,22 @@ LRESULT CPageDlg::DragStripHitTest(LPARAM lp) {
     return m_inDragStrip ? HTCAPTION : DefWindowProc(WM_NCHITTEST, 0, lp);
 }
 
+void CPageDlg::EraseBackground(HDC dc) {
+    const RECT client = GetClientRect();
+    const bool sameSize =
+        m_background.IsValid() && m_background.Width() == client.right && m_background.Height() == client.bottom;
+    if (!sameSize || !m_backgroundComplete) {
+        if (!m_background.EnsureCompatible(dc, client.right, client.bottom))
+            return;
+        m_backgroundComplete = PaintBackground(m_background.Dc());
+    }
+    (void)m_background.CopyTo(dc);
+}
+
 LRESULT CPageDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_ERASEBKGND:
-        PaintBackground(reinterpret_cast<HDC>(wp));
+        EraseBackground(reinterpret_cast<HDC>(wp));
         return TRUE;
     case WM_DESTROY:
         OnDestroy();

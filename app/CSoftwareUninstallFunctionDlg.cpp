@@ -8,7 +8,6 @@
 #include "app/core/DialogRules.h"
 #include "app/core/ToolIdentity.h"
 #include "controls/DrawingUtils.h"
-#include "framework/CMemoryCanvas.h"
 #include "log/CLogSave.h"
 #include "res/ResourceIds.h"
 #include "uninstall/engine/EngineMessages.h"
@@ -222,15 +221,12 @@ LRESULT CSoftwareUninstallFunctionDlg::OnNotify(const NMHDR* header) {
     return 0;
 }
 
-void CSoftwareUninstallFunctionDlg::PaintBackground(HDC dc) {
+bool CSoftwareUninstallFunctionDlg::PaintBackground(HDC dc) {
     const RECT client = GetClientRect();
-    CMemoryCanvas canvas;
-    if (!canvas.CreateCompatible(dc, client.right, client.bottom))
-        return;
-    DrawStretched(canvas.Dc(), m_image.get(), client);
-    DrawStretched(canvas.Dc(), m_panel.get(), RECT{S(34), S(44), client.right - S(34), client.bottom - S(24)});
-    DrawToolTitle(m_hWnd, canvas.Dc(), m_scale, m_titleFont);
-    (void)canvas.CopyTo(dc);
+    DrawStretched(dc, m_image.get(), client);
+    DrawStretched(dc, m_panel.get(), RECT{S(34), S(44), client.right - S(34), client.bottom - S(24)});
+    DrawToolTitle(m_hWnd, dc, m_scale, m_titleFont);
+    return m_image && m_panel;
 }
 
 void CSoftwareUninstallFunctionDlg::OnDestroy() {

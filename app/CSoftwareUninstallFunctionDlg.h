@@ -64,7 +64,7 @@ private:
     void OnTabChanged();
     void OnSoftwareLoaded(WPARAM result);
     void OnCloseWaitTimer();
-    void PaintBackground(HDC dc) override;
+    bool PaintBackground(HDC dc) override;
     void OnDestroy() override;
 
     std::optional<InventoryLocations> m_locations;

@@ -58,7 +58,7 @@ private:
     // Layout and painting (CSoftwareUninstallMainDlgLayout.cpp).
     [[nodiscard]] bool SetUpControls();
     void LayoutControls();
-    void PaintBackground(HDC dc) override;
+    bool PaintBackground(HDC dc) override;
     int CharacterWidth();
 
     // Input.

@@ -6,7 +6,6 @@
 #include "app/LayeredWindow.h"
 #include "app/core/ToolIdentity.h"
 #include "controls/DrawingUtils.h"
-#include "framework/CMemoryCanvas.h"
 #include "res/ResourceIds.h"
 
 namespace tsu {
@@ -125,14 +124,10 @@ void CSoftwareUninstallMainDlg::LayoutControls() {
     Invalidate(true);
 }
 
-void CSoftwareUninstallMainDlg::PaintBackground(HDC dc) {
-    const RECT client = GetClientRect();
-    CMemoryCanvas canvas;
-    if (!canvas.CreateCompatible(dc, client.right, client.bottom))
-        return;
-    DrawStretched(canvas.Dc(), m_image.get(), client);
-    DrawToolTitle(m_hWnd, canvas.Dc(), m_scale, m_titleFont);
-    (void)canvas.CopyTo(dc);
+bool CSoftwareUninstallMainDlg::PaintBackground(HDC dc) {
+    DrawStretched(dc, m_image.get(), GetClientRect());
+    DrawToolTitle(m_hWnd, dc, m_scale, m_titleFont);
+    return m_image != nullptr;
 }
 
 } // namespace tsu

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/RecordJson.h"
 #include "icons/IconPngCache.h"
+#include "framework/WorkerThread.h"
 #include "icons/PicturePass.h"
 #include "inventory/InventorySequence.h"
 
@@ -45,6 +46,7 @@ int RunListCommand(const CommandArgs& args, ConsoleOutput& out) {
     if (!ParseListOptions(args, options, out))
         return 1;
 
+    const JoinedThread shellWarmUp(options.pictures ? StartShellWarmUp() : UniqueHandle()); // beside the reading
     ProductIconMap productIcons;
     SoftwareMap software;
     if (RunInventorySequence(productIcons, software) != InventoryResult::Loaded) {

@@ -38,23 +38,28 @@ private:
 } // namespace
 
 bool IsPlainFolder(const std::wstring& path) {
+    return OpenPlainFolder(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).IsValid();
+}
+
+UniqueFileHandle OpenPlainFolder(const std::wstring& path, DWORD share) {
     const std::wstring folder = WithoutTrailingSeparators(path);
     if (folder.empty())
-        return false;
+        return UniqueFileHandle();
     // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself instead of what it points to;
     // FILE_FLAG_BACKUP_SEMANTICS is what lets CreateFileW open a folder at all.
-    UniqueFileHandle handle(
-        ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    UniqueFileHandle handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
     if (!handle || !::GetFileInformationByHandle(handle.Get(), &information))
-        return false;
+        return UniqueFileHandle();
     const auto isPlain = [](DWORD attributes) {
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
     };
     // The attributes by name as well (they never follow a link either): Wine shows a host
     // symbolic link as a reparse point there.
-    return isPlain(information.dwFileAttributes) && isPlain(::GetFileAttributesW(folder.c_str()));
+    if (!isPlain(information.dwFileAttributes) || !isPlain(::GetFileAttributesW(folder.c_str())))
+        return UniqueFileHandle();
+    return handle;
 }
 
 bool EnsurePlainFolder(const std::wstring& path, const wchar_t* sddl) {

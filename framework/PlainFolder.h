@@ -4,6 +4,8 @@
 // a junction or symbolic link someone planted would carry those writes and deletions wherever it
 // points, so it is used only when it is a plain folder.
 
+#include "framework/ScopedHandles.h"
+
 #include <string>
 
 namespace tsu {
@@ -14,6 +16,11 @@ inline constexpr wchar_t kAdminWriteUsersReadSddl[] = L"D:P(A;OICI;FA;;;BA)(A;OI
 // True when path (with or without a trailing "\") is a folder and no reparse point. The folder
 // itself is opened without following links, so a link counts whatever it points to.
 [[nodiscard]] bool IsPlainFolder(const std::wstring& path);
+
+// The folder itself (never what a link points to) opened for reading its attributes, with the
+// sharing given; an empty handle unless it is a plain folder. Without FILE_SHARE_DELETE nobody
+// can rename or delete the folder while the handle is open.
+[[nodiscard]] UniqueFileHandle OpenPlainFolder(const std::wstring& path, DWORD share);
 
 // Creates the folder when nothing has its name (its parent must exist), with the security
 // descriptor of sddl, or default security when sddl is null; an existing folder is kept as it is.

@@ -1,7 +1,6 @@
 #include "icons/IconPngCache.h"
 
 #include "framework/ModulePath.h"
-#include "framework/PlainFolder.h"
 #include "icons/ExtractIconsFromFile.h"
 #include "icons/IconHandleRoom.h"
 #include "icons/IconPngConversion.h"
@@ -19,24 +18,6 @@ constexpr UINT kLibraryLoadFlags = LR_COLOR; // the value 2 the list has always 
 constexpr UINT kExecutableLoadFlags = LR_DEFAULTCOLOR;
 constexpr int kIcoBitsPerPixel = 32;
 constexpr int kSmallestIconFileWidth = 32; // narrower icon files are loaded again at 32 x 32
-
-// Creates the folder and every missing parent; true when it exists afterwards (as a folder, not
-// necessarily a plain one: the caller checks that).
-bool CreateFolderWithParents(const std::wstring& folder) {
-    std::wstring path = folder;
-    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
-        path.pop_back();
-    if (path.empty())
-        return false;
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const size_t parentEnd = path.find_last_of(L"\\/");
-    if (parentEnd != std::wstring::npos && parentEnd > 0 && path[parentEnd - 1] != L':' &&
-        !CreateFolderWithParents(path.substr(0, parentEnd)))
-        return false;
-    return ::CreateDirectoryW(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
-}
 
 HICON LoadIconFileAt(const std::wstring& path, int size) {
     return static_cast<HICON>(
@@ -67,12 +48,6 @@ std::wstring IconPngCache::DefaultCacheFolder() {
     return ExecutableFolder() + kCacheFolderName;
 }
 
-bool IconPngCache::CreateCacheFolder() const {
-    // A cache folder that is a link (or a file) would take the pictures, the temporary .ico and
-    // the self-removal's deletions wherever it points: no pictures then.
-    return CreateFolderWithParents(m_cacheFolder) && IsPlainFolder(m_cacheFolder);
-}
-
 bool IconPngCache::MakeIconPng(const std::wstring& iconPath, const std::wstring& stem, int32_t kind,
                                std::wstring& pngPath) {
     const IconPicture picture = MakeIconPicture(iconPath, kind);
@@ -99,23 +74,30 @@ bool IconPngCache::WriteIconPicture(const IconPicture& picture, const std::wstri
     if (!picture.needsFolder)
         return false; // nothing was opened: no file is touched either
     pngPath.clear();
-    if (!CreateCacheFolder())
+    // A cache folder that is a link (or a file) would take the pictures, the temporary .ico and
+    // the self-removal's deletions wherever it points: no pictures then.
+    HeldFolder folder;
+    return HoldFolder(folder) && WritePicture(folder, picture, stem, pngPath);
+}
+
+bool IconPngCache::WritePicture(const HeldFolder& folder, const IconPicture& picture, const std::wstring& stem,
+                                std::wstring& pngPath) {
+    const std::wstring name = stem + kPngExtension;
+    if (picture.png.empty()) {
+        if (picture.clearsStem)
+            folder.RemoveFile(name);
         return false;
-    const std::wstring path = m_cacheFolder + stem + kPngExtension;
-    if (picture.clearsStem)
-        (void)::DeleteFileW(path.c_str());
-    if (picture.png.empty())
-        return false;
+    }
     bool written = false;
     if (picture.ico.empty()) {
-        written = WriteWholeFile(path, picture.png);
+        written = folder.WriteNewFile(name, picture.png);
     } else {
-        const std::wstring icoPath = m_cacheFolder + stem + kIcoExtension;
-        written = WriteWholeFile(icoPath, picture.ico) && WriteWholeFile(path, picture.png);
-        (void)::DeleteFileW(icoPath.c_str());
+        const std::wstring icoName = stem + kIcoExtension;
+        written = folder.WriteNewFile(icoName, picture.ico) && folder.WriteNewFile(name, picture.png);
+        folder.RemoveFile(icoName);
     }
     if (written)
-        pngPath = path;
+        pngPath = folder.Path() + name;
     return written;
 }
 

@@ -7,6 +7,7 @@
 // lifetime. A request is two steps: MakeIconPicture renders in memory and may run on several
 // threads at once (each with COM started); WriteIconPicture puts the result under a stem.
 
+#include "framework/HeldFolder.h"
 #include "framework/ScopedHandles.h"
 
 #include <cstdint>
@@ -31,7 +32,7 @@ struct IconPicture {
     std::vector<uint8_t> png; // empty: no picture
     std::vector<uint8_t> ico; // icon-file branch: the .ico written beside the PNG and deleted
     bool needsFolder = false; // the request gets as far as creating the cache folder
-    bool clearsStem = false;  // executable branch: <stem>.png is deleted before converting
+    bool clearsStem = false;  // executable branch: no <stem>.png is left when it gives no picture
 };
 
 class IconPngCache {
@@ -54,6 +55,13 @@ public:
     [[nodiscard]] bool WriteIconPicture(const IconPicture& picture, const std::wstring& stem,
                                         std::wstring& pngPath) const;
 
+    // For a pass that writes many pictures: the cache folder is created and held once
+    // (HoldFolder), and WritePicture puts each picture into it, from several threads at once if
+    // need be. WriteIconPicture is both steps for one picture.
+    [[nodiscard]] bool HoldFolder(HeldFolder& folder) const { return folder.Hold(m_cacheFolder); }
+    [[nodiscard]] static bool WritePicture(const HeldFolder& folder, const IconPicture& picture,
+                                           const std::wstring& stem, std::wstring& pngPath);
+
     // Folder of the running executable followed by "\Image\".
     [[nodiscard]] static std::wstring DefaultCacheFolder();
 
@@ -61,7 +69,6 @@ private:
     [[nodiscard]] static IconPicture MakeExecutablePicture(const std::wstring& iconPath);
     [[nodiscard]] static IconPicture MakeLibraryPicture(const std::wstring& iconPath);
     [[nodiscard]] static IconPicture MakeIconFilePicture(const std::wstring& iconPath);
-    [[nodiscard]] bool CreateCacheFolder() const;
 
     ScopedComInit m_com;
     std::wstring m_cacheFolder;

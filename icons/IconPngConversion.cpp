@@ -1,5 +1,6 @@
 #include "icons/IconPngConversion.h"
 
+#include "framework/HeldFolder.h"
 #include "framework/ScopedHandles.h"
 
 #include <commctrl.h>
@@ -70,11 +71,6 @@ bool ReadPixels32(HDC dc, HBITMAP bitmap, int width, int height, std::vector<uin
     info.bmiHeader.biCompression = BI_RGB;
     pixels.assign(static_cast<size_t>(width) * height, 0);
     return ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) == height;
-}
-
-bool WriteAll(HANDLE file, const void* data, size_t size) {
-    DWORD written = 0;
-    return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
 void AppendBytes(std::vector<uint8_t>& out, const void* data, size_t size) {
@@ -192,28 +188,14 @@ bool IconPngBytes(HICON icon, std::vector<uint8_t>& png) {
     return icon && ReadIconPixels(icon, pixels) && EncodePng(pixels, png);
 }
 
-bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    bool written = false;
-    {
-        UniqueFileHandle file(
-            ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return false;
-        written = WriteAll(file.Get(), bytes.data(), bytes.size());
-    }
-    if (!written)
-        (void)::DeleteFileW(path.c_str());
-    return written;
-}
-
 bool IconToPng(HICON icon, const std::wstring& pngPath) {
     std::vector<uint8_t> png;
-    return IconPngBytes(icon, png) && WriteWholeFile(pngPath, png);
+    return IconPngBytes(icon, png) && WriteNewFileReplacing(pngPath, png);
 }
 
 bool SaveIconAsIco(HICON icon, int bitsPerPixel, const std::wstring& icoPath) {
     std::vector<uint8_t> ico;
-    return IconIcoBytes(icon, bitsPerPixel, ico) && WriteWholeFile(icoPath, ico);
+    return IconIcoBytes(icon, bitsPerPixel, ico) && WriteNewFileReplacing(icoPath, ico);
 }
 
 bool IconIcoBytes(HICON icon, int bitsPerPixel, std::vector<uint8_t>& ico) {
@@ -282,4 +264,17 @@ bool ShellIconPngBytes(const std::wstring& path, int size, std::vector<uint8_t>&
     }
     return IconPngBytes(icon.Get(), png);
 }
+
+void SetUpWindowSystem() {
+    (void)::GetDesktopWindow();
+}
+
+void WarmUpShellIcons() {
+    const std::lock_guard<std::mutex> hold(g_shellLock);
+    SHFILEINFOW info{};
+    // By attributes only: the shell looks at the extension, not at a file.
+    (void)::SHGetFileInfoW(L".exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                           SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX);
+}
+
 } // namespace tsu

@@ -1,8 +1,8 @@
 #pragma once
 // The steps that turn an icon into PNG bytes, and the bytes into files. Every PNG is checked in
-// memory before it is written (PngCodec); a file that cannot be written whole is deleted. The
-// steps that make bytes may run on several threads at once; ShellIconPngBytes needs COM started
-// on the calling thread.
+// memory before it is written (PngCodec); files are written as new files (WriteNewFileReplacing).
+// The steps that make bytes may run on several threads at once; ShellIconPngBytes needs COM
+// started on the calling thread.
 
 #include "icons/PngCodec.h"
 
@@ -37,7 +37,15 @@ namespace tsu {
 // are made one thread at a time.
 [[nodiscard]] bool ShellIconPngBytes(const std::wstring& path, int size, std::vector<uint8_t>& png);
 
-// Creates or replaces the file with exactly these bytes; a partly written file is deleted.
-[[nodiscard]] bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes);
+// Makes the process's first use of the window system on the calling thread, if it has not been
+// made. Under Wine that first use loads the display driver and registers the built-in window
+// classes, and two threads making it at once can deadlock (one holds the loader lock and waits for
+// the set-up, the other needs the loader lock to finish it): a thread about to start icon workers
+// calls this first.
+void SetUpWindowSystem();
+
+// Gets the shell's icon cache and system image lists ready without opening any file: their first
+// use costs tens of milliseconds, which ShellIconPngBytes then does not pay. Needs COM.
+void WarmUpShellIcons();
 
 } // namespace tsu

@@ -1,19 +1,16 @@
 #include "icons/PicturePass.h"
 
 #include "framework/WorkerThread.h"
+#include "icons/IconPngConversion.h"
 
-#include <algorithm>
-#include <atomic>
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 
 namespace tsu {
 
 namespace {
 constexpr size_t kShortestIconPath = 4; // "longer than 3 characters"
-constexpr size_t kFewestWorkers = 2;
 
 // One icon source (path and kind): its picture depends on nothing else, so records that share a
 // source share one rendering.
@@ -23,30 +20,17 @@ struct PictureSource {
     IconPicture picture;
 };
 
-// Renders every source in memory on worker threads, one per core (at least two); returns when
-// all are done. Without any worker thread the calling thread renders them all.
-void MakePictures(std::vector<PictureSource>& sources, const IconPngCache& cache) {
-    std::atomic<size_t> next{0};
-    const auto work = [&sources, &cache, &next] {
-        const ScopedComInit com; // the shell's image lists are COM objects
-        for (size_t i = next++; i < sources.size(); i = next++)
-            sources[i].picture = cache.MakeIconPicture(sources[i].iconPath, sources[i].kind);
-    };
-    const size_t wanted =
-        std::min(sources.size(), std::max<size_t>(kFewestWorkers, std::thread::hardware_concurrency()));
-    std::vector<UniqueHandle> workers;
-    for (size_t i = 0; i < wanted; ++i) {
-        UniqueHandle worker = StartWorkerThread(work);
-        if (worker)
-            workers.push_back(std::move(worker));
-    }
-    if (workers.empty()) {
-        work();
-        return;
-    }
-    for (const UniqueHandle& worker : workers)
-        (void)::WaitForSingleObject(worker.Get(), INFINITE);
-}
+// A record and the source of its picture, in map order.
+struct PictureRequest {
+    SoftwareRecord* record = nullptr;
+    const PictureSource* source = nullptr;
+};
+
+// A picture written under its stem (the position in the list of pictures made).
+struct WrittenPicture {
+    std::wstring pngPath;
+    bool written = false;
+};
 
 // Passes run on loading workers; the self-removal reads the list on the interface thread.
 std::mutex g_writtenLock;
@@ -69,7 +53,7 @@ std::wstring PictureIconPath(const std::wstring& iconPath) {
 size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache) {
     std::vector<PictureSource> sources;
     std::map<std::pair<std::wstring, int32_t>, size_t> sourceIndex;
-    std::vector<std::pair<SoftwareRecord*, size_t>> requests; // in map order, with their source
+    std::vector<std::pair<SoftwareRecord*, size_t>> requestedSources; // in map order
     for (auto& [name, record] : software) {
         std::wstring iconPath = PictureIconPath(record.iconPath);
         if (iconPath.size() < kShortestIconPath)
@@ -77,20 +61,70 @@ size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache) {
         const auto [found, added] = sourceIndex.try_emplace(std::pair(iconPath, record.iconKind), sources.size());
         if (added)
             sources.push_back(PictureSource{std::move(iconPath), record.iconKind, IconPicture()});
-        requests.emplace_back(&record, found->second);
+        requestedSources.emplace_back(&record, found->second);
     }
-    MakePictures(sources, cache);
-    // Stems in map order, counting only the pictures written.
+    SetUpWindowSystem();
+    RunJobsOnWorkers(
+        sources.size(),
+        [&sources, &cache](size_t i) {
+            sources[i].picture = cache.MakeIconPicture(sources[i].iconPath, sources[i].kind);
+        },
+        WorkerCom::Apartment); // the shell's image lists are COM objects
+
+    // Stems in map order, counting only the pictures made. The executable branch leaves no file
+    // under the stem of a request that gives no picture; a later picture takes that stem anyway,
+    // so only the stem after the last picture is cleared.
+    std::vector<PictureRequest> made;
+    bool needsFolder = false;
+    bool clearsNextStem = false;
+    for (const auto& [record, source] : requestedSources) {
+        const PictureSource& from = sources[source];
+        needsFolder = needsFolder || from.picture.needsFolder;
+        if (!from.picture.needsFolder)
+            continue;
+        clearsNextStem = from.picture.png.empty() && (clearsNextStem || from.picture.clearsStem);
+        if (!from.picture.png.empty())
+            made.push_back(PictureRequest{record, &from});
+    }
+    HeldFolder folder;
+    if (!needsFolder || !cache.HoldFolder(folder))
+        return 0;
+    std::vector<WrittenPicture> written(made.size());
+    RunJobsOnWorkers(made.size(), [&made, &written, &folder](size_t i) {
+        written[i].written =
+            IconPngCache::WritePicture(folder, made[i].source->picture, std::to_wstring(i), written[i].pngPath);
+    });
+
+    // A picture that could not be written gives up its stem: the pictures after it are written
+    // again one by one under the stems they get then, and files this pass left past the last
+    // stem are deleted.
     size_t counter = 0;
-    for (const auto& [record, source] : requests) {
-        std::wstring pngPath;
-        if (cache.WriteIconPicture(sources[source].picture, std::to_wstring(counter), pngPath)) {
-            NotePictureWritten(pngPath);
-            record->imagePath = pngPath;
-            ++counter;
+    for (size_t i = 0; i < made.size(); ++i) {
+        std::wstring pngPath = written[i].pngPath;
+        if (counter != i || !written[i].written) {
+            pngPath.clear();
+            if (!IconPngCache::WritePicture(folder, made[i].source->picture, std::to_wstring(counter), pngPath))
+                continue;
         }
+        NotePictureWritten(pngPath);
+        made[i].record->imagePath = pngPath;
+        ++counter;
     }
+    for (size_t stem = counter; stem < made.size(); ++stem) {
+        if (written[stem].written)
+            folder.RemoveFile(std::to_wstring(stem) + L".png");
+    }
+    if (clearsNextStem)
+        folder.RemoveFile(std::to_wstring(counter) + L".png");
     return counter;
+}
+
+UniqueHandle StartShellWarmUp() {
+    SetUpWindowSystem();
+    return StartWorkerThread([] {
+        const ScopedComInit com;
+        WarmUpShellIcons();
+    });
 }
 
 std::vector<std::wstring> PicturesWrittenThisRun() {

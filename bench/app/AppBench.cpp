@@ -1,7 +1,8 @@
 // Figures of the real TarrowSoftwareUninstall.exe under Wine:
 //   1. process start until the start page shows (median of several starts);
-//   2. "开始运行" until the list of 300 extra installed programs stands still on screen, pictures
-//      included, first runs (no pictures made yet), median of five;
+//   2. "开始运行", pressed once the start page is ready (the tool idle, the page painted), until the
+//      list of 300 extra installed programs stands still on screen, pictures included, first runs
+//      (no pictures made yet), median of five;
 //   3. the private bytes of the process with those programs listed.
 // The 300 programs are uninstall entries of the current user, written for the run and removed
 // afterwards; their icons are real executables and libraries of the system.
@@ -97,6 +98,20 @@ template <typename Condition> bool WaitFor(const Tool& tool, Condition condition
             return false;
     }
     return false;
+}
+
+// A user presses the start button once it is on the screen: the tool idle and nothing of the start
+// page left to paint. A press posted before would time the rest of the start-up as well.
+bool ReadyForPress(HWND startButton) {
+    const HWND page = ::GetParent(startButton);
+    DWORD_PTR answer = 0;
+    return ::SendMessageTimeoutW(page, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) &&
+           !::GetUpdateRect(page, nullptr, FALSE) && !::GetUpdateRect(startButton, nullptr, FALSE);
+}
+
+bool WaitUntilReady(const Tool& tool, HWND startButton) {
+    return ::WaitForInputIdle(tool.process.Get(), 30000) == 0 &&
+           WaitFor(tool, [startButton] { return ReadyForPress(startButton); }, 30000);
 }
 
 void Stop(Tool& tool) {
@@ -208,6 +223,9 @@ int wmain(int argc, wchar_t** argv) {
         if (!WaitFor(
                 tool, [&] { return (start = FindControl(tool.id, kStartButton)) != nullptr; }, 30000)) {
             std::fprintf(stderr, "the start page did not show\n");
+            status = 1;
+        } else if (!WaitUntilReady(tool, start)) {
+            std::fprintf(stderr, "the start page was not ready for a press\n");
             status = 1;
         } else {
             const auto begin = Clock::now();

@@ -174,6 +174,38 @@ TEST_F(IconPngCacheTest, PassStemsCountOnlySuccessfulPicturesAndAreReusedNextPas
     EXPECT_EQ(m_folder.Names(), (std::vector<std::wstring>{L"0.png", L"1.png", L"2.png"}));
 }
 
+// The pictures are written side by side under stems given in advance: one that cannot be written
+// (its .ico's name is taken) gives its stem up to the next picture, as it did when each picture was
+// written after the one before, and the pass leaves nothing past the last stem.
+TEST_F(IconPngCacheTest, PassGivesAStemThatCouldNotBeWrittenToTheNextPicture) {
+    ASSERT_TRUE(::CreateDirectoryW(m_folder.File(L"1.ico").c_str(), nullptr));
+    SoftwareMap software;
+    software[L"A"] = Record(BinFile(L"icons_fixture_app.exe"), kIconKindExe);
+    software[L"B"] = Record(FixturePath(L"small16.ico"), kIconKindOther);
+    software[L"C"] = Record(BinFile(L"icons_fixture_app.exe"), kIconKindDll);
+    EXPECT_EQ(RunPicturePass(software, m_cache), 2u);
+    EXPECT_EQ(std::make_pair(software[L"B"].imagePath, software[L"C"].imagePath),
+              std::make_pair(std::wstring(), m_folder.File(L"1.png")));
+    IconPixels pixels;
+    EXPECT_TRUE(DecodeImage(m_folder.File(L"1.png"), pixels) && pixels.width == kLibraryIconSize);
+    EXPECT_EQ(m_folder.Names(), (std::vector<std::wstring>{L"0.png", L"1.png"}));
+}
+
+// The folder beside the tool may be writable by others: a picture's name planted as a hard link to
+// another file is replaced by a new file, and the other file keeps its bytes.
+TEST_F(IconPngCacheTest, PictureNamePlantedAsALinkIsReplacedNotWrittenThrough) {
+    const ScratchFolder elsewhere(L"linked");
+    const std::wstring victim = elsewhere.File(L"settings.ini");
+    ASSERT_TRUE(WriteFileBytes(victim, "keep me") &&
+                ::CreateHardLinkW(m_folder.File(L"0.png").c_str(), victim.c_str(), nullptr));
+    SoftwareMap software;
+    software[L"A"] = Record(FixturePath(L"small16.ico"), kIconKindOther);
+    ASSERT_EQ(RunPicturePass(software, m_cache), 1u);
+    IconPixels pixels;
+    EXPECT_TRUE(DecodeImage(m_folder.File(L"0.png"), pixels) && pixels.width == kListIconSize);
+    EXPECT_EQ(ReadFileBytes(victim), "keep me");
+}
+
 TEST_F(IconPngCacheTest, PassIntoACacheFolderThatIsALinkOrAFileMakesNoPictures) {
     const std::wstring sentinel = m_folder.File(L"sentinel"), image = m_folder.File(L"Image");
     ASSERT_TRUE(::CreateDirectoryW(sentinel.c_str(), nullptr) && CreateDirectoryLink(image, L"sentinel"));

@@ -124,6 +124,8 @@ void LoadWorker(const StatePtr& shared) {
     State& state = *shared;
     const FlagReset done(state.inventoryWorkRunning);
     try {
+        // Beside the reading; the pass waits for it if it needs the shell before it is ready.
+        const JoinedThread shellWarmUp(state.pictureFolder.empty() ? UniqueHandle() : StartShellWarmUp());
         state.productIcons.clear();
         const InventoryResult result = state.reader(state.productIcons, state.inventory, Is64BitWindows());
         if (result == InventoryResult::Loaded && !state.inventory.empty() && !state.pictureFolder.empty()) {
