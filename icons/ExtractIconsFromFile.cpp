@@ -1,6 +1,7 @@
 #include "icons/ExtractIconsFromFile.h"
 
 #include "framework/ScopedHandles.h"
+#include "icons/DriveTypeMemo.h"
 #include "icons/PagedFileImage.h"
 #include "icons/core/IconFileRules.h"
 #include "icons/core/PeIconWalk.h"
@@ -95,11 +96,26 @@ bool IsNetworkFile(const std::wstring& path) {
     if (IsNetworkPath(path))
         return true;
     // A drive letter mapped to a share; asking for the drive's type does not reach the server.
-    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) {
-        const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
-        return ::GetDriveTypeW(root) == DRIVE_REMOTE;
-    }
+    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/'))
+        return DriveTypeMemo::DriveType(path[0]) == DRIVE_REMOTE;
     return false;
+}
+
+bool IsModuleFile(const std::wstring& path) {
+    const bool fullPath = path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+    if (!fullPath) {
+        const UniqueModule module(::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        return module.IsValid();
+    }
+    // The sharing the loader asks for when it maps a file.
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0)
+        return false;
+    PagedFileImage image;
+    return image.Open(file.Get(), static_cast<uint64_t>(size.QuadPart)) &&
+           PeResourceReader::HasPeSignature(image.View());
 }
 
 int ExpandEnvironmentInPlace(std::wstring& path) {

@@ -27,6 +27,11 @@ namespace tsu {
 // Decided without touching the file.
 [[nodiscard]] bool IsNetworkFile(const std::wstring& path);
 
+// Whether the loader would take the file as a module (LoadLibraryEx as a data file): a full path
+// is opened and its headers read (what the loader checks first, at a fraction of the cost); any
+// other path goes to the loader itself, which searches for it as it always does.
+[[nodiscard]] bool IsModuleFile(const std::wstring& path);
+
 // The steps, for tests.
 
 // "%NAME%" references replaced from the process environment: kExpandDone, kExpandUnchanged or

@@ -137,12 +137,8 @@ IconPicture IconPngCache::MakeIconFilePicture(const std::wstring& iconPath) {
 // for files without any icon group (it gives the generic program picture for those).
 IconPicture IconPngCache::MakeExecutablePicture(const std::wstring& iconPath) {
     IconPicture picture;
-    {
-        // The loader's check that this is a module at all; nothing in it runs.
-        UniqueModule module(::LoadLibraryExW(iconPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-        if (!module)
-            return picture;
-    }
+    if (!IsModuleFile(iconPath)) // nothing in it runs
+        return picture;
     picture.needsFolder = true;
     picture.clearsStem = true;
     IconHandleRoom room(1);

@@ -1,6 +1,7 @@
 #include "icons/PicturePass.h"
 
 #include "framework/WorkerThread.h"
+#include "icons/DriveTypeMemo.h"
 #include "icons/IconPngConversion.h"
 
 #include <map>
@@ -63,6 +64,7 @@ size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache) {
             sources.push_back(PictureSource{std::move(iconPath), record.iconKind, IconPicture()});
         requestedSources.emplace_back(&record, found->second);
     }
+    const DriveTypeMemo drives; // every picture asks whether its file lies on a share
     SetUpWindowSystem();
     RunJobsOnWorkers(
         sources.size(),

@@ -1,6 +1,8 @@
 // Picture pass over 500 records of mixed kinds (executables with and without icon groups,
-// libraries, icon files, missing files), twice with the same cache: milliseconds per record and
-// per kind, and the process's GDI and USER objects before and after.
+// libraries, icon files, missing files), twice with the same cache and 17 sources shared among the
+// records, then once with every record's source spelled its own way (letter case), so that no
+// rendering is shared: milliseconds per record and per kind, and the process's GDI and USER
+// objects before and after.
 //
 // Wine's GetGuiResources and GetProcessHandleCount are stubs that answer 0. There the GDI count
 // comes from the process's GDI handle table (PEB, as on Windows); every icon holds two or three
@@ -15,6 +17,7 @@
 #include <winternl.h>
 
 #include <chrono>
+#include <cwctype>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -126,6 +129,19 @@ double Milliseconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
+// The same path with the case of its letters flipped where the bits of `spelling` say: another
+// source to the pass, the same file to Windows.
+std::wstring SpelledApart(std::wstring path, size_t spelling) {
+    for (wchar_t& c : path) {
+        if (!std::iswalpha(c))
+            continue;
+        if (spelling & 1)
+            c = std::iswupper(c) ? std::towlower(c) : std::towupper(c);
+        spelling >>= 1;
+    }
+    return path;
+}
+
 void DeleteFolder(const std::wstring& folder) {
     WIN32_FIND_DATAW data{};
     HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
@@ -179,17 +195,21 @@ int wmain(int argc, wchar_t** argv) {
         }
         start = CountObjects();
         PrintObjects("before (warmed up)", start);
-        for (int pass = 1; pass <= 2; ++pass) {
-            for (auto& [name, record] : software)
+        for (int pass = 1; pass <= 3; ++pass) {
+            size_t spelling = 0;
+            for (auto& [name, record] : software) {
                 record.imagePath.clear();
+                if (pass == 3)
+                    record.iconPath = SpelledApart(record.iconPath, ++spelling);
+            }
             const auto begin = std::chrono::steady_clock::now();
             const double cpuBegin = ProcessCpuMilliseconds();
             const size_t made = RunPicturePass(software, cache);
             const double ms = Milliseconds(std::chrono::steady_clock::now() - begin);
             const double cpu = ProcessCpuMilliseconds() - cpuBegin;
-            std::printf("pass %d: %zu pictures in %.0f ms wall (%.2f ms per record, %.2f ms per picture), "
+            std::printf("pass %d (%s): %zu pictures in %.0f ms wall (%.2f ms per record, %.2f ms per picture), "
                         "%.0f ms CPU (%.2f ms per record, %.2f ms per picture)\n",
-                        pass, made, ms, ms / kRecords, made ? ms / made : 0.0, cpu, cpu / kRecords,
+                        pass, pass == 3 ? "no source shared" : "sources shared", made, ms, ms / kRecords, made ? ms / made : 0.0, cpu, cpu / kRecords,
                         made ? cpu / made : 0.0);
             const Objects after = CountObjects();
             PrintObjects("after pass", after);

@@ -38,8 +38,7 @@ constexpr uint32_t kHighBit = 0x80000000u; // named entry / subdirectory flag
 
 } // namespace
 
-bool PeResourceReader::Open(ByteReader file) {
-    *this = PeResourceReader();
+bool PeResourceReader::HasPeSignature(ByteReader file) {
     uint16_t magic = 0;
     uint32_t lfanew = 0;
     if (!file.ReadU16(0, magic) || magic != kDosMagic || !file.ReadU32(kDosLfanewOffset, lfanew))
@@ -47,7 +46,13 @@ bool PeResourceReader::Open(ByteReader file) {
     if (lfanew == 0 || lfanew >= file.Size())
         return false;
     uint32_t signature = 0;
-    if (!file.ReadU32(lfanew, signature) || signature != kPeSignature)
+    return file.ReadU32(lfanew, signature) && signature == kPeSignature;
+}
+
+bool PeResourceReader::Open(ByteReader file) {
+    *this = PeResourceReader();
+    uint32_t lfanew = 0;
+    if (!HasPeSignature(file) || !file.ReadU32(kDosLfanewOffset, lfanew))
         return false;
     const uint64_t fileHeader = uint64_t{lfanew} + kFileHeaderOffset;
     uint16_t sectionCount = 0;

@@ -16,6 +16,10 @@ constexpr uint16_t kResourceTypeGroupIcon = 14; // RT_GROUP_ICON
 
 class PeResourceReader {
 public:
+    // What the loader asks of any module, resources or not: the DOS header's mark, and the PE
+    // signature where the DOS header points, inside the file.
+    [[nodiscard]] static bool HasPeSignature(ByteReader file);
+
     // Checks the headers and locates the resource directory. False when the bytes are no PE
     // image or it has no resource directory that lies inside the file.
     [[nodiscard]] bool Open(ByteReader file);
