@@ -209,8 +209,8 @@ int wmain(int argc, wchar_t** argv) {
             const double cpu = ProcessCpuMilliseconds() - cpuBegin;
             std::printf("pass %d (%s): %zu pictures in %.0f ms wall (%.2f ms per record, %.2f ms per picture), "
                         "%.0f ms CPU (%.2f ms per record, %.2f ms per picture)\n",
-                        pass, pass == 3 ? "no source shared" : "sources shared", made, ms, ms / kRecords, made ? ms / made : 0.0, cpu, cpu / kRecords,
-                        made ? cpu / made : 0.0);
+                        pass, pass == 3 ? "no source shared" : "sources shared", made, ms, ms / kRecords,
+                        made ? ms / made : 0.0, cpu, cpu / kRecords, made ? cpu / made : 0.0);
             const Objects after = CountObjects();
             PrintObjects("after pass", after);
             if (pass == 1)
