@@ -6,12 +6,6 @@ namespace tsu {
 
 namespace {
 
-std::wstring WithoutTrailingSeparators(std::wstring path) {
-    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
-        path.pop_back();
-    return path;
-}
-
 // Creates the folder and every missing parent; true when it exists afterwards (as a folder, not
 // necessarily a plain one: the caller checks that).
 bool CreateFolderWithParents(const std::wstring& folder) {

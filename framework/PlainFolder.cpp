@@ -9,12 +9,6 @@ namespace tsu {
 
 namespace {
 
-std::wstring WithoutTrailingSeparators(std::wstring path) {
-    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
-        path.pop_back();
-    return path;
-}
-
 // A security descriptor from SDDL text, freed with LocalFree.
 class SddlDescriptor {
 public:
@@ -36,6 +30,12 @@ private:
 };
 
 } // namespace
+
+std::wstring WithoutTrailingSeparators(std::wstring path) {
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
+        path.pop_back();
+    return path;
+}
 
 bool IsPlainFolder(const std::wstring& path) {
     return OpenPlainFolder(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).IsValid();
