@@ -7,6 +7,7 @@
 #include "icons/core/PeIconWalk.h"
 #include "icons/core/PeResourceReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -19,6 +20,7 @@ namespace {
 constexpr DWORD kIconResourceVersion = 0x00030000; // CreateIconFromResourceEx: Windows 3.x format
 constexpr DWORD kRopDsna = 0x00220326;             // dest AND NOT source: clears the masked pixels
 constexpr UINT kNoId = static_cast<UINT>(-1);
+constexpr uint64_t kModuleHeaderViewBytes = 1024 * 1024;
 
 std::optional<std::wstring> ReadEnvironmentVariable(const std::wstring& name) {
     std::vector<wchar_t> buffer(kIconPathChars);
@@ -113,8 +115,9 @@ bool IsModuleFile(const std::wstring& path) {
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0)
         return false;
+    // The headers of a module lie at its start; a view of the whole of a large file is not needed.
     PagedFileImage image;
-    return image.Open(file.Get(), static_cast<uint64_t>(size.QuadPart)) &&
+    return image.Open(file.Get(), std::min(static_cast<uint64_t>(size.QuadPart), kModuleHeaderViewBytes)) &&
            PeResourceReader::HasPeSignature(image.View());
 }
 
