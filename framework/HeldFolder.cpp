@@ -1,5 +1,6 @@
 #include "framework/HeldFolder.h"
 
+#include "core/PathText.h"
 #include "framework/PlainFolder.h"
 
 namespace tsu {
@@ -9,7 +10,7 @@ namespace {
 // Creates the folder and every missing parent; true when it exists afterwards (as a folder, not
 // necessarily a plain one: the caller checks that).
 bool CreateFolderWithParents(const std::wstring& folder) {
-    const std::wstring path = WithoutTrailingSeparators(folder);
+    const std::wstring path = TrimTrailingSeparators(folder);
     if (path.empty())
         return false;
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -72,7 +73,7 @@ bool HeldFolder::Hold(const std::wstring& folder) {
     m_handle = OpenPlainFolder(folder, FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (!m_handle)
         return false;
-    m_path = WithoutTrailingSeparators(folder) + L"\\";
+    m_path = TrimTrailingSeparators(folder) + L"\\";
     return true;
 }
 

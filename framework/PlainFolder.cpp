@@ -1,5 +1,6 @@
 #include "framework/PlainFolder.h"
 
+#include "core/PathText.h"
 #include "framework/ScopedHandles.h"
 
 #include <windows.h>
@@ -31,18 +32,12 @@ private:
 
 } // namespace
 
-std::wstring WithoutTrailingSeparators(std::wstring path) {
-    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
-        path.pop_back();
-    return path;
-}
-
 bool IsPlainFolder(const std::wstring& path) {
     return OpenPlainFolder(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).IsValid();
 }
 
 UniqueFileHandle OpenPlainFolder(const std::wstring& path, DWORD share) {
-    const std::wstring folder = WithoutTrailingSeparators(path);
+    const std::wstring folder = TrimTrailingSeparators(path);
     if (folder.empty())
         return UniqueFileHandle();
     // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself instead of what it points to;
@@ -63,7 +58,7 @@ UniqueFileHandle OpenPlainFolder(const std::wstring& path, DWORD share) {
 }
 
 bool EnsurePlainFolder(const std::wstring& path, const wchar_t* sddl) {
-    const std::wstring folder = WithoutTrailingSeparators(path);
+    const std::wstring folder = TrimTrailingSeparators(path);
     if (folder.empty())
         return false;
     if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {

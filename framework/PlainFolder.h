@@ -13,9 +13,6 @@ namespace tsu {
 // Administrators and SYSTEM full access, users read; not inherited from the parent.
 inline constexpr wchar_t kAdminWriteUsersReadSddl[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BU)";
 
-// The path without the "\" or "/" it may end in.
-[[nodiscard]] std::wstring WithoutTrailingSeparators(std::wstring path);
-
 // True when path (with or without a trailing "\") is a folder and no reparse point. The folder
 // itself is opened without following links, so a link counts whatever it points to.
 [[nodiscard]] bool IsPlainFolder(const std::wstring& path);

@@ -22,6 +22,11 @@ constexpr DWORD kRopDsna = 0x00220326;             // dest AND NOT source: clear
 constexpr UINT kNoId = static_cast<UINT>(-1);
 constexpr uint64_t kModuleHeaderViewBytes = 1024 * 1024;
 
+// "X:\" or "X:/" at the start: a full path on a drive letter.
+bool StartsWithDriveRoot(const std::wstring& path) {
+    return path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+}
+
 std::optional<std::wstring> ReadEnvironmentVariable(const std::wstring& name) {
     std::vector<wchar_t> buffer(kIconPathChars);
     for (;;) {
@@ -98,14 +103,13 @@ bool IsNetworkFile(const std::wstring& path) {
     if (IsNetworkPath(path))
         return true;
     // A drive letter mapped to a share; asking for the drive's type does not reach the server.
-    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/'))
+    if (StartsWithDriveRoot(path))
         return DriveTypeMemo::DriveType(path[0]) == DRIVE_REMOTE;
     return false;
 }
 
 bool IsModuleFile(const std::wstring& path) {
-    const bool fullPath = path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-    if (!fullPath) {
+    if (!StartsWithDriveRoot(path)) {
         const UniqueModule module(::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         return module.IsValid();
     }

@@ -80,9 +80,13 @@ bool IconPngCache::WriteIconPicture(const IconPicture& picture, const std::wstri
     return HoldFolder(folder) && WritePicture(folder, picture, stem, pngPath);
 }
 
+std::wstring IconPngCache::PictureName(const std::wstring& stem) {
+    return stem + kPngExtension;
+}
+
 bool IconPngCache::WritePicture(const HeldFolder& folder, const IconPicture& picture, const std::wstring& stem,
                                 std::wstring& pngPath) {
-    const std::wstring name = stem + kPngExtension;
+    const std::wstring name = PictureName(stem);
     if (picture.png.empty()) {
         if (picture.clearsStem)
             folder.RemoveFile(name);

@@ -61,6 +61,8 @@ public:
     [[nodiscard]] bool HoldFolder(HeldFolder& folder) const { return folder.Hold(m_cacheFolder); }
     [[nodiscard]] static bool WritePicture(const HeldFolder& folder, const IconPicture& picture,
                                            const std::wstring& stem, std::wstring& pngPath);
+    // The name of the picture file of a stem.
+    [[nodiscard]] static std::wstring PictureName(const std::wstring& stem);
 
     // Folder of the running executable followed by "\Image\".
     [[nodiscard]] static std::wstring DefaultCacheFolder();

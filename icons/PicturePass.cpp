@@ -114,10 +114,10 @@ size_t RunPicturePass(SoftwareMap& software, IconPngCache& cache) {
     }
     for (size_t stem = counter; stem < made.size(); ++stem) {
         if (written[stem].written)
-            folder.RemoveFile(std::to_wstring(stem) + L".png");
+            folder.RemoveFile(IconPngCache::PictureName(std::to_wstring(stem)));
     }
     if (clearsNextStem)
-        folder.RemoveFile(std::to_wstring(counter) + L".png");
+        folder.RemoveFile(IconPngCache::PictureName(std::to_wstring(counter)));
     return counter;
 }
 
